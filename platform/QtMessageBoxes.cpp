@@ -1,0 +1,81 @@
+#include "platform/QtMessageBoxes.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace vantoro {
+
+QString QtMessageBoxes::caption(MessageKind kind)
+{
+    switch (kind) {
+    case MessageKind::Plain:
+        return QApplication::applicationName();
+    case MessageKind::Error:
+        return QStringLiteral("Error");
+    case MessageKind::Information:
+        return QStringLiteral("Information");
+    case MessageKind::Confirmation:
+        return QStringLiteral("Confirm");
+    }
+    return {};
+}
+
+QString QtMessageBoxes::displayText(const QString& text)
+{
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return shown;
+}
+
+MessageResult QtMessageBoxes::show(MessageKind kind, const QString& text, MessageButtons buttons)
+{
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(caption(kind));
+    box.setText(displayText(text));
+    box.setTextFormat(Qt::PlainText);
+    switch (kind) {
+    case MessageKind::Plain:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
+    case MessageKind::Error:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MessageKind::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case MessageKind::Confirmation:
+        box.setIcon(QMessageBox::Question);
+        break;
+    }
+    switch (buttons) {
+    case MessageButtons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case MessageButtons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        break;
+    case MessageButtons::OkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Ok);
+        break;
+    }
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return MessageResult::Yes;
+    case QMessageBox::No:
+        return MessageResult::No;
+    case QMessageBox::Cancel:
+        return MessageResult::Cancel;
+    default:
+        // Closing a Yes/No box by its close box answers No; an OK/Cancel box answers Cancel.
+        if (buttons == MessageButtons::YesNo && box.clickedButton() == nullptr)
+            return MessageResult::No;
+        if (buttons == MessageButtons::OkCancel && box.clickedButton() == nullptr)
+            return MessageResult::Cancel;
+        return MessageResult::Ok;
+    }
+}
+
+} // namespace vantoro
