@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <random>
+
 namespace vantoro {
 
 // Playlist mode held in TForm1's Tag.
@@ -31,6 +33,9 @@ struct ProgramState
     bool StatusBarSetting = false;
     bool ShutdownPending = false;
     int SleepChoice = 0;
+
+    // The program's random generator (Shuffle draws from it); seeded from the clock at start-up.
+    std::mt19937 Random;
 };
 
 } // namespace vantoro

@@ -1,0 +1,90 @@
+#include "app/Settings.h"
+
+#include "platform/MessageBoxes.h"
+#include "platform/ProfileStrings.h"
+#include "playlists/ProgramState.h"
+
+#include <QFileInfo>
+
+namespace vantoro {
+
+namespace {
+
+const QString kBar = QStringLiteral("Bar");
+const QString kTrack = QStringLiteral("Track");
+const QString kStatus = QStringLiteral("Status");
+const QString kPaths = QStringLiteral("Paths");
+const QString kClips = QStringLiteral("Clips");
+const QString kLists = QStringLiteral("Lists");
+
+// Folder values are read into a buffer of 1024 characters, terminator included.
+constexpr int kMaxFolderChars = 1023;
+
+QString yesNoText(bool value)
+{
+    return value ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+} // namespace
+
+Settings::Settings(ProgramState& state, MessageBoxes& messages)
+    : m_state(state), m_messages(messages)
+{
+}
+
+bool Settings::parseYesNo(const QString& text, bool defaultValue)
+{
+    bool ok = false;
+    qlonglong value = 0;
+    if (text.size() > 2 && (text.startsWith(QLatin1String("0x")) ||
+                            text.startsWith(QLatin1String("0X")))) {
+        value = text.mid(2).toLongLong(&ok, 16);
+        // "0x-1" and "0x+1" are not hexadecimal numbers.
+        if (text.at(2) == u'-' || text.at(2) == u'+')
+            ok = false;
+    } else {
+        value = text.toLongLong(&ok, 10);
+    }
+    if (!ok)
+        return defaultValue;
+    return value != 0;
+}
+
+bool Settings::write(const QString& section, const QString& key, const QString& value)
+{
+    if (writePrivateProfileString(section, key, value, m_state.IniFileName) == 0)
+        return true;
+    m_messages.error(QStringLiteral("Unable to write to %1").arg(m_state.IniFileName));
+    return false;
+}
+
+bool Settings::createIfMissing()
+{
+    if (QFileInfo::exists(m_state.IniFileName))
+        return true;
+    return write(kBar, kTrack, QStringLiteral("1")) && write(kBar, kStatus, QStringLiteral("1")) &&
+           write(kPaths, kClips, m_state.ProgramFolder) &&
+           write(kPaths, kLists, m_state.ProgramFolder);
+}
+
+void Settings::read()
+{
+    const QString& file = m_state.IniFileName;
+    m_state.TrackBarSetting =
+        parseYesNo(getPrivateProfileString(kBar, kTrack, QString(), file), true);
+    m_state.StatusBarSetting =
+        parseYesNo(getPrivateProfileString(kBar, kStatus, QString(), file), true);
+    m_state.ClipFolder =
+        getPrivateProfileString(kPaths, kClips, m_state.ProgramFolder, file, kMaxFolderChars);
+    m_state.ListFolder =
+        getPrivateProfileString(kPaths, kLists, m_state.ProgramFolder, file, kMaxFolderChars);
+}
+
+bool Settings::save()
+{
+    return write(kBar, kTrack, yesNoText(m_state.TrackBarSetting)) &&
+           write(kBar, kStatus, yesNoText(m_state.StatusBarSetting)) &&
+           write(kPaths, kClips, m_state.ClipFolder) && write(kPaths, kLists, m_state.ListFolder);
+}
+
+} // namespace vantoro

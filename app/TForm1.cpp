@@ -1,0 +1,323 @@
+#include "app/TForm1.h"
+
+#include "app/Settings.h"
+#include "app/WebLinks.h"
+#include "platform/HelpPage.h"
+#include "platform/MediaPlayerCheck.h"
+#include "platform/MessageBoxes.h"
+#include "platform/ShellOpener.h"
+#include "playlists/PlaylistCommandHandler.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QFrame>
+#include <QGroupBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+
+namespace vantoro {
+
+namespace {
+
+// Client size of the main window, in pixels.
+constexpr int kClientWidth = 600;
+constexpr int kClientHeight = 392;
+
+// The guide, as the thirteen lines of its HTML source. The first line opens a bold element that
+// is never closed, so the whole guide is bold.
+const char* const kGuideLines[] = {
+    R"(<b><font color="#3333FF">In the Playlist Box, click </font>)",
+    R"(<font color="#009900">New</font>)",
+    R"(<font color="#3333FF">to select media or image files,&nbsp; or click </font>)",
+    R"(<font color="#000099">Load</font>)",
+    R"(<font color="#3333FF">to use a previously saved Playlist.&nbsp; Either way, after a second or</font>)",
+    R"(<font color="#3333FF">so the Player window will appear.&nbsp; </font>)",
+    R"(<font color="#993366">Edit</font>)",
+    R"(<font color="#3333FF">is</font>)",
+    R"(<font color="#3333FF">where you Add, Move, Delete or Sort entries of an existing </font>)",
+    R"(<font color="#3333FF">Playlist.</font><font color="#FF0000">&nbsp;</font>)",
+    R"(<font color="#FF0000">Delete</font><font color="#3333FF"> will erase a playlist from your </font>)",
+    R"(<font color="#3333FF">drive.&nbsp;</font>)",
+    R"(<font color="#3333FF">Click&nbsp; Help "?"&nbsp; below to see the User Guide</font>)",
+};
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption,
+                        const QColor& textColor, QRect geometry)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setGeometry(geometry);
+    QFont font = button->font();
+    font.setBold(true);
+    button->setFont(font);
+    QPalette palette = button->palette();
+    palette.setColor(QPalette::ButtonText, textColor);
+    button->setPalette(palette);
+    return button;
+}
+
+QGroupBox* makeColouredBox(QWidget* parent, const char* name, const QString& title,
+                           const QColor& background, const QColor& text, QRect geometry)
+{
+    auto* box = new QGroupBox(title, parent);
+    box->setObjectName(QString::fromLatin1(name));
+    box->setGeometry(geometry);
+    box->setAutoFillBackground(true);
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Window, background);
+    palette.setColor(QPalette::WindowText, text);
+    box->setPalette(palette);
+    return box;
+}
+
+} // namespace
+
+QString TForm1::guideHtml()
+{
+    QStringList lines;
+    for (const char* line : kGuideLines)
+        lines.append(QString::fromUtf8(line));
+    return lines.join(QStringLiteral("\r\n"));
+}
+
+TForm1::TForm1(const Services& services, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      m_services(services)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(
+        QStringLiteral("Vantoro 5.0 - Player, SlideShow Viewer, Playlister & Media Manager"));
+    setFixedSize(kClientWidth, kClientHeight);
+    buildControls();
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::buildControls()
+{
+    // Guide panel across the top; the HTML view is put inside it (setGuideView).
+    auto* guideFrame = new QFrame(this);
+    guideFrame->setObjectName(QStringLiteral("MemoGuide"));
+    guideFrame->setGeometry(8, 8, kClientWidth - 16, 112);
+    MemoGuide = guideFrame;
+
+    Memo1 = new QPlainTextEdit(this);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setReadOnly(true);
+    for (const char* line : kGuideLines)
+        Memo1->appendPlainText(QString::fromUtf8(line));
+    Memo1->hide();
+
+    Bevel1 = new QFrame(this);
+    Bevel1->setObjectName(QStringLiteral("Bevel1"));
+    Bevel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    Bevel1->setLineWidth(2);
+    Bevel1->setGeometry(8, 128, kClientWidth - 16, 92);
+
+    PlayListBox = makeColouredBox(this, "PlayListBox", QStringLiteral("  Playlist  "),
+                                  QColor(0x00, 0x00, 0xFF), Qt::white,
+                                  QRect(18, 136, kClientWidth - 36, 76));
+    const int buttonWidth = 120;
+    const int gap = (PlayListBox->width() - 4 * buttonWidth) / 5;
+    auto playlistButton = [&](int index, const char* name, const char* caption, QColor colour,
+                              const char* hint) {
+        QPushButton* b = makeButton(PlayListBox, name, QString::fromUtf8(caption), colour,
+                                    QRect(gap + index * (buttonWidth + gap), 30, buttonWidth, 32));
+        if (hint)
+            b->setToolTip(QString::fromUtf8(hint));
+        return b;
+    };
+    PlaylistNew = playlistButton(0, "PlaylistNew", "&New", QColor(0x00, 0x80, 0x00),
+                                 "Select Clip(s) for New Playlist");
+    PlaylistLoad = playlistButton(1, "PlaylistLoad", "&Load", QColor(0x00, 0x00, 0x80),
+                                  "Open Existing Playlist");
+    PlaylistEdit = playlistButton(2, "PlaylistEdit", "&Edit", QColor(0x80, 0x00, 0x00),
+                                  "Modify existing playlist");
+    PlaylistDelete =
+        playlistButton(3, "PlaylistDelete", "&Delete", QColor(0xFF, 0x00, 0x00), nullptr);
+
+    QStyle* st = style();
+    BitBtn7 = new QPushButton(st->standardIcon(QStyle::SP_DriveNetIcon),
+                              QStringLiteral("Visit our website"), this);
+    BitBtn7->setObjectName(QStringLiteral("BitBtn7"));
+    BitBtn7->setGeometry(8, 230, 200, 34);
+    BitBtn9 = new QPushButton(st->standardIcon(QStyle::SP_DialogHelpButton),
+                              QStringLiteral("&Help"), this);
+    BitBtn9->setObjectName(QStringLiteral("BitBtn9"));
+    BitBtn9->setGeometry(216, 230, 180, 34);
+    ExitButton = new QPushButton(st->standardIcon(QStyle::SP_DialogCloseButton),
+                                 QStringLiteral("Close"), this);
+    ExitButton->setObjectName(QStringLiteral("ExitButton"));
+    ExitButton->setGeometry(404, 230, kClientWidth - 412, 34);
+
+    BitBtn10 = new QPushButton(st->standardIcon(QStyle::SP_ArrowRight),
+                               QStringLiteral("Tell a friend about Vantoro"), this);
+    BitBtn10->setObjectName(QStringLiteral("BitBtn10"));
+    BitBtn10->setGeometry((kClientWidth - 280) / 2, 270, 280, 30);
+    BitBtn10->setLayoutDirection(Qt::RightToLeft); // picture on the right of the caption
+    BitBtn10->setToolTip(QStringLiteral("Click to e-mail a friend"));
+    BitBtn10->setFocusPolicy(Qt::ClickFocus); // skipped by the Tab key
+    {
+        QFont font = BitBtn10->font();
+        font.setBold(true);
+        font.setItalic(true);
+        BitBtn10->setFont(font);
+        QPalette palette = BitBtn10->palette();
+        palette.setColor(QPalette::ButtonText, QColor(0x80, 0x00, 0x00));
+        BitBtn10->setPalette(palette);
+    }
+
+    GroupBox1 = makeColouredBox(this, "GroupBox1",
+                                QStringLiteral("  Click below to check out today's top 100:  "),
+                                QColor(0x00, 0x80, 0x80), QColor(0x00, 0xFF, 0xFF),
+                                QRect(8, 308, kClientWidth - 16, 76));
+    {
+        QFont font = GroupBox1->font();
+        font.setBold(true);
+        GroupBox1->setFont(font);
+    }
+    const QColor purple(0x80, 0x00, 0x80);
+    const int shopWidth = 76;
+    const int shopGap = (GroupBox1->width() - 7 * shopWidth) / 8;
+    auto shopButton = [&](int index, const char* name, const char* caption) {
+        return makeButton(GroupBox1, name, QString::fromUtf8(caption), purple,
+                          QRect(shopGap + index * (shopWidth + shopGap), 32, shopWidth, 32));
+    };
+    BitBtn1 = shopButton(0, "BitBtn1", "VHS Video");
+    BitBtn2 = shopButton(1, "BitBtn2", "DVD Video");
+    BitBtn3 = shopButton(2, "BitBtn3", "Music");
+    BitBtn4 = shopButton(3, "BitBtn4", "Books");
+    BitBtn6 = shopButton(4, "BitBtn6", "Toys && Games");
+    BitBtn6->setToolTip(QStringLiteral("Toys & Games by age"));
+    BitBtn8 = shopButton(5, "BitBtn8", "Apparel");
+    BitBtn5 = shopButton(6, "BitBtn5", "Zines");
+
+    connect(PlaylistNew, &QPushButton::clicked, this, &TForm1::PlaylistNewClick);
+    connect(PlaylistLoad, &QPushButton::clicked, this, &TForm1::PlaylistLoadClick);
+    connect(PlaylistEdit, &QPushButton::clicked, this, &TForm1::PlaylistEditClick);
+    connect(PlaylistDelete, &QPushButton::clicked, this, &TForm1::PlaylistDeleteClick);
+    connect(ExitButton, &QPushButton::clicked, this, &TForm1::ExitButtonClick);
+    connect(BitBtn1, &QPushButton::clicked, this, &TForm1::BitBtn1Click);
+    connect(BitBtn2, &QPushButton::clicked, this, &TForm1::BitBtn2Click);
+    connect(BitBtn3, &QPushButton::clicked, this, &TForm1::BitBtn3Click);
+    connect(BitBtn4, &QPushButton::clicked, this, &TForm1::BitBtn4Click);
+    connect(BitBtn5, &QPushButton::clicked, this, &TForm1::BitBtn5Click);
+    connect(BitBtn6, &QPushButton::clicked, this, &TForm1::BitBtn6Click);
+    connect(BitBtn7, &QPushButton::clicked, this, &TForm1::BitBtn7Click);
+    connect(BitBtn8, &QPushButton::clicked, this, &TForm1::BitBtn8Click);
+    connect(BitBtn9, &QPushButton::clicked, this, &TForm1::BitBtn9Click);
+    connect(BitBtn10, &QPushButton::clicked, this, &TForm1::BitBtn10Click);
+
+    // Tab order: playlist box, middle row, shop buttons (BitBtn10 is skipped).
+    QWidget* order[] = {PlaylistNew, PlaylistLoad, PlaylistEdit, PlaylistDelete, BitBtn7,
+                        BitBtn9,     ExitButton,   BitBtn1,      BitBtn2,        BitBtn3,
+                        BitBtn4,     BitBtn6,      BitBtn8,      BitBtn5};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
+        setTabOrder(order[i], order[i + 1]);
+}
+
+void TForm1::setGuideView(QWidget* view, std::function<void(const QString&)> showHtml)
+{
+    view->setParent(MemoGuide);
+    view->setGeometry(MemoGuide->rect());
+    view->show();
+    m_showGuideHtml = std::move(showHtml);
+}
+
+void TForm1::FormCreate()
+{
+    // 1. The guide text of Memo1 into the guide panel.
+    if (m_showGuideHtml)
+        m_showGuideHtml(Memo1->toPlainText().replace(u'\n', QStringLiteral("\r\n")));
+    // 2 - 5.
+    m_state.SleepChoice = 0;
+    m_state.ProgramFolder = m_services.programFolder;
+    m_state.ShutdownPending = false;
+    m_state.IniFileName = m_state.ProgramFolder + QStringLiteral("Vantoro.INI");
+    // 6. Settings. A write that fails ends start-up here: both bars off, empty folders.
+    Settings settings(m_state, *m_services.messages);
+    if (!settings.createIfMissing())
+        return;
+    settings.read();
+    m_openDialog1Folder = m_state.ClipFolder;
+    m_openDialog2Folder = m_state.ListFolder;
+    // 7. The playback engine.
+    if (m_services.mediaCheck && !m_services.mediaCheck->mediaPlayerInstalled()) {
+        m_services.messages->plain(
+            QStringLiteral("ERROR:\rIt seems the media player engine (libmpv) is not installed\r"
+                           "Please download + install latest version available free from\r ") +
+            weblinks::kPlaybackEngineInstallPage);
+    }
+    // 8.
+    m_state.Random.seed(static_cast<std::mt19937::result_type>(
+        QDateTime::currentMSecsSinceEpoch() ^ QCoreApplication::applicationPid()));
+}
+
+void TForm1::FormClose()
+{
+    // A failure has shown its error box; the window closes all the same.
+    Settings(m_state, *m_services.messages).save();
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    FormClose();
+    event->accept();
+}
+
+void TForm1::PlaylistNewClick()
+{
+    if (m_commands)
+        m_commands->PlaylistNewClick();
+}
+
+void TForm1::PlaylistLoadClick()
+{
+    if (m_commands)
+        m_commands->PlaylistLoadClick();
+}
+
+void TForm1::PlaylistEditClick()
+{
+    if (m_commands)
+        m_commands->PlaylistEditClick();
+}
+
+void TForm1::PlaylistDeleteClick()
+{
+    if (m_commands)
+        m_commands->PlaylistDeleteClick();
+}
+
+void TForm1::ExitButtonClick()
+{
+    close();
+}
+
+void TForm1::openTarget(const QString& target)
+{
+    if (m_services.shell)
+        m_services.shell->open(target);
+}
+
+void TForm1::BitBtn1Click() { openTarget(weblinks::kShopVhsVideo); }
+void TForm1::BitBtn2Click() { openTarget(weblinks::kShopDvdVideo); }
+void TForm1::BitBtn3Click() { openTarget(weblinks::kShopMusic); }
+void TForm1::BitBtn4Click() { openTarget(weblinks::kShopBooks); }
+void TForm1::BitBtn5Click() { openTarget(weblinks::kShopMagazines); }
+void TForm1::BitBtn6Click() { openTarget(weblinks::kShopToysAndGames); }
+void TForm1::BitBtn7Click() { openTarget(weblinks::kProductPage); }
+void TForm1::BitBtn8Click() { openTarget(weblinks::kShopApparel); }
+void TForm1::BitBtn9Click() { openTarget(locateHelpPage(m_services.executableFolder)); }
+void TForm1::BitBtn10Click() { openTarget(weblinks::kTellAFriendMail); }
+
+} // namespace vantoro

@@ -1,0 +1,103 @@
+#pragma once
+
+#include "platform/Services.h"
+#include "playlists/ProgramState.h"
+
+#include <QWidget>
+
+#include <functional>
+
+class QFrame;
+class QGroupBox;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace vantoro {
+
+class PlaylistCommandHandler;
+class Settings;
+
+// The main window: the playlist commands, the link and help buttons, the guide panel, and the
+// program-wide state that every other window shares by reference.
+class TForm1 final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit TForm1(const Services& services, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    ProgramState& state() { return m_state; }
+    const Services& services() const { return m_services; }
+
+    // The playlist box's commands; not owned. Until one is set the four buttons do nothing.
+    void setPlaylistCommands(PlaylistCommandHandler* commands) { m_commands = commands; }
+    // The guide panel; a widget that shows the guide's HTML (set before FormCreate).
+    void setGuideView(QWidget* view, std::function<void(const QString&)> showHtml);
+
+    // Start-up: guide text, state, settings, dialog folders, playback-engine check, random seed.
+    void FormCreate();
+    // Writes the settings; runs whenever the window closes.
+    void FormClose();
+
+    // Initial folders of the clip dialog and the playlist dialog, fixed at start-up.
+    QString OpenDialog1InitialDir() const { return m_openDialog1Folder; }
+    QString OpenDialog2InitialDir() const { return m_openDialog2Folder; }
+
+    static QString guideHtml();
+
+    // Controls, by their design names (for the commands and for tests).
+    QWidget* MemoGuide = nullptr;
+    QPlainTextEdit* Memo1 = nullptr;
+    QFrame* Bevel1 = nullptr;
+    QGroupBox* PlayListBox = nullptr;
+    QPushButton* PlaylistNew = nullptr;
+    QPushButton* PlaylistLoad = nullptr;
+    QPushButton* PlaylistEdit = nullptr;
+    QPushButton* PlaylistDelete = nullptr;
+    QPushButton* BitBtn7 = nullptr;
+    QPushButton* BitBtn9 = nullptr;
+    QPushButton* ExitButton = nullptr;
+    QPushButton* BitBtn10 = nullptr;
+    QGroupBox* GroupBox1 = nullptr;
+    QPushButton* BitBtn1 = nullptr;
+    QPushButton* BitBtn2 = nullptr;
+    QPushButton* BitBtn3 = nullptr;
+    QPushButton* BitBtn4 = nullptr;
+    QPushButton* BitBtn6 = nullptr;
+    QPushButton* BitBtn8 = nullptr;
+    QPushButton* BitBtn5 = nullptr;
+
+public Q_SLOTS:
+    void PlaylistNewClick();
+    void PlaylistLoadClick();
+    void PlaylistEditClick();
+    void PlaylistDeleteClick();
+    void ExitButtonClick();
+    void BitBtn1Click();
+    void BitBtn2Click();
+    void BitBtn3Click();
+    void BitBtn4Click();
+    void BitBtn5Click();
+    void BitBtn6Click();
+    void BitBtn7Click();
+    void BitBtn8Click();
+    void BitBtn9Click();
+    void BitBtn10Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls();
+    void openTarget(const QString& target);
+
+    Services m_services;
+    ProgramState m_state;
+    PlaylistCommandHandler* m_commands = nullptr;
+    std::function<void(const QString&)> m_showGuideHtml;
+    QString m_openDialog1Folder;
+    QString m_openDialog2Folder;
+};
+
+} // namespace vantoro

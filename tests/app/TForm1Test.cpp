@@ -1,0 +1,196 @@
+#include "app/TForm1.h"
+
+#include "app/WebLinks.h"
+#include "common/FakeMessageBoxes.h"
+#include "common/FakeShellOpener.h"
+#include "common/TestSupport.h"
+#include "platform/MediaPlayerCheck.h"
+
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace vantoro;
+using vantoro::test::readFileBytes;
+using vantoro::test::writeFileBytes;
+
+namespace {
+
+class FakeMediaCheck final : public MediaPlayerCheck
+{
+public:
+    explicit FakeMediaCheck(bool installed) : m_installed(installed) {}
+    bool mediaPlayerInstalled() override
+    {
+        ++calls;
+        return m_installed;
+    }
+    int calls = 0;
+
+private:
+    bool m_installed;
+};
+
+class MainWindow : public ::testing::Test
+{
+protected:
+    std::unique_ptr<TForm1> makeForm(const QString& programFolder)
+    {
+        services.messages = &messages;
+        services.shell = &shell;
+        services.mediaCheck = &media;
+        services.programFolder = programFolder;
+        services.executableFolder = dir.path();
+        return std::make_unique<TForm1>(services);
+    }
+    QString folder() const { return dir.path() + u'/'; }
+
+    QTemporaryDir dir;
+    test::FakeMessageBoxes messages;
+    test::FakeShellOpener shell;
+    FakeMediaCheck media{true};
+    Services services;
+};
+
+TEST_F(MainWindow, FirstStartCreatesSettingsAndDialogsOpenInTheProgramFolder)
+{
+    auto form = makeForm(folder());
+    form->FormCreate();
+    const ProgramState& s = form->state();
+    EXPECT_EQ(s.IniFileName, folder() + "Vantoro.INI");
+    EXPECT_TRUE(QFileInfo::exists(s.IniFileName));
+    EXPECT_EQ(form->OpenDialog1InitialDir(), folder());
+    EXPECT_EQ(form->OpenDialog2InitialDir(), folder());
+    EXPECT_EQ(s.Tag, 0);
+    EXPECT_EQ(s.SleepChoice, 0);
+    EXPECT_FALSE(s.ShutdownPending);
+    EXPECT_TRUE(s.TrackBarSetting);
+    EXPECT_TRUE(messages.shown.isEmpty());
+    EXPECT_EQ(media.calls, 1);
+}
+
+TEST_F(MainWindow, ExistingSettingsSetTheDialogFolders)
+{
+    writeFileBytes(folder() + "Vantoro.INI",
+                   "[Bar]\r\nTrack=0\r\nStatus=1\r\n[Paths]\r\nClips=/media/clips\r\n"
+                   "Lists=\"/media/lists\"\r\n");
+    auto form = makeForm(folder());
+    form->FormCreate();
+    EXPECT_FALSE(form->state().TrackBarSetting);
+    EXPECT_EQ(form->OpenDialog1InitialDir(), "/media/clips");
+    EXPECT_EQ(form->OpenDialog2InitialDir(), "/media/lists");
+}
+
+TEST_F(MainWindow, MissingPlaybackEngineIsReportedOnceAndStartUpGoesOn)
+{
+    FakeMediaCheck missing(false);
+    auto form = makeForm(folder());
+    services.mediaCheck = &missing;
+    form = std::make_unique<TForm1>(services);
+    form->FormCreate();
+    ASSERT_EQ(messages.shown.size(), 1);
+    EXPECT_EQ(messages.shown[0].kind, MessageKind::Plain);
+    const QStringList lines = messages.shown[0].text.split(u'\r');
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_EQ(lines[0], "ERROR:");
+    EXPECT_EQ(lines[1], "It seems the media player engine (libmpv) is not installed");
+    EXPECT_EQ(lines[2], "Please download + install latest version available free from");
+    EXPECT_TRUE(lines[3].startsWith(QStringLiteral(" http")));
+    EXPECT_TRUE(form->PlaylistNew->isEnabled());
+    EXPECT_TRUE(form->PlaylistLoad->isEnabled());
+    EXPECT_TRUE(form->PlaylistEdit->isEnabled());
+    EXPECT_TRUE(form->PlaylistDelete->isEnabled());
+}
+
+TEST_F(MainWindow, UnwritableSettingsEndStartUpWithBarsOffAndEmptyFolders)
+{
+    auto form = makeForm(dir.path() + QStringLiteral("/gone/"));
+    form->FormCreate();
+    EXPECT_EQ(messages.texts(),
+              QStringList{"Unable to write to " + dir.path() + "/gone/Vantoro.INI"});
+    EXPECT_FALSE(form->state().TrackBarSetting);
+    EXPECT_FALSE(form->state().StatusBarSetting);
+    EXPECT_TRUE(form->OpenDialog1InitialDir().isEmpty());
+    EXPECT_EQ(media.calls, 0) << "the engine check does not run after a failed settings write";
+}
+
+TEST_F(MainWindow, ClosingByButtonOrCloseBoxWritesTheSettings)
+{
+    for (bool byButton : {true, false}) {
+        QFile::remove(folder() + "Vantoro.INI");
+        auto form = makeForm(folder());
+        form->FormCreate();
+        form->show();
+        form->state().ClipFolder = byButton ? QStringLiteral("/by/button")
+                                            : QStringLiteral("/by/close/box");
+        if (byButton)
+            QTest::mouseClick(form->ExitButton, Qt::LeftButton);
+        else
+            form->close();
+        EXPECT_FALSE(form->isVisible());
+        EXPECT_TRUE(readFileBytes(folder() + "Vantoro.INI")
+                        .contains(QByteArray("Clips=" + form->state().ClipFolder.toUtf8() + "\r\n")));
+    }
+}
+
+TEST_F(MainWindow, SettingsErrorAtCloseIsShownAndTheWindowStillCloses)
+{
+    auto form = makeForm(folder());
+    form->FormCreate();
+    form->show();
+    form->state().IniFileName = dir.path() + QStringLiteral("/gone/Vantoro.INI");
+    form->close();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(messages.texts(), QStringList{"Unable to write to " + form->state().IniFileName});
+}
+
+TEST_F(MainWindow, CaptionControlsAndGuideSource)
+{
+    auto form = makeForm(folder());
+    EXPECT_EQ(form->windowTitle(),
+              "Vantoro 5.0 - Player, SlideShow Viewer, Playlister & Media Manager");
+    EXPECT_EQ(form->minimumSize(), form->maximumSize()) << "fixed size";
+    EXPECT_FALSE(form->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_EQ(form->PlayListBox->title(), "  Playlist  ");
+    EXPECT_EQ(form->PlaylistNew->text(), "&New");
+    EXPECT_EQ(form->PlaylistNew->toolTip(), "Select Clip(s) for New Playlist");
+    EXPECT_EQ(form->PlaylistLoad->toolTip(), "Open Existing Playlist");
+    EXPECT_EQ(form->PlaylistEdit->toolTip(), "Modify existing playlist");
+    EXPECT_EQ(form->BitBtn6->text(), "Toys && Games");
+    EXPECT_EQ(form->BitBtn10->focusPolicy() & Qt::TabFocus, 0) << "skipped by the Tab key";
+    EXPECT_EQ(form->GroupBox1->title(), "  Click below to check out today's top 100:  ");
+    EXPECT_FALSE(form->Memo1->isVisibleTo(form.get()));
+    EXPECT_EQ(form->Memo1->document()->blockCount(), 13);
+    EXPECT_EQ(TForm1::guideHtml().count(QStringLiteral("\r\n")), 12);
+    EXPECT_TRUE(TForm1::guideHtml().startsWith(QStringLiteral("<b>")));
+}
+
+TEST_F(MainWindow, LinkButtonsHandTheirTargetsToTheShell)
+{
+    writeFileBytes(dir.filePath(QStringLiteral("vthelp.html")), "<html></html>");
+    auto form = makeForm(folder());
+    for (QPushButton* b : {form->BitBtn1, form->BitBtn2, form->BitBtn3, form->BitBtn4,
+                           form->BitBtn6, form->BitBtn8, form->BitBtn5, form->BitBtn7,
+                           form->BitBtn9, form->BitBtn10})
+        QTest::mouseClick(b, Qt::LeftButton);
+    const QStringList expected = {
+        weblinks::kShopVhsVideo,  weblinks::kShopDvdVideo,     weblinks::kShopMusic,
+        weblinks::kShopBooks,     weblinks::kShopToysAndGames, weblinks::kShopApparel,
+        weblinks::kShopMagazines, weblinks::kProductPage,      folder() + "vthelp.html",
+        weblinks::kTellAFriendMail};
+    EXPECT_EQ(shell.opened, expected);
+    EXPECT_TRUE(shell.opened.back().startsWith(QStringLiteral(
+        "mailto:?subject=Check out Vantoro Player/Playlister/SlideShow Viewer&body=")));
+    QStringList shopHosts;
+    for (int i = 0; i < 7; ++i)
+        shopHosts.append(QUrl(shell.opened[i]).host());
+    shopHosts.removeDuplicates();
+    EXPECT_EQ(shopHosts.size(), 1) << "the seven shop pages belong to one shop";
+}
+
+} // namespace

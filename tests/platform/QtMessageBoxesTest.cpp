@@ -1,0 +1,61 @@
+#include "platform/QtMessageBoxes.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+using namespace vantoro;
+
+namespace {
+
+// Presses `button` of the next message box that appears and records its caption and text.
+struct BoxPresser
+{
+    QString caption;
+    QString text;
+    void pressSoon(QMessageBox::StandardButton button)
+    {
+        QTimer::singleShot(0, [this, button] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) {
+                pressSoon(button);
+                return;
+            }
+            caption = box->windowTitle();
+            text = box->text();
+            box->button(button)->click();
+        });
+    }
+};
+
+} // namespace
+
+TEST(QtMessageBoxes, CarriageReturnsBecomeLineBreaks)
+{
+    EXPECT_EQ(QtMessageBoxes::displayText(QStringLiteral("ERROR:\rline two\r\nthree")),
+              "ERROR:\nline two\nthree");
+}
+
+TEST(QtMessageBoxes, PlainBoxCarriesTheApplicationTitleAndQuestionsAnswer)
+{
+    QtMessageBoxes boxes;
+    BoxPresser presser;
+    presser.pressSoon(QMessageBox::Ok);
+    EXPECT_EQ(boxes.show(MessageKind::Plain, QStringLiteral("a\rb"), MessageButtons::Ok),
+              MessageResult::Ok);
+    EXPECT_EQ(presser.caption, QApplication::applicationName());
+    EXPECT_EQ(presser.text, "a\nb");
+
+    presser.pressSoon(QMessageBox::No);
+    EXPECT_FALSE(boxes.askYesNo(QStringLiteral("Save Playlist?")));
+    presser.pressSoon(QMessageBox::Yes);
+    EXPECT_TRUE(boxes.askYesNo(QStringLiteral("Save Playlist?")));
+    presser.pressSoon(QMessageBox::Cancel);
+    EXPECT_FALSE(boxes.askOkCancel(QStringLiteral("Delete?")));
+    presser.pressSoon(QMessageBox::Ok);
+    EXPECT_TRUE(boxes.askOkCancel(QStringLiteral("Delete?")));
+    EXPECT_EQ(presser.caption, "Confirm");
+}
