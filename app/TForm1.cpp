@@ -1,6 +1,7 @@
 #include "app/TForm1.h"
 
 #include "app/Settings.h"
+#include "app/TXJustOne.h"
 #include "app/WebLinks.h"
 #include "platform/HelpPage.h"
 #include "platform/MediaPlayerCheck.h"
@@ -25,7 +26,7 @@ namespace vantoro {
 namespace {
 
 // Client size of the main window, in pixels.
-constexpr int kClientWidth = 600;
+constexpr int kClientWidth = 660;
 constexpr int kClientHeight = 392;
 
 // The guide, as the thirteen lines of its HTML source. The first line opens a bold element that
@@ -96,6 +97,7 @@ TForm1::TForm1(const Services& services, QWidget* parent)
         QStringLiteral("Vantoro 5.0 - Player, SlideShow Viewer, Playlister & Media Manager"));
     setFixedSize(kClientWidth, kClientHeight);
     buildControls();
+    XJustOne1 = new TXJustOne(this);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 }
@@ -186,7 +188,7 @@ void TForm1::buildControls()
         GroupBox1->setFont(font);
     }
     const QColor purple(0x80, 0x00, 0x80);
-    const int shopWidth = 76;
+    const int shopWidth = 84;
     const int shopGap = (GroupBox1->width() - 7 * shopWidth) / 8;
     auto shopButton = [&](int index, const char* name, const char* caption) {
         return makeButton(GroupBox1, name, QString::fromUtf8(caption), purple,

@@ -16,6 +16,7 @@ namespace vantoro {
 
 class PlaylistCommandHandler;
 class Settings;
+class TXJustOne;
 
 // The main window: the playlist commands, the link and help buttons, the guide panel, and the
 // program-wide state that every other window shares by reference.
@@ -67,6 +68,7 @@ public:
     QPushButton* BitBtn6 = nullptr;
     QPushButton* BitBtn8 = nullptr;
     QPushButton* BitBtn5 = nullptr;
+    TXJustOne* XJustOne1 = nullptr;
 
 public Q_SLOTS:
     void PlaylistNewClick();

@@ -1,6 +1,7 @@
 #include "app/VantoroApplication.h"
 
 #include "app/TForm1.h"
+#include "app/TXJustOne.h"
 #include "app/TerminationSignals.h"
 #include "platform/ModalRunner.h"
 #include "platform/ProgramFolder.h"
@@ -33,6 +34,9 @@ int runVantoro(int argc, char** argv)
     services.programFolder = resolveProgramFolder(services.executableFolder);
 
     TForm1 form(services);
+    // A second copy brings the running one forward and ends before touching anything.
+    if (!form.XJustOne1->Loaded(QApplication::applicationName()))
+        return 0;
     form.FormCreate();
     form.show();
 

@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -24,6 +25,8 @@ int main(int argc, char** argv)
     qputenv("XDG_CACHE_HOME", root + "/.cache");
     qputenv("XDG_RUNTIME_DIR", root + "/run");
     QDir().mkpath(home.path() + QStringLiteral("/run"));
+    QFile::setPermissions(home.path() + QStringLiteral("/run"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QStandardPaths::setTestModeEnabled(true);
 
     QApplication app(argc, argv);
