@@ -252,16 +252,26 @@ void TForm1::FormCreate()
     settings.read();
     m_openDialog1Folder = m_state.ClipFolder;
     m_openDialog2Folder = m_state.ListFolder;
-    // 7. The playback engine.
+    // 7. The playback engine (possibly once its background load has finished).
+    m_mediaCheckDue = true;
+    if (!m_mediaCheckDeferred)
+        checkMediaPlayer();
+    // 8.
+    m_state.Random.seed(static_cast<std::mt19937::result_type>(
+        QDateTime::currentMSecsSinceEpoch() ^ QCoreApplication::applicationPid()));
+}
+
+void TForm1::checkMediaPlayer()
+{
+    if (!m_mediaCheckDue)
+        return;
+    m_mediaCheckDue = false;
     if (m_services.mediaCheck && !m_services.mediaCheck->mediaPlayerInstalled()) {
         m_services.messages->plain(
             QStringLiteral("ERROR:\rIt seems the media player engine (libmpv) is not installed\r"
                            "Please download + install latest version available free from\r ") +
             weblinks::kPlaybackEngineInstallPage);
     }
-    // 8.
-    m_state.Random.seed(static_cast<std::mt19937::result_type>(
-        QDateTime::currentMSecsSinceEpoch() ^ QCoreApplication::applicationPid()));
 }
 
 void TForm1::FormClose()
@@ -290,14 +300,26 @@ void TForm1::PlaylistLoadClick()
 
 void TForm1::PlaylistEditClick()
 {
-    if (m_commands)
-        m_commands->PlaylistEditClick();
+    if (m_editPlaylist)
+        m_editPlaylist();
 }
 
 void TForm1::PlaylistDeleteClick()
 {
     if (m_commands)
         m_commands->PlaylistDeleteClick();
+}
+
+void TForm1::showMainWindow()
+{
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+void TForm1::closeMainWindow()
+{
+    close();
 }
 
 void TForm1::ExitButtonClick()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Services.h"
+#include "playlists/PlayerOpener.h"
 #include "playlists/ProgramState.h"
 
 #include <QWidget>
@@ -20,7 +21,7 @@ class TXJustOne;
 
 // The main window: the playlist commands, the link and help buttons, the guide panel, and the
 // program-wide state that every other window shares by reference.
-class TForm1 final : public QWidget
+class TForm1 final : public QWidget, public MainWindowControl
 {
     Q_OBJECT
 
@@ -33,11 +34,18 @@ public:
 
     // The playlist box's commands; not owned. Until one is set the four buttons do nothing.
     void setPlaylistCommands(PlaylistCommandHandler* commands) { m_commands = commands; }
+    // The playlist editor, opened by the Edit button.
+    void setPlaylistEditor(std::function<void()> edit) { m_editPlaylist = std::move(edit); }
     // The guide panel; a widget that shows the guide's HTML (set before FormCreate).
     void setGuideView(QWidget* view, std::function<void(const QString&)> showHtml);
 
     // Start-up: guide text, state, settings, dialog folders, playback-engine check, random seed.
     void FormCreate();
+    // The playback-engine check of start-up. FormCreate runs it unless it is deferred, in which
+    // case the owner calls it once the engine's answer is known (the engine loads in the
+    // background, so the window can show meanwhile). It does nothing when start-up ended early.
+    void setMediaCheckDeferred(bool deferred) { m_mediaCheckDeferred = deferred; }
+    void checkMediaPlayer();
     // Writes the settings; runs whenever the window closes.
     void FormClose();
 
@@ -46,6 +54,9 @@ public:
     QString OpenDialog2InitialDir() const { return m_openDialog2Folder; }
 
     static QString guideHtml();
+
+    void showMainWindow() override;
+    void closeMainWindow() override;
 
     // Controls, by their design names (for the commands and for tests).
     QWidget* MemoGuide = nullptr;
@@ -98,6 +109,9 @@ private:
     ProgramState m_state;
     PlaylistCommandHandler* m_commands = nullptr;
     std::function<void(const QString&)> m_showGuideHtml;
+    std::function<void()> m_editPlaylist;
+    bool m_mediaCheckDeferred = false;
+    bool m_mediaCheckDue = false;
     QString m_openDialog1Folder;
     QString m_openDialog2Folder;
 };

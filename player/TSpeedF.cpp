@@ -1,0 +1,148 @@
+#include "player/TSpeedF.h"
+
+#include <QButtonGroup>
+#include <QEvent>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QStyle>
+#include <QVBoxLayout>
+
+#include <array>
+
+namespace vantoro {
+
+namespace {
+
+constexpr std::array<double, 5> kRates = {1.0, 0.2, 0.5, 1.5, 2.0};
+const QColor kYellow(255, 255, 0);
+const QColor kAqua(0, 255, 255);
+// Pixel sizes are given at 120 dots per inch and scaled to the screen.
+constexpr double kDesignDpi = 120.0;
+
+void fill(QWidget& widget, QPalette::ColorRole role, const QColor& colour)
+{
+    QPalette palette = widget.palette();
+    palette.setColor(role, colour);
+    widget.setPalette(palette);
+    widget.setAutoFillBackground(true);
+}
+
+} // namespace
+
+TSpeedF::TSpeedF(QWidget* parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("Vantoro - Playback Speed"));
+
+    m_radioGroup1 = new QGroupBox(QStringLiteral("  Playback Speed  "), this);
+    QFont arial = m_radioGroup1->font();
+    arial.setFamily(QStringLiteral("Arial"));
+    m_radioGroup1->setFont(arial);
+    fill(*m_radioGroup1, QPalette::Window, kYellow);
+    m_items = new QButtonGroup(this);
+    auto* columns = new QHBoxLayout(m_radioGroup1);
+    const QStringList items = speedItems();
+    for (int i = 0; i < items.size(); ++i) {
+        auto* button = new QRadioButton(items.at(i), m_radioGroup1);
+        m_items->addButton(button, i);
+        columns->addWidget(button);
+    }
+
+    m_colorMemo1 = new QPlainTextEdit(this);
+    m_colorMemo1->setReadOnly(true);
+    m_colorMemo1->setPlainText(
+        QStringLiteral("Note:  Audio becomes difficult to understand at rates lower than 0.5 \n"
+                       "or higher than 1.5."));
+    fill(*m_colorMemo1, QPalette::Base, kAqua);
+
+    m_bitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton),
+                                QStringLiteral("OK"), this);
+    m_bitBtn1->setDefault(true);
+    m_bitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
+                                QStringLiteral("Cancel"), this);
+    connect(m_bitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+    connect(m_bitBtn2, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_bitBtn1);
+    buttons->addWidget(m_bitBtn2);
+    buttons->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_radioGroup1);
+    layout->addWidget(m_colorMemo1);
+    layout->addLayout(buttons);
+
+    setItemIndex(0);
+    const double scale = logicalDpiY() / kDesignDpi;
+    resize(QSize(qRound(588 * scale), qRound(185 * scale)).expandedTo(sizeHint()));
+}
+
+QStringList TSpeedF::speedItems()
+{
+    return {QStringLiteral("Normal (1.0)"), QStringLiteral("Fifth (0.2)"),
+            QStringLiteral("Half  (0.5)"), QStringLiteral("Fast (1.5)"),
+            QStringLiteral("Double (2.0)")};
+}
+
+double TSpeedF::rateOfItem(int index)
+{
+    if (index < 0 || index >= static_cast<int>(kRates.size()))
+        return 1.0;
+    return kRates[static_cast<size_t>(index)];
+}
+
+int TSpeedF::itemIndex() const
+{
+    return m_items->checkedId();
+}
+
+void TSpeedF::setItemIndex(int index)
+{
+    if (QAbstractButton* button = m_items->button(index))
+        button->setChecked(true);
+}
+
+QRadioButton* TSpeedF::item(int index) const
+{
+    return qobject_cast<QRadioButton*>(m_items->button(index));
+}
+
+bool TSpeedF::event(QEvent* event)
+{
+    if (event->type() == QEvent::WindowActivate)
+        FormActivate();
+    return QDialog::event(event);
+}
+
+void TSpeedF::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!m_shownBefore) {
+        m_shownBefore = true;
+        if (const QScreen* where = screen()) {
+            QRect frame = frameGeometry();
+            frame.moveCenter(where->availableGeometry().center());
+            move(frame.topLeft());
+        }
+    }
+    FormActivate();
+}
+
+void TSpeedF::BitBtn1Click()
+{
+    accept();
+}
+
+void TSpeedF::FormActivate()
+{
+    if (!m_player)
+        return;
+    const QRect player = m_player->frameGeometry();
+    move(x(), player.top() + player.height() - frameGeometry().height());
+}
+
+} // namespace vantoro
