@@ -1,0 +1,5 @@
+# Start-up latency of the media control: Open of a 3-entry playlist to its first NewStream,
+# against bare libmpv from loadfile to file-loaded on the same clip, both with null outputs.
+add_executable(player_control_bench ${CMAKE_CURRENT_LIST_DIR}/TWMTPlayerBench.cpp)
+target_link_libraries(player_control_bench PRIVATE vantoro_player benchmark::benchmark)
+vantoro_warnings(player_control_bench)

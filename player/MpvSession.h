@@ -1,0 +1,96 @@
+#pragma once
+
+#include "platform/MpvLibrary.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QPair>
+#include <QString>
+
+#include <atomic>
+#include <memory>
+
+namespace vantoro {
+
+// One libmpv player instance, configured for the media control, with its events turned into
+// Qt signals on the GUI thread. Knows nothing of playlists: the control drives it file by file.
+//
+// Threading: create, use and destroy on the GUI thread. mpv's wakeup callback runs on mpv's
+// threads; it only queues drainEvents() here, which empties mpv's event queue with
+// mpv_wait_event(…, 0). No mpv function is ever called from inside a callback.
+class MpvSession : public QObject
+{
+    Q_OBJECT
+public:
+    struct Options
+    {
+        // True when a render context (MpvVideoSurface) will draw the picture; otherwise video
+        // is decoded to no output.
+        bool renderedVideo = false;
+        // Audio output driver; empty lets mpv choose, falling back to no output without a
+        // device.
+        QByteArray audioOutput;
+        // Further options set after the control's own (the test and benchmark harnesses use
+        // this for null outputs, an audio capture file or a shorter still-image time).
+        QList<QPair<QByteArray, QByteArray>> extraOptions;
+    };
+
+    enum class EndReason { EndOfFile, Stopped, Quit, Error, Redirect, Unknown };
+
+    // Creates and initialises the instance; null with `error` set when that fails.
+    static std::unique_ptr<MpvSession> create(const MpvLibrary& library, const Options& options,
+                                              QString& error);
+    ~MpvSession() override;
+
+    // Loads one local file, replacing whatever plays. `absolutePath` must be absolute: it is
+    // passed as one argument of an argument array, so it can never be read as an option, a
+    // command or a protocol prefix.
+    bool loadFile(const QString& absolutePath);
+    bool stop();
+    bool setPaused(bool paused);
+    bool setSpeed(double speed);
+    bool setVolume(double percent);
+    bool seekTo(double seconds);
+
+    // The audio output in use for the current file ("null" when there is no device); empty
+    // while no audio is playing.
+    QString currentAudioOutput() const;
+    const Options& options() const { return m_options; }
+    // The last error text of a failing call.
+    QString lastError() const { return m_lastError; }
+
+    const MpvLibrary::Functions& api() const { return m_library.api(); }
+    mpv_handle* handle() const { return m_handle; }
+
+public Q_SLOTS:
+    void drainEvents();
+
+Q_SIGNALS:
+    void fileStarted(qint64 entryId);
+    void fileLoaded();
+    // For Redirect, `insertId` and `insertCount` name the entries mpv put in its place.
+    void fileEnded(qint64 entryId, vantoro::MpvSession::EndReason reason, const QString& error,
+                   qint64 insertId, int insertCount);
+    void positionChanged(double seconds);
+    void durationChanged(double seconds);
+    void pausedChanged(bool paused);
+    void idleChanged(bool idle);
+    void titleChanged(const QString& title);
+    void artistChanged(const QString& artist);
+    void volumeChanged(double percent);
+
+private:
+    MpvSession(const MpvLibrary& library, mpv_handle* handle, const Options& options);
+    bool check(int status);
+    void handleEvent(const mpv_event& event);
+    static void wakeup(void* context);
+
+    const MpvLibrary& m_library;
+    mpv_handle* m_handle = nullptr;
+    Options m_options;
+    QString m_lastError;
+    std::atomic<bool> m_drainQueued{false};
+};
+
+} // namespace vantoro

@@ -1,0 +1,79 @@
+#include "TWMTPlayerTestMedia.h"
+
+#include "common/TestSupport.h"
+#include "platform/MpvLibrary.h"
+#include "player/MpvVideoSurface.h"
+#include "player/TWMTPlayer.h"
+
+#include <QColor>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace vantoro;
+using namespace vantoro::test;
+
+namespace {
+
+QColor centreOf(MpvVideoSurface* surface)
+{
+    const QImage image = surface->grabFramebuffer();
+    return image.isNull() ? QColor(Qt::black)
+                          : image.pixelColor(image.width() / 2, image.height() / 2);
+}
+
+bool looksLike(const QColor& seen, const QColor& wanted)
+{
+    return std::abs(seen.red() - wanted.red()) < 60 &&
+           std::abs(seen.green() - wanted.green()) < 60 &&
+           std::abs(seen.blue() - wanted.blue()) < 60;
+}
+
+// Runs under Xvfb (see control.cmake): a generated video and then a still image are shown
+// through mpv's render API in the control's picture area.
+TEST(TWMTPlayerVideo, ShowsAGeneratedVideoAndThenAStillImage)
+{
+    if (!MpvVideoSurface::isSupported()) {
+        if (qEnvironmentVariableIsSet("VANTORO_REQUIRE_PICTURE"))
+            FAIL() << "no OpenGL display platform under Xvfb";
+        GTEST_SKIP() << "needs a display with OpenGL";
+    }
+    QTemporaryDir dir;
+    const QColor red(220, 30, 30);
+    const QColor green(30, 200, 40);
+    writeY4mVideo(dir.filePath("red.y4m"), 160, 120, 150, 25, red);
+    writeImage(dir.filePath("green.png"), green, 160, 120);
+    writeAsx(dir.filePath("list.asx"), {dir.filePath("red.y4m"), dir.filePath("green.png")});
+
+    MpvSession::Options options;
+    options.audioOutput = "null";
+    TWMTPlayer player(MpvLibrary::shared(), options);
+    QList<int> streams;
+    QObject::connect(&player, &TWMTPlayer::NewStream, &player,
+                     [&] { streams.append(player.GetCurrentEntry()); });
+    ASSERT_TRUE(player.hasVideoSurface());
+    player.resize(400, 360);
+    player.show();
+    MpvVideoSurface* surface = player.videoSurface();
+    ASSERT_TRUE(waitUntil([&] { return surface->isRendering(); }, 10000));
+
+    EXPECT_TRUE(looksLike(centreOf(surface), Qt::black) || centreOf(surface).lightness() < 40);
+    ASSERT_TRUE(player.Open(dir.filePath("list.asx")));
+    ASSERT_TRUE(waitUntil([&] { return streams.size() >= 1; }, 15000));
+    EXPECT_TRUE(waitUntil([&] { return looksLike(centreOf(surface), red); }, 10000))
+        << centreOf(surface).name().toStdString();
+    player.Next();
+    ASSERT_TRUE(waitUntil([&] { return streams.size() >= 2; }, 15000));
+    EXPECT_TRUE(waitUntil([&] { return looksLike(centreOf(surface), green); }, 10000))
+        << centreOf(surface).name().toStdString();
+    EXPECT_EQ(streams, (QList<int>{1, 2}));
+    // The whole control as the window would show it is not black either.
+    const QImage shot = player.grab().toImage();
+    const QPoint centre = surface->geometry().center();
+    EXPECT_TRUE(looksLike(shot.pixelColor(centre), green))
+        << shot.pixelColor(centre).name().toStdString();
+    player.Stop();
+}
+
+} // namespace

@@ -1,0 +1,29 @@
+# The media control on libmpv: real playback of generated media with null outputs.
+vantoro_test(player_control_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/TWMTPlayerTest.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/TWMTPlayerTestMedia.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/MpvAsxReaderTest.cpp
+  LIBS vantoro_player
+  TIMEOUT 180)
+
+# The same locale check under a locale whose decimal separator is not a dot.
+add_test(NAME player_control_locale_en_US
+         COMMAND player_control_test --gtest_filter=*PlaysUnderANonCNumericLocale*)
+set_tests_properties(player_control_locale_en_US PROPERTIES TIMEOUT 60
+  ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LANG=en_US.UTF-8;LC_ALL=en_US.UTF-8")
+
+# The picture needs a real display with OpenGL, so this program runs only under Xvfb (Mesa's
+# software OpenGL) through the wrapper below, never on the offscreen platform.
+add_executable(player_control_video_test
+  ${CMAKE_CURRENT_LIST_DIR}/TWMTPlayerVideoTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TWMTPlayerTestMedia.cpp)
+target_link_libraries(player_control_video_test PRIVATE vantoro_testmain vantoro_player)
+vantoro_warnings(player_control_video_test)
+find_program(XVFB_RUN xvfb-run)
+if(XVFB_RUN)
+  add_test(NAME player_control_video_xvfb
+           COMMAND ${XVFB_RUN} -a -s "-screen 0 1280x1024x24"
+                   $<TARGET_FILE:player_control_video_test>)
+  set_tests_properties(player_control_video_xvfb PROPERTIES TIMEOUT 120 LABELS xvfb
+    ENVIRONMENT "QT_QPA_PLATFORM=xcb;VANTORO_REQUIRE_PICTURE=1")
+endif()
