@@ -39,7 +39,9 @@ TEST(AtomicFileWriter, ReplacesTheFileOnlyAtCommitAndKeepsItsPermissions)
     EXPECT_EQ(readFileBytes(path), "old") << "nothing may change before commit";
     ASSERT_TRUE(writer.commit());
     EXPECT_EQ(readFileBytes(path), "new contents");
-    struct stat st {};
+    struct stat st
+    {
+    };
     ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
     EXPECT_EQ(folderEntries(dir.path()), QStringList{QStringLiteral("list.asx")});
@@ -126,8 +128,8 @@ TEST(AtomicFileWriter, KilledWriterNeverLeavesATornFile)
         int status = 0;
         ::waitpid(child, &status, 0);
         const QByteArray now = readFileBytes(path);
-        ASSERT_TRUE(now == a || now == b) << "torn file in round " << round << ", size "
-                                          << now.size();
+        ASSERT_TRUE(now == a || now == b)
+            << "torn file in round " << round << ", size " << now.size();
     }
 }
 

@@ -68,8 +68,8 @@ TEST_F(ProfileStrings, ReadsLfAndCrOnlyFilesAndALastLineWithoutEnd)
 TEST_F(ProfileStrings, ValueIsCutAtTheLimit)
 {
     const QString longValue(1500, u'v');
-    ASSERT_EQ(writePrivateProfileString(QStringLiteral("Paths"), QStringLiteral("Clips"),
-                                        longValue, file()),
+    ASSERT_EQ(writePrivateProfileString(QStringLiteral("Paths"), QStringLiteral("Clips"), longValue,
+                                        file()),
               0);
     const QString read = getPrivateProfileString(QStringLiteral("Paths"), QStringLiteral("Clips"),
                                                  QString(), file(), 1023);
@@ -86,8 +86,8 @@ TEST_F(ProfileStrings, WriteCreatesFileAndAppendsSectionsInOrder)
     ASSERT_EQ(writePrivateProfileString(QStringLiteral("Bar"), QStringLiteral("Track"),
                                         QStringLiteral("1"), file()),
               0);
-    writePrivateProfileString(QStringLiteral("Bar"), QStringLiteral("Status"),
-                              QStringLiteral("1"), file());
+    writePrivateProfileString(QStringLiteral("Bar"), QStringLiteral("Status"), QStringLiteral("1"),
+                              file());
     writePrivateProfileString(QStringLiteral("Paths"), QStringLiteral("Clips"),
                               QStringLiteral("/p/"), file());
     EXPECT_EQ(readFileBytes(file()),
@@ -124,9 +124,9 @@ TEST_F(ProfileStrings, WriteReplacesKeyInPlaceKeepingCommentsAndOtherSections)
 TEST_F(ProfileStrings, NonAsciiValuesRoundTrip)
 {
     const QString folder = QStringLiteral("/home/åse/Musik & Filme/日本");
-    ASSERT_EQ(writePrivateProfileString(QStringLiteral("Paths"), QStringLiteral("Clips"), folder,
-                                        file()),
-              0);
+    ASSERT_EQ(
+        writePrivateProfileString(QStringLiteral("Paths"), QStringLiteral("Clips"), folder, file()),
+        0);
     EXPECT_EQ(getPrivateProfileString(QStringLiteral("Paths"), QStringLiteral("Clips"), QString(),
                                       file()),
               folder);
