@@ -1,0 +1,52 @@
+#include "platform/MainDialogSpecs.h"
+
+namespace vantoro {
+
+FileDialogSpec openDialog1Spec(const QString& clipFolder)
+{
+    FileDialogSpec spec;
+    spec.title = QStringLiteral("Select clip(s)");
+    spec.filters = {
+        QStringLiteral("All file types (*.*)"),
+        QStringLiteral("Audio (music) files (*.asf *.mp2 *.mp3 *.wav *.ogg *.mid *.wma *.aif "
+                       "*.au *.wax)"),
+        QStringLiteral("Video (movie) files (*.mpg *.mpeg *.asf *.m1v *.wmv *.avi *.mov *.qt "
+                       "*.wvx *.fli *.flc *.mpe)"),
+        QStringLiteral("Image files (for slideshow) (*.jpg *.jpeg *.gif *.bmp)"),
+    };
+    spec.filterIndex = 0;
+    spec.initialFolder = clipFolder;
+    spec.multiSelect = true;
+    spec.picturePreview = true;
+    return spec;
+}
+
+FileDialogSpec openDialog2Spec(const QString& listFolder)
+{
+    FileDialogSpec spec;
+    spec.title = QStringLiteral("Select Playlist");
+    spec.filters = {
+        QStringLiteral("Playlists (*.asx) (default style) (*.asx)"),
+        QStringLiteral("m3u Playlists (*.m3u) (*.m3u)"),
+    };
+    spec.filterIndex = 0;
+    spec.initialFolder = listFolder;
+    spec.defaultSuffix = QStringLiteral("asx");
+    spec.acceptNonExisting = true;
+    return spec;
+}
+
+FileDialogSpec saveDialog1Spec(const QString& programFolder)
+{
+    FileDialogSpec spec;
+    spec.title = QStringLiteral("do NOT include extension in filename");
+    spec.filters = {QStringLiteral("PlayList (*.asx) (*.asx)")};
+    spec.filterIndex = 0;
+    spec.initialFolder = programFolder;
+    spec.proposedName = QStringLiteral("Playlist");
+    spec.defaultSuffix = QStringLiteral("asx");
+    spec.overwritePrompt = false;
+    return spec;
+}
+
+} // namespace vantoro

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "platform/FileDialogs.h"
+
+#include <QSize>
+
+class QFileDialog;
+class QWidget;
+
+namespace vantoro {
+
+// File dialogs shown with Qt's own QFileDialog widget (never the desktop's native dialog, so
+// that the picture preview pane can be added), modal over the active window.
+//
+// Filters are shown by their descriptions only. The pattern "*.*" means every file, as the
+// program's filters intend, also for names without an extension.
+class QtFileDialogs final : public FileDialogs
+{
+public:
+    // Size of the picture preview pane beside the file list.
+    static constexpr QSize kPreviewPaneSize{220, 220};
+    // Time the selection must rest on a file before its picture is decoded.
+    static constexpr int kPreviewDelayMs = 120;
+
+    QStringList openFiles(const FileDialogSpec& spec) override;
+    QString saveFile(const FileDialogSpec& spec) override;
+
+    // The filter as QFileDialog takes it: the patterns of "Name (*.a *.b)" with "*.*" as "*".
+    static QString dialogFilter(const QString& filter);
+
+private:
+    static void configure(QFileDialog& dialog, const FileDialogSpec& spec);
+    static void addPicturePreview(QFileDialog& dialog);
+};
+
+} // namespace vantoro

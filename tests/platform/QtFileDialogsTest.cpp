@@ -1,0 +1,252 @@
+#include "JpegSamples.h"
+
+#include "common/TestSupport.h"
+#include "platform/MainDialogSpecs.h"
+#include "platform/QtFileDialogs.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace vantoro {
+namespace {
+
+QFileDialog* visibleFileDialog()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* dialog = qobject_cast<QFileDialog*>(widget); dialog && dialog->isVisible())
+            return dialog;
+    }
+    return nullptr;
+}
+
+QStringList comboTexts(const QFileDialog* dialog)
+{
+    QStringList texts;
+    const auto* combo = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    for (int i = 0; combo && i < combo->count(); ++i)
+        texts << combo->itemText(i);
+    return texts;
+}
+
+// The names the dialog lists in its current folder, sorted. The file model loads and filters
+// in the background: waits for up to five seconds until they are the expected ones.
+QStringList listedNames(const QFileDialog* dialog, const QStringList& expected)
+{
+    const auto* view = dialog->findChild<QListView*>(QStringLiteral("listView"));
+    if (!view)
+        return {};
+    auto names = [view] {
+        QStringList result;
+        const QAbstractItemModel* model = view->model();
+        for (int row = 0; row < model->rowCount(view->rootIndex()); ++row)
+            result << model->index(row, 0, view->rootIndex()).data().toString();
+        result.sort();
+        return result;
+    };
+    test::waitUntil([&] { return names() == expected; }, 5000);
+    return names();
+}
+
+// Runs `script` on the file dialog once it is shown. If the script never gets to close it, the
+// watchdog rejects every file dialog and message box so that the test fails instead of hanging.
+class DialogDriver
+{
+public:
+    explicit DialogDriver(std::function<void(QFileDialog*)> script) : m_script(std::move(script))
+    {
+        m_poll.setInterval(10);
+        QObject::connect(&m_poll, &QTimer::timeout, [this] {
+            if (QFileDialog* dialog = visibleFileDialog()) {
+                m_poll.stop();
+                m_ran = true;
+                m_script(dialog);
+            }
+        });
+        m_poll.start();
+        m_watchdog.setSingleShot(true);
+        QObject::connect(&m_watchdog, &QTimer::timeout, [] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                if (auto* box = qobject_cast<QMessageBox*>(widget))
+                    box->reject();
+                if (auto* dialog = qobject_cast<QFileDialog*>(widget))
+                    dialog->reject();
+            }
+        });
+        m_watchdog.start(20000);
+    }
+    bool ran() const { return m_ran; }
+
+private:
+    std::function<void(QFileDialog*)> m_script;
+    QTimer m_poll;
+    QTimer m_watchdog;
+    bool m_ran = false;
+};
+
+class QtFileDialogsTest : public ::testing::Test
+{
+protected:
+    QString touch(const QString& name, const QByteArray& bytes = QByteArray("x"))
+    {
+        const QString path = m_dir.filePath(name);
+        test::writeFileBytes(path, bytes);
+        return path;
+    }
+    QTemporaryDir m_dir;
+    QtFileDialogs m_dialogs;
+};
+
+TEST_F(QtFileDialogsTest, ClipDialogListsByFilterPreviewsAndReturnsSeveralFiles)
+{
+    const QString photo =
+        touch(QStringLiteral("PHOTO.JPG"),
+              test::encodeJpeg(test::quadrantImage(QSize(640, 480)), test::JpegKind::Baseline));
+    const QString song = touch(QStringLiteral("b song.mp3"));
+    touch(QStringLiteral("README"));
+    touch(QStringLiteral("list.asx"));
+
+    // "*.*" lists names without an extension too; patterns ignore case.
+    const QStringList kAllFiles = {QStringLiteral("PHOTO.JPG"), QStringLiteral("README"),
+                                   QStringLiteral("b song.mp3"), QStringLiteral("list.asx")};
+    const QStringList kImageFiles = {QStringLiteral("PHOTO.JPG")};
+    QStringList allFiles, imageFiles, filters;
+    QFileDialog::FileMode mode{};
+    QString title;
+    bool previewShown = false;
+    const DialogDriver driver([&](QFileDialog* dialog) {
+        title = dialog->windowTitle();
+        mode = dialog->fileMode();
+        filters = comboTexts(dialog);
+        allFiles = listedNames(dialog, kAllFiles);
+        dialog->selectNameFilter(dialog->nameFilters().value(3));
+        imageFiles = listedNames(dialog, kImageFiles);
+        dialog->selectNameFilter(dialog->nameFilters().value(0));
+        auto* pane = dialog->findChild<QLabel*>(QStringLiteral("picturePreview"));
+        auto* view = dialog->findChild<QListView*>(QStringLiteral("listView"));
+        if (pane && view) {
+            // As a click on the file does.
+            const QModelIndexList found =
+                view->model()->match(view->model()->index(0, 0, view->rootIndex()), Qt::DisplayRole,
+                                     QStringLiteral("PHOTO.JPG"), 1, Qt::MatchExactly);
+            if (!found.isEmpty())
+                view->setCurrentIndex(found.first());
+            previewShown = test::waitUntil([pane] { return !pane->pixmap().isNull(); }, 8000);
+        }
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        if (name)
+            name->setText(QStringLiteral("\"PHOTO.JPG\" \"b song.mp3\""));
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    const QStringList picked = m_dialogs.openFiles(openDialog1Spec(m_dir.path()));
+    ASSERT_TRUE(driver.ran());
+    EXPECT_EQ(title, QStringLiteral("Select clip(s)"));
+    EXPECT_EQ(mode, QFileDialog::ExistingFiles);
+    EXPECT_EQ(filters,
+              QStringList({QStringLiteral("All file types"), QStringLiteral("Audio (music) files"),
+                           QStringLiteral("Video (movie) files"),
+                           QStringLiteral("Image files (for slideshow)")}));
+    EXPECT_EQ(allFiles, kAllFiles);
+    EXPECT_EQ(imageFiles, kImageFiles);
+    EXPECT_TRUE(previewShown);
+    EXPECT_EQ(picked, QStringList({photo, song}));
+}
+
+TEST_F(QtFileDialogsTest, PlaylistDialogTakesATypedNameOfAFileThatDoesNotExist)
+{
+    QStringList filters;
+    QFileDialog::FileMode mode{};
+    QString title;
+    const DialogDriver driver([&](QFileDialog* dialog) {
+        title = dialog->windowTitle();
+        mode = dialog->fileMode();
+        filters = comboTexts(dialog);
+        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+            ->setText(QStringLiteral("new list"));
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    const QStringList picked = m_dialogs.openFiles(openDialog2Spec(m_dir.path()));
+    ASSERT_TRUE(driver.ran());
+    EXPECT_EQ(title, QStringLiteral("Select Playlist"));
+    EXPECT_EQ(mode, QFileDialog::AnyFile);
+    EXPECT_EQ(filters, QStringList({QStringLiteral("Playlists (*.asx) (default style)"),
+                                    QStringLiteral("m3u Playlists (*.m3u)")}));
+    EXPECT_EQ(picked, QStringList({m_dir.filePath(QStringLiteral("new list.asx"))}));
+}
+
+TEST_F(QtFileDialogsTest, SaveDialogProposesItsNameAndOverwritesOnlyWhenToldNotToAsk)
+{
+    touch(QStringLiteral("Playlist.asx"));
+    for (bool prompt : {false, true}) {
+        SCOPED_TRACE(prompt);
+        FileDialogSpec spec = saveDialog1Spec(m_dir.path());
+        spec.overwritePrompt = prompt;
+        QString title, proposed, filter;
+        bool asked = false;
+        const DialogDriver driver([&](QFileDialog* dialog) {
+            title = dialog->windowTitle();
+            proposed = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text();
+            filter = comboTexts(dialog).join(QLatin1Char('|'));
+            // A question box would open inside accept(); answer it No from a timer.
+            QTimer::singleShot(200, [&asked] {
+                for (QWidget* widget : QApplication::topLevelWidgets()) {
+                    if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible()) {
+                        asked = true;
+                        box->button(QMessageBox::No) ? box->button(QMessageBox::No)->click()
+                                                     : box->reject();
+                    }
+                }
+            });
+            QMetaObject::invokeMethod(dialog, "accept");
+            if (dialog->isVisible())
+                dialog->reject();
+        });
+        const QString saved = m_dialogs.saveFile(spec);
+        ASSERT_TRUE(driver.ran());
+        EXPECT_EQ(title, QStringLiteral("do NOT include extension in filename"));
+        EXPECT_EQ(proposed, QStringLiteral("Playlist"));
+        EXPECT_EQ(filter, QStringLiteral("PlayList (*.asx)"));
+        EXPECT_EQ(asked, prompt);
+        EXPECT_EQ(saved, prompt ? QString() : m_dir.filePath(QStringLiteral("Playlist.asx")));
+    }
+}
+
+TEST_F(QtFileDialogsTest, CancelAnswersNothing)
+{
+    const DialogDriver driver([](QFileDialog* dialog) { dialog->reject(); });
+    EXPECT_TRUE(m_dialogs.openFiles(openDialog1Spec(m_dir.path())).isEmpty());
+    EXPECT_TRUE(driver.ran());
+}
+
+TEST(QtFileDialogsFilterTest, StarDotStarMeansEveryFile)
+{
+    const struct
+    {
+        const char* given;
+        const char* expected;
+    } cases[] = {
+        {"All file types (*.*)", "All file types (*)"},
+        {"Image files (for slideshow) (*.jpg *.jpeg)",
+         "Image files (for slideshow) (*.jpg *.jpeg)"},
+        {"Mixed (*.asx *.* *.m3u)", "Mixed (*.asx * *.m3u)"},
+        {"No patterns", "No patterns"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(QtFileDialogs::dialogFilter(QString::fromLatin1(c.given)),
+                  QString::fromLatin1(c.expected));
+}
+
+} // namespace
+} // namespace vantoro
