@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QCollatorSortKey>
 #include <QString>
 #include <QStringList>
+
+#include <vector>
 
 namespace vantoro {
 
@@ -10,6 +13,8 @@ namespace vantoro {
 // Sorted switch: switching it on sorts the entries by the whole path, alphabetically by the
 // user's locale collation ignoring case, and keeps every later addition in its sorted place
 // (an equal entry goes after the ones already there). Switching it off keeps the present order.
+// While sorted, the list holds each entry's collation key beside it, so that sorting and
+// placing compare keys instead of collating texts again.
 class ClipList
 {
 public:
@@ -18,11 +23,15 @@ public:
     bool isEmpty() const { return m_items.isEmpty(); }
     const QString& at(qsizetype index) const { return m_items.at(index); }
 
-    void clear() { m_items.clear(); }
+    void clear();
     void add(const QString& path);
+    // Adds the paths in the given order; while sorted, each goes to its sorted place as if
+    // added one by one.
     void addAll(const QStringList& paths);
-    void removeAt(qsizetype index) { m_items.removeAt(index); }
-    void move(qsizetype from, qsizetype to) { m_items.move(from, to); }
+    void removeAt(qsizetype index);
+    // Moves an entry; while sorted this can leave the order unsorted: later additions are
+    // then placed by a search that assumes sorted order.
+    void move(qsizetype from, qsizetype to);
     // Replaces the entries in the given order; the sorted switch goes off.
     void setItems(QStringList paths);
 
@@ -31,6 +40,7 @@ public:
 
 private:
     QStringList m_items;
+    std::vector<QCollatorSortKey> m_keys; // parallel to m_items while sorted, else empty
     bool m_sorted = false;
 };
 

@@ -1,0 +1,164 @@
+#include "playlists/PlaylistCommands.h"
+
+#include "platform/FileDialogs.h"
+#include "platform/FileSystem.h"
+#include "platform/IoError.h"
+#include "platform/MainDialogSpecs.h"
+#include "platform/MessageBoxes.h"
+#include "playlists/PlayerOpener.h"
+#include "playlists/PlaylistFiles.h"
+#include "playlists/ProgramState.h"
+
+namespace vantoro {
+
+namespace {
+
+const QString kTemporaryPlaylistName = QStringLiteral("playlist.tmp");
+
+} // namespace
+
+PlaylistCommands::PlaylistCommands(ProgramState& state, const Services& services,
+                                   MainWindowControl& mainWindow, PlayerOpener& player,
+                                   ClipManagerOpener* clipManager)
+    : m_state(state), m_services(services), m_mainWindow(mainWindow), m_player(player),
+      m_clipManager(clipManager)
+{}
+
+void PlaylistCommands::setDialogFolders(const QString& clipFolder, const QString& listFolder)
+{
+    m_clipDialogFolder = clipFolder;
+    m_listDialogFolder = listFolder;
+}
+
+QString PlaylistCommands::folderOf(const QString& path)
+{
+    const qsizetype slash = path.lastIndexOf(u'/');
+    if (slash < 0)
+        return QString();
+    if (slash == 0)
+        return QStringLiteral("/");
+    return path.left(slash);
+}
+
+QString PlaylistCommands::withPlaylistExtension(const QString& name)
+{
+    const QString fileName = name.mid(name.lastIndexOf(u'/') + 1);
+    if (fileName.contains(u'.'))
+        return name;
+    return name + QStringLiteral(".asx");
+}
+
+bool PlaylistCommands::afterPlayer(const PlayerResult& result)
+{
+    switch (result.outcome) {
+    case PlayerOutcome::Closed:
+        return true;
+    case PlayerOutcome::ShutdownRequested:
+        // The computer is going down: end normally, so the settings are saved.
+        m_mainWindow.closeMainWindow();
+        return false;
+    case PlayerOutcome::ShutdownFailed:
+        // The failure has been reported; never leave the program running without a window.
+        m_mainWindow.showMainWindow();
+        return false;
+    }
+    return true;
+}
+
+void PlaylistCommands::PlaylistNewClick()
+{
+    const QStringList picked =
+        m_services.fileDialogs->openFiles(openDialog1Spec(m_clipDialogFolder));
+    if (picked.isEmpty())
+        return;
+    m_state.Tag = kModeNew;
+    m_state.SourceFolder = folderOf(picked.first());
+    m_state.ClipFolder = m_state.SourceFolder;
+    m_state.PlayFile = m_state.ProgramFolder + kTemporaryPlaylistName;
+    m_state.PlaylistTitle = m_state.PlayFile;
+    m_state.LeftBox.clear();
+    m_state.AllBox.clear();
+    m_state.AllBox.setSorted(false);
+    m_state.PathLeft.clear();
+    // Names typed into the dialog are taken as they are, existing or not.
+    m_state.AllBox.addAll(picked);
+    m_state.AllBox.setSorted(true);
+
+    const PlayerResult result = m_player.OpenPlayer();
+    if (!afterPlayer(result))
+        return;
+
+    if (m_state.LeftBox.isEmpty() && m_state.AllBox.count() >= 2 &&
+        m_services.messages->askYesNo(QStringLiteral("Save Playlist?"))) {
+        saveNewPlaylist(result.playlistWritten);
+    }
+    if (!m_state.LeftBox.isEmpty() && m_clipManager)
+        m_clipManager->OpenClipManager();
+    m_mainWindow.showMainWindow();
+}
+
+void PlaylistCommands::saveNewPlaylist(bool playlistWritten)
+{
+    const QString chosen = m_services.fileDialogs->saveFile(saveDialog1Spec(m_state.ProgramFolder));
+    if (chosen.isEmpty())
+        return;
+    const QString target = withPlaylistExtension(chosen);
+    if (!playlistWritten) {
+        // The player was closed before Go: the temporary playlist is stale or missing, so the
+        // clip list itself is saved, titled as a copy of the temporary playlist would be.
+        WritePlaylist(m_state.AllBox, target, m_state.PlayFile, *m_services.messages);
+        return;
+    }
+    // A failing copy is reported: the user must not believe a playlist saved that is not.
+    if (const int error = copyFileReplacing(m_state.PlayFile, target))
+        m_services.messages->error(ioErrorText(error));
+}
+
+void PlaylistCommands::PlaylistLoadClick()
+{
+    const QStringList chosen =
+        m_services.fileDialogs->openFiles(openDialog2Spec(m_listDialogFolder));
+    if (chosen.isEmpty())
+        return;
+    const QString path = chosen.first();
+    m_state.ListFolder = folderOf(path);
+    m_state.Tag = kModeLoad;
+    m_state.PlayFile = path;
+    m_state.PlaylistTitle = path;
+    const std::optional<int> missing =
+        ReadPlaylist(m_state.AllBox, m_state.PlayFile, *m_services.messages);
+    if (!missing)
+        return;
+    if (*missing > 0) {
+        m_services.messages->error(QStringLiteral("Warning: %1 clip(s) could not be found.\r"
+                                                  "Will play any remaining clips")
+                                       .arg(*missing));
+    }
+    m_state.PlayFile = m_state.ProgramFolder + kTemporaryPlaylistName;
+    if (m_state.AllBox.isEmpty()) {
+        m_services.messages->error(QStringLiteral("Warning: No clips found!"));
+    } else if (!afterPlayer(m_player.OpenPlayer())) {
+        return;
+    }
+    m_mainWindow.showMainWindow();
+}
+
+void PlaylistCommands::PlaylistDeleteClick()
+{
+    FileDialogSpec spec = openDialog2Spec(m_listDialogFolder);
+    spec.filterIndex = 0;
+    const QStringList chosen = m_services.fileDialogs->openFiles(spec);
+    if (chosen.isEmpty())
+        return;
+    const QString path = chosen.first();
+    if (!m_services.messages->askYesNo(
+            QStringLiteral("Are you sure you want to delete Playlist \"%1\"?").arg(path)))
+        return;
+    if (const int error = deleteFilePermanently(path)) {
+        m_services.messages->error(ioErrorText(error));
+        return;
+    }
+    m_mainWindow.closeMainWindow();
+}
+
+} // namespace vantoro

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "platform/Services.h"
+#include "playlists/PlaylistCommandHandler.h"
+
+#include <QString>
+
+namespace vantoro {
+
+class ClipManagerOpener;
+class MainWindowControl;
+class PlayerOpener;
+struct PlayerResult;
+struct ProgramState;
+
+// New, Load and Delete of the main window's playlist box: pick clips or a playlist, fill the
+// clip list, hand over to the player, then save the new playlist or pass the marked clips on.
+class PlaylistCommands final : public PlaylistCommandHandler
+{
+public:
+    PlaylistCommands(ProgramState& state, const Services& services, MainWindowControl& mainWindow,
+                     PlayerOpener& player, ClipManagerOpener* clipManager);
+
+    // Initial folders of the clip dialog and the playlist dialog (fixed at start-up).
+    void setDialogFolders(const QString& clipFolder, const QString& listFolder);
+
+    void PlaylistNewClick() override;
+    void PlaylistLoadClick() override;
+    void PlaylistDeleteClick() override;
+
+    // The folder part of a path, without trailing '/'; the root keeps its '/'.
+    static QString folderOf(const QString& path);
+    // A name without any extension gets ".asx"; any other name is kept.
+    static QString withPlaylistExtension(const QString& name);
+
+private:
+    // Answers false when the command must stop (the power-off outcome has been handled).
+    bool afterPlayer(const PlayerResult& result);
+    void saveNewPlaylist(bool playlistWritten);
+
+    ProgramState& m_state;
+    Services m_services;
+    MainWindowControl& m_mainWindow;
+    PlayerOpener& m_player;
+    ClipManagerOpener* m_clipManager;
+    QString m_clipDialogFolder;
+    QString m_listDialogFolder;
+};
+
+} // namespace vantoro

@@ -1,0 +1,311 @@
+#include "playlists/PlaylistCommands.h"
+
+#include "common/FakeFileDialogs.h"
+#include "common/FakeMessageBoxes.h"
+#include "common/TestSupport.h"
+#include "playlists/PlayerOpener.h"
+#include "playlists/PlaylistFiles.h"
+#include "playlists/ProgramState.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace vantoro;
+using vantoro::test::readFileBytes;
+using vantoro::test::writeFileBytes;
+
+namespace {
+
+// Stands in for the player window: records what it was handed and plays its part of the road
+// (writing the temporary playlist as Go does, marking clips) as each test scripts it.
+class ScriptedPlayer final : public PlayerOpener
+{
+public:
+    explicit ScriptedPlayer(ProgramState& state, MessageBoxes& boxes)
+        : m_state(state), m_boxes(boxes)
+    {}
+    PlayerResult OpenPlayer() override
+    {
+        ++opened;
+        clipsSeen = m_state.AllBox.items();
+        tagSeen = m_state.Tag;
+        playFileSeen = m_state.PlayFile;
+        PlayerResult result;
+        result.outcome = outcome;
+        if (pressGo)
+            result.playlistWritten =
+                WritePlaylist(m_state.AllBox, m_state.PlayFile, m_state.PlaylistTitle, m_boxes);
+        if (during)
+            during(m_state);
+        return result;
+    }
+
+    int opened = 0;
+    QStringList clipsSeen;
+    int tagSeen = -1;
+    QString playFileSeen;
+    bool pressGo = true;
+    PlayerOutcome outcome = PlayerOutcome::Closed;
+    std::function<void(ProgramState&)> during;
+
+private:
+    ProgramState& m_state;
+    MessageBoxes& m_boxes;
+};
+
+class RecordingMainWindow final : public MainWindowControl
+{
+public:
+    void showMainWindow() override { ++shown; }
+    void closeMainWindow() override { ++closed; }
+    int shown = 0;
+    int closed = 0;
+};
+
+class RecordingClipManager final : public ClipManagerOpener
+{
+public:
+    void OpenClipManager() override { ++opened; }
+    int opened = 0;
+};
+
+class PlaylistCommandsTest : public ::testing::Test
+{
+protected:
+    PlaylistCommandsTest()
+    {
+        QDir().mkpath(clipsDir());
+        state.ProgramFolder = programDir.path() + u'/';
+        services.messages = &messages;
+        services.fileDialogs = &dialogs;
+        commands =
+            std::make_unique<PlaylistCommands>(state, services, mainWindow, player, &clipManager);
+        commands->setDialogFolders(QStringLiteral("/start/clips"), QStringLiteral("/start/lists"));
+    }
+    QString clipsDir() const { return mediaDir.path() + QStringLiteral("/Clips"); }
+    QString clip(const char* name) const
+    {
+        const QString path = clipsDir() + u'/' + QString::fromUtf8(name);
+        if (!QFileInfo::exists(path))
+            writeFileBytes(path, "RIFF");
+        return path;
+    }
+    QString temporaryPlaylist() const { return state.ProgramFolder + "playlist.tmp"; }
+
+    QTemporaryDir programDir;
+    QTemporaryDir mediaDir;
+    ProgramState state;
+    test::FakeMessageBoxes messages;
+    test::FakeFileDialogs dialogs;
+    Services services;
+    ScriptedPlayer player{state, messages};
+    RecordingMainWindow mainWindow;
+    RecordingClipManager clipManager;
+    std::unique_ptr<PlaylistCommands> commands;
+};
+
+TEST_F(PlaylistCommandsTest,
+       NewPlaysPickedClipsAlphabeticallyAndSavesACopyTitledWithTheTemporaryPath)
+{
+    const QString b = clip("b.wav"), a = clip("A.wav"), c = clip("c.png");
+    dialogs.openAnswers = {{c, a, b}};
+    messages.answers = {MessageResult::Yes};
+    dialogs.saveAnswers = {mediaDir.path() + "/Saved"};
+    state.LeftBox = {QStringLiteral("old.wav")};
+    state.PathLeft = {QStringLiteral("/old.wav")};
+
+    commands->PlaylistNewClick();
+
+    EXPECT_EQ(player.clipsSeen, QStringList({a, b, c}));
+    EXPECT_EQ(player.tagSeen, kModeNew);
+    EXPECT_EQ(player.playFileSeen, temporaryPlaylist());
+    EXPECT_EQ(state.SourceFolder, clipsDir());
+    EXPECT_EQ(state.ClipFolder, clipsDir()) << "no trailing slash";
+    EXPECT_TRUE(state.LeftBox.isEmpty());
+    EXPECT_TRUE(state.PathLeft.isEmpty());
+    EXPECT_EQ(messages.texts(), QStringList{"Save Playlist?"});
+    ASSERT_EQ(dialogs.asked.size(), 2);
+    EXPECT_EQ(dialogs.asked[0].title, "Select clip(s)");
+    EXPECT_EQ(dialogs.asked[0].initialFolder, "/start/clips");
+    EXPECT_EQ(dialogs.asked[1].title, "do NOT include extension in filename");
+    EXPECT_EQ(dialogs.asked[1].initialFolder, state.ProgramFolder);
+    const QByteArray saved = readFileBytes(mediaDir.path() + "/Saved.asx");
+    EXPECT_EQ(saved, readFileBytes(temporaryPlaylist()));
+    EXPECT_TRUE(saved.contains(("<Title>" + temporaryPlaylist() + "</Title>").toUtf8()));
+    EXPECT_EQ(clipManager.opened, 0);
+    EXPECT_EQ(mainWindow.shown, 1);
+}
+
+TEST_F(PlaylistCommandsTest, NewWithOneClipNeverAsksAndCancelChangesNothing)
+{
+    commands->PlaylistNewClick(); // cancelled
+    EXPECT_EQ(player.opened, 0);
+    EXPECT_EQ(state.Tag, kModeNone);
+    EXPECT_EQ(mainWindow.shown, 0);
+
+    dialogs.openAnswers = {{clip("only.mp3")}};
+    commands->PlaylistNewClick();
+    EXPECT_EQ(player.opened, 1);
+    EXPECT_TRUE(messages.shown.isEmpty());
+    EXPECT_EQ(mainWindow.shown, 1);
+}
+
+TEST_F(PlaylistCommandsTest, SaveKeepsAnyExtensionAndReplacesWithoutAsking)
+{
+    const QString target = mediaDir.path() + "/list.txt";
+    writeFileBytes(target, "old contents");
+    dialogs.openAnswers = {{clip("x.wav"), clip("y.wav")}};
+    messages.answers = {MessageResult::Yes};
+    dialogs.saveAnswers = {target};
+    commands->PlaylistNewClick();
+    EXPECT_EQ(readFileBytes(target), readFileBytes(temporaryPlaylist()));
+    EXPECT_FALSE(QFileInfo::exists(target + ".asx"));
+    EXPECT_EQ(PlaylistCommands::withPlaylistExtension(QStringLiteral("/a.b/name")),
+              "/a.b/name.asx");
+    EXPECT_EQ(PlaylistCommands::withPlaylistExtension(QStringLiteral("/a/name.m3u")),
+              "/a/name.m3u");
+}
+
+TEST_F(PlaylistCommandsTest, PlayerClosedBeforeGoSavesTheCurrentClipList)
+{
+    writeFileBytes(temporaryPlaylist(), "stale playlist of an earlier run");
+    player.pressGo = false;
+    const QString a = clip("a.wav"), b = clip("b.wav");
+    dialogs.openAnswers = {{b, a}};
+    messages.answers = {MessageResult::Yes};
+    dialogs.saveAnswers = {mediaDir.path() + "/fresh"};
+    commands->PlaylistNewClick();
+    ClipList readBack;
+    ASSERT_EQ(ReadPlaylist(readBack, mediaDir.path() + "/fresh.asx", messages), 0);
+    EXPECT_EQ(readBack.items(), QStringList({a, b}));
+    EXPECT_TRUE(readFileBytes(mediaDir.path() + "/fresh.asx")
+                    .contains(("<Title>" + temporaryPlaylist() + "</Title>").toUtf8()));
+}
+
+TEST_F(PlaylistCommandsTest, MarkedClipsGoToTheClipManagerWithoutASaveQuestion)
+{
+    dialogs.openAnswers = {{clip("a.wav"), clip("b.wav")}};
+    player.during = [](ProgramState& s) {
+        s.LeftBox.append(QStringLiteral("a.wav"));
+        s.PathLeft.append(QStringLiteral("/x/a.wav"));
+    };
+    commands->PlaylistNewClick();
+    EXPECT_TRUE(messages.shown.isEmpty());
+    EXPECT_EQ(clipManager.opened, 1);
+    EXPECT_EQ(mainWindow.shown, 1);
+}
+
+TEST_F(PlaylistCommandsTest, PowerOffOutcomesEndTheCommand)
+{
+    dialogs.openAnswers = {{clip("a.wav"), clip("b.wav")}, {clip("a.wav"), clip("b.wav")}};
+    player.outcome = PlayerOutcome::ShutdownRequested;
+    commands->PlaylistNewClick();
+    EXPECT_EQ(mainWindow.closed, 1) << "the program ends normally as the computer goes down";
+    EXPECT_EQ(mainWindow.shown, 0);
+
+    player.outcome = PlayerOutcome::ShutdownFailed;
+    commands->PlaylistNewClick();
+    EXPECT_EQ(mainWindow.shown, 1) << "never left running without a window";
+    EXPECT_TRUE(messages.shown.isEmpty()) << "no save question after a power-off attempt";
+}
+
+TEST_F(PlaylistCommandsTest, RootFolderKeepsItsSlash)
+{
+    EXPECT_EQ(PlaylistCommands::folderOf(QStringLiteral("/a.wav")), "/");
+    EXPECT_EQ(PlaylistCommands::folderOf(QStringLiteral("/m/a.wav")), "/m");
+    EXPECT_EQ(PlaylistCommands::folderOf(QStringLiteral("a.wav")), "");
+}
+
+TEST_F(PlaylistCommandsTest, LoadPlaysInFileOrderWithoutMarkingOrSaving)
+{
+    const QString z = clip("z.wav"), a = clip("a.wav");
+    const QString list = mediaDir.path() + "/Lists/mine.asx";
+    QDir().mkpath(mediaDir.path() + "/Lists");
+    ClipList clips;
+    clips.addAll({z, a});
+    ASSERT_TRUE(WritePlaylist(clips, list, list, messages));
+    state.LeftBox = {QStringLiteral("kept.wav")};
+    dialogs.openAnswers = {{list}};
+    commands->PlaylistLoadClick();
+    EXPECT_EQ(player.clipsSeen, QStringList({z, a}));
+    EXPECT_EQ(player.tagSeen, kModeLoad);
+    EXPECT_EQ(player.playFileSeen, temporaryPlaylist());
+    EXPECT_EQ(state.PlaylistTitle, list);
+    EXPECT_EQ(state.ListFolder, mediaDir.path() + "/Lists");
+    EXPECT_EQ(state.LeftBox, QStringList{"kept.wav"}) << "Load leaves earlier marks alone";
+    EXPECT_TRUE(messages.shown.isEmpty());
+    EXPECT_EQ(clipManager.opened, 0);
+    EXPECT_EQ(dialogs.asked[0].title, "Select Playlist");
+    EXPECT_EQ(dialogs.asked[0].initialFolder, "/start/lists");
+}
+
+TEST_F(PlaylistCommandsTest, LoadOfAnM3uLeavesItUnchanged)
+{
+    const QString a = clip("a.mp3");
+    const QString list = mediaDir.path() + "/list.M3U";
+    const QByteArray m3u = "#EXTM3U\n#EXTINF:1,A\n" + a.toUtf8() + "\n";
+    writeFileBytes(list, m3u);
+    dialogs.openAnswers = {{list}};
+    commands->PlaylistLoadClick();
+    EXPECT_EQ(player.clipsSeen, QStringList{a});
+    EXPECT_EQ(readFileBytes(list), m3u);
+}
+
+TEST_F(PlaylistCommandsTest, LoadCountsMissingEntriesAndRefusesAnEmptyResult)
+{
+    const QString list = mediaDir.path() + "/gone.asx";
+    ClipList clips;
+    clips.addAll({mediaDir.path() + "/missing.wav", mediaDir.path() + "/missing.wav",
+                  mediaDir.path() + "/other.wav"});
+    ASSERT_TRUE(WritePlaylist(clips, list, list, messages));
+    dialogs.openAnswers = {{list}};
+    commands->PlaylistLoadClick();
+    EXPECT_EQ(messages.texts(),
+              QStringList({"Warning: 3 clip(s) could not be found.\rWill play any remaining clips",
+                           "Warning: No clips found!"}));
+    EXPECT_EQ(messages.shown[0].kind, MessageKind::Error);
+    EXPECT_EQ(player.opened, 0);
+    EXPECT_EQ(mainWindow.shown, 1);
+}
+
+TEST_F(PlaylistCommandsTest, LoadOfATypedNameThatDoesNotExistShowsFileNotFound)
+{
+    dialogs.openAnswers = {{mediaDir.path() + "/typed.asx"}};
+    commands->PlaylistLoadClick();
+    EXPECT_EQ(messages.texts(), QStringList{"File not found"});
+    EXPECT_EQ(player.opened, 0);
+    EXPECT_EQ(mainWindow.shown, 0) << "the command stops at the error";
+}
+
+TEST_F(PlaylistCommandsTest, DeleteRemovesTheFileAndEndsTheProgram)
+{
+    const QString list = mediaDir.path() + "/old.asx";
+    writeFileBytes(list, "<ASX>");
+    dialogs.openAnswers = {{list}, {list}};
+    messages.answers = {MessageResult::No, MessageResult::Yes};
+    commands->PlaylistDeleteClick();
+    EXPECT_TRUE(QFileInfo::exists(list)) << "No keeps the file";
+    EXPECT_EQ(mainWindow.closed, 0);
+    commands->PlaylistDeleteClick();
+    EXPECT_FALSE(QFileInfo::exists(list));
+    EXPECT_EQ(mainWindow.closed, 1);
+    EXPECT_EQ(messages.texts().last(),
+              "Are you sure you want to delete Playlist \"" + list + "\"?");
+    EXPECT_EQ(dialogs.asked[0].filterIndex, 0);
+}
+
+TEST_F(PlaylistCommandsTest, DeleteOfAMissingFileShowsTheErrorAndKeepsRunning)
+{
+    dialogs.openAnswers = {{mediaDir.path() + "/typed.asx"}};
+    messages.answers = {MessageResult::Yes};
+    commands->PlaylistDeleteClick();
+    EXPECT_EQ(messages.texts().last(), "File not found");
+    EXPECT_EQ(mainWindow.closed, 0);
+}
+
+} // namespace

@@ -1,0 +1,10 @@
+vantoro_test(playlist_format_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/PlaylistFormatTest.cpp
+  LIBS vantoro_playlists)
+vantoro_test(playlist_files_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/PlaylistFilesTest.cpp
+  LIBS vantoro_playlists
+  TIMEOUT 600)
+vantoro_test(clip_list_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/ClipListTest.cpp
+  LIBS vantoro_playlists)
