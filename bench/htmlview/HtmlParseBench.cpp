@@ -1,0 +1,142 @@
+// Parsing the guide text and a generated 1 MB document with our parser and with
+// QTextDocument::setHtml. Memory is the heap the finished document holds (glibc's allocator
+// statistics before and after building it, mapped blocks included).
+
+#include "htmlview/GuideTexts.h"
+#include "htmlview/HtmlParser.h"
+#include "htmlview/TSectionList.h"
+
+#include <QGuiApplication>
+#include <QTextDocument>
+
+#include <benchmark/benchmark.h>
+
+#include <malloc.h>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+using namespace vantoro;
+
+// About 1 MB of HTML: paragraphs with bold, italic and coloured runs and non-breaking spaces,
+// a list every 40 paragraphs and 50 small tables spread through the text.
+QString generatedDocument()
+{
+    QString html;
+    html.reserve(1100 * 1024);
+    const int paragraphs = 4800;
+    for (int i = 0; i < paragraphs; ++i) {
+        html += QStringLiteral("<p>Paragraph %1 with <b>bold words</b>, <i>italic text</i> and "
+                               "<font color=\"#3333FF\">coloured</font>&nbsp;&nbsp;runs of "
+                               "ordinary text\r\nthat wrap across several lines of the view.\r\n")
+                    .arg(i);
+        if (i % 40 == 39) {
+            html += QStringLiteral("<ul><li>item one<li>item <b>two</b>&nbsp;here<li>item "
+                                   "three</ul>\r\n");
+        }
+        if (i % (paragraphs / 50) == 0) {
+            html += QStringLiteral("<table border=1 cellpadding=2><tr><td>cell a</td><td>cell "
+                                   "b</td></tr><tr><td><i>cell c</i></td><td><font "
+                                   "color=red>cell d</font></td></tr></table>\r\n");
+        }
+    }
+    return html;
+}
+
+const QString& mainGuide()
+{
+    static const QString text = kMainGuideHtml.toString();
+    return text;
+}
+
+const QString& bigDocument()
+{
+    static const QString text = generatedDocument();
+    return text;
+}
+
+size_t heapInUse()
+{
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd; // small blocks plus the blocks given their own mapping
+}
+
+// Heap the finished document holds, from one build outside the timed loop.
+template <typename Build> double documentBytes(Build build)
+{
+    const size_t before = heapInUse();
+    auto doc = build();
+    return double(heapInUse() - before);
+}
+
+void parseOurs(benchmark::State& state, const QString& html)
+{
+    auto build = [&html] {
+        auto doc = std::make_unique<TSectionList>();
+        ParseHtmlBuffer(*doc, html);
+        return doc;
+    };
+    state.counters["doc_bytes"] = documentBytes(build);
+    for (auto _ : state) {
+        auto doc = build();
+        benchmark::DoNotOptimize(doc.get());
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * html.size() * 2);
+}
+
+void parseQt(benchmark::State& state, const QString& html)
+{
+    auto build = [&html] {
+        auto doc = std::make_unique<QTextDocument>();
+        doc->setHtml(html);
+        return doc;
+    };
+    state.counters["doc_bytes"] = documentBytes(build);
+    for (auto _ : state) {
+        auto doc = build();
+        benchmark::DoNotOptimize(doc.get());
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * html.size() * 2);
+}
+
+void BM_MainGuide_Ours(benchmark::State& state)
+{
+    parseOurs(state, mainGuide());
+}
+void BM_MainGuide_QTextDocument(benchmark::State& state)
+{
+    parseQt(state, mainGuide());
+}
+void BM_Generated1MB_Ours(benchmark::State& state)
+{
+    parseOurs(state, bigDocument());
+}
+void BM_Generated1MB_QTextDocument(benchmark::State& state)
+{
+    parseQt(state, bigDocument());
+}
+
+BENCHMARK(BM_MainGuide_Ours)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_MainGuide_QTextDocument)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Generated1MB_Ours)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Generated1MB_QTextDocument)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    std::printf("generated document: %lld bytes of UTF-16 text (%lld characters)\n",
+                static_cast<long long>(bigDocument().size() * 2),
+                static_cast<long long>(bigDocument().size()));
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

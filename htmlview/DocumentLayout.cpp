@@ -1,0 +1,359 @@
+#include "htmlview/DocumentLayout.h"
+
+#include "htmlview/HtmlPainter.h"
+#include "htmlview/IndentManagerBasic.h"
+#include "htmlview/THorzLine.h"
+#include "htmlview/TSection.h"
+#include "htmlview/TSectionList.h"
+#include "htmlview/TableLayout.h"
+#include "htmlview/ThtmlTable.h"
+#include "platform/MessageBoxes.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+namespace vantoro {
+
+namespace {
+
+bool isTextKind(SectionKind k)
+{
+    switch (k) {
+    case SectionKind::Text:
+    case SectionKind::Preformatted:
+    case SectionKind::UnorderedItem:
+    case SectionKind::OrderedItem:
+    case SectionKind::DefinitionItem:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isImageChar(QChar c)
+{
+    return c.unicode() == kImageChar || c.unicode() == kNoBreakImageChar;
+}
+
+// Collects the font runs of every text section inside `table`, nested tables included
+// (nesting is bounded by the parser).
+void collectRuns(const ThtmlTable& table, std::unordered_set<const TFontObj*>& out)
+{
+    auto visitCell = [&out](const TCell& cell) {
+        for (const auto& s : cell.sections) {
+            if (s->kind() == SectionKind::Table) {
+                collectRuns(static_cast<const ThtmlTable&>(*s), out);
+            } else if (isTextKind(s->kind())) {
+                for (const auto& run : static_cast<const TSection&>(*s).fonts)
+                    out.insert(run.get());
+            }
+        }
+    };
+    for (const auto& row : table.rows) {
+        for (const auto& cell : row->cells) {
+            if (cell)
+                visitCell(*cell->cell);
+        }
+    }
+    if (table.caption)
+        visitCell(*table.caption->cell);
+}
+
+// A table that is dropped takes its link runs with it: the document must not keep pointers to
+// them.
+void forgetLinks(const ThtmlTable& table, TSectionList* doc)
+{
+    if (!doc)
+        return;
+    std::unordered_set<const TFontObj*> runs;
+    collectRuns(table, runs);
+    auto& links = doc->links;
+    links.erase(std::remove_if(links.begin(), links.end(),
+                               [&runs](const TFontObj* r) { return runs.count(r) > 0; }),
+                links.end());
+    if (runs.count(doc->activeLink))
+        doc->activeLink = nullptr;
+}
+
+} // namespace
+
+DocumentLayout::DocumentLayout(HtmlMeasurer& measurer, MessageBoxes* messages)
+    : m_measurer(measurer), m_messages(messages), m_sections(measurer, m_store),
+      m_tables(std::make_unique<TableLayout>(*this))
+{}
+
+DocumentLayout::~DocumentLayout() = default;
+
+int DocumentLayout::layout(TSectionList& doc, int topY, int width, int* maxWidth)
+{
+    m_store.clear();
+    int cursor = 0;
+    int widest = 0;
+    const int height = layoutCell(doc, topY, std::max(0, width), cursor, widest);
+    if (maxWidth)
+        *maxWidth = widest;
+    return height;
+}
+
+int DocumentLayout::layoutCell(TCell& cell, int y, int width, int& cursor, int& maxWidth)
+{
+    IndentManagerBasic im;
+    im.reset(0, width);
+    cell.yValue = y;
+    cell.startCurs = cursor;
+    int total = 0;
+    for (size_t i = 0; i < cell.sections.size();) {
+        TSectionBase& s = *cell.sections[i];
+        const int sy = y + total;
+        int h = 0;
+        if (isTextKind(s.kind())) {
+            h = m_sections.layoutText(static_cast<TSection&>(s), sy, im, maxWidth, cursor);
+        } else if (s.kind() == SectionKind::HorzLine) {
+            s.startCurs = cursor;
+            h = m_sections.layoutRule(static_cast<THorzLine&>(s), sy, im, maxWidth);
+        } else if (s.kind() == SectionKind::Table) {
+            QString error;
+            if (!m_tables->layout(static_cast<ThtmlTable&>(s), sy, im, maxWidth, cursor, h,
+                                  error)) {
+                // The table cannot be shown: say so and lay out the rest without it.
+                if (m_messages)
+                    m_messages->error(error);
+                forgetLinks(static_cast<const ThtmlTable&>(s), cell.document);
+                cell.sections.erase(cell.sections.begin() + qsizetype(i));
+                continue;
+            }
+        } else {
+            s.yValue = sy;
+            s.startCurs = cursor;
+            s.drawHeight = s.sectionHeight;
+            h = s.sectionHeight;
+            maxWidth = std::max(maxWidth, width);
+        }
+        total += h;
+        ++i;
+    }
+    cell.len = cursor - cell.startCurs;
+    return std::max(total, im.imageBottom() - y);
+}
+
+void DocumentLayout::measureCell(TCell& cell, int& minWidth, int& maxWidth)
+{
+    if (const auto it = m_store.cellWidths.find(&cell); it != m_store.cellWidths.end()) {
+        minWidth = it->second.first;
+        maxWidth = it->second.second;
+        return;
+    }
+    minWidth = maxWidth = 0;
+    for (auto& section : cell.sections) {
+        int mn = 0;
+        int mx = 0;
+        if (isTextKind(section->kind()))
+            m_sections.measureText(static_cast<TSection&>(*section), mn, mx);
+        else if (section->kind() == SectionKind::Table)
+            m_tables->measure(static_cast<ThtmlTable&>(*section), mn, mx);
+        minWidth = std::max(minWidth, mn);
+        maxWidth = std::max(maxWidth, mx);
+    }
+    m_store.cellWidths[&cell] = {minWidth, maxWidth};
+}
+
+int DocumentLayout::paint(TSectionList& doc, HtmlCanvas& canvas, const QRect& clip, int x, int y,
+                          int clipWidth)
+{
+    PaintContext pc;
+    pc.canvas = &canvas;
+    pc.document = &doc;
+    pc.clip = clip;
+    pc.scrollOffset = doc.scrollOffset;
+    pc.clipWidth = clipWidth;
+    return paintCell(doc, pc, x, y, clipWidth);
+}
+
+int DocumentLayout::paintCell(TCell& cell, const PaintContext& pc, int x, int y, int /*width*/)
+{
+    HtmlPainter painter(m_measurer, m_store);
+    for (auto& section : cell.sections) {
+        TSectionBase& s = *section;
+        // Sections below the clip cannot draw anything: they only move y on.
+        if (y - pc.scrollOffset > pc.clip.bottom()) {
+            y += s.sectionHeight;
+            continue;
+        }
+        if (isTextKind(s.kind()))
+            y = painter.paintText(static_cast<TSection&>(s), pc, x, y);
+        else if (s.kind() == SectionKind::HorzLine)
+            y = painter.paintRule(static_cast<const THorzLine&>(s), pc, x, y);
+        else if (s.kind() == SectionKind::Table)
+            y = m_tables->paint(static_cast<ThtmlTable&>(s), pc, x, y);
+        else
+            y += s.sectionHeight;
+    }
+    return y;
+}
+
+namespace {
+
+// The section of `cell` whose band holds y (tables and text sections only), or null.
+const TSectionBase* sectionAt(const TCell& cell, int y)
+{
+    for (const auto& s : cell.sections) {
+        const int bottom = s->yValue + std::max(s->drawHeight, s->sectionHeight);
+        if (y >= s->yValue && y < bottom &&
+            (isTextKind(s->kind()) || s->kind() == SectionKind::Table))
+            return s.get();
+    }
+    return nullptr;
+}
+
+// The line of a text section whose band holds y, and the top of that band.
+const LineRec* lineAt(const TSection& s, int y, int& bandTop)
+{
+    int top = s.yValue;
+    for (const LineRec& line : s.lines) {
+        const int band = line.spaceBefore + line.textHeight + line.spaceAfter;
+        if (y >= top && y < top + band) {
+            bandTop = top;
+            return &line;
+        }
+        top += band;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+CursorPosition DocumentLayout::cursorAt(const TSectionList& doc, int x, int y)
+{
+    return cursorInCell(doc, x, y);
+}
+
+CursorPosition DocumentLayout::cursorInCell(const TCell& cell, int x, int y)
+{
+    CursorPosition result;
+    const TSectionBase* found = sectionAt(cell, y);
+    if (!found)
+        return result;
+    if (found->kind() == SectionKind::Table)
+        return m_tables->cursorAt(static_cast<const ThtmlTable&>(*found), x, y);
+    auto& s = const_cast<TSection&>(static_cast<const TSection&>(*found));
+    int bandTop = 0;
+    const LineRec* line = lineAt(s, y, bandTop);
+    if (!line)
+        return result;
+    result.caretHeight = line->textHeight;
+    result.caretY = bandTop + line->spaceBefore;
+    result.caretX = line->leftIndent;
+    result.index = s.startCurs + line->start;
+    if (x < line->leftIndent || line->count == 0)
+        return result;
+    m_sections.prepare(s, -1);
+    const int count = m_sections.charsThatFit(s, line->start, line->count, x - line->leftIndent);
+    int width = m_sections.rangeWidth(s, line->start, line->start + count);
+    int index = line->start + count;
+    if (count < line->count) {
+        const int next = m_sections.rangeWidth(s, index, index + 1);
+        if (width + next / 2 < x - line->leftIndent) {
+            ++index;
+            width += next;
+        }
+    }
+    result.caretX = line->leftIndent + width;
+    result.index = s.startCurs + index;
+    result.inText = index < line->start + line->count;
+    return result;
+}
+
+const TUrlTarget* DocumentLayout::linkAt(TSectionList& doc, int x, int y)
+{
+    TFontObj* previous = doc.activeLink;
+    doc.activeLink = nullptr;
+    doc.activeImage = nullptr;
+    const TUrlTarget* target = linkInCell(doc, x, y);
+    if (doc.hoverColoring && previous != doc.activeLink) {
+        if (previous)
+            previous->hover = false;
+        if (doc.activeLink)
+            doc.activeLink->hover = true;
+    }
+    return target;
+}
+
+const TUrlTarget* DocumentLayout::linkInCell(TCell& cell, int x, int y)
+{
+    const TSectionBase* found = sectionAt(cell, y);
+    if (!found)
+        return nullptr;
+    if (found->kind() == SectionKind::Table)
+        return m_tables->linkAt(const_cast<ThtmlTable&>(static_cast<const ThtmlTable&>(*found)), x,
+                                y);
+    auto& s = const_cast<TSection&>(static_cast<const TSection&>(*found));
+    int bandTop = 0;
+    const LineRec* line = lineAt(s, y, bandTop);
+    if (!line || x < line->leftIndent || line->count == 0)
+        return nullptr;
+    m_sections.prepare(s, -1);
+    const int index =
+        line->start + m_sections.charsThatFit(s, line->start, line->count, x - line->leftIndent);
+    if (index >= line->start + line->count || isImageChar(s.text[index]))
+        return nullptr;
+    TFontObj* run = s.fonts[size_t(s.fontRunAt(index))].get();
+    if (!run->isLink())
+        return nullptr;
+    if (s.document)
+        s.document->activeLink = run;
+    return &run->urlTarget;
+}
+
+QString DocumentLayout::copySelection(TSectionList& doc, int start, int end)
+{
+    QString out;
+    copyFromCell(doc, start, end, out);
+    doc.copyBuffer = out;
+    return out;
+}
+
+void DocumentLayout::copyFromCell(const TCell& cell, int start, int end, QString& out)
+{
+    if (start >= end)
+        return;
+    for (const auto& section : cell.sections) {
+        const TSectionBase& base = *section;
+        if (base.kind() == SectionKind::Table) {
+            m_tables->copy(static_cast<const ThtmlTable&>(base), start, end, out);
+            continue;
+        }
+        if (base.startCurs >= end)
+            break;
+        if (base.kind() == SectionKind::ParagraphSpace) {
+            if (base.startCurs > start)
+                out += QStringLiteral("\r\n");
+            continue;
+        }
+        if (!isTextKind(base.kind()))
+            continue;
+        const auto& s = static_cast<const TSection&>(base);
+        if (s.startCurs + s.len() <= start)
+            continue;
+        for (const LineRec& line : s.lines) {
+            const int lineStart = s.startCurs + line.start;
+            const int lineEnd = lineStart + line.count;
+            if (line.count == 0 || lineEnd <= start || lineStart >= end)
+                continue;
+            if (start <= lineStart)
+                out += QString(3 * (line.leftIndent / IndentManagerBasic::kListIndent), u' ');
+            const int a = std::max(start, lineStart) - s.startCurs;
+            const int b = std::min(end, lineEnd) - s.startCurs;
+            for (int i = a; i < b; ++i) {
+                const char16_t c = s.text[i].unicode();
+                if (c == kNbsp)
+                    out += u' ';
+                else if (c >= 32)
+                    out += QChar(c);
+            }
+            if (end >= lineEnd)
+                out += QStringLiteral("\r\n");
+        }
+    }
+}
+
+} // namespace vantoro

@@ -1,0 +1,102 @@
+#include "htmlview/QtHtmlCanvas.h"
+
+#include "htmlview/QtHtmlMeasurer.h"
+
+#include <QPainter>
+
+namespace vantoro {
+
+QtHtmlCanvas::QtHtmlCanvas(QPainter& painter, QtHtmlMeasurer& measurer, const QPalette& palette)
+    : m_painter(painter), m_measurer(measurer), m_palette(palette)
+{}
+
+QColor QtHtmlCanvas::systemColor(const QPalette& palette, int index)
+{
+    switch (index) {
+    case 5: // window
+        return palette.color(QPalette::Base);
+    case 8:  // window text
+    case 18: // button text
+        return palette.color(QPalette::ButtonText);
+    case 15: // button face
+        return palette.color(QPalette::Button);
+    case 16: // button shadow
+        return palette.color(QPalette::Dark);
+    case 20: // button highlight
+        return palette.color(QPalette::Light);
+    case 13: // highlight
+        return palette.color(QPalette::Highlight);
+    case 14: // highlighted text
+        return palette.color(QPalette::HighlightedText);
+    default:
+        return palette.color(QPalette::WindowText);
+    }
+}
+
+QColor QtHtmlCanvas::toQColor(TColor c) const
+{
+    if (c & 0x80000000u)
+        return systemColor(m_palette, int(c & 0xFF));
+    return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
+}
+
+TColor QtHtmlCanvas::resolveColor(TColor c) const
+{
+    const QColor q = toQColor(c);
+    return TColor(q.red()) | (TColor(q.green()) << 8) | (TColor(q.blue()) << 16);
+}
+
+void QtHtmlCanvas::drawText(int x, int baseline, QStringView text, const TMyFont& font,
+                            TColor color, const TColor* background)
+{
+    const QFont& qf = m_measurer.qfont(font);
+    const HtmlFontMetrics m = m_measurer.metrics(font);
+    const QString s = text.toString();
+    if (background) {
+        const int w = m_measurer.textWidth(font, text);
+        m_painter.fillRect(QRect(x, baseline - m.ascent, w, m.tmHeight), toQColor(*background));
+    }
+    m_painter.setFont(qf);
+    m_painter.setPen(toQColor(color));
+    m_painter.drawText(QPoint(x, baseline), s);
+}
+
+void QtHtmlCanvas::fillRect(const QRect& rect, TColor color)
+{
+    m_painter.fillRect(rect, toQColor(color));
+}
+
+void QtHtmlCanvas::drawBevel(const QRect& r, TColor topLeft, TColor bottomRight)
+{
+    if (r.width() <= 0 || r.height() <= 0)
+        return;
+    const QColor tl = toQColor(topLeft);
+    const QColor br = toQColor(bottomRight);
+    m_painter.fillRect(QRect(r.left(), r.top(), r.width(), 1), tl);
+    m_painter.fillRect(QRect(r.left(), r.top(), 1, r.height()), tl);
+    m_painter.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), br);
+    m_painter.fillRect(QRect(r.right(), r.top(), 1, r.height()), br);
+}
+
+void QtHtmlCanvas::drawEllipse(const QRect& rect, TColor pen, const TColor* fill)
+{
+    m_painter.save();
+    m_painter.setRenderHint(QPainter::Antialiasing, true);
+    m_painter.setPen(toQColor(pen));
+    m_painter.setBrush(fill ? QBrush(toQColor(*fill)) : QBrush(Qt::NoBrush));
+    m_painter.drawEllipse(rect.adjusted(0, 0, -1, -1));
+    m_painter.restore();
+}
+
+void QtHtmlCanvas::setClip(const QRect& rect)
+{
+    m_painter.save();
+    m_painter.setClipRect(rect, Qt::IntersectClip);
+}
+
+void QtHtmlCanvas::clearClip()
+{
+    m_painter.restore();
+}
+
+} // namespace vantoro

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "htmlview/TMyFont.h"
+#include "htmlview/TUrlTarget.h"
+
+namespace vantoro {
+
+class TSection;
+class TSectionList;
+
+// A font run of a text section: from `pos` to the next run's start (or the section's end).
+struct TFontObj
+{
+    TSection* section = nullptr;
+    int pos = 0;
+    TMyFont font;
+    TUrlTarget urlTarget; // empty URL: not a link
+    bool visited = false;
+    bool hover = false;
+    int scriptState = 0; // 0 normal, 1 subscript, 2 superscript
+
+    // Metrics of `font`, filled by layout whenever the font changes (pixels).
+    int fontHeight = 0; // tmHeight + tmExternalLeading
+    int tmHeight = 0;
+    int descent = 0;
+    int overhang = 0;
+
+    bool isLink() const { return urlTarget.isLink(); }
+    // The colour the run is drawn in: link runs follow their hover and visited state.
+    TColor displayColor(const TSectionList& document) const;
+};
+
+} // namespace vantoro

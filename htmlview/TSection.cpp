@@ -1,0 +1,226 @@
+#include "htmlview/TSection.h"
+
+#include "htmlview/TSectionList.h"
+
+#include <algorithm>
+
+namespace vantoro {
+
+TSection::TSection(TSectionList* owner, Justify justification, const TUrlTarget* link,
+                   const TMyFont& font, FontStyles styles, int level, int indentStep)
+    : TSectionBase(owner), indent(level * indentStep), listLevel(level), justify(justification)
+{
+    auto run = std::make_unique<TFontObj>();
+    run->section = this;
+    run->font = font;
+    run->font.style |= styles;
+    if (link && link->isLink()) {
+        run->urlTarget = *link;
+        if (document)
+            document->links.push_back(run.get());
+    }
+    defaultFont = run->font;
+    // Room for a typical paragraph, so that building one costs a few allocations only;
+    // complete() gives back what a short section does not use.
+    text.reserve(kInitialCapacity);
+    sourceIndex.reserve(8);
+    fonts.reserve(4);
+    fonts.push_back(std::move(run));
+}
+
+void TSection::complete()
+{
+    if (text.capacity() - text.size() > 32)
+        text.squeeze();
+    if (sourceIndex.capacity() - sourceIndex.size() > 4)
+        sourceIndex.shrink_to_fit();
+}
+
+void TSection::appendRaw(QStringView chars, const qint32* positions)
+{
+    for (qsizetype i = 0; i < chars.size(); ++i) {
+        const int index = len() + int(i);
+        if (sourceIndex.empty() || positions[i] != m_lastPos + 1)
+            sourceIndex.push_back({index, positions[i]});
+        m_lastPos = positions[i];
+    }
+    text.append(chars);
+}
+
+void TSection::appendChar(char16_t c, int position, bool noBreak)
+{
+    TokenObj token;
+    token.addChar(c, position);
+    appendToken(token, noBreak);
+}
+
+void TSection::appendToken(const TokenObj& token, bool noBreak)
+{
+    if (token.isEmpty())
+        return;
+    QStringView chars(token.text());
+    const qint32* positions = token.positions().data();
+    if (noBreak) {
+        const char16_t last = text.isEmpty() ? 0 : text.back().unicode();
+        if (chars.front() == kNoBreakSpaceMark &&
+            (text.isEmpty() || last == kNoBreakSpaceMark || last == u' ' || last == kNbsp)) {
+            chars = chars.mid(1);
+            ++positions;
+        }
+        // A whitespace run inside NOBR arrives as one kNoBreakSpaceMark; next to a real space
+        // or to another mark it adds nothing, elsewhere it is a non-breaking space.
+        QString kept;
+        std::vector<qint32> keptPositions;
+        kept.reserve(chars.size());
+        keptPositions.reserve(size_t(chars.size()));
+        for (qsizetype i = 0; i < chars.size(); ++i) {
+            char16_t c = chars[i].unicode();
+            if (c == kNoBreakSpaceMark) {
+                const char16_t before = i > 0 ? chars[i - 1].unicode() : 0;
+                const char16_t after = i + 1 < chars.size() ? chars[i + 1].unicode() : 0;
+                if (before == u' ' || before == kNoBreakSpaceMark || after == u' ')
+                    continue;
+                c = kNbsp;
+            }
+            kept.append(QChar(c));
+            keptPositions.push_back(positions[i]);
+        }
+        if (!kept.isEmpty() && allFloatingImages() &&
+            (kept.front() == u' ' || kept.front() == kNbsp)) {
+            appendRaw(QStringView(kept).mid(1), keptPositions.data() + 1);
+            return;
+        }
+        appendRaw(kept, keptPositions.data());
+        return;
+    }
+    if (chars.front() == u' ' && (text.isEmpty() || text.back() == u' ')) {
+        chars = chars.mid(1);
+        ++positions;
+    }
+    if (!chars.isEmpty() && allFloatingImages() &&
+        (chars.front() == u' ' || chars.front() == kNbsp)) {
+        chars = chars.mid(1);
+        ++positions;
+    }
+    appendRaw(chars, positions);
+}
+
+void TSection::switchFont(const TMyFont& font, FontStyles styles, int script)
+{
+    TMyFont wanted = font;
+    wanted.style |= styles;
+    if (script != 0)
+        wanted.setNominalSize(mulDiv(font.nominalSize, 3, 4),
+                              document ? document->defaultFontSize : 12);
+    TFontObj* last = fonts.back().get();
+    // A switch to the font in force adds nothing (so a long line of repeated style tags does
+    // not leave a run per tag).
+    if (last->font == wanted && last->scriptState == script)
+        return;
+    TFontObj* run = last;
+    if (last->pos != len()) {
+        auto fresh = std::make_unique<TFontObj>();
+        fresh->section = this;
+        fresh->pos = len();
+        fresh->urlTarget = last->urlTarget;
+        run = fresh.get();
+        fonts.push_back(std::move(fresh));
+        // A run that carries a link on is a link run of its own (hover and visited state).
+        if (run->isLink() && document)
+            document->links.push_back(run);
+    }
+    run->font = wanted;
+    run->scriptState = script;
+}
+
+void TSection::setLinkRun(bool start, const TMyFont& font, FontStyles styles, int script,
+                          const TUrlTarget& link)
+{
+    switchFont(font, styles, script);
+    TFontObj* run = fonts.back().get();
+    const TUrlTarget wanted = start ? link : TUrlTarget();
+    if (run->urlTarget.url == wanted.url && run->urlTarget.target == wanted.target)
+        return;
+    if (run->pos != len()) {
+        // The font did not change but the link does: text written so far keeps its target.
+        auto fresh = std::make_unique<TFontObj>(*run);
+        fresh->pos = len();
+        run = fresh.get();
+        fonts.push_back(std::move(fresh));
+    } else if (run->isLink() && document && !document->links.empty() &&
+               document->links.back() == run) {
+        document->links.pop_back();
+    }
+    run->urlTarget = wanted;
+    if (start && document)
+        document->links.push_back(run);
+}
+
+void TSection::insertImage(const TAttributeList& attributes, int position, bool noBreak)
+{
+    auto image =
+        std::make_unique<TImageObj>(TImageObj::fromAttributes(attributes, len(), position));
+    const bool floating = image->floating != TImageObj::Float::None;
+    const bool allFloatingBefore = m_floatingImageChars == len();
+    images.push_back(std::move(image));
+    const qint32 pos = position;
+    const char16_t placeholder = noBreak ? kNoBreakImageChar : kImageChar;
+    appendRaw(QStringView(&placeholder, 1), &pos);
+    if (floating && allFloatingBefore)
+        m_floatingImageChars = len();
+}
+
+TFormControlObj* TSection::insertControl(std::unique_ptr<TFormControlObj> control, int position,
+                                         bool noBreak)
+{
+    control->pos = len();
+    TFormControlObj* raw = control.get();
+    formControls.push_back(std::move(control));
+    const qint32 pos = position;
+    const char16_t placeholder = noBreak ? kNoBreakFormControlChar : kFormControlChar;
+    appendRaw(QStringView(&placeholder, 1), &pos);
+    return raw;
+}
+
+Justify TSection::addLineBreakSpace(int position)
+{
+    if (len() == 0) {
+        const qint32 pos = position;
+        const char16_t space = u' ';
+        appendRaw(QStringView(&space, 1), &pos);
+    }
+    return justify;
+}
+
+int TSection::fontRunAt(int index) const
+{
+    auto it =
+        std::upper_bound(fonts.begin(), fonts.end(), index,
+                         [](int i, const std::unique_ptr<TFontObj>& f) { return i < f->pos; });
+    return it == fonts.begin() ? 0 : int(it - fonts.begin()) - 1;
+}
+
+int TSection::runLengthFrom(int index) const
+{
+    const int run = fontRunAt(index);
+    const int end = run + 1 < int(fonts.size()) ? fonts[size_t(run) + 1]->pos : len();
+    return end - index;
+}
+
+int TSection::sourcePosOf(int index) const
+{
+    if (index < 0 || index >= len() || sourceIndex.empty())
+        return -1;
+    auto it = std::upper_bound(sourceIndex.begin(), sourceIndex.end(), index,
+                               [](int i, const IndexObj& r) { return i < r.index; });
+    const IndexObj& run = *(it - 1);
+    return run.pos + (index - run.index);
+}
+
+bool TSection::isDisposable() const
+{
+    return kind() == SectionKind::Text && len() == 0 && clearMode == 0 && !anchored &&
+           fonts.size() == 1 && !fonts.front()->isLink();
+}
+
+} // namespace vantoro
