@@ -1,0 +1,467 @@
+#include "player/TWplayerF2.h"
+
+#include "htmlview/GuideTexts.h"
+#include "htmlview/THtmlTextView.h"
+#include "platform/HelpPage.h"
+#include "platform/MessageBoxes.h"
+#include "platform/ModalRunner.h"
+#include "platform/ShellOpener.h"
+#include "player/TSleepF.h"
+#include "player/TSpeedF.h"
+#include "player/TWMTPlayer.h"
+#include "playlists/PlaylistFiles.h"
+#include "playlists/ProgramState.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QStyle>
+#include <QToolButton>
+
+namespace vantoro {
+
+namespace {
+
+// Pixel places at the design resolution (120 pixels per inch), client coordinates. The bottom
+// row's vertical places follow from the resize rule instead.
+constexpr QRect kPlayerRect(0, 0, 714, 327);
+constexpr QRect kMemoMarkRect(0, 327, 612, 126);
+constexpr QRect kRadioGroupRect(612, 327, 102, 126);
+constexpr int kRadioItemLeft = 8;
+constexpr int kRadioItemTop = 17;
+constexpr int kRadioItemStep = 18;
+constexpr QSize kGoButtonSize(80, 27);
+constexpr int kGoButtonLeft = 8;
+constexpr QRect kPlayRect(96, 0, 252, 50);
+constexpr QRect kDisplayRect(352, 0, 268, 50);
+constexpr QRect kPanelRect(628, 0, 80, 34);
+constexpr int kBoxTop = 22;
+constexpr int kBoxHeight = 20;
+constexpr int kGlyphSize = 24;
+
+// The guide panel, an HTML view with the panel's own look.
+THtmlTextView* createMemoMark(QWidget* parent, MessageBoxes* messages)
+{
+    auto* memo = new THtmlTextView(parent);
+    memo->setObjectName(QStringLiteral("MemoMark"));
+    memo->setMessageBoxes(messages);
+    memo->setDefBackground(clAqua);
+    memo->setBorderStyle(THTMLBorderStyle::htFocused);
+    memo->setHistoryMaxCount(0);
+    memo->setDefFontName(QStringLiteral("Arial"));
+    memo->setDefPreFontName(QStringLiteral("Courier New"));
+    memo->setDefFontSize(10);
+    memo->setNoSelect(false);
+    memo->setMarginHeight(2);
+    return memo;
+}
+
+} // namespace
+
+TWplayerF2::TWplayerF2(ProgramState& state, const Services& services, TSpeedF& speed,
+                       TSleepF& sleep, PlayerWindowSetup setup, QWidget* parent)
+    : QDialog(parent), m_state(state), m_services(services), m_speed(speed), m_sleep(sleep),
+      m_setup(std::move(setup)), m_memo1(kPlayerGuideHtml.toString()),
+      m_random(clockSeededRandom()), m_marking(state),
+      m_sleepTimer(state, *services.timers, [this] { done(QDialog::Rejected); })
+{
+    Q_ASSERT(services.messages && services.shell && services.modal && services.timers);
+    setObjectName(QStringLiteral("WplayerF2"));
+    setWindowTitle(QString::fromLatin1(kCaption));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    m_scale = logicalDpiY() / double(kDesignDpi);
+    buildUi();
+    FormCreate();
+    qApp->installEventFilter(this);
+}
+
+TWplayerF2::~TWplayerF2()
+{
+    qApp->removeEventFilter(this);
+}
+
+int TWplayerF2::scaled(int designPixels) const
+{
+    return qRound(designPixels * m_scale);
+}
+
+void TWplayerF2::buildUi()
+{
+    const auto place = [this](QWidget* widget, const QRect& design) {
+        widget->setGeometry(scaled(design.x()), scaled(design.y()), scaled(design.width()),
+                            scaled(design.height()));
+    };
+    const QFont arial(QStringLiteral("Arial"), 8);
+    setFont(arial);
+
+    m_wmtPlayer1 = m_setup.makeControl ? m_setup.makeControl(this) : new TWMTPlayer(this);
+    m_wmtPlayer1->setParent(this);
+    m_wmtPlayer1->setObjectName(QStringLiteral("WMTPlayer1"));
+    m_wmtPlayer1->setFocusPolicy(Qt::NoFocus);
+    place(m_wmtPlayer1, kPlayerRect);
+    connect(m_wmtPlayer1, &TWMTPlayer::NewStream, this, &TWplayerF2::WMTPlayer1NewStream);
+
+    m_memoMark = createMemoMark(this, m_services.messages);
+    place(m_memoMark, kMemoMarkRect);
+
+    m_radioGroup1 = new QGroupBox(QStringLiteral("Play order:"), this);
+    m_radioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
+    m_radioGroup1->setFont(arial);
+    place(m_radioGroup1, kRadioGroupRect);
+    m_radioItems = new QButtonGroup(this);
+    m_radioItems->setExclusive(true);
+    const QStringList items = playOrderItems();
+    for (int i = 0; i < items.size(); ++i) {
+        auto* item = new QRadioButton(items.at(i), m_radioGroup1);
+        place(item, QRect(kRadioItemLeft, kRadioItemTop + i * kRadioItemStep,
+                          kRadioGroupRect.width() - 2 * kRadioItemLeft, kRadioItemStep));
+        m_radioItems->addButton(item, i);
+    }
+    connect(m_radioItems, &QButtonGroup::idClicked, this, &TWplayerF2::RadioGroup1Click);
+
+    QFont goFont(QStringLiteral("Arial"), 10, QFont::Bold, true);
+    m_goButton = new QPushButton(QStringLiteral("Go"), this);
+    m_goButton->setObjectName(QStringLiteral("GoButton"));
+    m_goButton->setFont(goFont);
+    QPalette goPalette = m_goButton->palette();
+    goPalette.setColor(QPalette::ButtonText, QColor(0x00, 0x80, 0x00));
+    m_goButton->setPalette(goPalette);
+    m_goButton->setAutoDefault(false);
+    m_goButton->setDefault(true);
+    m_goButton->resize(scaled(kGoButtonSize.width()), scaled(kGoButtonSize.height()));
+    connect(m_goButton, &QPushButton::clicked, this, &TWplayerF2::GoButtonClick);
+
+    m_markButton = new QPushButton(QStringLiteral("&Mark"), this);
+    m_markButton->setObjectName(QStringLiteral("MarkButton"));
+    QFont markFont = m_markButton->font();
+    markFont.setBold(true);
+    m_markButton->setFont(markFont);
+    m_markButton->setFocusPolicy(Qt::NoFocus);
+    m_markButton->setAutoDefault(false);
+    m_markButton->resize(m_goButton->size());
+    m_markButton->hide();
+    connect(m_markButton, &QPushButton::clicked, this, &TWplayerF2::MarkButtonClick);
+
+    const auto makeBox = [&](QGroupBox* group, const QString& text, const QString& hint, int left,
+                             int width, bool checked) {
+        auto* box = new QCheckBox(text, group);
+        box->setFocusPolicy(Qt::NoFocus);
+        box->setToolTip(hint);
+        box->setChecked(checked);
+        place(box, QRect(left, kBoxTop, width, kBoxHeight));
+        return box;
+    };
+
+    m_play = new QGroupBox(QStringLiteral(" Playback options "), this);
+    m_play->setObjectName(QStringLiteral("Play"));
+    place(m_play, kPlayRect);
+    m_checkBox2 = makeBox(m_play, QStringLiteral("Repeat"), QStringLiteral("Play continuously"), 10,
+                          76, false);
+    m_checkBox3 = makeBox(m_play, QStringLiteral("Speed"), QStringLiteral("Play slower or faster"),
+                          90, 72, false);
+    m_checkBox4 =
+        makeBox(m_play, QStringLiteral("Sleep"),
+                QStringLiteral("Shutdown after play or specified minutes"), 168, 72, false);
+
+    m_display = new QGroupBox(QStringLiteral(" Display options "), this);
+    m_display->setObjectName(QStringLiteral("Display"));
+    place(m_display, kDisplayRect);
+    m_checkBox5 = makeBox(m_display, QStringLiteral("Track Bar"), QString(), 10, 86, true);
+    m_checkBox6 = makeBox(m_display, QStringLiteral("Status Bar"), QString(), 100, 92, true);
+    m_infoBox = makeBox(m_display, QStringLiteral("Info"),
+                        QStringLiteral("Show Title and Artist panel"), 198, 62, true);
+
+    connect(m_checkBox2, &QCheckBox::toggled, this, &TWplayerF2::CheckBox2Click);
+    connect(m_checkBox3, &QCheckBox::toggled, this, &TWplayerF2::CheckBox3Click);
+    connect(m_checkBox4, &QCheckBox::toggled, this, &TWplayerF2::CheckBox4Click);
+    connect(m_checkBox5, &QCheckBox::toggled, this, &TWplayerF2::CheckBox5Click);
+    connect(m_checkBox6, &QCheckBox::toggled, this, &TWplayerF2::CheckBox6Click);
+    connect(m_infoBox, &QCheckBox::toggled, this, &TWplayerF2::InfoBoxClick);
+
+    m_panel1 = new QFrame(this);
+    m_panel1->setObjectName(QStringLiteral("Panel1"));
+    m_panel1->setFrameShape(QFrame::Panel);
+    m_panel1->setFrameShadow(QFrame::Raised);
+    place(m_panel1, kPanelRect);
+    const auto makeGlyph = [&](QStyle::StandardPixmap glyph, const QString& hint, int index) {
+        auto* button = new QToolButton(m_panel1);
+        button->setIcon(style()->standardIcon(glyph));
+        button->setToolTip(hint);
+        button->setAutoRaise(true);
+        button->setFocusPolicy(Qt::NoFocus);
+        place(button, QRect(2 + index * (kGlyphSize + 2), (kPanelRect.height() - kGlyphSize) / 2,
+                            kGlyphSize, kGlyphSize));
+        return button;
+    };
+    m_homeButton = makeGlyph(QStyle::SP_DirHomeIcon, QStringLiteral("Visit our Home Page"), 0);
+    m_helpButton = makeGlyph(QStyle::SP_DialogHelpButton, QStringLiteral("Open Help File"), 1);
+    m_doneButton = makeGlyph(QStyle::SP_DialogCloseButton, QStringLiteral("Close this window"), 2);
+    connect(m_homeButton, &QToolButton::clicked, this, &TWplayerF2::HomeButtonClick);
+    connect(m_helpButton, &QToolButton::clicked, this, &TWplayerF2::HelpButtonClick);
+    connect(m_doneButton, &QToolButton::clicked, this, &TWplayerF2::DoneButtonClick);
+
+    // Fixed border: the client area keeps its scaled design size. The resize rule places the
+    // bottom row as soon as the size is set.
+    setFixedSize(scaled(kDesignWidth), scaled(kDesignHeight));
+    FormResize();
+    if (const QScreen* screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void TWplayerF2::FormCreate()
+{
+    m_playOrderFlag = false;
+    m_memoMark->ShowHtml(m_memo1);
+    m_keys.clear();
+}
+
+void TWplayerF2::FormResize()
+{
+    // The offsets are pixels of the running screen, not design pixels.
+    const int clientHeight = height();
+    m_play->move(m_play->x(), clientHeight - m_play->height() - 4);
+    m_display->move(m_display->x(), m_play->y());
+    m_markButton->move(scaled(kGoButtonLeft), m_play->y() + 18);
+    m_goButton->move(scaled(kGoButtonLeft), m_markButton->y());
+    m_panel1->move(m_panel1->x(), m_display->y() + 8);
+}
+
+void TWplayerF2::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    FormResize();
+}
+
+QRadioButton* TWplayerF2::radioItem(int index) const
+{
+    return qobject_cast<QRadioButton*>(m_radioItems->button(index));
+}
+
+int TWplayerF2::radioGroup1ItemIndex() const
+{
+    return m_radioItems->checkedId();
+}
+
+void TWplayerF2::setBarSettings(bool trackBar, bool statusBar)
+{
+    m_checkBox5->setChecked(trackBar);
+    m_checkBox6->setChecked(statusBar);
+}
+
+bool TWplayerF2::trackBarChecked() const
+{
+    return m_checkBox5->isChecked();
+}
+
+bool TWplayerF2::statusBarChecked() const
+{
+    return m_checkBox6->isChecked();
+}
+
+void TWplayerF2::RadioGroup1Click(int /*index*/)
+{
+    if (acceptPlayOrderChoice(m_state.AllBox, *m_services.messages))
+        m_playOrderFlag = true;
+}
+
+void TWplayerF2::GoButtonClick()
+{
+    if (m_goButton->isHidden())
+        return; // Go runs once per window
+    m_goButton->hide();
+    m_radioGroup1->hide();
+    MessageBoxes& messages = *m_services.messages;
+    if (m_playOrderFlag &&
+        !applyPlayOrder(radioGroup1ItemIndex(), m_state.AllBox, m_keys, m_random, messages))
+        return;
+    if (!WritePlaylist(m_state.AllBox, m_state.PlayFile, m_state.PlaylistTitle, messages))
+        return;
+    m_playlistWritten = true;
+    m_captionPrefix = QStringLiteral("Vantoro - (");
+    m_countSuffix = u'/' + QString::number(m_state.AllBox.count()) + QStringLiteral(") ");
+    m_wmtPlayer1->setEnabled(true);
+    if (!m_wmtPlayer1->IsSoundCardEnabled())
+        messages.information(QString::fromLatin1(kSoundCardWarning));
+    if (m_closingDone)
+        return; // the sleep countdown closed the window while the warning was up
+    m_memoMark->hide();
+    if (!m_wmtPlayer1->Open(m_state.PlayFile))
+        messages.error(m_wmtPlayer1->errorString());
+}
+
+void TWplayerF2::WMTPlayer1NewStream()
+{
+    const int entry = m_wmtPlayer1->GetCurrentEntry();
+    m_marking.newStream(entry);
+    if (entry == 1 && m_state.Tag == kModeNew)
+        m_memoMark->hide();
+    // An entry the clip list does not hold (the control reporting 0, or a list changed after
+    // Go) shows the counter alone.
+    QString caption = m_captionPrefix + QString::number(entry) + m_countSuffix;
+    if (entry >= 1 && entry <= m_state.AllBox.count())
+        caption += Marking::fileNameOf(m_state.AllBox.at(entry - 1));
+    caption += m_keys.captionSuffix(entry);
+    setWindowTitle(caption);
+    updateMarkButton();
+}
+
+void TWplayerF2::updateMarkButton()
+{
+    const bool wasVisible = !m_markButton->isHidden();
+    m_markButton->setVisible(m_marking.buttonVisible());
+    m_markButton->setEnabled(m_marking.buttonEnabled());
+    if (!wasVisible && m_marking.buttonVisible())
+        m_markButton->setDefault(true);
+}
+
+void TWplayerF2::MarkButtonClick()
+{
+    m_marking.MarkButtonClick(m_wmtPlayer1->GetCurrentEntry());
+    updateMarkButton();
+    giveFocusBack();
+}
+
+void TWplayerF2::giveFocusBack()
+{
+    if (isVisible())
+        activateWindow();
+}
+
+void TWplayerF2::CheckBox2Click(bool checked)
+{
+    m_wmtPlayer1->setPlayCount(checked ? 0 : 1);
+    giveFocusBack();
+}
+
+void TWplayerF2::CheckBox3Click(bool checked)
+{
+    if (checked) {
+        m_speed.setPlayerWindow(this);
+        if (m_services.modal->exec(m_speed) == QDialog::Accepted) {
+            m_wmtPlayer1->setRate(m_speed.rate());
+            // Unchecking runs this handler again, which puts the rate back to 1.0.
+            m_checkBox3->setChecked(m_speed.speedBoxChecked());
+        }
+    } else {
+        m_wmtPlayer1->setRate(1.0);
+    }
+    giveFocusBack();
+}
+
+void TWplayerF2::CheckBox4Click(bool checked)
+{
+    if (checked) {
+        if (m_services.modal->exec(m_sleep) == QDialog::Accepted) {
+            const int index = m_sleep.itemIndex();
+            // Unchecking runs this handler again: no shutdown, no countdown.
+            m_checkBox4->setChecked(SleepTimer::sleepBoxChecked(index));
+            m_sleepTimer.applyChoice(index, m_checkBox4->isChecked());
+        }
+    } else {
+        m_sleepTimer.sleepBoxUnchecked();
+    }
+    giveFocusBack();
+}
+
+void TWplayerF2::CheckBox5Click(bool checked)
+{
+    m_wmtPlayer1->setShowTracker(checked);
+    giveFocusBack();
+}
+
+void TWplayerF2::CheckBox6Click(bool checked)
+{
+    m_wmtPlayer1->setShowStatusBar(checked);
+    giveFocusBack();
+}
+
+void TWplayerF2::InfoBoxClick(bool checked)
+{
+    m_wmtPlayer1->setShowDisplay(checked);
+    giveFocusBack();
+}
+
+void TWplayerF2::HomeButtonClick()
+{
+    m_services.shell->open(m_setup.productPage);
+}
+
+void TWplayerF2::HelpButtonClick()
+{
+    m_services.shell->open(locateHelpPage(m_services.executableFolder));
+}
+
+void TWplayerF2::DoneButtonClick()
+{
+    done(QDialog::Rejected);
+}
+
+void TWplayerF2::FormKeyDown(int key)
+{
+    switch (key) {
+    case Qt::Key_Escape:
+        m_wmtPlayer1->Stop();
+        break;
+    case Qt::Key_Left:
+        m_wmtPlayer1->Previous();
+        break;
+    case Qt::Key_Right:
+        m_wmtPlayer1->Next();
+        break;
+    default:
+        break;
+    }
+}
+
+bool TWplayerF2::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyRelease)
+        m_previewedKey = nullptr;
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == this) {
+        // Qt offers a key first to the focused widget and then, while it is ignored, to each
+        // parent in turn; the window's handler runs once, at the first of these.
+        auto* widget = static_cast<QWidget*>(watched);
+        const bool passedUp = event == m_previewedKey && watched == m_previewedReceiver;
+        m_previewedKey = event;
+        m_previewedReceiver = widget->parentWidget();
+        if (!passedUp)
+            FormKeyDown(static_cast<QKeyEvent*>(event)->key());
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TWplayerF2::keyPressEvent(QKeyEvent* event)
+{
+    // Escape stops playback (FormKeyDown); it must not close the window as in other dialogs.
+    if (event->key() == Qt::Key_Escape) {
+        event->ignore();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TWplayerF2::FormClose()
+{
+    if (m_closingDone)
+        return;
+    m_closingDone = true;
+    m_keys.clear();
+    m_wmtPlayer1->Stop();
+    m_sleepTimer.playerClosing(*m_services.messages);
+}
+
+void TWplayerF2::done(int result)
+{
+    FormClose();
+    QDialog::done(result);
+}
+
+} // namespace vantoro

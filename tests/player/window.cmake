@@ -1,0 +1,17 @@
+# The player window and OpenPlayer: real playback of generated clips with null outputs, a
+# scripted modal runner and fake message boxes, shell, timers and power service.
+vantoro_test(player_window_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/TWplayerF2Test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/OpenPlayerTest.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/TWMTPlayerTestMedia.cpp
+  LIBS vantoro_player
+  TIMEOUT 240)
+
+# The same under Xvfb, where the control shows the picture on a real OpenGL surface.
+find_program(XVFB_RUN xvfb-run)
+if(XVFB_RUN)
+  add_test(NAME player_window_xvfb
+           COMMAND ${XVFB_RUN} -a -s "-screen 0 1280x1024x24" $<TARGET_FILE:player_window_test>)
+  set_tests_properties(player_window_xvfb PROPERTIES TIMEOUT 240 LABELS xvfb
+    ENVIRONMENT "QT_QPA_PLATFORM=xcb")
+endif()
