@@ -3,6 +3,8 @@
 #include "app/Settings.h"
 #include "app/TXJustOne.h"
 #include "app/WebLinks.h"
+#include "htmlview/GuideTexts.h"
+#include "htmlview/THtmlTextView.h"
 #include "platform/HelpPage.h"
 #include "platform/MediaPlayerCheck.h"
 #include "platform/MessageBoxes.h"
@@ -27,25 +29,7 @@ namespace {
 
 // Client size of the main window, in pixels.
 constexpr int kClientWidth = 660;
-constexpr int kClientHeight = 392;
-
-// The guide, as the thirteen lines of its HTML source. The first line opens a bold element that
-// is never closed, so the whole guide is bold.
-const char* const kGuideLines[] = {
-    R"(<b><font color="#3333FF">In the Playlist Box, click </font>)",
-    R"(<font color="#009900">New</font>)",
-    R"(<font color="#3333FF">to select media or image files,&nbsp; or click </font>)",
-    R"(<font color="#000099">Load</font>)",
-    R"(<font color="#3333FF">to use a previously saved Playlist.&nbsp; Either way, after a second or</font>)",
-    R"(<font color="#3333FF">so the Player window will appear.&nbsp; </font>)",
-    R"(<font color="#993366">Edit</font>)",
-    R"(<font color="#3333FF">is</font>)",
-    R"(<font color="#3333FF">where you Add, Move, Delete or Sort entries of an existing </font>)",
-    R"(<font color="#3333FF">Playlist.</font><font color="#FF0000">&nbsp;</font>)",
-    R"(<font color="#FF0000">Delete</font><font color="#3333FF"> will erase a playlist from your </font>)",
-    R"(<font color="#3333FF">drive.&nbsp;</font>)",
-    R"(<font color="#3333FF">Click&nbsp; Help "?"&nbsp; below to see the User Guide</font>)",
-};
+constexpr int kClientHeight = 368;
 
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption,
                         const QColor& textColor, QRect geometry)
@@ -80,10 +64,7 @@ QGroupBox* makeColouredBox(QWidget* parent, const char* name, const QString& tit
 
 QString TForm1::guideHtml()
 {
-    QStringList lines;
-    for (const char* line : kGuideLines)
-        lines.append(QString::fromUtf8(line));
-    return lines.join(QStringLiteral("\r\n"));
+    return kMainGuideHtml.toString();
 }
 
 TForm1::TForm1(const Services& services, QWidget* parent)
@@ -106,28 +87,37 @@ TForm1::~TForm1() = default;
 
 void TForm1::buildControls()
 {
-    // Guide panel across the top; the HTML view is put inside it (setGuideView).
-    auto* guideFrame = new QFrame(this);
-    guideFrame->setObjectName(QStringLiteral("MemoGuide"));
-    guideFrame->setGeometry(8, 8, kClientWidth - 16, 112);
-    MemoGuide = guideFrame;
+    // The guide panel across the top: display only.
+    MemoGuide = new THtmlTextView(this);
+    MemoGuide->setObjectName(QStringLiteral("MemoGuide"));
+    MemoGuide->setMessageBoxes(m_services.messages);
+    MemoGuide->setNoSelect(true);
+    MemoGuide->setScrollBars(TScrollStyle::ssNone);
+    MemoGuide->setViewImages(false);
+    MemoGuide->setBorderStyle(THTMLBorderStyle::htSingle);
+    MemoGuide->setMarginHeight(2);
+    MemoGuide->setDefFontName(QStringLiteral("Times New Roman"));
+    MemoGuide->setDefPreFontName(QStringLiteral("Courier New"));
+    MemoGuide->setHistoryMaxCount(0);
+    MemoGuide->setImageCacheCount(0);
+    MemoGuide->setGeometry(8, 8, kClientWidth - 16, 88);
 
+    // The guide's HTML source, one line of source per line.
     Memo1 = new QPlainTextEdit(this);
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setReadOnly(true);
-    for (const char* line : kGuideLines)
-        Memo1->appendPlainText(QString::fromUtf8(line));
+    Memo1->setPlainText(guideHtml().replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     Memo1->hide();
 
     Bevel1 = new QFrame(this);
     Bevel1->setObjectName(QStringLiteral("Bevel1"));
     Bevel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
     Bevel1->setLineWidth(2);
-    Bevel1->setGeometry(8, 128, kClientWidth - 16, 92);
+    Bevel1->setGeometry(8, 104, kClientWidth - 16, 92);
 
     PlayListBox = makeColouredBox(this, "PlayListBox", QStringLiteral("  Playlist  "),
                                   QColor(0x00, 0x00, 0xFF), Qt::white,
-                                  QRect(18, 136, kClientWidth - 36, 76));
+                                  QRect(18, 112, kClientWidth - 36, 76));
     const int buttonWidth = 120;
     const int gap = (PlayListBox->width() - 4 * buttonWidth) / 5;
     auto playlistButton = [&](int index, const char* name, const char* caption, QColor colour,
@@ -151,20 +141,20 @@ void TForm1::buildControls()
     BitBtn7 = new QPushButton(st->standardIcon(QStyle::SP_DriveNetIcon),
                               QStringLiteral("Visit our website"), this);
     BitBtn7->setObjectName(QStringLiteral("BitBtn7"));
-    BitBtn7->setGeometry(8, 230, 200, 34);
+    BitBtn7->setGeometry(8, 206, 200, 34);
     BitBtn9 = new QPushButton(st->standardIcon(QStyle::SP_DialogHelpButton),
                               QStringLiteral("&Help"), this);
     BitBtn9->setObjectName(QStringLiteral("BitBtn9"));
-    BitBtn9->setGeometry(216, 230, 180, 34);
+    BitBtn9->setGeometry(216, 206, 180, 34);
     ExitButton = new QPushButton(st->standardIcon(QStyle::SP_DialogCloseButton),
                                  QStringLiteral("Close"), this);
     ExitButton->setObjectName(QStringLiteral("ExitButton"));
-    ExitButton->setGeometry(404, 230, kClientWidth - 412, 34);
+    ExitButton->setGeometry(404, 206, kClientWidth - 412, 34);
 
     BitBtn10 = new QPushButton(st->standardIcon(QStyle::SP_ArrowRight),
                                QStringLiteral("Tell a friend about Vantoro"), this);
     BitBtn10->setObjectName(QStringLiteral("BitBtn10"));
-    BitBtn10->setGeometry((kClientWidth - 280) / 2, 270, 280, 30);
+    BitBtn10->setGeometry((kClientWidth - 280) / 2, 246, 280, 30);
     BitBtn10->setLayoutDirection(Qt::RightToLeft); // picture on the right of the caption
     BitBtn10->setToolTip(QStringLiteral("Click to e-mail a friend"));
     BitBtn10->setFocusPolicy(Qt::ClickFocus); // skipped by the Tab key
@@ -181,14 +171,14 @@ void TForm1::buildControls()
     GroupBox1 = makeColouredBox(this, "GroupBox1",
                                 QStringLiteral("  Click below to check out today's top 100:  "),
                                 QColor(0x00, 0x80, 0x80), QColor(0x00, 0xFF, 0xFF),
-                                QRect(8, 308, kClientWidth - 16, 76));
+                                QRect(8, 284, kClientWidth - 16, 76));
     {
         QFont font = GroupBox1->font();
         font.setBold(true);
         GroupBox1->setFont(font);
     }
     const QColor purple(0x80, 0x00, 0x80);
-    const int shopWidth = 84;
+    const int shopWidth = 88;
     const int shopGap = (GroupBox1->width() - 7 * shopWidth) / 8;
     auto shopButton = [&](int index, const char* name, const char* caption) {
         return makeButton(GroupBox1, name, QString::fromUtf8(caption), purple,
@@ -227,19 +217,10 @@ void TForm1::buildControls()
         setTabOrder(order[i], order[i + 1]);
 }
 
-void TForm1::setGuideView(QWidget* view, std::function<void(const QString&)> showHtml)
-{
-    view->setParent(MemoGuide);
-    view->setGeometry(MemoGuide->rect());
-    view->show();
-    m_showGuideHtml = std::move(showHtml);
-}
-
 void TForm1::FormCreate()
 {
     // 1. The guide text of Memo1 into the guide panel.
-    if (m_showGuideHtml)
-        m_showGuideHtml(Memo1->toPlainText().replace(u'\n', QStringLiteral("\r\n")));
+    MemoGuide->ShowHtml(Memo1->toPlainText().replace(u'\n', QStringLiteral("\r\n")));
     // 2 - 5.
     m_state.SleepChoice = 0;
     m_state.ProgramFolder = m_services.programFolder;

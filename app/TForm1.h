@@ -18,6 +18,7 @@ namespace vantoro {
 class PlaylistCommandHandler;
 class Settings;
 class TXJustOne;
+class THtmlTextView;
 
 // The main window: the playlist commands, the link and help buttons, the guide panel, and the
 // program-wide state that every other window shares by reference.
@@ -36,8 +37,6 @@ public:
     void setPlaylistCommands(PlaylistCommandHandler* commands) { m_commands = commands; }
     // The playlist editor, opened by the Edit button.
     void setPlaylistEditor(std::function<void()> edit) { m_editPlaylist = std::move(edit); }
-    // The guide panel; a widget that shows the guide's HTML (set before FormCreate).
-    void setGuideView(QWidget* view, std::function<void(const QString&)> showHtml);
 
     // Start-up: guide text, state, settings, dialog folders, playback-engine check, random seed.
     void FormCreate();
@@ -59,7 +58,7 @@ public:
     void closeMainWindow() override;
 
     // Controls, by their design names (for the commands and for tests).
-    QWidget* MemoGuide = nullptr;
+    THtmlTextView* MemoGuide = nullptr;
     QPlainTextEdit* Memo1 = nullptr;
     QFrame* Bevel1 = nullptr;
     QGroupBox* PlayListBox = nullptr;
@@ -108,7 +107,6 @@ private:
     Services m_services;
     ProgramState m_state;
     PlaylistCommandHandler* m_commands = nullptr;
-    std::function<void(const QString&)> m_showGuideHtml;
     std::function<void()> m_editPlaylist;
     bool m_mediaCheckDeferred = false;
     bool m_mediaCheckDue = false;

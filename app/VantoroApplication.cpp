@@ -1,48 +1,148 @@
 #include "app/VantoroApplication.h"
 
+#include "app/BackgroundEngineCheck.h"
 #include "app/TForm1.h"
 #include "app/TXJustOne.h"
 #include "app/TerminationSignals.h"
+#include "app/WebLinks.h"
+#include "platform/LogindPowerService.h"
 #include "platform/ModalRunner.h"
+#include "platform/MpvLibrary.h"
 #include "platform/ProgramFolder.h"
+#include "platform/QtFileDialogs.h"
 #include "platform/QtMessageBoxes.h"
 #include "platform/QtShellOpener.h"
+#include "platform/QtTimerFactory.h"
 #include "platform/Services.h"
+#include "player/PlayerWindowOpener.h"
+#include "player/TSleepF.h"
+#include "player/TSpeedF.h"
+#include "playlists/PlaylistCommands.h"
 
 #include <QApplication>
+#include <QTimer>
 
-#include <clocale>
+#include <functional>
+#include <utility>
 
 namespace vantoro {
+
+namespace {
+
+// Runs an action once, after the first paint of the window it watches.
+class AfterFirstPaint final : public QObject
+{
+public:
+    explicit AfterFirstPaint(std::function<void()> action) : m_action(std::move(action)) {}
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && m_action) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, this, std::exchange(m_action, nullptr));
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_action;
+};
+
+} // namespace
+
+struct VantoroProgram::Parts
+{
+    QtMessageBoxes messages;
+    QtShellOpener shell;
+    ExecModalRunner modal;
+    QtFileDialogs fileDialogs;
+    BackgroundEngineCheck mediaCheck;
+    AfterFirstPaint firstPaint{[this] { mediaCheck.start(); }};
+    LogindPowerService power;
+    QtTimerFactory timers;
+    Services services;
+
+    std::unique_ptr<TForm1> form;
+    // The two option dialogs live for the whole run, hidden until the player asks for them.
+    std::unique_ptr<TSleepF> sleepDialog;
+    std::unique_ptr<TSpeedF> speedDialog;
+    std::unique_ptr<PlayerWindowOpener> playerOpener;
+    std::unique_ptr<PlaylistCommands> commands;
+};
+
+VantoroProgram::VantoroProgram() : m_parts(std::make_unique<Parts>())
+{
+    Parts& p = *m_parts;
+    p.services.messages = &p.messages;
+    p.services.shell = &p.shell;
+    p.services.modal = &p.modal;
+    p.services.fileDialogs = &p.fileDialogs;
+    p.services.mediaCheck = &p.mediaCheck;
+    p.services.power = &p.power;
+    p.services.timers = &p.timers;
+    p.services.executableFolder = QCoreApplication::applicationDirPath();
+    p.services.programFolder = resolveProgramFolder(p.services.executableFolder);
+
+    p.form = std::make_unique<TForm1>(p.services);
+    ProgramState& state = p.form->state();
+    p.sleepDialog = std::make_unique<TSleepF>(state);
+    p.speedDialog = std::make_unique<TSpeedF>();
+    PlayerWindowSetup setup;
+    setup.productPage = weblinks::kProductPage;
+    p.playerOpener = std::make_unique<PlayerWindowOpener>(
+        state, p.services, *p.speedDialog, *p.sleepDialog, p.form.get(), setup);
+    p.commands = std::make_unique<PlaylistCommands>(state, p.services, *p.form, *p.playerOpener,
+                                                    nullptr);
+    p.form->setPlaylistCommands(p.commands.get());
+}
+
+VantoroProgram::~VantoroProgram() = default;
+
+TForm1& VantoroProgram::mainWindow()
+{
+    return *m_parts->form;
+}
+
+const Services& VantoroProgram::services() const
+{
+    return m_parts->services;
+}
+
+bool VantoroProgram::start()
+{
+    Parts& p = *m_parts;
+    // A second copy brings the running one forward and ends before touching anything.
+    if (!p.form->XJustOne1->Loaded(QApplication::applicationName()))
+        return false;
+    p.form->setMediaCheckDeferred(true);
+    p.form->FormCreate();
+    p.commands->setDialogFolders(p.form->OpenDialog1InitialDir(), p.form->OpenDialog2InitialDir());
+    p.form->show();
+    QObject::connect(&p.mediaCheck, &BackgroundEngineCheck::known, p.form.get(),
+                     &TForm1::checkMediaPlayer, Qt::SingleShotConnection);
+    p.form->installEventFilter(&p.firstPaint);
+    return true;
+}
 
 int runVantoro(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vantoro"));
     // The playback engine reads numbers with the C library: keep the decimal point a dot.
-    std::setlocale(LC_NUMERIC, "C");
+    MpvLibrary::useCNumericLocale();
 
-    QtMessageBoxes messages;
-    QtShellOpener shell;
-    ExecModalRunner modal;
-
-    Services services;
-    services.messages = &messages;
-    services.shell = &shell;
-    services.modal = &modal;
-    services.executableFolder = QCoreApplication::applicationDirPath();
-    services.programFolder = resolveProgramFolder(services.executableFolder);
-
-    TForm1 form(services);
-    // A second copy brings the running one forward and ends before touching anything.
-    if (!form.XJustOne1->Loaded(QApplication::applicationName()))
+    VantoroProgram program;
+    if (!program.start())
         return 0;
-    form.FormCreate();
-    form.show();
 
     TerminationSignals signalsWatch;
-    QObject::connect(&signalsWatch, &TerminationSignals::terminationRequested, &form,
-                     &QWidget::close);
+    // Logout or kill: close the main window normally (the settings are written), then leave
+    // every event loop, the nested ones of open dialogs included; a dialog opened after this
+    // returns at once.
+    TForm1& form = program.mainWindow();
+    QObject::connect(&signalsWatch, &TerminationSignals::terminationRequested, &form, [&form] {
+        form.close();
+        QCoreApplication::exit(0);
+    });
     return QApplication::exec();
 }
 

@@ -1,8 +1,33 @@
 #pragma once
 
+#include <memory>
+
 namespace vantoro {
 
-// Builds the real services and windows, runs the program and answers its exit code.
+class TForm1;
+struct Services;
+
+// The whole program, built from the real services: the main window with its guide panel, the
+// playlist commands, the player and the two long-lived option dialogs. main() and the start-up
+// benchmark build it the same way.
+class VantoroProgram
+{
+public:
+    VantoroProgram();
+    ~VantoroProgram();
+
+    // The single-instance check, then the main window's start-up and first showing. Answers
+    // false when another copy runs: this copy must end without showing anything.
+    bool start();
+    TForm1& mainWindow();
+    const Services& services() const;
+
+private:
+    struct Parts;
+    std::unique_ptr<Parts> m_parts;
+};
+
+// Runs the program and answers its exit code.
 int runVantoro(int argc, char** argv);
 
 } // namespace vantoro
