@@ -29,15 +29,14 @@ QString yesNoText(bool value)
 
 Settings::Settings(ProgramState& state, MessageBoxes& messages)
     : m_state(state), m_messages(messages)
-{
-}
+{}
 
 bool Settings::parseYesNo(const QString& text, bool defaultValue)
 {
     bool ok = false;
     qlonglong value = 0;
-    if (text.size() > 2 && (text.startsWith(QLatin1String("0x")) ||
-                            text.startsWith(QLatin1String("0X")))) {
+    if (text.size() > 2 &&
+        (text.startsWith(QLatin1String("0x")) || text.startsWith(QLatin1String("0X")))) {
         value = text.mid(2).toLongLong(&ok, 16);
         // "0x-1" and "0x+1" are not hexadecimal numbers.
         if (text.at(2) == u'-' || text.at(2) == u'+')

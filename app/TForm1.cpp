@@ -115,9 +115,9 @@ void TForm1::buildControls()
     Bevel1->setLineWidth(2);
     Bevel1->setGeometry(8, 104, kClientWidth - 16, 92);
 
-    PlayListBox = makeColouredBox(this, "PlayListBox", QStringLiteral("  Playlist  "),
-                                  QColor(0x00, 0x00, 0xFF), Qt::white,
-                                  QRect(18, 112, kClientWidth - 36, 76));
+    PlayListBox =
+        makeColouredBox(this, "PlayListBox", QStringLiteral("  Playlist  "),
+                        QColor(0x00, 0x00, 0xFF), Qt::white, QRect(18, 112, kClientWidth - 36, 76));
     const int buttonWidth = 120;
     const int gap = (PlayListBox->width() - 4 * buttonWidth) / 5;
     auto playlistButton = [&](int index, const char* name, const char* caption, QColor colour,
@@ -168,10 +168,9 @@ void TForm1::buildControls()
         BitBtn10->setPalette(palette);
     }
 
-    GroupBox1 = makeColouredBox(this, "GroupBox1",
-                                QStringLiteral("  Click below to check out today's top 100:  "),
-                                QColor(0x00, 0x80, 0x80), QColor(0x00, 0xFF, 0xFF),
-                                QRect(8, 284, kClientWidth - 16, 76));
+    GroupBox1 = makeColouredBox(
+        this, "GroupBox1", QStringLiteral("  Click below to check out today's top 100:  "),
+        QColor(0x00, 0x80, 0x80), QColor(0x00, 0xFF, 0xFF), QRect(8, 284, kClientWidth - 16, 76));
     {
         QFont font = GroupBox1->font();
         font.setBold(true);
@@ -238,8 +237,8 @@ void TForm1::FormCreate()
     if (!m_mediaCheckDeferred)
         checkMediaPlayer();
     // 8.
-    m_state.Random.seed(static_cast<std::mt19937::result_type>(
-        QDateTime::currentMSecsSinceEpoch() ^ QCoreApplication::applicationPid()));
+    m_state.Random.seed(static_cast<std::mt19937::result_type>(QDateTime::currentMSecsSinceEpoch() ^
+                                                               QCoreApplication::applicationPid()));
 }
 
 void TForm1::checkMediaPlayer()
@@ -314,15 +313,45 @@ void TForm1::openTarget(const QString& target)
         m_services.shell->open(target);
 }
 
-void TForm1::BitBtn1Click() { openTarget(weblinks::kShopVhsVideo); }
-void TForm1::BitBtn2Click() { openTarget(weblinks::kShopDvdVideo); }
-void TForm1::BitBtn3Click() { openTarget(weblinks::kShopMusic); }
-void TForm1::BitBtn4Click() { openTarget(weblinks::kShopBooks); }
-void TForm1::BitBtn5Click() { openTarget(weblinks::kShopMagazines); }
-void TForm1::BitBtn6Click() { openTarget(weblinks::kShopToysAndGames); }
-void TForm1::BitBtn7Click() { openTarget(weblinks::kProductPage); }
-void TForm1::BitBtn8Click() { openTarget(weblinks::kShopApparel); }
-void TForm1::BitBtn9Click() { openTarget(locateHelpPage(m_services.executableFolder)); }
-void TForm1::BitBtn10Click() { openTarget(weblinks::kTellAFriendMail); }
+void TForm1::BitBtn1Click()
+{
+    openTarget(weblinks::kShopVhsVideo);
+}
+void TForm1::BitBtn2Click()
+{
+    openTarget(weblinks::kShopDvdVideo);
+}
+void TForm1::BitBtn3Click()
+{
+    openTarget(weblinks::kShopMusic);
+}
+void TForm1::BitBtn4Click()
+{
+    openTarget(weblinks::kShopBooks);
+}
+void TForm1::BitBtn5Click()
+{
+    openTarget(weblinks::kShopMagazines);
+}
+void TForm1::BitBtn6Click()
+{
+    openTarget(weblinks::kShopToysAndGames);
+}
+void TForm1::BitBtn7Click()
+{
+    openTarget(weblinks::kProductPage);
+}
+void TForm1::BitBtn8Click()
+{
+    openTarget(weblinks::kShopApparel);
+}
+void TForm1::BitBtn9Click()
+{
+    openTarget(locateHelpPage(m_services.executableFolder));
+}
+void TForm1::BitBtn10Click()
+{
+    openTarget(weblinks::kTellAFriendMail);
+}
 
 } // namespace vantoro

@@ -88,10 +88,10 @@ VantoroProgram::VantoroProgram() : m_parts(std::make_unique<Parts>())
     p.speedDialog = std::make_unique<TSpeedF>();
     PlayerWindowSetup setup;
     setup.productPage = weblinks::kProductPage;
-    p.playerOpener = std::make_unique<PlayerWindowOpener>(
-        state, p.services, *p.speedDialog, *p.sleepDialog, p.form.get(), setup);
-    p.commands = std::make_unique<PlaylistCommands>(state, p.services, *p.form, *p.playerOpener,
-                                                    nullptr);
+    p.playerOpener = std::make_unique<PlayerWindowOpener>(state, p.services, *p.speedDialog,
+                                                          *p.sleepDialog, p.form.get(), setup);
+    p.commands =
+        std::make_unique<PlaylistCommands>(state, p.services, *p.form, *p.playerOpener, nullptr);
     p.form->setPlaylistCommands(p.commands.get());
 }
 

@@ -14,7 +14,9 @@ namespace vantoro {
 int deleteFilePermanently(const QString& path)
 {
     const QByteArray name = QFile::encodeName(path);
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (::lstat(name.constData(), &st) != 0)
         return errno;
     if (S_ISDIR(st.st_mode))

@@ -41,8 +41,7 @@ QString runtimeFolder()
 NamedInstanceLock::NamedInstanceLock(const QString& name)
     : m_path(runtimeFolder() + QStringLiteral("/") + safeName(name) +
              QStringLiteral("-%1.lock").arg(::getuid()))
-{
-}
+{}
 
 NamedInstanceLock::~NamedInstanceLock()
 {
@@ -64,8 +63,7 @@ bool NamedInstanceLock::tryAcquire()
 
 InstanceChannel::InstanceChannel(const QString& name, QObject* parent)
     : QObject(parent), m_name(socketName(name))
-{
-}
+{}
 
 QString InstanceChannel::socketName(const QString& name)
 {

@@ -19,9 +19,9 @@ TEST(Settings, YesNoValues)
         const char* text;
         bool expected;
     } cases[] = {
-        {"1", true},     {"0", false},      {"0x10", true}, {"0X0", false},  {"-1", true},
-        {"00", false},   {"yes", true},     {"", true},     {"0x", true},    {"1.5", true},
-        {"0xZZ", true},  {"0x-1", true},    {"12abc", true}, {"+0", false},
+        {"1", true},    {"0", false},   {"0x10", true},  {"0X0", false}, {"-1", true},
+        {"00", false},  {"yes", true},  {"", true},      {"0x", true},   {"1.5", true},
+        {"0xZZ", true}, {"0x-1", true}, {"12abc", true}, {"+0", false},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Settings::parseYesNo(QString::fromLatin1(c.text), true), c.expected)
@@ -51,8 +51,8 @@ TEST_F(SettingsFile, FirstStartCreatesTheDefaultsInTableOrder)
     settings.read();
     const QByteArray folder = state.ProgramFolder.toUtf8();
     EXPECT_EQ(readFileBytes(state.IniFileName), "[Bar]\r\nTrack=1\r\nStatus=1\r\n\r\n[Paths]\r\n"
-                                                "Clips=" + folder + "\r\nLists=" + folder +
-                                                    "\r\n");
+                                                "Clips=" +
+                                                    folder + "\r\nLists=" + folder + "\r\n");
     EXPECT_TRUE(state.TrackBarSetting);
     EXPECT_TRUE(state.StatusBarSetting);
     EXPECT_EQ(state.ClipFolder, state.ProgramFolder);
@@ -85,7 +85,8 @@ TEST_F(SettingsFile, SaveWritesCurrentValuesEvenWhenUnchanged)
     ASSERT_TRUE(settings.save());
     EXPECT_EQ(readFileBytes(state.IniFileName),
               "; hand-edited\r\n[Bar]\r\nTrack=1\r\nStatus=0\r\n\r\n[Paths]\r\n"
-              "Clips=/media/Clips\r\nLists=" + state.ProgramFolder.toUtf8() + "\r\n");
+              "Clips=/media/Clips\r\nLists=" +
+                  state.ProgramFolder.toUtf8() + "\r\n");
 }
 
 TEST_F(SettingsFile, UnwritableFileShowsTheErrorWithItsPath)

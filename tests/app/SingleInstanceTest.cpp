@@ -97,7 +97,8 @@ class ProgramCopies : public ::testing::Test
 protected:
     void SetUp() override
     {
-        const QString built = qEnvironmentVariable("VANTORO_BUILD_DIR") + QStringLiteral("/vantoro");
+        const QString built =
+            qEnvironmentVariable("VANTORO_BUILD_DIR") + QStringLiteral("/vantoro");
         if (!QFile::exists(built))
             GTEST_SKIP() << "the program is not built";
         m_exe = m_dir.filePath(QStringLiteral("vantoro"));
@@ -164,8 +165,8 @@ TEST_F(ProgramCopies, SecondCopyTouchesNoSettingsAndAKilledFirstCopyBlocksNothin
     ASSERT_TRUE(first->waitForStarted(5000));
     const QString ini = m_dir.filePath(QStringLiteral("Vantoro.INI"));
     // Start-up writes the four defaults one by one: wait for the last.
-    ASSERT_TRUE(test::waitUntil([&] { return test::readFileBytes(ini).contains("Lists="); },
-                                15000));
+    ASSERT_TRUE(
+        test::waitUntil([&] { return test::readFileBytes(ini).contains("Lists="); }, 15000));
     const QByteArray settings = test::readFileBytes(ini);
     const QDateTime written = QFileInfo(ini).lastModified();
 

@@ -126,15 +126,16 @@ TEST_F(MainWindow, ClosingByButtonOrCloseBoxWritesTheSettings)
         auto form = makeForm(folder());
         form->FormCreate();
         form->show();
-        form->state().ClipFolder = byButton ? QStringLiteral("/by/button")
-                                            : QStringLiteral("/by/close/box");
+        form->state().ClipFolder =
+            byButton ? QStringLiteral("/by/button") : QStringLiteral("/by/close/box");
         if (byButton)
             QTest::mouseClick(form->ExitButton, Qt::LeftButton);
         else
             form->close();
         EXPECT_FALSE(form->isVisible());
-        EXPECT_TRUE(readFileBytes(folder() + "Vantoro.INI")
-                        .contains(QByteArray("Clips=" + form->state().ClipFolder.toUtf8() + "\r\n")));
+        EXPECT_TRUE(
+            readFileBytes(folder() + "Vantoro.INI")
+                .contains(QByteArray("Clips=" + form->state().ClipFolder.toUtf8() + "\r\n")));
     }
 }
 
@@ -174,15 +175,15 @@ TEST_F(MainWindow, LinkButtonsHandTheirTargetsToTheShell)
 {
     writeFileBytes(dir.filePath(QStringLiteral("vthelp.html")), "<html></html>");
     auto form = makeForm(folder());
-    for (QPushButton* b : {form->BitBtn1, form->BitBtn2, form->BitBtn3, form->BitBtn4,
-                           form->BitBtn6, form->BitBtn8, form->BitBtn5, form->BitBtn7,
-                           form->BitBtn9, form->BitBtn10})
+    for (QPushButton* b :
+         {form->BitBtn1, form->BitBtn2, form->BitBtn3, form->BitBtn4, form->BitBtn6, form->BitBtn8,
+          form->BitBtn5, form->BitBtn7, form->BitBtn9, form->BitBtn10})
         QTest::mouseClick(b, Qt::LeftButton);
-    const QStringList expected = {
-        weblinks::kShopVhsVideo,  weblinks::kShopDvdVideo,     weblinks::kShopMusic,
-        weblinks::kShopBooks,     weblinks::kShopToysAndGames, weblinks::kShopApparel,
-        weblinks::kShopMagazines, weblinks::kProductPage,      folder() + "vthelp.html",
-        weblinks::kTellAFriendMail};
+    const QStringList expected = {weblinks::kShopVhsVideo,     weblinks::kShopDvdVideo,
+                                  weblinks::kShopMusic,        weblinks::kShopBooks,
+                                  weblinks::kShopToysAndGames, weblinks::kShopApparel,
+                                  weblinks::kShopMagazines,    weblinks::kProductPage,
+                                  folder() + "vthelp.html",    weblinks::kTellAFriendMail};
     EXPECT_EQ(shell.opened, expected);
     EXPECT_TRUE(shell.opened.back().startsWith(QStringLiteral(
         "mailto:?subject=Check out Vantoro Player/Playlister/SlideShow Viewer&body=")));
