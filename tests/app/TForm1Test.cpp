@@ -4,12 +4,15 @@
 #include "common/FakeMessageBoxes.h"
 #include "common/FakeShellOpener.h"
 #include "common/TestSupport.h"
+#include "htmlview/THtmlTextView.h"
 #include "platform/MediaPlayerCheck.h"
 
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QImage>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -192,6 +195,37 @@ TEST_F(MainWindow, LinkButtonsHandTheirTargetsToTheShell)
         shopHosts.append(QUrl(shell.opened[i]).host());
     shopHosts.removeDuplicates();
     EXPECT_EQ(shopHosts.size(), 1) << "the seven shop pages belong to one shop";
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MainWindow, GuideShowsInItsFiveColoursInsideThePanel)
+{
+    auto form = makeForm(folder());
+    form->FormCreate();
+    form->show();
+    const QImage image = form->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRect panel = form->MemoGuide->geometry();
+    const QList<QRgb> colours = {0x3333FF, 0x009900, 0x000099, 0x993366, 0xFF0000};
+    QSet<QRgb> seenInside;
+    int colouredOutside = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb c = image.pixel(x, y) & 0xFFFFFF;
+            if (!colours.contains(c))
+                continue;
+            if (panel.contains(x, y))
+                seenInside.insert(c);
+            else if (c != 0xFF0000) // the Delete button's caption is red too
+                ++colouredOutside;
+        }
+    }
+    for (QRgb c : colours)
+        EXPECT_TRUE(seenInside.contains(c)) << std::hex << c;
+    // A stray anti-aliased pixel of a button caption may match a guide colour by chance.
+    EXPECT_LT(colouredOutside, 10) << "the guide stays inside its panel";
 }
 
 } // namespace
