@@ -3,7 +3,7 @@
 #include "platform/FileDialogs.h"
 #include "platform/FileSystem.h"
 #include "platform/IoError.h"
-#include "platform/MainDialogSpecs.h"
+#include "platform/MainWindowDialogs.h"
 #include "platform/MessageBoxes.h"
 #include "playlists/PlayerOpener.h"
 #include "playlists/PlaylistFiles.h"

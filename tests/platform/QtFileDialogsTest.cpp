@@ -1,7 +1,7 @@
 #include "JpegSamples.h"
 
 #include "common/TestSupport.h"
-#include "platform/MainDialogSpecs.h"
+#include "platform/MainWindowDialogs.h"
 #include "platform/QtFileDialogs.h"
 
 #include <QAbstractButton>

@@ -1,4 +1,4 @@
-#include "platform/MainDialogSpecs.h"
+#include "platform/MainWindowDialogs.h"
 
 namespace vantoro {
 
