@@ -157,29 +157,51 @@ constexpr AttrEntry kAttributes[] = {
     {"NOWRAP", Attr::NoWrap},
 };
 
-// Ordered by length, then by the characters: a lookup compares lengths before any text.
-template <typename View> bool shorterOrLess(View a, View b)
+// Open-addressed table over the names of an entry table: a tag or attribute name is found with
+// one hash of its length and three of its characters and, nearly always, one comparison.
+template <typename Entry, size_t N> class NameIndex
 {
-    return a.size() != b.size() ? a.size() < b.size() : a < b;
-}
+public:
+    explicit NameIndex(const Entry (&table)[N]) : m_table(table)
+    {
+        m_slots.fill(-1);
+        for (size_t i = 0; i < N; ++i) {
+            size_t slot = hash(table[i].name);
+            while (m_slots[slot] >= 0)
+                slot = (slot + 1) & kMask;
+            m_slots[slot] = qint16(i);
+        }
+    }
+    const Entry* find(std::string_view name) const
+    {
+        if (name.empty())
+            return nullptr;
+        for (size_t slot = hash(name);; slot = (slot + 1) & kMask) {
+            const int i = m_slots[slot];
+            if (i < 0)
+                return nullptr;
+            if (m_table[i].name == name)
+                return &m_table[i];
+        }
+    }
 
-template <typename Entry, size_t N> std::array<Entry, N> sortedByName(const Entry (&table)[N])
-{
-    std::array<Entry, N> sorted;
-    std::copy(std::begin(table), std::end(table), sorted.begin());
-    std::stable_sort(sorted.begin(), sorted.end(),
-                     [](const Entry& a, const Entry& b) { return shorterOrLess(a.name, b.name); });
-    return sorted;
-}
+private:
+    static constexpr size_t kSize = 256; // more than twice the entries: probes stay short
+    static constexpr size_t kMask = kSize - 1;
+    static_assert(N * 2 < kSize);
 
-template <typename Entry, size_t N>
-const Entry* findByName(const std::array<Entry, N>& sorted, std::string_view name)
-{
-    auto it = std::lower_bound(
-        sorted.begin(), sorted.end(), name,
-        [](const Entry& e, std::string_view n) { return shorterOrLess(e.name, n); });
-    return (it != sorted.end() && it->name == name) ? &*it : nullptr;
-}
+    static size_t hash(std::string_view name)
+    {
+        const size_t n = name.size();
+        const size_t first = uchar(name[0]);
+        const size_t last = uchar(name[n - 1]);
+        const size_t middle = uchar(name[n / 2]);
+        return (n * 97 + first * 31 + last * 7 + middle * 13) & kMask;
+    }
+
+    const Entry (&m_table)[N];
+    std::array<qint16, kSize> m_slots;
+};
 
 struct EntityEntry
 {
@@ -210,20 +232,51 @@ constexpr const char16_t* kLatin1Entities[96] = {
 
 struct EntityTable
 {
-    std::vector<std::pair<std::u16string_view, QStringView>> sorted;
+    std::vector<std::pair<std::u16string_view, QStringView>> entries;
     char16_t latin1[96] = {};
 
     EntityTable()
     {
         for (const auto& e : kSpecialEntities)
-            sorted.emplace_back(std::u16string_view(e.name), QStringView(e.text));
+            entries.emplace_back(std::u16string_view(e.name), QStringView(e.text));
         for (int i = 0; i < 96; ++i) {
             latin1[i] = char16_t(160 + i);
-            sorted.emplace_back(std::u16string_view(kLatin1Entities[i]),
-                                QStringView(&latin1[i], 1));
+            entries.emplace_back(std::u16string_view(kLatin1Entities[i]),
+                                 QStringView(&latin1[i], 1));
         }
-        std::sort(sorted.begin(), sorted.end(),
-                  [](const auto& a, const auto& b) { return shorterOrLess(a.first, b.first); });
+        slots.fill(-1);
+        for (size_t i = 0; i < entries.size(); ++i) {
+            size_t slot = hash(entries[i].first);
+            while (slots[slot] >= 0)
+                slot = (slot + 1) & kMask;
+            slots[slot] = qint16(i);
+        }
+    }
+
+    QStringView find(std::u16string_view name) const
+    {
+        if (name.empty())
+            return {};
+        for (size_t slot = hash(name);; slot = (slot + 1) & kMask) {
+            const int i = slots[slot];
+            if (i < 0)
+                return {};
+            if (entries[size_t(i)].first == name)
+                return entries[size_t(i)].second;
+        }
+    }
+
+    // Open addressing with more than twice the entries in slots, as for tag names.
+    static constexpr size_t kSlots = 256;
+    static constexpr size_t kMask = kSlots - 1;
+    std::array<qint16, kSlots> slots;
+
+    static size_t hash(std::u16string_view name)
+    {
+        const size_t n = name.size();
+        return (n * 97 + size_t(name[0]) * 31 + size_t(name[n - 1]) * 7 +
+                size_t(name[n / 2]) * 13) &
+               kMask;
     }
 };
 
@@ -252,8 +305,8 @@ TColor fromRgb(quint32 rgb)
 
 Sym lookupTag(std::string_view upperName, bool endTag)
 {
-    static const auto sorted = sortedByName(kTags);
-    const TagEntry* entry = findByName(sorted, upperName);
+    static const NameIndex index(kTags);
+    const TagEntry* entry = index.find(upperName);
     if (!entry)
         return Sym::Unknown;
     return endTag ? entry->end : entry->start;
@@ -261,8 +314,8 @@ Sym lookupTag(std::string_view upperName, bool endTag)
 
 Attr lookupAttribute(std::string_view upperName)
 {
-    static const auto sorted = sortedByName(kAttributes);
-    const AttrEntry* entry = findByName(sorted, upperName);
+    static const NameIndex index(kAttributes);
+    const AttrEntry* entry = index.find(upperName);
     return entry ? entry->attr : Attr::Unknown;
 }
 
@@ -310,13 +363,7 @@ const char* attributeName(Attr attr)
 QStringView lookupEntity(QStringView name)
 {
     static const EntityTable table;
-    const std::u16string_view key(name.utf16(), size_t(name.size()));
-    auto it = std::lower_bound(
-        table.sorted.begin(), table.sorted.end(), key,
-        [](const auto& e, std::u16string_view n) { return shorterOrLess(e.first, n); });
-    if (it != table.sorted.end() && it->first == key)
-        return it->second;
-    return {};
+    return table.find(std::u16string_view(name.utf16(), size_t(name.size())));
 }
 
 std::optional<TColor> parseHtmlColor(QStringView value)
@@ -331,9 +378,11 @@ std::optional<TColor> parseHtmlColor(QStringView value)
         text[i] = (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c;
     }
     const std::u16string_view upper(text, size_t(length));
-    for (const NamedColor& c : kColorNames) {
-        if (upper == c.name)
-            return fromRgb(c.rgb) | kHtmlColorFlag;
+    if (upper[0] != u'#') { // no colour name starts with '#'
+        for (const NamedColor& c : kColorNames) {
+            if (upper == c.name)
+                return fromRgb(c.rgb) | kHtmlColorFlag;
+        }
     }
     // Remove the first '#', wherever it stands; pad on the right with '0' to six digits.
     quint64 number = 0;

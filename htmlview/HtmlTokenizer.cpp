@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <climits>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace vantoro {
 
 namespace {
@@ -69,6 +73,14 @@ constexpr char16_t kCp1252High[32] = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
+
+// Sets `target` to `text`, reusing its storage when it has its own and room enough.
+void assignText(QString& target, const std::u16string& text)
+{
+    target.resize(qsizetype(text.size()));
+    if (!text.empty())
+        std::copy(text.begin(), text.end(), reinterpret_cast<char16_t*>(target.data()));
+}
 
 } // namespace
 
@@ -293,8 +305,60 @@ void HtmlTokenizer::next()
     }
 }
 
+namespace {
+
+bool isSpaceOrLineEnd(char16_t c)
+{
+    return c == u' ' || c == u'\r' || c == u'\n' || c == u'\t';
+}
+
+// The first index from `from` on, below `end`, that is not plain running text: a control
+// character, '<', '&', or a space followed by white space; `end` when there is none up to the
+// last whole block. `size` bounds the look-ahead. A caller finishes the tail one by one.
+qsizetype scanPlainText(const char16_t* s, qsizetype from, qsizetype end, qsizetype size)
+{
+    qsizetype j = from;
+#if defined(__SSE2__)
+    const __m128i space = _mm_set1_epi16(u' ');
+    const __m128i lt = _mm_set1_epi16(u'<');
+    const __m128i amp = _mm_set1_epi16(u'&');
+    const __m128i tab = _mm_set1_epi16(u'\t');
+    const __m128i cr = _mm_set1_epi16(u'\r');
+    const __m128i lf = _mm_set1_epi16(u'\n');
+    // Comparisons for equality only, and "below 0x20" through an unsigned saturating
+    // subtraction, so characters from 0x8000 up need no care.
+    const __m128i zero = _mm_setzero_si128();
+    while (j + 8 <= end && j + 9 <= size) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + j));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + j + 1));
+        // a < 0x20 exactly when the saturating 0x20 - a is not zero.
+        const __m128i isControl = _mm_andnot_si128(
+            _mm_cmpeq_epi16(_mm_subs_epu16(_mm_set1_epi16(0x20), a), zero), _mm_set1_epi16(-1));
+        const __m128i special = _mm_or_si128(_mm_cmpeq_epi16(a, lt), _mm_cmpeq_epi16(a, amp));
+        const __m128i nextWhite =
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(b, space), _mm_cmpeq_epi16(b, tab)),
+                         _mm_or_si128(_mm_cmpeq_epi16(b, cr), _mm_cmpeq_epi16(b, lf)));
+        const __m128i doubleSpace = _mm_and_si128(_mm_cmpeq_epi16(a, space), nextWhite);
+        const __m128i stop = _mm_or_si128(_mm_or_si128(isControl, special), doubleSpace);
+        const int mask = _mm_movemask_epi8(stop);
+        if (mask != 0)
+            return j + (__builtin_ctz(unsigned(mask)) >> 1);
+        j += 8;
+    }
+#else
+    (void)end;
+    (void)size;
+#endif
+    return j;
+}
+
+} // namespace
+
 void HtmlTokenizer::readText()
 {
+    // Outside PRE and NOBR a single space between words reads as itself at its own position,
+    // so running text is taken from the source in whole stretches of up to the token limit.
+    const bool plainSpaces = !preFormatted && !noBreak;
     int count = 0;
     while (count < 100) {
         const int c = m_ch;
@@ -311,18 +375,34 @@ void HtmlTokenizer::readText()
         if (c > u' ' && !m_includeActive && m_chPos == m_index - 1) {
             // Take the run of ordinary characters that follows straight from the source.
             const char16_t* source = m_source.utf16();
-            const qsizetype end = std::min(m_source.size(), m_index + (99 - count));
+            const qsizetype size = m_source.size();
+            const qsizetype begin = m_index - 1;
+            const qsizetype end = std::min({size, begin + (100 - count), kMaxFastIndex});
             qsizetype j = m_index;
-            while (j < end) {
-                const char16_t d = source[j];
-                if (d <= u' ' || d == u'<' || d == u'&')
-                    break;
-                ++j;
+            if (plainSpaces) {
+                j = scanPlainText(source, j, end, size);
+                while (j < end) {
+                    const char16_t d = source[j];
+                    if (d > u' ') {
+                        if (d == u'<' || d == u'&')
+                            break;
+                    } else if (d != u' ' || j + 1 >= size || isSpaceOrLineEnd(source[j + 1])) {
+                        break;
+                    }
+                    ++j;
+                }
+            } else {
+                while (j < end) {
+                    const char16_t d = source[j];
+                    if (d <= u' ' || d == u'<' || d == u'&')
+                        break;
+                    ++j;
+                }
             }
-            m_token.addRun(source + m_index - 1, j - m_index + 1, m_chPos);
-            count += int(j - m_index + 1);
+            m_token.addRun(source + begin, j - begin, m_chPos);
+            count += int(j - begin);
             m_index = j;
-            m_pos = int(std::min<qsizetype>(j - 1, INT_MAX));
+            m_pos = int(j - 1);
             m_lineEnd = 0;
         } else {
             m_token.addChar(char16_t(c), m_chPos);
@@ -428,6 +508,17 @@ void HtmlTokenizer::readTag()
     }
     char name[256];
     int length = 0;
+    if (isLetter(m_ch) && atSource()) {
+        const char16_t* source = m_source.utf16();
+        const qsizetype size = std::min(m_source.size(), kMaxFastIndex);
+        qsizetype j = m_index - 1;
+        while (j < size && isLetter(source[j])) {
+            if (length < 255)
+                name[length++] = char(upper(source[j]));
+            ++j;
+        }
+        resumeAt(j);
+    }
     while (isLetter(m_ch)) {
         if (length < 255)
             name[length++] = char(upper(m_ch));
@@ -445,11 +536,13 @@ void HtmlTokenizer::readTag()
     const bool keep = keepsAttributes(m_sym);
     if (keep)
         m_attributes.clear();
-    TAttribute attribute;
-    while (readAttribute(attribute)) {
-        if (keep)
-            m_attributes.add(std::move(attribute));
-        attribute = TAttribute();
+    if (keep) {
+        while (readAttribute(m_attributes.appendSlot())) {
+        }
+        m_attributes.dropLast();
+    } else {
+        while (readAttribute(m_discarded)) {
+        }
     }
     while (m_ch != '>' && m_ch != kEof)
         advance();
@@ -471,6 +564,17 @@ bool HtmlTokenizer::readAttribute(TAttribute& attribute)
         return false;
     char name[256];
     int length = 0;
+    if (atSource()) {
+        const char16_t* source = m_source.utf16();
+        const qsizetype size = std::min(m_source.size(), kMaxFastIndex);
+        qsizetype j = m_index - 1;
+        while (j < size && (isLetter(source[j]) || source[j] == u'-')) {
+            if (length < 255)
+                name[length++] = char(upper(source[j]));
+            ++j;
+        }
+        resumeAt(j);
+    }
     while (isLetter(m_ch) || m_ch == '-') {
         if (length < 255)
             name[length++] = char(upper(m_ch));
@@ -478,7 +582,7 @@ bool HtmlTokenizer::readAttribute(TAttribute& attribute)
     }
     attribute.which = lookupAttribute(std::string_view(name, size_t(length)));
     attribute.value = attribute.which == Attr::Border ? 1 : 0;
-    attribute.name.clear();
+    attribute.name.resize(0); // keeps the storage for the value
     skipWhiteSpace();
     if (m_ch != '=')
         return true;
@@ -494,7 +598,23 @@ bool HtmlTokenizer::readAttribute(TAttribute& attribute)
         const int quote = m_ch;
         advance();
         while (m_ch != quote && m_ch != kEof) {
-            if (m_ch == '\r') {
+            if (m_ch >= 0x20 && m_ch != '&' && m_ch != '<' && atSource()) {
+                // A stretch of ordinary characters is taken in place.
+                const char16_t* source = m_source.utf16();
+                const qsizetype size = std::min(m_source.size(), kMaxFastIndex);
+                const qsizetype begin = m_index - 1;
+                qsizetype j = m_index;
+                while (j < size) {
+                    const char16_t d = source[j];
+                    if (d < 0x20 || d == quote || d == u'&' || d == u'<')
+                        break;
+                    ++j;
+                }
+                // The current character as read (a TAB reads as a space), the rest as written.
+                value.push_back(char16_t(m_ch));
+                value.append(source + begin + 1, size_t(j - begin - 1));
+                resumeAt(j);
+            } else if (m_ch == '\r') {
                 advance();
             } else if (m_ch == '&') {
                 m_entityScratch.clear();
@@ -507,7 +627,7 @@ bool HtmlTokenizer::readAttribute(TAttribute& attribute)
         }
         if (m_ch == quote)
             advance();
-        attribute.name = QString::fromUtf16(value.data(), qsizetype(value.size()));
+        assignText(attribute.name, value);
         QStringView number = trimControls(attribute.name);
         if (number.endsWith(u'%'))
             number.chop(1);
@@ -522,11 +642,23 @@ bool HtmlTokenizer::readAttribute(TAttribute& attribute)
             value.push_back(u'%');
             advance();
         }
-        attribute.name = QString::fromUtf16(value.data(), qsizetype(value.size()));
+        assignText(attribute.name, value);
     } else {
-        while (m_ch != ' ' && m_ch != '\r' && m_ch != '>' && m_ch != kEof)
-            take();
-        attribute.name = QString::fromUtf16(value.data(), qsizetype(value.size()));
+        while (m_ch != ' ' && m_ch != '\r' && m_ch != '>' && m_ch != kEof) {
+            if (m_ch > 0x20 && m_ch != '<' && atSource()) {
+                const char16_t* source = m_source.utf16();
+                const qsizetype size = std::min(m_source.size(), kMaxFastIndex);
+                const qsizetype begin = m_index - 1;
+                qsizetype j = m_index;
+                while (j < size && source[j] > 0x20 && source[j] != u'>' && source[j] != u'<')
+                    ++j;
+                value.append(source + begin, size_t(j - begin));
+                resumeAt(j);
+            } else {
+                take();
+            }
+        }
+        assignText(attribute.name, value);
     }
     return true;
 }

@@ -85,6 +85,21 @@ private:
     static constexpr qsizetype kMaxFastIndex = 0x7FFFFFFF;
 
     void advanceSlow();
+    // True when the current character is the main source's character at m_index - 1, so the
+    // characters after it can be examined straight in the source.
+    bool atSource() const
+    {
+        return !m_includeActive && m_chPos == m_index - 1 && m_index < kMaxFastIndex;
+    }
+    // Continues at source index `j` after examining the characters before it in place. The
+    // current character and those skipped must be ordinary characters (no line end, no '<').
+    void resumeAt(qsizetype j)
+    {
+        m_index = j;
+        m_pos = int(j - 1);
+        m_lineEnd = 0;
+        advance();
+    }
     int rawRead();
     int peekRaw(int ahead) const;
     int readFolded();
@@ -112,6 +127,7 @@ private:
     Sym m_sym = Sym::Eof;
     TokenObj m_token;
     TAttributeList m_attributes;
+    TAttribute m_discarded; // attributes of tags that keep none
     int m_headingLevel = 0;
     int m_tagStart = 0;
     QString m_scriptText;

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <span>
 #include <vector>
 
 namespace vantoro {
@@ -18,18 +19,32 @@ struct TAttribute
     QString name; // the value text
 };
 
-// The attributes of the last tag that keeps its attributes, in source order.
+// The attributes of the last tag that keeps its attributes, in source order. Clearing keeps
+// the entries and their text storage, so reading the next tag's values rarely allocates.
 class TAttributeList
 {
 public:
-    void clear() { m_items.clear(); }
-    void add(TAttribute attribute) { m_items.push_back(std::move(attribute)); }
-    bool isEmpty() const { return m_items.empty(); }
-    const std::vector<TAttribute>& items() const { return m_items; }
+    void clear() { m_count = 0; }
+    void add(TAttribute attribute) { appendSlot() = std::move(attribute); }
+    // A new last entry holding whatever an earlier tag left there, to be filled in.
+    TAttribute& appendSlot()
+    {
+        if (m_count == m_items.size())
+            m_items.emplace_back();
+        return m_items[m_count++];
+    }
+    // Takes back the entry appendSlot() gave last.
+    void dropLast()
+    {
+        if (m_count > 0)
+            --m_count;
+    }
+    bool isEmpty() const { return m_count == 0; }
+    std::span<const TAttribute> items() const { return {m_items.data(), m_count}; }
     // The first attribute of that kind, or nullptr.
     const TAttribute* find(Attr which) const
     {
-        for (const TAttribute& a : m_items) {
+        for (const TAttribute& a : items()) {
             if (a.which == which)
                 return &a;
         }
@@ -44,6 +59,7 @@ public:
 
 private:
     std::vector<TAttribute> m_items;
+    size_t m_count = 0;
 };
 
 } // namespace vantoro

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "htmlview/ModelPool.h"
 #include "htmlview/TMyFont.h"
 #include "htmlview/TUrlTarget.h"
 
@@ -11,6 +12,8 @@ class TSectionList;
 // A font run of a text section: from `pos` to the next run's start (or the section's end).
 struct TFontObj
 {
+    VANTORO_MODEL_POOLED
+
     TSection* section = nullptr;
     int pos = 0;
     TMyFont font;

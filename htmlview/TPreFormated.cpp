@@ -6,7 +6,7 @@ void TPreFormated::appendToken(const TokenObj& token, bool /*noBreak*/)
 {
     if (token.isEmpty() || len() > kMaxLength)
         return;
-    appendRaw(token.text(), token.positions().data());
+    appendTokenFrom(token, 0);
 }
 
 } // namespace vantoro

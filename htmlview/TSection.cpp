@@ -47,6 +47,34 @@ void TSection::appendRaw(QStringView chars, const qint32* positions)
     text.append(chars);
 }
 
+void TSection::appendRun(QStringView chars, qint32 firstPosition)
+{
+    if (chars.isEmpty())
+        return;
+    if (sourceIndex.empty() || firstPosition != m_lastPos + 1)
+        sourceIndex.push_back({len(), firstPosition});
+    m_lastPos = firstPosition + qint32(chars.size()) - 1;
+    text.append(chars);
+}
+
+void TSection::appendTokenFrom(const TokenObj& token, qsizetype skip)
+{
+    const QStringView chars = token.text();
+    const std::vector<IndexObj>& runs = token.runs();
+    for (size_t r = 0; r < runs.size(); ++r) {
+        const qsizetype end = r + 1 < runs.size() ? runs[r + 1].index : chars.size();
+        qsizetype begin = runs[r].index;
+        qint32 pos = runs[r].pos;
+        if (end <= skip)
+            continue;
+        if (begin < skip) {
+            pos += qint32(skip - begin);
+            begin = skip;
+        }
+        appendRun(chars.mid(begin, end - begin), pos);
+    }
+}
+
 void TSection::appendChar(char16_t c, int position, bool noBreak)
 {
     TokenObj token;
@@ -59,8 +87,8 @@ void TSection::appendToken(const TokenObj& token, bool noBreak)
     if (token.isEmpty())
         return;
     QStringView chars(token.text());
-    const qint32* positions = token.positions().data();
     if (noBreak) {
+        const qint32* positions = token.positions().data();
         const char16_t last = text.isEmpty() ? 0 : text.back().unicode();
         if (chars.front() == kNoBreakSpaceMark &&
             (text.isEmpty() || last == kNoBreakSpaceMark || last == u' ' || last == kNbsp)) {
@@ -93,29 +121,34 @@ void TSection::appendToken(const TokenObj& token, bool noBreak)
         appendRaw(kept, keptPositions.data());
         return;
     }
-    if (chars.front() == u' ' && (text.isEmpty() || text.back() == u' ')) {
-        chars = chars.mid(1);
-        ++positions;
-    }
-    if (!chars.isEmpty() && allFloatingImages() &&
-        (chars.front() == u' ' || chars.front() == kNbsp)) {
-        chars = chars.mid(1);
-        ++positions;
-    }
-    appendRaw(chars, positions);
+    qsizetype skip = 0;
+    if (chars.front() == u' ' && (text.isEmpty() || text.back() == u' '))
+        ++skip;
+    if (skip < chars.size() && allFloatingImages() && (chars[skip] == u' ' || chars[skip] == kNbsp))
+        ++skip;
+    appendTokenFrom(token, skip);
 }
 
 void TSection::switchFont(const TMyFont& font, FontStyles styles, int script)
 {
-    TMyFont wanted = font;
-    wanted.style |= styles;
-    if (script != 0)
-        wanted.setNominalSize(mulDiv(font.nominalSize, 3, 4),
-                              document ? document->defaultFontSize : 12);
+    // The wanted font is `font` with the styles OR-ed in and, for sub- and superscript, three
+    // quarters of its nominal size; it is compared field by field so that the common case (no
+    // change) copies nothing.
+    const FontStyles style = font.style | styles;
+    int nominal = font.nominalSize;
+    int size = font.size;
+    if (script != 0) {
+        nominal = mulDiv(font.nominalSize, 3, 4);
+        size = mulDiv(document ? document->defaultFontSize : 12, nominal, 12);
+    }
     TFontObj* last = fonts.back().get();
+    const TMyFont& current = last->font;
     // A switch to the font in force adds nothing (so a long line of repeated style tags does
     // not leave a run per tag).
-    if (last->font == wanted && last->scriptState == script)
+    if (last->scriptState == script && current.style == style && current.size == size &&
+        current.nominalSize == nominal && current.color == font.color &&
+        current.charSet == font.charSet && current.fixedPitch == font.fixedPitch &&
+        current.name == font.name)
         return;
     TFontObj* run = last;
     if (last->pos != len()) {
@@ -129,7 +162,10 @@ void TSection::switchFont(const TMyFont& font, FontStyles styles, int script)
         if (run->isLink() && document)
             document->links.push_back(run);
     }
-    run->font = wanted;
+    run->font = font;
+    run->font.style = style;
+    run->font.nominalSize = nominal;
+    run->font.size = size;
     run->scriptState = script;
 }
 

@@ -74,6 +74,10 @@ public:
 protected:
     // Appends characters and their positions without any space rule.
     void appendRaw(QStringView chars, const qint32* positions);
+    // Appends characters whose positions run on by one from `firstPosition`.
+    void appendRun(QStringView chars, qint32 firstPosition);
+    // Appends the token's characters from index `skip` on without any space rule.
+    void appendTokenFrom(const TokenObj& token, qsizetype skip);
 
 private:
     static constexpr int kInitialCapacity = 160;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "htmlview/ModelPool.h"
+
 #include <QtGlobal>
 
 namespace vantoro {
@@ -22,6 +24,8 @@ enum class SectionKind : quint8 {
 class TSectionBase
 {
 public:
+    VANTORO_MODEL_POOLED
+
     explicit TSectionBase(TSectionList* owner) : document(owner) {}
     virtual ~TSectionBase() = default;
     TSectionBase(const TSectionBase&) = delete;

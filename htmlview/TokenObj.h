@@ -1,5 +1,7 @@
 #pragma once
 
+#include "htmlview/IndexObj.h"
+
 #include <QStringView>
 
 #include <string>
@@ -8,40 +10,67 @@
 namespace vantoro {
 
 // A run of text with the source position of each character (positions count UTF-16 units of
-// the HTML source from 0). Clearing keeps the storage, so one token object serves a whole parse.
+// the HTML source from 0). Positions are kept as runs: from token index `index` on, positions
+// run on by one from `pos` until the next run, so running text costs one entry per gap in the
+// source rather than one per character. Clearing keeps the storage, so one token object serves
+// a whole parse.
 class TokenObj
 {
 public:
-    void addChar(char16_t c, qint32 position)
-    {
-        m_text.push_back(c);
-        m_positions.push_back(position);
-    }
+    void addChar(char16_t c, qint32 position) { addRun(&c, 1, position); }
     // Appends `count` characters whose positions run on by one from `firstPosition`.
     void addRun(const char16_t* chars, qsizetype count, qint32 firstPosition)
     {
+        if (count <= 0)
+            return;
+        const int at = int(m_text.size());
+        if (m_runs.empty() || firstPosition != m_nextPos)
+            m_runs.push_back({at, firstPosition});
+        m_nextPos = firstPosition + qint32(count);
         m_text.append(chars, size_t(count));
-        for (qsizetype i = 0; i < count; ++i)
-            m_positions.push_back(firstPosition + qint32(i));
+        m_positionsValid = false;
     }
     void addToken(const TokenObj& other)
     {
-        m_text.append(other.m_text);
-        m_positions.insert(m_positions.end(), other.m_positions.begin(), other.m_positions.end());
+        const std::vector<IndexObj>& runs = other.m_runs;
+        for (size_t r = 0; r < runs.size(); ++r) {
+            const int end = r + 1 < runs.size() ? runs[r + 1].index : int(other.m_text.size());
+            addRun(other.m_text.data() + runs[r].index, end - runs[r].index, runs[r].pos);
+        }
     }
     void clear()
     {
         m_text.clear();
-        m_positions.clear();
+        m_runs.clear();
+        m_positionsValid = false;
     }
     qsizetype length() const { return qsizetype(m_text.size()); }
     bool isEmpty() const { return m_text.empty(); }
     QStringView text() const { return QStringView(m_text.data(), qsizetype(m_text.size())); }
-    const std::vector<qint32>& positions() const { return m_positions; }
+    // The position runs, in token order; the first starts at index 0 when the token has text.
+    const std::vector<IndexObj>& runs() const { return m_runs; }
+    // The position of every character (expanded from the runs on demand).
+    const std::vector<qint32>& positions() const
+    {
+        if (!m_positionsValid) {
+            m_positions.clear();
+            m_positions.reserve(m_text.size());
+            for (size_t r = 0; r < m_runs.size(); ++r) {
+                const int end = r + 1 < m_runs.size() ? m_runs[r + 1].index : int(m_text.size());
+                for (int i = m_runs[r].index; i < end; ++i)
+                    m_positions.push_back(m_runs[r].pos + (i - m_runs[r].index));
+            }
+            m_positionsValid = true;
+        }
+        return m_positions;
+    }
 
 private:
     std::u16string m_text;
-    std::vector<qint32> m_positions;
+    std::vector<IndexObj> m_runs;
+    qint32 m_nextPos = 0; // position that would continue the last run
+    mutable std::vector<qint32> m_positions;
+    mutable bool m_positionsValid = false;
 };
 
 } // namespace vantoro
