@@ -1,5 +1,6 @@
 #include "app/TForm1.h"
 
+#include "app/ButtonGlyphs.h"
 #include "app/Settings.h"
 #include "app/TXJustOne.h"
 #include "app/WebLinks.h"
@@ -21,7 +22,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QStyle>
 
 namespace vantoro {
 
@@ -137,22 +137,17 @@ void TForm1::buildControls()
     PlaylistDelete =
         playlistButton(3, "PlaylistDelete", "&Delete", QColor(0xFF, 0x00, 0x00), nullptr);
 
-    QStyle* st = style();
-    BitBtn7 = new QPushButton(st->standardIcon(QStyle::SP_DriveNetIcon),
-                              QStringLiteral("Visit our website"), this);
+    BitBtn7 = new QPushButton(glyphs::website(), QStringLiteral("Visit our website"), this);
     BitBtn7->setObjectName(QStringLiteral("BitBtn7"));
     BitBtn7->setGeometry(8, 206, 200, 34);
-    BitBtn9 = new QPushButton(st->standardIcon(QStyle::SP_DialogHelpButton),
-                              QStringLiteral("&Help"), this);
+    BitBtn9 = new QPushButton(glyphs::help(), QStringLiteral("&Help"), this);
     BitBtn9->setObjectName(QStringLiteral("BitBtn9"));
     BitBtn9->setGeometry(216, 206, 180, 34);
-    ExitButton = new QPushButton(st->standardIcon(QStyle::SP_DialogCloseButton),
-                                 QStringLiteral("Close"), this);
+    ExitButton = new QPushButton(glyphs::close(), QStringLiteral("Close"), this);
     ExitButton->setObjectName(QStringLiteral("ExitButton"));
     ExitButton->setGeometry(404, 206, kClientWidth - 412, 34);
 
-    BitBtn10 = new QPushButton(st->standardIcon(QStyle::SP_ArrowRight),
-                               QStringLiteral("Tell a friend about Vantoro"), this);
+    BitBtn10 = new QPushButton(glyphs::mail(), QStringLiteral("Tell a friend about Vantoro"), this);
     BitBtn10->setObjectName(QStringLiteral("BitBtn10"));
     BitBtn10->setGeometry((kClientWidth - 280) / 2, 246, 280, 30);
     BitBtn10->setLayoutDirection(Qt::RightToLeft); // picture on the right of the caption
