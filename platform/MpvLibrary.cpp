@@ -43,6 +43,7 @@ MpvLibrary::MpvLibrary(const char* fileName)
     ok &= resolve(handle, "mpv_terminate_destroy", api.terminate_destroy, error);
     ok &= resolve(handle, "mpv_set_option_string", api.set_option_string, error);
     ok &= resolve(handle, "mpv_command", api.command, error);
+    ok &= resolve(handle, "mpv_command_ret", api.command_ret, error);
     ok &= resolve(handle, "mpv_set_property", api.set_property, error);
     ok &= resolve(handle, "mpv_get_property", api.get_property, error);
     ok &= resolve(handle, "mpv_get_property_string", api.get_property_string, error);

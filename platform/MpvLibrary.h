@@ -25,6 +25,7 @@ public:
         decltype(&::mpv_terminate_destroy) terminate_destroy = nullptr;
         decltype(&::mpv_set_option_string) set_option_string = nullptr;
         decltype(&::mpv_command) command = nullptr;
+        decltype(&::mpv_command_ret) command_ret = nullptr;
         decltype(&::mpv_set_property) set_property = nullptr;
         decltype(&::mpv_get_property) get_property = nullptr;
         decltype(&::mpv_get_property_string) get_property_string = nullptr;

@@ -2,6 +2,8 @@
 
 #include <QMetaObject>
 
+#include <cstring>
+
 namespace vantoro {
 
 namespace {
@@ -273,15 +275,28 @@ bool MpvSession::check(int status)
     return false;
 }
 
-bool MpvSession::loadFile(const QString& absolutePath)
+bool MpvSession::loadFile(const QString& absolutePath, qint64& entryId)
 {
+    entryId = -1;
     if (!absolutePath.startsWith(u'/')) {
         m_lastError = QStringLiteral("not an absolute path");
         return false;
     }
     const QByteArray path = absolutePath.toUtf8();
     const char* args[] = {cmd::kLoadFile, path.constData(), cmd::kReplace, nullptr};
-    return check(api().command(m_handle, args));
+    mpv_node result{};
+    if (!check(api().command_ret(m_handle, args, &result)))
+        return false;
+    if (result.format == MPV_FORMAT_NODE_MAP && result.u.list != nullptr) {
+        const mpv_node_list& map = *result.u.list;
+        for (int i = 0; i < map.num; ++i) {
+            if (std::strcmp(map.keys[i], "playlist_entry_id") == 0 &&
+                map.values[i].format == MPV_FORMAT_INT64)
+                entryId = map.values[i].u.int64;
+        }
+    }
+    api().free_node_contents(&result);
+    return true;
 }
 
 bool MpvSession::stop()

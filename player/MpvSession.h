@@ -45,8 +45,9 @@ public:
 
     // Loads one local file, replacing whatever plays. `absolutePath` must be absolute: it is
     // passed as one argument of an argument array, so it can never be read as an option, a
-    // command or a protocol prefix.
-    bool loadFile(const QString& absolutePath);
+    // command or a protocol prefix. `entryId` receives mpv's playlist entry id of the new file
+    // (-1 if mpv does not report it), which its start and end events carry.
+    bool loadFile(const QString& absolutePath, qint64& entryId);
     bool stop();
     bool setPaused(bool paused);
     bool setSpeed(double speed);

@@ -299,7 +299,7 @@ void TWMTPlayer::startEntry(int index, Direction direction)
     m_display->setEntry(m_entries.at(index));
     m_status->setState(PlayerStatusBar::State::Opening);
     m_tracker->setLength(0);
-    if (!m_session->loadFile(m_entries.at(index))) {
+    if (!m_session->loadFile(m_entries.at(index), m_expectedEntry)) {
         // mpv refused the command itself; go on as after an entry that failed to play.
         m_awaitingStart = false;
         startEntry(index + 1, Direction::Forward);
@@ -327,8 +327,11 @@ void TWMTPlayer::onFileStarted(qint64 entryId)
         m_lastStartWasOurs = false;
         return;
     }
-    m_lastStartWasOurs = m_awaitingStart;
-    if (m_awaitingStart) {
+    // Loads issued in quick succession (Next, Next) may each start before the last replaces
+    // them; only the start of the file loaded last is the entry that plays.
+    m_lastStartWasOurs =
+        m_awaitingStart && (m_expectedEntry < 0 || entryId == m_expectedEntry);
+    if (m_lastStartWasOurs) {
         m_awaitingStart = false;
         m_mpvEntry = entryId;
     }

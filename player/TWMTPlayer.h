@@ -125,7 +125,8 @@ private:
     bool m_active = false; // a playlist is playing (possibly paused)
     bool m_paused = false;
     bool m_awaitingStart = false; // a load was issued; mpv has not started it yet
-    qint64 m_mpvEntry = -1;       // mpv's id of the file we loaded
+    qint64 m_expectedEntry = -1;  // mpv's id of the file last loaded (-1: not reported)
+    qint64 m_mpvEntry = -1;       // mpv's id of the file we loaded, once started
     qint64 m_ignoredFirst = 0;    // mpv entries that replaced a playlist-like file: not ours
     qint64 m_ignoredLast = -1;
     bool m_lastStartWasOurs = false;
