@@ -329,8 +329,7 @@ void TWMTPlayer::onFileStarted(qint64 entryId)
     }
     // Loads issued in quick succession (Next, Next) may each start before the last replaces
     // them; only the start of the file loaded last is the entry that plays.
-    m_lastStartWasOurs =
-        m_awaitingStart && (m_expectedEntry < 0 || entryId == m_expectedEntry);
+    m_lastStartWasOurs = m_awaitingStart && (m_expectedEntry < 0 || entryId == m_expectedEntry);
     if (m_lastStartWasOurs) {
         m_awaitingStart = false;
         m_mpvEntry = entryId;
