@@ -80,11 +80,11 @@ void HtmlParser::finish()
     m_inLink = false;
 }
 
-bool HtmlParser::pushFont(const TMyFont& font)
+bool HtmlParser::pushFont(TMyFont font)
 {
     if (int(m_fonts.size()) >= kMaxFonts)
         return false;
-    m_fonts.push_back(font);
+    m_fonts.push_back(std::move(font));
     return true;
 }
 
@@ -503,7 +503,7 @@ bool HtmlParser::doCommon()
         font.name = m_doc.preFontName;
         font.setNominalSize(10, m_doc.defaultFontSize);
         font.fixedPitch = true;
-        pushFont(font);
+        pushFont(std::move(font));
         changeFont();
         next();
         return true;
@@ -529,7 +529,7 @@ bool HtmlParser::doCommon()
         addSection();
         TMyFont font = top();
         font.style |= FontStyle::Italic;
-        pushFont(font);
+        pushFont(std::move(font));
         newSection(m_justify);
         next();
         return true;

@@ -79,7 +79,7 @@ private:
     const TAttributeList& attributes() const { return m_tz.attributes(); }
     void next() { m_tz.next(); }
     const TMyFont& top() const { return m_fonts.back(); }
-    bool pushFont(const TMyFont& font);
+    bool pushFont(TMyFont font);
     void popFont();
     void popFontsTo(size_t depth);
     void changeFont();

@@ -91,7 +91,7 @@ void HtmlParser::applyFont(bool baseFont)
             font.setNominalSize(table[*size - 1], m_doc.defaultFontSize);
         }
     }
-    if (!pushFont(font))
+    if (!pushFont(std::move(font)))
         return;
     if (recognised)
         changeFont();
@@ -109,7 +109,7 @@ void HtmlParser::applyBigSmall(bool bigger)
         else if (!bigger && index > 0)
             font.setNominalSize(table[index - 1], m_doc.defaultFontSize);
     }
-    pushFont(font);
+    pushFont(std::move(font));
     changeFont();
 }
 
@@ -124,7 +124,7 @@ void HtmlParser::applyLinkTag()
             TMyFont font = top();
             font.style |= m_doc.linkStyle;
             font.color = m_doc.linkColor;
-            pushFont(font);
+            pushFont(std::move(font));
             if (m_section)
                 m_section->setLinkRun(true, top(), m_styles, m_script, m_link);
         } else if (a.which == Attr::Name && !a.name.isEmpty()) {
@@ -369,7 +369,7 @@ void HtmlParser::doPre()
     font.name = m_doc.preFontName;
     font.setNominalSize(10, m_doc.defaultFontSize);
     font.fixedPitch = true;
-    pushFont(font);
+    pushFont(std::move(font));
     auto newPreSection = [this] {
         m_script = 0;
         m_section = std::make_unique<TPreFormated>(&m_doc, m_justify, m_inLink ? &m_link : nullptr,
@@ -689,7 +689,7 @@ void HtmlParser::parsePlainText()
     font.name = m_doc.preFontName;
     font.setNominalSize(10, m_doc.defaultFontSize);
     font.fixedPitch = true;
-    pushFont(font);
+    pushFont(std::move(font));
     auto newPreSection = [this] {
         m_section = std::make_unique<TPreFormated>(&m_doc, m_justify, nullptr, top(), m_styles, 0);
     };

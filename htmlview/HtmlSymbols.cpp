@@ -370,6 +370,23 @@ std::optional<TColor> parseHtmlColor(QStringView value)
 {
     if (value.isEmpty())
         return std::nullopt;
+    // The usual form, '#' and six hex digits, read directly.
+    if (value.size() == 7 && value[0] == u'#') {
+        quint32 number = 0;
+        qsizetype i = 1;
+        for (; i < 7; ++i) {
+            const char16_t u = value[i].unicode();
+            const int digit = (u >= '0' && u <= '9')   ? u - '0'
+                              : (u >= 'A' && u <= 'F') ? u - 'A' + 10
+                              : (u >= 'a' && u <= 'f') ? u - 'a' + 10
+                                                       : -1;
+            if (digit < 0)
+                break;
+            number = number * 16 + quint32(digit);
+        }
+        if (i == 7)
+            return fromRgb(number) | kHtmlColorFlag;
+    }
     // At most 10 characters count, upper-cased.
     char16_t text[10];
     const qsizetype length = std::min<qsizetype>(value.size(), 10);

@@ -6,6 +6,24 @@
 
 namespace vantoro {
 
+namespace {
+
+// Appends to a section's text. While a paragraph is built its text has its own buffer with
+// room reserved, and the characters are copied straight in; anything else takes the general
+// path. (This is the same copy QString::append makes once its checks are done.)
+void appendChars(QString& text, QStringView chars)
+{
+    QString::DataPointer& d = text.data_ptr();
+    if (!d.needsDetach() && d.freeSpaceAtEnd() >= chars.size()) {
+        d->copyAppend(chars.utf16(), chars.utf16() + chars.size());
+        d.data()[d.size] = u'\0';
+        return;
+    }
+    text.append(chars);
+}
+
+} // namespace
+
 TSection::TSection(TSectionList* owner, Justify justification, const TUrlTarget* link,
                    const TMyFont& font, FontStyles styles, int level, int indentStep)
     : TSectionBase(owner), indent(level * indentStep), listLevel(level), justify(justification)
@@ -44,7 +62,7 @@ void TSection::appendRaw(QStringView chars, const qint32* positions)
             sourceIndex.push_back({index, positions[i]});
         m_lastPos = positions[i];
     }
-    text.append(chars);
+    appendChars(text, chars);
 }
 
 void TSection::appendRun(QStringView chars, qint32 firstPosition)
@@ -54,7 +72,7 @@ void TSection::appendRun(QStringView chars, qint32 firstPosition)
     if (sourceIndex.empty() || firstPosition != m_lastPos + 1)
         sourceIndex.push_back({len(), firstPosition});
     m_lastPos = firstPosition + qint32(chars.size()) - 1;
-    text.append(chars);
+    appendChars(text, chars);
 }
 
 void TSection::appendTokenFrom(const TokenObj& token, qsizetype skip)
@@ -155,7 +173,8 @@ void TSection::switchFont(const TMyFont& font, FontStyles styles, int script)
         auto fresh = std::make_unique<TFontObj>();
         fresh->section = this;
         fresh->pos = len();
-        fresh->urlTarget = last->urlTarget;
+        if (last->isLink())
+            fresh->urlTarget = last->urlTarget;
         run = fresh.get();
         fonts.push_back(std::move(fresh));
         // A run that carries a link on is a link run of its own (hover and visited state).

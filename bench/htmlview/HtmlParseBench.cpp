@@ -1,13 +1,20 @@
 // Parsing the guide text and a generated 1 MB document with our parser and with
-// QTextDocument::setHtml. Memory is the heap the finished document holds (glibc's allocator
-// statistics before and after building it, mapped blocks included).
+// QTextDocument::setHtml. Memory is counted two ways:
+// - doc_bytes: the heap the finished document holds (glibc's allocator statistics before and
+//   after building it, mapped blocks included);
+// - growth_bytes: how much the process's peak resident memory grows while one document is
+//   built, measured in a fresh copy of this program per case, so working memory the parse
+//   needs on the way (and that the allocator keeps) counts too.
 
 #include "htmlview/GuideTexts.h"
 #include "htmlview/HtmlParser.h"
 #include "htmlview/ModelPool.h"
 #include "htmlview/TSectionList.h"
 
+#include <QCoreApplication>
+#include <QFile>
 #include <QGuiApplication>
+#include <QProcess>
 #include <QTextDocument>
 
 #include <benchmark/benchmark.h>
@@ -15,6 +22,7 @@
 #include <malloc.h>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -80,14 +88,74 @@ template <typename Build> double documentBytes(Build build)
     return heap - chunks + blocks;
 }
 
-void parseOurs(benchmark::State& state, const QString& html)
+std::unique_ptr<TSectionList> buildOurs(const QString& html)
 {
-    auto build = [&html] {
-        auto doc = std::make_unique<TSectionList>();
-        ParseHtmlBuffer(*doc, html);
-        return doc;
-    };
+    auto doc = std::make_unique<TSectionList>();
+    ParseHtmlBuffer(*doc, html);
+    return doc;
+}
+
+std::unique_ptr<QTextDocument> buildQt(const QString& html)
+{
+    auto doc = std::make_unique<QTextDocument>();
+    doc->setHtml(html);
+    return doc;
+}
+
+// The process's peak resident set (VmHWM) in bytes.
+qint64 peakResidentBytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong() * 1024;
+    }
+    return -1;
+}
+
+const char* const kGrowthOption = "--document-growth";
+
+// Child side: builds one document of the named case after a small warm-up of both engines
+// and prints the peak growth.
+int measureGrowth(const char* which)
+{
+    const bool big = std::strstr(which, "big") != nullptr;
+    const bool qt = std::strstr(which, "qt") != nullptr;
+    const QString& html = big ? bigDocument() : mainGuide();
+    const QString warm = QStringLiteral("<p>x <b>y</b> <font color=red>z</font></p>");
+    buildOurs(warm);
+    buildQt(warm);
+    const qint64 before = peakResidentBytes();
+    if (qt) {
+        auto doc = buildQt(html);
+        std::printf("%lld\n", static_cast<long long>(peakResidentBytes() - before));
+    } else {
+        auto doc = buildOurs(html);
+        std::printf("%lld\n", static_cast<long long>(peakResidentBytes() - before));
+    }
+    return 0;
+}
+
+// Parent side: runs the case in a fresh copy of this program; -1 when that fails.
+double growthBytes(const char* which)
+{
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(),
+                {QString::fromLatin1(kGrowthOption), QString::fromLatin1(which)});
+    if (!child.waitForFinished(120000) || child.exitCode() != 0)
+        return -1;
+    bool ok = false;
+    const double bytes = child.readAllStandardOutput().trimmed().toDouble(&ok);
+    return ok ? bytes : -1;
+}
+
+void parseOurs(benchmark::State& state, const QString& html, const char* growthCase)
+{
+    auto build = [&html] { return buildOurs(html); };
     state.counters["doc_bytes"] = documentBytes(build);
+    state.counters["growth_bytes"] = growthBytes(growthCase);
     for (auto _ : state) {
         auto doc = build();
         benchmark::DoNotOptimize(doc.get());
@@ -95,14 +163,11 @@ void parseOurs(benchmark::State& state, const QString& html)
     state.SetBytesProcessed(int64_t(state.iterations()) * html.size() * 2);
 }
 
-void parseQt(benchmark::State& state, const QString& html)
+void parseQt(benchmark::State& state, const QString& html, const char* growthCase)
 {
-    auto build = [&html] {
-        auto doc = std::make_unique<QTextDocument>();
-        doc->setHtml(html);
-        return doc;
-    };
+    auto build = [&html] { return buildQt(html); };
     state.counters["doc_bytes"] = documentBytes(build);
+    state.counters["growth_bytes"] = growthBytes(growthCase);
     for (auto _ : state) {
         auto doc = build();
         benchmark::DoNotOptimize(doc.get());
@@ -112,19 +177,19 @@ void parseQt(benchmark::State& state, const QString& html)
 
 void BM_MainGuide_Ours(benchmark::State& state)
 {
-    parseOurs(state, mainGuide());
+    parseOurs(state, mainGuide(), "guide-ours");
 }
 void BM_MainGuide_QTextDocument(benchmark::State& state)
 {
-    parseQt(state, mainGuide());
+    parseQt(state, mainGuide(), "guide-qt");
 }
 void BM_Generated1MB_Ours(benchmark::State& state)
 {
-    parseOurs(state, bigDocument());
+    parseOurs(state, bigDocument(), "big-ours");
 }
 void BM_Generated1MB_QTextDocument(benchmark::State& state)
 {
-    parseQt(state, bigDocument());
+    parseQt(state, bigDocument(), "big-qt");
 }
 
 BENCHMARK(BM_MainGuide_Ours)->Unit(benchmark::kMicrosecond);
@@ -139,6 +204,8 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    if (argc == 3 && std::strcmp(argv[1], kGrowthOption) == 0)
+        return measureGrowth(argv[2]);
     std::printf("generated document: %lld bytes of UTF-16 text (%lld characters)\n",
                 static_cast<long long>(bigDocument().size() * 2),
                 static_cast<long long>(bigDocument().size()));

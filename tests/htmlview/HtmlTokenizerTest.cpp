@@ -321,11 +321,12 @@ struct ColorCase
 TEST(HtmlSymbols, ColourValues)
 {
     const ColorCase cases[] = {
-        {u"#3333FF", 0x02FF3333},   {u"3333FF", 0x02FF3333}, {u"#FFF", 0x0200F0FF},
-        {u"red", 0x020000FF},       {u"Navy", 0x02800000},   {u"fuchsia", 0x02FF00FF},
-        {u"33#33ff", 0x02FF3333},   {u"#", 0x02000000},      {u"#12345678", 0x02785634},
-        {u"", std::nullopt},        {u"zz", std::nullopt},   {u"#12345678901", std::nullopt},
-        {u"reddish", std::nullopt},
+        {u"#3333FF", 0x02FF3333},   {u"3333FF", 0x02FF3333},    {u"#FFF", 0x0200F0FF},
+        {u"red", 0x020000FF},       {u"Navy", 0x02800000},      {u"fuchsia", 0x02FF00FF},
+        {u"33#33ff", 0x02FF3333},   {u"#", 0x02000000},         {u"#12345678", 0x02785634},
+        {u"", std::nullopt},        {u"zz", std::nullopt},      {u"#12345678901", std::nullopt},
+        {u"reddish", std::nullopt}, {u"#009900", 0x02009900},   {u"#a0b0c0", 0x02C0B0A0},
+        {u"#12345G", std::nullopt}, {u"##12345", std::nullopt},
     };
     for (const ColorCase& c : cases) {
         EXPECT_EQ(parseHtmlColor(QStringView(c.value)), c.expected)
