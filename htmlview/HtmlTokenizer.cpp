@@ -74,12 +74,36 @@ constexpr char16_t kCp1252High[32] = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-// Sets `target` to `text`, reusing its storage when it has its own and room enough.
+// Sets `target` to `count` characters, reusing its storage when it has its own and room
+// enough. (The copy is the one QString's own assignment makes once its checks are done; its
+// buffer always has room for the terminating null beyond the capacity.)
+void assignChars(QString& target, const char16_t* chars, qsizetype count)
+{
+    QString::DataPointer& d = target.data_ptr();
+    if (!d.needsDetach() && d.constAllocatedCapacity() - d.freeSpaceAtBegin() >= count) {
+        d.size = 0;
+        if (count > 0)
+            d->copyAppend(chars, chars + count);
+        d.data()[d.size] = u'\0';
+        return;
+    }
+    target.resize(count);
+    if (count > 0)
+        std::copy(chars, chars + count, reinterpret_cast<char16_t*>(target.data()));
+}
+
 void assignText(QString& target, const std::u16string& text)
 {
-    target.resize(qsizetype(text.size()));
-    if (!text.empty())
-        std::copy(text.begin(), text.end(), reinterpret_cast<char16_t*>(target.data()));
+    assignChars(target, text.data(), qsizetype(text.size()));
+}
+
+// The number a quoted value stands for: blanks around it and a trailing '%' do not count.
+qint32 quotedNumber(const QString& value)
+{
+    QStringView number = trimControls(value);
+    if (number.endsWith(u'%'))
+        number.chop(1);
+    return toIntDef(number, 0);
 }
 
 } // namespace
@@ -582,6 +606,26 @@ bool HtmlTokenizer::readAttribute(TAttribute& attribute)
     }
     attribute.which = lookupAttribute(std::string_view(name, size_t(length)));
     attribute.value = attribute.which == Attr::Border ? 1 : 0;
+    if (m_ch == '=' && atSource()) {
+        // The usual form, name="value" with nothing but ordinary characters inside the quotes,
+        // is taken straight from the source.
+        const char16_t* source = m_source.utf16();
+        const qsizetype size = std::min(m_source.size(), kMaxFastIndex);
+        if (m_index < size && (source[m_index] == u'"' || source[m_index] == u'\'')) {
+            const char16_t quote = source[m_index];
+            const qsizetype begin = m_index + 1;
+            qsizetype end = begin;
+            while (end < size && source[end] != quote && source[end] >= 0x20 &&
+                   source[end] != u'&' && source[end] != u'<')
+                ++end;
+            if (end < size && source[end] == quote) {
+                assignChars(attribute.name, source + begin, end - begin);
+                attribute.value = quotedNumber(attribute.name);
+                resumeAt(end + 1);
+                return true;
+            }
+        }
+    }
     attribute.name.resize(0); // keeps the storage for the value
     skipWhiteSpace();
     if (m_ch != '=')
@@ -628,10 +672,7 @@ bool HtmlTokenizer::readAttribute(TAttribute& attribute)
         if (m_ch == quote)
             advance();
         assignText(attribute.name, value);
-        QStringView number = trimControls(attribute.name);
-        if (number.endsWith(u'%'))
-            number.chop(1);
-        attribute.value = toIntDef(number, 0);
+        attribute.value = quotedNumber(attribute.name);
     } else if (m_ch == '+' || m_ch == '-' || isDigit(m_ch)) {
         take();
         while (m_ch != ' ' && m_ch != '\r' && m_ch != '%' && m_ch != '>' && m_ch != kEof)
