@@ -168,6 +168,41 @@ void HtmlTokenizer::markEndOfInput()
 
 void HtmlTokenizer::advanceSlow()
 {
+    if (!m_includeActive) {
+        // Line ends, TAB and a '<' that opens no comment, read in place; the same folding as
+        // readFolded() below.
+        const qsizetype size = std::min(m_source.size(), kMaxFastIndex);
+        const char16_t* source = m_source.utf16();
+        qsizetype i = m_index;
+        if (i < size) {
+            char16_t c = source[i];
+            if ((c == u'\n' && m_lineEnd == 1) || (c == u'\r' && m_lineEnd == 2))
+                c = ++i < size ? source[i] : u'\0';
+            int lineEnd = 0;
+            int read = -1;
+            if (i >= size) {
+                read = -1;
+            } else if (c == u'\r' || c == u'\n') {
+                lineEnd = c == u'\r' ? 1 : 2;
+                read = '\r';
+            } else if (c == u'\t') {
+                read = ' ';
+            } else if (c == u'<') {
+                if (m_rawText || i + 1 >= size || source[i + 1] != u'!')
+                    read = '<';
+            } else if (c >= 0x20) {
+                read = c;
+            }
+            if (read >= 0) {
+                m_index = i + 1;
+                m_pos = int(i);
+                m_lineEnd = lineEnd;
+                m_ch = read;
+                m_chPos = m_pos;
+                return;
+            }
+        }
+    }
     for (;;) {
         int c = readFolded();
         if (c == '<' && !m_rawText && peekRaw(0) == '!') {
