@@ -180,7 +180,7 @@ public:
             const int i = m_slots[slot];
             if (i < 0)
                 return nullptr;
-            if (m_table[i].name == name)
+            if (sameName(m_table[i].name, name))
                 return &m_table[i];
         }
     }
@@ -189,6 +189,18 @@ private:
     static constexpr size_t kSize = 256; // more than twice the entries: probes stay short
     static constexpr size_t kMask = kSize - 1;
     static_assert(N * 2 < kSize);
+
+    // Names are a few characters long: a plain loop beats a call to memcmp.
+    static bool sameName(std::string_view a, std::string_view b)
+    {
+        if (a.size() != b.size())
+            return false;
+        for (size_t k = 0; k < a.size(); ++k) {
+            if (a[k] != b[k])
+                return false;
+        }
+        return true;
+    }
 
     static size_t hash(std::string_view name)
     {
@@ -319,15 +331,28 @@ Attr lookupAttribute(std::string_view upperName)
     return entry ? entry->attr : Attr::Unknown;
 }
 
+namespace {
+
+constexpr std::array<bool, size_t(Sym::Count)> keepingTable()
+{
+    std::array<bool, size_t(Sym::Count)> table{};
+    for (Sym s :
+         {Sym::Body,     Sym::P,     Sym::Br,   Sym::H,        Sym::Hr,     Sym::Base,   Sym::Ol,
+          Sym::Ul,       Sym::Img,   Sym::A,    Sym::Table,    Sym::Td,     Sym::Tr,     Sym::Th,
+          Sym::Caption,  Sym::Input, Sym::Form, Sym::TextArea, Sym::Select, Sym::Option, Sym::Font,
+          Sym::BaseFont, Sym::Map,   Sym::Area, Sym::FrameSet, Sym::Frame,  Sym::Script, Sym::Div,
+          Sym::BgSound,  Sym::Wrap,  Sym::Meta})
+        table[size_t(s)] = true;
+    return table;
+}
+
+constexpr std::array<bool, size_t(Sym::Count)> kKeepsAttributes = keepingTable();
+
+} // namespace
+
 bool keepsAttributes(Sym sym)
 {
-    static const SymSet keeping = symSet(
-        {Sym::Body,     Sym::P,     Sym::Br,   Sym::H,        Sym::Hr,     Sym::Base,   Sym::Ol,
-         Sym::Ul,       Sym::Img,   Sym::A,    Sym::Table,    Sym::Td,     Sym::Tr,     Sym::Th,
-         Sym::Caption,  Sym::Input, Sym::Form, Sym::TextArea, Sym::Select, Sym::Option, Sym::Font,
-         Sym::BaseFont, Sym::Map,   Sym::Area, Sym::FrameSet, Sym::Frame,  Sym::Script, Sym::Div,
-         Sym::BgSound,  Sym::Wrap,  Sym::Meta});
-    return contains(keeping, sym);
+    return size_t(sym) < kKeepsAttributes.size() && kKeepsAttributes[size_t(sym)];
 }
 
 const char* tagName(Sym sym)

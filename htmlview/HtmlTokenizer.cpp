@@ -322,12 +322,6 @@ bool HtmlTokenizer::readIncludeDirective()
     return true;
 }
 
-void HtmlTokenizer::skipWhiteSpace()
-{
-    while (m_ch == ' ' || m_ch == '\r')
-        advance();
-}
-
 void HtmlTokenizer::next()
 {
     m_token.clear();

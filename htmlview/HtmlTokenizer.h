@@ -70,7 +70,11 @@ public:
         }
         advanceSlow();
     }
-    void skipWhiteSpace();
+    void skipWhiteSpace()
+    {
+        while (m_ch == ' ' || m_ch == '\r')
+            advance();
+    }
     // At '&': appends the entity's text (or, when it is not a valid reference, the characters
     // as written) to `out`. Answers whether a reference was decoded.
     bool readEntity(TokenObj& out);
