@@ -78,19 +78,26 @@ void TSection::appendRun(QStringView chars, qint32 firstPosition)
 void TSection::appendTokenFrom(const TokenObj& token, qsizetype skip)
 {
     const QStringView chars = token.text();
+    if (skip >= chars.size())
+        return;
+    // The position runs first, then all the characters in one copy.
+    const int base = len() - int(skip);
     const std::vector<IndexObj>& runs = token.runs();
     for (size_t r = 0; r < runs.size(); ++r) {
         const qsizetype end = r + 1 < runs.size() ? runs[r + 1].index : chars.size();
         qsizetype begin = runs[r].index;
         qint32 pos = runs[r].pos;
-        if (end <= skip)
+        if (end <= skip || begin >= end)
             continue;
         if (begin < skip) {
             pos += qint32(skip - begin);
             begin = skip;
         }
-        appendRun(chars.mid(begin, end - begin), pos);
+        if (sourceIndex.empty() || pos != m_lastPos + 1)
+            sourceIndex.push_back({base + int(begin), pos});
+        m_lastPos = pos + qint32(end - begin) - 1;
     }
+    appendChars(text, chars.mid(skip));
 }
 
 void TSection::appendChar(char16_t c, int position, bool noBreak)
