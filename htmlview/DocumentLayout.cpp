@@ -301,7 +301,7 @@ const TUrlTarget* DocumentLayout::linkInCell(TCell& cell, int x, int y)
         return nullptr;
     if (s.document)
         s.document->activeLink = run;
-    return &run->urlTarget;
+    return run->link;
 }
 
 QString DocumentLayout::copySelection(TSectionList& doc, int start, int end)

@@ -63,9 +63,9 @@ void dumpText(const TSection& s, const QString& pad, QString& out)
         if (f.font.charSet != HtmlCharSet::Default)
             out += QStringLiteral(" charset=%1").arg(int(f.font.charSet));
         if (f.isLink())
-            out += QStringLiteral(" link=\"%1\"").arg(f.urlTarget.url);
-        if (!f.urlTarget.target.isEmpty())
-            out += QStringLiteral(" target=\"%1\"").arg(f.urlTarget.target);
+            out += QStringLiteral(" link=\"%1\"").arg(f.link->url);
+        if (f.link && !f.link->target.isEmpty())
+            out += QStringLiteral(" target=\"%1\"").arg(f.link->target);
         out += u'\n';
     }
     QString index;

@@ -17,7 +17,9 @@ struct TFontObj
     TSection* section = nullptr;
     int pos = 0;
     TMyFont font;
-    TUrlTarget urlTarget; // empty URL: not a link
+    // The link's destination, kept by the document (shared by every run of the link);
+    // null: not a link.
+    const TUrlTarget* link = nullptr;
     bool visited = false;
     bool hover = false;
     int scriptState = 0; // 0 normal, 1 subscript, 2 superscript
@@ -28,7 +30,7 @@ struct TFontObj
     int descent = 0;
     int overhang = 0;
 
-    bool isLink() const { return urlTarget.isLink(); }
+    bool isLink() const { return link != nullptr; }
     // The colour the run is drawn in: link runs follow their hover and visited state.
     TColor displayColor(const TSectionList& document) const;
 };

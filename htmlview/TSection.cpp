@@ -32,10 +32,9 @@ TSection::TSection(TSectionList* owner, Justify justification, const TUrlTarget*
     run->section = this;
     run->font = font;
     run->font.style |= styles;
-    if (link && link->isLink()) {
-        run->urlTarget = *link;
-        if (document)
-            document->links.push_back(run.get());
+    if (link && link->isLink() && document) {
+        run->link = document->keepLinkTarget(*link);
+        document->links.push_back(run.get());
     }
     defaultFont = run->font;
     // Room for a typical paragraph, so that building one costs a few allocations only;
@@ -180,8 +179,7 @@ void TSection::switchFont(const TMyFont& font, FontStyles styles, int script)
         auto fresh = std::make_unique<TFontObj>();
         fresh->section = this;
         fresh->pos = len();
-        if (last->isLink())
-            fresh->urlTarget = last->urlTarget;
+        fresh->link = last->link;
         run = fresh.get();
         fonts.push_back(std::move(fresh));
         // A run that carries a link on is a link run of its own (hover and visited state).
@@ -200,8 +198,10 @@ void TSection::setLinkRun(bool start, const TMyFont& font, FontStyles styles, in
 {
     switchFont(font, styles, script);
     TFontObj* run = fonts.back().get();
-    const TUrlTarget wanted = start ? link : TUrlTarget();
-    if (run->urlTarget.url == wanted.url && run->urlTarget.target == wanted.target)
+    const TUrlTarget none;
+    const TUrlTarget& wanted = start ? link : none;
+    const TUrlTarget& current = run->link ? *run->link : none;
+    if (current.url == wanted.url && current.target == wanted.target)
         return;
     if (run->pos != len()) {
         // The font did not change but the link does: text written so far keeps its target.
@@ -213,7 +213,7 @@ void TSection::setLinkRun(bool start, const TMyFont& font, FontStyles styles, in
                document->links.back() == run) {
         document->links.pop_back();
     }
-    run->urlTarget = wanted;
+    run->link = wanted.isLink() && document ? document->keepLinkTarget(wanted) : nullptr;
     if (start && document)
         document->links.push_back(run);
 }

@@ -20,6 +20,7 @@ void TSectionList::clear()
     activeLink = nullptr;
     activeImage = nullptr;
     clearSections();
+    linkTargets.clear();
     forms.clear();
     maps.clear();
     backgroundImageName.clear();
@@ -29,6 +30,14 @@ void TSectionList::clear()
     scrollOffset = 0;
     yValue = 0;
     startCurs = 0;
+}
+
+const TUrlTarget* TSectionList::keepLinkTarget(const TUrlTarget& target)
+{
+    if (linkTargets.empty() || linkTargets.back().url != target.url ||
+        linkTargets.back().target != target.target)
+        linkTargets.push_back(target);
+    return &linkTargets.back();
 }
 
 void TSectionList::setBackground(TColor color)

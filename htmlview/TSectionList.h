@@ -3,10 +3,12 @@
 #include "htmlview/HtmlTypes.h"
 #include "htmlview/TCell.h"
 #include "htmlview/TMapItem.h"
+#include "htmlview/TUrlTarget.h"
 #include "htmlview/ThtmlForm.h"
 
 #include <QString>
 
+#include <deque>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -48,6 +50,10 @@ public:
     std::vector<std::unique_ptr<ThtmlForm>> forms;
     std::vector<std::unique_ptr<TMapItem>> maps;
     std::vector<TFontObj*> links; // every link run, in document order
+    // Where link runs point: one entry per link, so a run costs a pointer, not two strings.
+    std::deque<TUrlTarget> linkTargets;
+    // The kept copy of `target` (the last one kept when it is the same).
+    const TUrlTarget* keepLinkTarget(const TUrlTarget& target);
     std::vector<TImageObj*> animatedImages;
     TFontObj* activeLink = nullptr;
     TImageObj* activeImage = nullptr;

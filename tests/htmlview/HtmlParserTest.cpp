@@ -249,8 +249,9 @@ TEST_F(ParserTest, LinksAndAnchors)
     EXPECT_EQ(m_anchors[0].name, QStringLiteral("TOP"));
     EXPECT_EQ(m_anchors[0].section, &s);
     const TFontObj& link = *s.fonts[size_t(s.fontRunAt(s.text.indexOf(u"the")))];
-    EXPECT_EQ(link.urlTarget.url, QStringLiteral("x.html"));
-    EXPECT_EQ(link.urlTarget.target, QStringLiteral("main"));
+    ASSERT_NE(link.link, nullptr);
+    EXPECT_EQ(link.link->url, QStringLiteral("x.html"));
+    EXPECT_EQ(link.link->target, QStringLiteral("main"));
     EXPECT_TRUE(link.font.style & FontStyle::Underline);
     EXPECT_EQ(link.font.color, m_doc.linkColor);
     const TFontObj& bold = *s.fonts[size_t(s.fontRunAt(s.text.indexOf(u"link")))];

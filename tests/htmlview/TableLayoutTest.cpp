@@ -193,7 +193,7 @@ TEST(TableLayout, TooManyColumnsIsReportedAndTheTableDropped)
     linked += QStringLiteral("</table>");
     LaidTable dropped(linked, 400);
     ASSERT_EQ(dropped.doc.links.size(), 1u);
-    EXPECT_EQ(dropped.doc.links[0]->urlTarget.url, "a");
+    EXPECT_EQ(dropped.doc.links[0]->link->url, "a");
 
     QString limit = QStringLiteral("<table><tr>");
     for (int i = 0; i < 200; ++i)
