@@ -50,7 +50,8 @@ HtmlParser::HtmlParser(TSectionList& document, QStringView source, const HtmlPar
     base.color = document.fontColor;
     base.charSet = document.charSet;
     base.setNominalSize(12, document.defaultFontSize);
-    m_fonts.push_back(base);
+    m_fonts.reserve(16);
+    m_fonts.push_back(std::move(base));
     newSection(Justify::Left);
 }
 

@@ -41,7 +41,7 @@ TSection::TSection(TSectionList* owner, Justify justification, const TUrlTarget*
     // complete() gives back what a short section does not use.
     text.reserve(kInitialCapacity);
     sourceIndex.reserve(8);
-    fonts.reserve(4);
+    fonts.reserve(8);
     fonts.push_back(std::move(run));
 }
 
