@@ -52,7 +52,7 @@ void dumpText(const TSection& s, const QString& pad, QString& out)
         const TFontObj& f = *s.fonts[i];
         out += pad + QStringLiteral("  run @%1 \"%2\" %3pt/%4 %5 %6")
                          .arg(f.pos)
-                         .arg(f.font.name)
+                         .arg(f.font.name.toString())
                          .arg(f.font.size)
                          .arg(f.font.nominalSize)
                          .arg(styleText(f.font.style), colorText(f.font.color));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "htmlview/FontName.h"
 #include "htmlview/HtmlTypes.h"
 
 #include <QString>
@@ -10,7 +11,7 @@ namespace vantoro {
 // size HTML asked for before scaling by the document's default font size (12 means "default").
 struct TMyFont
 {
-    QString name;
+    FontName name;
     int size = 12;
     FontStyles style;
     TColor color = clBlack;

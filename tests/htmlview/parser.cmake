@@ -14,3 +14,9 @@ vantoro_test(htmlview_bad_input_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/HtmlBadInputTest.cpp
   LIBS vantoro_htmlview
   TIMEOUT 600)
+
+# Font family names kept once for the program. In its own binary: the limit test fills the
+# program-wide store.
+vantoro_test(htmlview_font_name_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/FontNameTest.cpp
+  LIBS vantoro_htmlview)
