@@ -565,10 +565,12 @@ void HtmlTokenizer::readTag()
         const char16_t* source = m_source.utf16();
         const qsizetype size = std::min(m_source.size(), kMaxFastIndex);
         qsizetype j = m_index - 1;
-        while (j < size && isLetter(source[j])) {
-            if (length < 255)
-                name[length++] = char(upper(source[j]));
-            ++j;
+        for (; j < size; ++j) {
+            const unsigned letter = (unsigned(source[j]) | 0x20u) - unsigned(u'a');
+            if (letter >= 26)
+                break;
+            name[length] = char('A' + letter);
+            length += length < 255 ? 1 : 0;
         }
         resumeAt(j);
     }
@@ -589,13 +591,11 @@ void HtmlTokenizer::readTag()
     const bool keep = keepsAttributes(m_sym);
     if (keep)
         m_attributes.clear();
-    if (keep) {
-        while (readAttribute(m_attributes.appendSlot())) {
-        }
-        m_attributes.dropLast();
-    } else {
-        while (readAttribute(m_discarded)) {
-        }
+    for (;;) {
+        skipWhiteSpace();
+        if (!isLetter(m_ch))
+            break;
+        readAttribute(keep ? m_attributes.appendSlot() : m_discarded);
     }
     while (m_ch != '>' && m_ch != kEof)
         advance();
@@ -621,10 +621,15 @@ bool HtmlTokenizer::readAttribute(TAttribute& attribute)
         const char16_t* source = m_source.utf16();
         const qsizetype size = std::min(m_source.size(), kMaxFastIndex);
         qsizetype j = m_index - 1;
-        while (j < size && (isLetter(source[j]) || source[j] == u'-')) {
-            if (length < 255)
-                name[length++] = char(upper(source[j]));
-            ++j;
+        for (; j < size; ++j) {
+            const unsigned letter = (unsigned(source[j]) | 0x20u) - unsigned(u'a');
+            if (letter < 26)
+                name[length] = char('A' + letter);
+            else if (source[j] == u'-')
+                name[length] = '-';
+            else
+                break;
+            length += length < 255 ? 1 : 0;
         }
         resumeAt(j);
     }

@@ -33,12 +33,6 @@ public:
             m_items.emplace_back();
         return m_items[m_count++];
     }
-    // Takes back the entry appendSlot() gave last.
-    void dropLast()
-    {
-        if (m_count > 0)
-            --m_count;
-    }
     bool isEmpty() const { return m_count == 0; }
     std::span<const TAttribute> items() const { return {m_items.data(), m_count}; }
     // The first attribute of that kind, or nullptr.
