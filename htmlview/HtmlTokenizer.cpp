@@ -108,10 +108,61 @@ qint32 quotedNumber(const QString& value)
 
 } // namespace
 
+namespace {
+
+// The working storage of the last tokenizer this thread finished, handed to the next one: a
+// program parses many small documents (every guide panel, every view), and their buffers are
+// the same few each time.
+struct TokenizerScratch
+{
+    // Storage of more than this many characters in all is not kept.
+    static constexpr size_t kKeepLimit = 64 * 1024;
+
+    bool filled = false;
+    TokenObj token;
+    TokenObj entity;
+    TAttributeList attributes;
+    TAttribute discarded;
+    std::u16string value;
+};
+
+thread_local TokenizerScratch spareScratch;
+
+} // namespace
+
 HtmlTokenizer::HtmlTokenizer(QStringView source, IncludeHandler include)
     : m_source(source), m_includeHandler(std::move(include))
 {
+    TokenizerScratch& spare = spareScratch;
+    if (spare.filled) {
+        spare.filled = false;
+        m_token = std::move(spare.token);
+        m_entityScratch = std::move(spare.entity);
+        m_attributes = std::move(spare.attributes);
+        m_discarded = std::move(spare.discarded);
+        m_valueScratch = std::move(spare.value);
+    }
     advance();
+}
+
+HtmlTokenizer::~HtmlTokenizer()
+{
+    TokenizerScratch& spare = spareScratch;
+    const size_t held = m_token.capacity() + m_entityScratch.capacity() +
+                        m_valueScratch.capacity() + m_attributes.textCapacity() +
+                        size_t(m_discarded.name.capacity());
+    if (spare.filled || held > TokenizerScratch::kKeepLimit)
+        return;
+    m_token.clear();
+    m_entityScratch.clear();
+    m_attributes.clear();
+    m_valueScratch.clear();
+    spare.token = std::move(m_token);
+    spare.entity = std::move(m_entityScratch);
+    spare.attributes = std::move(m_attributes);
+    spare.discarded = std::move(m_discarded);
+    spare.value = std::move(m_valueScratch);
+    spare.filled = true;
 }
 
 int HtmlTokenizer::rawRead()

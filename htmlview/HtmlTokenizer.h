@@ -29,6 +29,9 @@ public:
         std::function<QString(const QString& command, const QStringList& params)>;
 
     explicit HtmlTokenizer(QStringView source, IncludeHandler include = {});
+    ~HtmlTokenizer();
+    HtmlTokenizer(const HtmlTokenizer&) = delete;
+    HtmlTokenizer& operator=(const HtmlTokenizer&) = delete;
 
     // Reads the next token: its kind in sym(), its text in token(), a kept tag's attributes in
     // attributes() and a heading's level in headingLevel().

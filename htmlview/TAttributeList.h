@@ -34,6 +34,14 @@ public:
         return m_items[m_count++];
     }
     bool isEmpty() const { return m_count == 0; }
+    // Characters the kept value strings hold, used or not.
+    size_t textCapacity() const
+    {
+        size_t total = 0;
+        for (const TAttribute& a : m_items)
+            total += size_t(a.name.capacity());
+        return total;
+    }
     std::span<const TAttribute> items() const { return {m_items.data(), m_count}; }
     // The first attribute of that kind, or nullptr.
     const TAttribute* find(Attr which) const

@@ -49,6 +49,8 @@ public:
         m_positionsValid = false;
     }
     qsizetype length() const { return qsizetype(m_size); }
+    // Characters the storage holds without growing.
+    size_t capacity() const { return m_text.size(); }
     bool isEmpty() const { return m_size == 0; }
     QStringView text() const { return QStringView(m_text.data(), qsizetype(m_size)); }
     // The position runs, in token order; the first starts at index 0 when the token has text.

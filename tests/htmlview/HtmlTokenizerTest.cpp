@@ -182,6 +182,39 @@ TEST(HtmlTokenizer, AttributeValueForms)
     EXPECT_EQ(tz.attributes().text(Attr::Color), QStringLiteral("#3333FF"));
 }
 
+TEST(HtmlTokenizer, QuotedValuesReadTheSameInEveryDocumentOfAThread)
+{
+    // Tokenizers of one thread hand their storage on: values of an earlier document must not
+    // show through in a later one, whatever their lengths.
+    {
+        HtmlTokenizer first(u"<font color=\"#3333FF\" face=\"A family name long enough to grow "
+                            u"the storage\" size='+2'>");
+        first.next();
+        const auto& items = first.attributes().items();
+        ASSERT_EQ(items.size(), 3u);
+        EXPECT_EQ(items[0].name, QStringLiteral("#3333FF"));
+        EXPECT_EQ(items[1].which, Attr::Face);
+        EXPECT_EQ(items[2].name, QStringLiteral("+2"));
+        EXPECT_EQ(items[2].value, 2);
+    }
+    {
+        HtmlTokenizer second(u"<font color=\"\" face=\"x\" size=\" 7 \"><b>");
+        second.next();
+        const auto& items = second.attributes().items();
+        ASSERT_EQ(items.size(), 3u);
+        EXPECT_EQ(items[0].name, QString());
+        EXPECT_EQ(items[1].name, QStringLiteral("x"));
+        EXPECT_EQ(items[2].name, QStringLiteral(" 7 "));
+        EXPECT_EQ(items[2].value, 7);
+        second.next();
+        EXPECT_EQ(second.sym(), Sym::B);
+    }
+    HtmlTokenizer third(u"<p>");
+    third.next();
+    EXPECT_EQ(third.sym(), Sym::P);
+    EXPECT_TRUE(third.attributes().isEmpty());
+}
+
 TEST(HtmlTokenizer, NumericValuesAndPercentages)
 {
     HtmlTokenizer tz(u"<td width=50% height=\" 40% \" colspan=3x rowspan=99999999999>");
