@@ -1,5 +1,6 @@
 #include "player/TSleepF.h"
 
+#include "player/DialogButtonPictures.h"
 #include "playlists/ProgramState.h"
 
 #include <QButtonGroup>
@@ -10,7 +11,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QStyle>
 #include <QVBoxLayout>
 
 namespace vantoro {
@@ -75,12 +75,10 @@ TSleepF::TSleepF(ProgramState& state, QWidget* parent) : QDialog(parent), m_stat
                                     frame + 4);
     }
 
-    m_bitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton),
-                                QStringLiteral("OK"), this);
+    m_bitBtn1 = new QPushButton(QStringLiteral("OK"), this);
     m_bitBtn1->setToolTip(QStringLiteral("Apply change"));
     m_bitBtn1->setDefault(true);
-    m_bitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
-                                QStringLiteral("Cancel"), this);
+    m_bitBtn2 = new QPushButton(QStringLiteral("Cancel"), this);
     m_bitBtn2->setToolTip(QStringLiteral("No Changes"));
     connect(m_bitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
     connect(m_bitBtn2, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
@@ -151,6 +149,13 @@ void TSleepF::setItemIndex(int index)
 QRadioButton* TSleepF::item(int index) const
 {
     return qobject_cast<QRadioButton*>(m_items->button(index));
+}
+
+void TSleepF::setVisible(bool visible)
+{
+    if (visible)
+        fetchOkCancelPictures(*m_bitBtn1, *m_bitBtn2);
+    QDialog::setVisible(visible);
 }
 
 void TSleepF::showEvent(QShowEvent* event)

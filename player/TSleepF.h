@@ -41,6 +41,9 @@ public:
     QPushButton* bitBtn1() const { return m_bitBtn1; }
     QPushButton* bitBtn2() const { return m_bitBtn2; }
 
+    // Fetches the buttons' pictures before the first show.
+    void setVisible(bool visible) override;
+
 protected:
     void showEvent(QShowEvent* event) override;
 

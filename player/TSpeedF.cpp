@@ -1,5 +1,7 @@
 #include "player/TSpeedF.h"
 
+#include "player/DialogButtonPictures.h"
+
 #include <QButtonGroup>
 #include <QEvent>
 #include <QGroupBox>
@@ -8,7 +10,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QStyle>
 #include <QVBoxLayout>
 
 #include <array>
@@ -58,11 +59,9 @@ TSpeedF::TSpeedF(QWidget* parent) : QDialog(parent)
                        "or higher than 1.5."));
     fill(*m_colorMemo1, QPalette::Base, kAqua);
 
-    m_bitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton),
-                                QStringLiteral("OK"), this);
+    m_bitBtn1 = new QPushButton(QStringLiteral("OK"), this);
     m_bitBtn1->setDefault(true);
-    m_bitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
-                                QStringLiteral("Cancel"), this);
+    m_bitBtn2 = new QPushButton(QStringLiteral("Cancel"), this);
     connect(m_bitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
     connect(m_bitBtn2, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -116,6 +115,13 @@ bool TSpeedF::event(QEvent* event)
     if (event->type() == QEvent::WindowActivate)
         FormActivate();
     return QDialog::event(event);
+}
+
+void TSpeedF::setVisible(bool visible)
+{
+    if (visible)
+        fetchOkCancelPictures(*m_bitBtn1, *m_bitBtn2);
+    QDialog::setVisible(visible);
 }
 
 void TSpeedF::showEvent(QShowEvent* event)

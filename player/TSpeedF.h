@@ -47,6 +47,9 @@ public:
     QPushButton* bitBtn1() const { return m_bitBtn1; }
     QPushButton* bitBtn2() const { return m_bitBtn2; }
 
+    // Fetches the buttons' pictures before the first show.
+    void setVisible(bool visible) override;
+
 protected:
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;

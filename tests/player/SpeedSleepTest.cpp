@@ -115,6 +115,29 @@ TEST(SpeedDialog, BottomEdgeLinesUpWithThePlayerWindow)
     EXPECT_EQ(dialog.frameGeometry().left(), left);
 }
 
+TEST(OptionDialogs, ButtonPicturesComeWithTheFirstShowAndFitTheButtons)
+{
+    ProgramState state;
+    TSleepF sleep(state);
+    TSpeedF speed;
+    for (QDialog* dialog : {static_cast<QDialog*>(&sleep), static_cast<QDialog*>(&speed)}) {
+        SCOPED_TRACE(dialog->windowTitle().toStdString());
+        QPushButton* ok = dialog == &sleep ? sleep.bitBtn1() : speed.bitBtn1();
+        QPushButton* cancel = dialog == &sleep ? sleep.bitBtn2() : speed.bitBtn2();
+        // Built without them (loading them is what slows a start-up) ...
+        EXPECT_TRUE(ok->icon().isNull());
+        const int result = execWith(*dialog, [&] {
+            // ... and shown with them, the buttons laid out with room for picture and text.
+            EXPECT_FALSE(ok->icon().isNull());
+            EXPECT_FALSE(cancel->icon().isNull());
+            EXPECT_GE(ok->width(), ok->sizeHint().width());
+            EXPECT_GE(cancel->width(), cancel->sizeHint().width());
+            dialog->reject();
+        });
+        EXPECT_EQ(result, QDialog::Rejected);
+    }
+}
+
 TEST(SleepDialog, ShowsItsItemsAndNote)
 {
     ProgramState state;
