@@ -13,6 +13,7 @@ class PowerService;
 class TimerFactory;
 class FileOperationEngine;
 class FolderBrowser;
+class TextInput;
 
 // The platform services a window may use, built once in main() with the real implementations
 // and in tests with fakes, and handed down by reference. Nothing below reaches a dialog, the
@@ -29,6 +30,7 @@ struct Services
     TimerFactory* timers = nullptr;
     FileOperationEngine* fileOperations = nullptr;
     FolderBrowser* folderBrowser = nullptr;
+    TextInput* textInput = nullptr;
 
     // Folder of the program's own files, with a trailing '/' (see ProgramFolder.h).
     QString programFolder;
