@@ -11,10 +11,13 @@
 #include "platform/MpvLibrary.h"
 #include "platform/ProgramFolder.h"
 #include "platform/QtFileDialogs.h"
+#include "platform/QtFileOperationProgress.h"
+#include "platform/QtFileOperationQuestions.h"
 #include "platform/QtMessageBoxes.h"
 #include "platform/QtShellOpener.h"
 #include "platform/QtTimerFactory.h"
 #include "platform/Services.h"
+#include "platform/ShellFileOperation.h"
 #include "player/PlayerWindowOpener.h"
 #include "player/TSleepF.h"
 #include "player/TSpeedF.h"
@@ -62,6 +65,9 @@ struct VantoroProgram::Parts
     AfterFirstPaint firstPaint{[this] { mediaCheck.start(); }};
     LogindPowerService power;
     QtTimerFactory timers;
+    QtFileOperationQuestions fileOperationQuestions;
+    QtFileOperationProgress fileOperationProgress;
+    ShellFileOperation fileOperations{fileOperationQuestions, fileOperationProgress};
     Services services;
 
     std::unique_ptr<TForm1> form;
@@ -85,6 +91,7 @@ VantoroProgram::VantoroProgram() : m_parts(std::make_unique<Parts>())
     p.services.mediaCheck = &p.mediaCheck;
     p.services.power = &p.power;
     p.services.timers = &p.timers;
+    p.services.fileOperations = &p.fileOperations;
     p.services.executableFolder = QCoreApplication::applicationDirPath();
     p.services.programFolder = resolveProgramFolder(p.services.executableFolder);
     p.services.playlistFolder =
