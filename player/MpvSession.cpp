@@ -38,12 +38,19 @@ constexpr const char* kVideoOutput = "vo";
 // Decoding is done in software; mpv need not probe GPU decoders for the render surface.
 constexpr const char* kHwdecInterop = "gpu-hwdec-interop";
 constexpr const char* kAudioOutput = "ao";
+// The next entry of mpv's playlist is opened while the present one still plays, so that a
+// slideshow goes from picture to picture without waiting for the file to be read.
+constexpr const char* kPrefetchPlaylist = "prefetch-playlist";
 } // namespace opt
 
 namespace prop {
 constexpr const char* kPause = "pause";
 constexpr const char* kSpeed = "speed";
 constexpr const char* kVolume = "volume";
+constexpr const char* kMute = "mute";
+constexpr const char* kImageDuration = "image-display-duration";
+constexpr const char* kVideoIsImage = "current-tracks/video/image";
+constexpr const char* kVideoIsCoverArt = "current-tracks/video/albumart";
 constexpr const char* kTimePos = "time-pos";
 constexpr const char* kDuration = "duration";
 constexpr const char* kIdleActive = "idle-active";
@@ -55,7 +62,11 @@ constexpr const char* kCurrentAo = "current-ao";
 namespace cmd {
 constexpr const char* kLoadFile = "loadfile";
 constexpr const char* kReplace = "replace";
+constexpr const char* kAppend = "append";
 constexpr const char* kStop = "stop";
+constexpr const char* kSeek = "seek";
+constexpr const char* kRelative = "relative";
+constexpr const char* kPlaylistClear = "playlist-clear";
 } // namespace cmd
 
 // Reply ids of observed properties.
@@ -66,7 +77,8 @@ enum Observed : uint64_t {
     kObserveIdle,
     kObserveTitle,
     kObserveArtist,
-    kObserveVolume
+    kObserveVolume,
+    kObserveMute
 };
 
 } // namespace
@@ -109,6 +121,7 @@ std::unique_ptr<MpvSession> MpvSession::create(const MpvLibrary& library, const 
         {opt::kAudioFilters, opt::kPitchKeepingFilter, true},
         {opt::kVideoOutput, options.renderedVideo ? "libmpv" : "null", true},
         {opt::kHwdecInterop, "no", false},
+        {opt::kPrefetchPlaylist, "yes", true},
     };
     if (!options.audioOutput.isEmpty())
         settings.append({opt::kAudioOutput, options.audioOutput, true});
@@ -147,6 +160,7 @@ std::unique_ptr<MpvSession> MpvSession::create(const MpvLibrary& library, const 
         {kObserveTitle, prop::kTitle, MPV_FORMAT_STRING},
         {kObserveArtist, prop::kArtist, MPV_FORMAT_STRING},
         {kObserveVolume, prop::kVolume, MPV_FORMAT_DOUBLE},
+        {kObserveMute, prop::kMute, MPV_FORMAT_FLAG},
     };
     for (const Observation& o : observations) {
         if (!session->check(mpv.observe_property(handle, o.id, o.name, o.format))) {
@@ -196,6 +210,9 @@ void MpvSession::handleEvent(const mpv_event& event)
         break;
     case MPV_EVENT_FILE_LOADED:
         Q_EMIT fileLoaded();
+        break;
+    case MPV_EVENT_PLAYBACK_RESTART:
+        Q_EMIT playbackRestarted();
         break;
     case MPV_EVENT_END_FILE: {
         const auto* end = static_cast<const mpv_event_end_file*>(event.data);
@@ -257,6 +274,9 @@ void MpvSession::handleEvent(const mpv_event& event)
         case kObserveVolume:
             Q_EMIT volumeChanged(number);
             break;
+        case kObserveMute:
+            Q_EMIT mutedChanged(flag);
+            break;
         default:
             break;
         }
@@ -277,13 +297,23 @@ bool MpvSession::check(int status)
 
 bool MpvSession::loadFile(const QString& absolutePath, qint64& entryId)
 {
+    return loadFile(absolutePath, cmd::kReplace, entryId);
+}
+
+bool MpvSession::appendFile(const QString& absolutePath, qint64& entryId)
+{
+    return loadFile(absolutePath, cmd::kAppend, entryId);
+}
+
+bool MpvSession::loadFile(const QString& absolutePath, const char* mode, qint64& entryId)
+{
     entryId = -1;
     if (!absolutePath.startsWith(u'/')) {
         m_lastError = QStringLiteral("not an absolute path");
         return false;
     }
     const QByteArray path = absolutePath.toUtf8();
-    const char* args[] = {cmd::kLoadFile, path.constData(), cmd::kReplace, nullptr};
+    const char* args[] = {cmd::kLoadFile, path.constData(), mode, nullptr};
     mpv_node result{};
     if (!check(api().command_ret(m_handle, args, &result)))
         return false;
@@ -319,6 +349,42 @@ bool MpvSession::setSpeed(double speed)
 bool MpvSession::setVolume(double percent)
 {
     return check(api().set_property(m_handle, prop::kVolume, MPV_FORMAT_DOUBLE, &percent));
+}
+
+bool MpvSession::setMuted(bool muted)
+{
+    int flag = muted ? 1 : 0;
+    return check(api().set_property(m_handle, prop::kMute, MPV_FORMAT_FLAG, &flag));
+}
+
+bool MpvSession::seekBy(double seconds)
+{
+    // mpv reads the number as text; LC_NUMERIC is "C" while a session exists.
+    const QByteArray amount = QByteArray::number(seconds, 'f', 3);
+    const char* args[] = {cmd::kSeek, amount.constData(), cmd::kRelative, nullptr};
+    return check(api().command(m_handle, args));
+}
+
+bool MpvSession::setImageDuration(double seconds)
+{
+    return check(api().set_property(m_handle, prop::kImageDuration, MPV_FORMAT_DOUBLE, &seconds));
+}
+
+bool MpvSession::clearQueue()
+{
+    const char* args[] = {cmd::kPlaylistClear, nullptr};
+    return check(api().command(m_handle, args));
+}
+
+bool MpvSession::flagProperty(const char* name) const
+{
+    int flag = 0;
+    return api().get_property(m_handle, name, MPV_FORMAT_FLAG, &flag) >= 0 && flag != 0;
+}
+
+bool MpvSession::showsStillImage() const
+{
+    return flagProperty(prop::kVideoIsImage) && !flagProperty(prop::kVideoIsCoverArt);
 }
 
 bool MpvSession::seekTo(double seconds)

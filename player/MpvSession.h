@@ -52,7 +52,20 @@ public:
     bool setPaused(bool paused);
     bool setSpeed(double speed);
     bool setVolume(double percent);
+    bool setMuted(bool muted);
     bool seekTo(double seconds);
+    // Seeks `seconds` forward (negative: back) from the present position.
+    bool seekBy(double seconds);
+    // How long a still image shows, in seconds; takes effect for the image on screen too.
+    bool setImageDuration(double seconds);
+    // Appends a local file to mpv's own playlist, after the file that plays, so that mpv goes
+    // on to it by itself (and opens it ahead of time). Same rules and `entryId` as loadFile.
+    bool appendFile(const QString& absolutePath, qint64& entryId);
+    // Drops every entry of mpv's playlist but the file that plays.
+    bool clearQueue();
+    // Whether the file that plays shows a still picture (not a video, and not the cover art of
+    // an audio file).
+    bool showsStillImage() const;
 
     // The audio output in use for the current file ("null" when there is no device); empty
     // while no audio is playing.
@@ -70,6 +83,8 @@ public Q_SLOTS:
 Q_SIGNALS:
     void fileStarted(qint64 entryId);
     void fileLoaded();
+    // Playback has (re)started after a load or a seek: the file's first frame is out.
+    void playbackRestarted();
     // For Redirect, `insertId` and `insertCount` name the entries mpv put in its place.
     void fileEnded(qint64 entryId, vantoro::MpvSession::EndReason reason, const QString& error,
                    qint64 insertId, int insertCount);
@@ -80,10 +95,13 @@ Q_SIGNALS:
     void titleChanged(const QString& title);
     void artistChanged(const QString& artist);
     void volumeChanged(double percent);
+    void mutedChanged(bool muted);
 
 private:
     MpvSession(const MpvLibrary& library, mpv_handle* handle, const Options& options);
     bool check(int status);
+    bool loadFile(const QString& absolutePath, const char* mode, qint64& entryId);
+    bool flagProperty(const char* name) const;
     void handleEvent(const mpv_event& event);
     static void wakeup(void* context);
 

@@ -11,6 +11,7 @@ PlayerTrackerBar::PlayerTrackerBar(QWidget* parent) : QSlider(Qt::Horizontal, pa
     setFocusPolicy(Qt::NoFocus);
     setRange(0, 0);
     setToolTip(QStringLiteral("Seek"));
+    setAccessibleName(QStringLiteral("Position"));
     connect(this, &QSlider::sliderReleased, this,
             [this] { Q_EMIT seekRequested(value() / 1000.0); });
     // A click on the groove moves by a page; outside a drag that is a seek too.

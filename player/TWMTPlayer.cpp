@@ -10,8 +10,11 @@
 #include "player/PlayerTrackerBar.h"
 
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
+#include <QLabel>
 #include <QPalette>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -89,6 +92,27 @@ void TWMTPlayer::buildUi(bool withSurface)
     connect(m_controls, &PlayerControlBar::stopClicked, this, &TWMTPlayer::Stop);
     connect(m_controls, &PlayerControlBar::previousClicked, this, &TWMTPlayer::Previous);
     connect(m_controls, &PlayerControlBar::nextClicked, this, &TWMTPlayer::Next);
+    connect(m_controls, &PlayerControlBar::volumeRequested, this, &TWMTPlayer::setVolume);
+    connect(m_controls, &PlayerControlBar::muteRequested, this, &TWMTPlayer::setMute);
+    connect(m_controls, &PlayerControlBar::pictureSecondsRequested, this,
+            &TWMTPlayer::setPictureSeconds);
+    m_controls->setPictureSeconds(m_pictureSeconds);
+
+    // The overlay of the picture-only view: above the picture, outside the layout.
+    m_overlay = new QLabel(this);
+    m_overlay->setObjectName(QStringLiteral("PictureOverlay"));
+    m_overlay->setStyleSheet(QStringLiteral(
+        "QLabel { background-color: rgba(0, 0, 0, 160); color: white; padding: 4px 10px; }"));
+    m_overlay->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_overlay->hide();
+    m_pointerTimer = new QTimer(this);
+    m_pointerTimer->setSingleShot(true);
+    m_pointerTimer->setInterval(kPointerIdleMs);
+    connect(m_pointerTimer, &QTimer::timeout, this, [this] {
+        m_overlay->hide();
+        m_pictureArea->setCursor(Qt::BlankCursor);
+    });
+    m_pictureArea->installEventFilter(this);
 }
 
 void TWMTPlayer::connectSession()
@@ -99,24 +123,38 @@ void TWMTPlayer::connectSession()
     connect(session, &MpvSession::fileEnded, this,
             [this](qint64 id, MpvSession::EndReason reason, const QString&, qint64 insertId,
                    int insertCount) { onFileEnded(id, reason, insertId, insertCount); });
+    connect(session, &MpvSession::positionChanged, this, [this](double seconds) {
+        m_position = seconds;
+        if (m_overlay->isVisible())
+            updateOverlay();
+    });
+    connect(session, &MpvSession::durationChanged, this, [this](double seconds) {
+        m_length = seconds;
+        if (m_overlay->isVisible())
+            updateOverlay();
+    });
     connect(session, &MpvSession::positionChanged, m_tracker, &PlayerTrackerBar::setPosition);
     connect(session, &MpvSession::positionChanged, m_status, &PlayerStatusBar::setPosition);
     connect(session, &MpvSession::durationChanged, m_tracker, &PlayerTrackerBar::setLength);
     connect(session, &MpvSession::durationChanged, m_status, &PlayerStatusBar::setLength);
     connect(session, &MpvSession::titleChanged, m_display, &PlayerDisplayBar::setTitleTag);
     connect(session, &MpvSession::artistChanged, m_display, &PlayerDisplayBar::setArtistTag);
-    connect(session, &MpvSession::pausedChanged, this, [this](bool paused) {
-        m_paused = paused;
-        m_controls->setPlaying(m_active && !paused);
-        if (m_active && m_currentEntry > 0)
-            m_status->setState(paused ? PlayerStatusBar::State::Paused
-                                      : PlayerStatusBar::State::Playing);
-    });
+    connect(session, &MpvSession::pausedChanged, this, &TWMTPlayer::setPausedState);
     connect(session, &MpvSession::volumeChanged, this, [this](double percent) {
-        m_controls->setVolume(static_cast<int>(std::lround(percent)));
+        const int volume = std::clamp(static_cast<int>(std::lround(percent)), 0, 100);
+        if (volume == m_volume)
+            return;
+        m_volume = volume;
+        m_controls->setVolume(volume);
+        Q_EMIT VolumeChanged(m_volume, m_muted);
     });
-    connect(m_controls, &PlayerControlBar::volumeRequested, this,
-            [this](int percent) { m_session->setVolume(percent); });
+    connect(session, &MpvSession::mutedChanged, this, [this](bool muted) {
+        if (muted == m_muted)
+            return;
+        m_muted = muted;
+        m_controls->setMuted(muted);
+        Q_EMIT VolumeChanged(m_volume, m_muted);
+    });
     connect(m_tracker, &PlayerTrackerBar::seekRequested, this, [this](double seconds) {
         if (m_active)
             m_session->seekTo(seconds);
@@ -126,6 +164,9 @@ void TWMTPlayer::connectSession()
 void TWMTPlayer::setPlayCount(int count)
 {
     m_playCount = count < 0 ? 1 : count;
+    // Whether the first entry follows the last one may have changed.
+    if (m_session != nullptr && m_active && !m_awaitingStart)
+        queueFollowingEntry();
 }
 
 void TWMTPlayer::setRate(double rate)
@@ -140,19 +181,143 @@ void TWMTPlayer::setRate(double rate)
 void TWMTPlayer::setShowTracker(bool show)
 {
     m_showTracker = show;
-    m_tracker->setVisible(show);
+    m_tracker->setVisible(show && !m_pictureOnly);
 }
 
 void TWMTPlayer::setShowStatusBar(bool show)
 {
     m_showStatusBar = show;
-    m_status->setVisible(show);
+    m_status->setVisible(show && !m_pictureOnly);
 }
 
 void TWMTPlayer::setShowDisplay(bool show)
 {
     m_showDisplay = show;
-    m_display->setVisible(show);
+    m_display->setVisible(show && !m_pictureOnly);
+}
+
+void TWMTPlayer::setVolume(int percent)
+{
+    const int volume = std::clamp(percent, 0, 100);
+    const bool changed = volume != m_volume;
+    m_volume = volume;
+    m_controls->setVolume(volume);
+    if (m_session != nullptr)
+        m_session->setVolume(volume);
+    if (changed)
+        Q_EMIT VolumeChanged(m_volume, m_muted);
+}
+
+void TWMTPlayer::setMute(bool muted)
+{
+    const bool changed = muted != m_muted;
+    m_muted = muted;
+    m_controls->setMuted(muted);
+    if (m_session != nullptr)
+        m_session->setMuted(muted);
+    if (changed)
+        Q_EMIT VolumeChanged(m_volume, m_muted);
+}
+
+void TWMTPlayer::setPictureSeconds(int seconds)
+{
+    if (!pictureSecondsChoices().contains(seconds))
+        return;
+    m_pictureSeconds = seconds;
+    m_controls->setPictureSeconds(seconds);
+    if (m_session != nullptr)
+        m_session->setImageDuration(seconds);
+}
+
+void TWMTPlayer::seekBy(double seconds)
+{
+    if (m_session == nullptr || !m_active || m_awaitingStart)
+        return;
+    if (m_session->showsStillImage()) {
+        if (seconds > 0)
+            Next();
+        else
+            Previous();
+        return;
+    }
+    m_session->seekBy(seconds);
+}
+
+void TWMTPlayer::setPausedState(bool paused)
+{
+    m_paused = paused;
+    m_controls->setPlaying(m_active && !paused);
+    if (m_active && m_currentEntry > 0)
+        m_status->setState(paused ? PlayerStatusBar::State::Paused
+                                  : PlayerStatusBar::State::Playing);
+    Q_EMIT PlayStateChanged();
+}
+
+void TWMTPlayer::setPictureOnly(bool pictureOnly)
+{
+    m_pictureOnly = pictureOnly;
+    m_controls->setVisible(!pictureOnly);
+    setShowTracker(m_showTracker);
+    setShowStatusBar(m_showStatusBar);
+    setShowDisplay(m_showDisplay);
+    m_pictureArea->setMouseTracking(pictureOnly);
+    if (pictureOnly) {
+        showOverlayAndPointer();
+    } else {
+        m_pointerTimer->stop();
+        m_overlay->hide();
+        m_pictureArea->unsetCursor();
+    }
+}
+
+void TWMTPlayer::showOverlayAndPointer()
+{
+    m_pictureArea->unsetCursor();
+    updateOverlay();
+    m_overlay->show();
+    m_overlay->raise();
+    m_pointerTimer->start();
+}
+
+void TWMTPlayer::updateOverlay()
+{
+    const int entry = GetCurrentEntry();
+    QString text = entry > 0 ? QFileInfo(m_entries.at(entry - 1)).fileName() : QString();
+    if (entry > 0) {
+        text += QStringLiteral("   ") + PlayerStatusBar::formatTime(m_position);
+        if (m_length > 0)
+            text += QStringLiteral(" / ") + PlayerStatusBar::formatTime(m_length);
+    }
+    m_overlay->setText(text);
+    const int height = m_overlay->sizeHint().height();
+    const QRect picture = m_pictureArea->geometry();
+    m_overlay->setGeometry(picture.left(), picture.bottom() + 1 - height, picture.width(),
+                           height);
+}
+
+bool TWMTPlayer::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_pictureArea) {
+        switch (event->type()) {
+        case QEvent::MouseButtonDblClick:
+            Q_EMIT PictureDoubleClicked();
+            return true;
+        case QEvent::MouseMove:
+            if (m_pictureOnly)
+                showOverlayAndPointer();
+            break;
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TWMTPlayer::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (m_overlay->isVisible())
+        updateOverlay();
 }
 
 bool TWMTPlayer::Open(const QString& path)
@@ -211,9 +376,11 @@ void TWMTPlayer::Stop()
     m_active = false;
     m_awaitingStart = false;
     m_currentEntry = 0;
+    forgetQueuedEntry();
     m_session->stop();
     m_controls->setPlaying(false);
     m_status->setState(PlayerStatusBar::State::Stopped);
+    Q_EMIT PlayStateChanged();
 }
 
 bool TWMTPlayer::repeats() const
@@ -292,6 +459,18 @@ void TWMTPlayer::startEntry(int index, Direction direction)
             ++index;
         }
     }
+    beginEntry(index);
+    // Replacing the file also empties mpv's playlist: nothing stays queued.
+    if (!m_session->loadFile(m_entries.at(index), m_expectedEntry)) {
+        // mpv refused the command itself; go on as after an entry that failed to play.
+        m_awaitingStart = false;
+        startEntry(index + 1, Direction::Forward);
+    }
+}
+
+void TWMTPlayer::beginEntry(int index)
+{
+    forgetQueuedEntry();
     m_index = index;
     m_active = true;
     m_awaitingStart = true;
@@ -299,11 +478,34 @@ void TWMTPlayer::startEntry(int index, Direction direction)
     m_display->setEntry(m_entries.at(index));
     m_status->setState(PlayerStatusBar::State::Opening);
     m_tracker->setLength(0);
-    if (!m_session->loadFile(m_entries.at(index), m_expectedEntry)) {
-        // mpv refused the command itself; go on as after an entry that failed to play.
-        m_awaitingStart = false;
-        startEntry(index + 1, Direction::Forward);
+}
+
+void TWMTPlayer::queueFollowingEntry()
+{
+    forgetQueuedEntry();
+    int next = m_index + 1;
+    if (next >= m_entries.size()) {
+        if (!repeats())
+            return;
+        next = 0;
     }
+    // An entry that would be skipped is left to startEntry, which passes over it.
+    if (!isPlayableFile(m_entries.at(next)))
+        return;
+    qint64 id = -1;
+    if (!m_session->clearQueue() || !m_session->appendFile(m_entries.at(next), id) || id < 0) {
+        // mpv then simply stops after this entry, and startEntry loads the next one.
+        m_session->clearQueue();
+        return;
+    }
+    m_queuedIndex = next;
+    m_queuedEntry = id;
+}
+
+void TWMTPlayer::forgetQueuedEntry()
+{
+    m_queuedIndex = -1;
+    m_queuedEntry = -1;
 }
 
 void TWMTPlayer::finishPlaylist()
@@ -319,6 +521,7 @@ void TWMTPlayer::finishPlaylist()
         m_session->stop();
     m_controls->setPlaying(false);
     m_status->setState(PlayerStatusBar::State::Stopped);
+    Q_EMIT PlayStateChanged();
 }
 
 void TWMTPlayer::onFileStarted(qint64 entryId)
@@ -344,7 +547,11 @@ void TWMTPlayer::onFileLoaded()
     m_currentEntry = m_index + 1;
     m_controls->setPlaying(!m_paused);
     m_status->setState(m_paused ? PlayerStatusBar::State::Paused : PlayerStatusBar::State::Playing);
+    queueFollowingEntry();
+    if (m_overlay->isVisible())
+        updateOverlay();
     Q_EMIT NewStream();
+    Q_EMIT PlayStateChanged();
 }
 
 void TWMTPlayer::onFileEnded(qint64 entryId, MpvSession::EndReason reason, qint64 insertId,
@@ -353,6 +560,18 @@ void TWMTPlayer::onFileEnded(qint64 entryId, MpvSession::EndReason reason, qint6
     // End events of a file replaced by a later load, or of a stop we asked for, change nothing.
     if (!m_active || m_awaitingStart || entryId != m_mpvEntry)
         return;
+    if (reason == MpvSession::EndReason::EndOfFile && m_queuedEntry >= 0) {
+        // mpv goes on to the queued entry by itself.
+        const int next = m_queuedIndex;
+        const qint64 id = m_queuedEntry;
+        if (next <= m_index) {
+            ++m_passesDone;
+            m_loadedThisPass = false;
+        }
+        beginEntry(next);
+        m_expectedEntry = id;
+        return;
+    }
     switch (reason) {
     case MpvSession::EndReason::EndOfFile:
     case MpvSession::EndReason::Error:

@@ -2,9 +2,13 @@
 
 #include "player/MpvSession.h"
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+
+class QLabel;
+class QTimer;
 
 #include <memory>
 
@@ -21,8 +25,9 @@ class PlayerTrackerBar;
 // shows the picture, transport buttons with a volume control, the tracker (seek bar), the
 // status bar and the display panel (title and artist).
 //
-// The playlist is the control's own: mpv is given one entry at a time, so entry numbers are
-// always positions in the ASX file. Every entry is made an absolute path before mpv sees it.
+// The playlist is the control's own: mpv is given the entry that plays and, once it has
+// started, the entry that follows (so that mpv opens it ahead of time and goes on to it without
+// waiting for this thread), never more; entry numbers are always positions in the ASX file. Every entry is made an absolute path before mpv sees it.
 // An entry that is not a readable regular file, or that mpv cannot play, is skipped; playback
 // goes on with the next one. NewStream is raised when an entry has been opened and starts to
 // play, on every repetition too.
@@ -80,6 +85,31 @@ public:
     // Play/pause as the transport button does: resumes, pauses, or starts a stopped playlist
     // at its current entry.
     void togglePlay();
+    bool isPaused() const { return m_active && m_paused; }
+    // Moves `seconds` forward (negative: back) in the clip that plays; in a still picture,
+    // which cannot be sought, goes to the next (previous) entry instead.
+    void seekBy(double seconds);
+
+    // Volume in percent, 0..100 (corrected silently), and mute; they hold for every entry.
+    int Volume() const { return m_volume; }
+    void setVolume(int percent);
+    bool Mute() const { return m_muted; }
+    void setMute(bool muted);
+    // Seconds each still picture shows: one of pictureSecondsChoices(); other values are
+    // ignored. A change holds for the picture on screen too.
+    static QList<int> pictureSecondsChoices() { return {3, 5, 8, 15, 30}; }
+    static constexpr int kDefaultPictureSeconds = 5;
+    int PictureSeconds() const { return m_pictureSeconds; }
+    void setPictureSeconds(int seconds);
+
+    // The picture alone, for a full-screen window: the bars are hidden, a thin overlay with the
+    // clip name and position shows when the mouse moves, and the pointer hides after
+    // kPointerIdleMs of stillness over the picture.
+    static constexpr int kPointerIdleMs = 2000;
+    void setPictureOnly(bool pictureOnly);
+    bool pictureOnly() const { return m_pictureOnly; }
+    QWidget* pictureArea() const { return m_pictureArea; }
+    QLabel* overlay() const { return m_overlay; }
 
     QString errorString() const { return m_error; }
     // Why libmpv could not be started (empty when it runs); for diagnostics, not the user.
@@ -89,6 +119,8 @@ public:
     bool isPlaying() const { return m_active; }
     bool hasVideoSurface() const { return m_surface != nullptr; }
     MpvVideoSurface* videoSurface() const { return m_surface; }
+    // The libmpv session, null without libmpv; for observing its events, not for driving it.
+    const MpvSession* session() const { return m_session.get(); }
     PlayerControlBar* controlBar() const { return m_controls; }
     PlayerTrackerBar* trackerBar() const { return m_tracker; }
     PlayerStatusBar* statusBar() const { return m_status; }
@@ -97,6 +129,15 @@ public:
 Q_SIGNALS:
     // An entry has begun; GetCurrentEntry() tells which.
     void NewStream();
+    // Playing, paused or stopped changed (isPlaying(), isPaused()).
+    void PlayStateChanged();
+    void VolumeChanged(int percent, bool muted);
+    // The user double-clicked the picture.
+    void PictureDoubleClicked();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     enum class Direction { Forward, Backward };
@@ -107,6 +148,14 @@ private:
     // `direction`; at the end of a pass repeats or finishes.
     void startEntry(int index, Direction direction);
     void finishPlaylist();
+    // Marks entry `index` as begun (the load is issued or mpv goes on to it by itself).
+    void beginEntry(int index);
+    // Hands mpv the entry that follows the one now playing, when it is a playable file.
+    void queueFollowingEntry();
+    void forgetQueuedEntry();
+    void setPausedState(bool paused);
+    void updateOverlay();
+    void showOverlayAndPointer();
     void onFileStarted(qint64 entryId);
     void onFileLoaded();
     void onFileEnded(qint64 entryId, MpvSession::EndReason reason, qint64 insertId,
@@ -130,12 +179,20 @@ private:
     qint64 m_ignoredFirst = 0;    // mpv entries that replaced a playlist-like file: not ours
     qint64 m_ignoredLast = -1;
     bool m_lastStartWasOurs = false;
+    int m_queuedIndex = -1;      // entry handed to mpv to follow the one playing
+    qint64 m_queuedEntry = -1;   // its mpv id; -1: nothing queued
 
     int m_playCount = 1;
     double m_rate = 1.0;
     bool m_showTracker = true;
     bool m_showStatusBar = true;
     bool m_showDisplay = true;
+    int m_volume = 100;
+    bool m_muted = false;
+    int m_pictureSeconds = kDefaultPictureSeconds;
+    bool m_pictureOnly = false;
+    double m_position = 0.0;
+    double m_length = 0.0;
 
     MpvVideoSurface* m_surface = nullptr;
     QWidget* m_pictureArea = nullptr;
@@ -143,6 +200,8 @@ private:
     PlayerControlBar* m_controls = nullptr;
     PlayerDisplayBar* m_display = nullptr;
     PlayerStatusBar* m_status = nullptr;
+    QLabel* m_overlay = nullptr;
+    QTimer* m_pointerTimer = nullptr;
 };
 
 } // namespace vantoro

@@ -5,13 +5,16 @@
 #include "platform/HelpPage.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ModalRunner.h"
+#include "platform/ProfileStrings.h"
 #include "platform/ShellOpener.h"
 #include "player/TSleepF.h"
 #include "player/TSpeedF.h"
+#include "player/PlayerControlBar.h"
 #include "player/TWMTPlayer.h"
 #include "playlists/PlaylistFiles.h"
 #include "playlists/ProgramState.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -107,6 +110,8 @@ void TWplayerF2::buildUi()
     m_wmtPlayer1->setFocusPolicy(Qt::NoFocus);
     place(m_wmtPlayer1, kPlayerRect);
     connect(m_wmtPlayer1, &TWMTPlayer::NewStream, this, &TWplayerF2::WMTPlayer1NewStream);
+    connect(m_wmtPlayer1, &TWMTPlayer::PictureDoubleClicked, this,
+            [this] { setFullScreenView(!m_fullScreen); });
 
     m_memoMark = createMemoMark(this, m_services.messages);
     place(m_memoMark, kMemoMarkRect);
@@ -194,6 +199,7 @@ void TWplayerF2::buildUi()
         auto* button = new QToolButton(m_panel1);
         button->setIcon(style()->standardIcon(glyph));
         button->setToolTip(hint);
+        button->setAccessibleName(hint);
         button->setAutoRaise(true);
         button->setFocusPolicy(Qt::NoFocus);
         place(button, QRect(2 + index * (kGlyphSize + 2), (kPanelRect.height() - kGlyphSize) / 2,
@@ -220,6 +226,72 @@ void TWplayerF2::FormCreate()
     m_playOrderFlag = false;
     m_memoMark->ShowHtml(m_memo1);
     m_keys.clear();
+    readPlayerSettings();
+}
+
+void TWplayerF2::readPlayerSettings()
+{
+    const QString& file = m_state.IniFileName;
+    if (file.isEmpty())
+        return;
+    const QString section = QString::fromLatin1(kSettingsSection);
+    // A file from before these values existed reads as full volume, not muted, and the
+    // control's own picture time.
+    bool valid = false;
+    const int volume =
+        getPrivateProfileString(section, QStringLiteral("Volume"), QStringLiteral("100"), file)
+            .toInt(&valid);
+    m_wmtPlayer1->setVolume(valid && volume >= 0 && volume <= 100 ? volume : 100);
+    m_wmtPlayer1->setMute(
+        getPrivateProfileString(section, QStringLiteral("Mute"), QStringLiteral("0"), file) ==
+        u"1");
+    const int seconds =
+        getPrivateProfileString(section, QStringLiteral("PictureSeconds"), QString(), file)
+            .toInt(&valid);
+    if (valid)
+        m_wmtPlayer1->setPictureSeconds(seconds); // other values than the choices are ignored
+}
+
+void TWplayerF2::writePlayerSettings()
+{
+    const QString& file = m_state.IniFileName;
+    if (file.isEmpty())
+        return;
+    const QString section = QString::fromLatin1(kSettingsSection);
+    // A failure here is not shown: the main window writes the same file when it closes and
+    // reports it there; the values then simply start as before next time.
+    writePrivateProfileString(section, QStringLiteral("Volume"),
+                              QString::number(m_wmtPlayer1->Volume()), file);
+    writePrivateProfileString(section, QStringLiteral("Mute"),
+                              m_wmtPlayer1->Mute() ? QStringLiteral("1") : QStringLiteral("0"),
+                              file);
+    writePrivateProfileString(section, QStringLiteral("PictureSeconds"),
+                              QString::number(m_wmtPlayer1->PictureSeconds()), file);
+}
+
+void TWplayerF2::setFullScreenView(bool fullScreen)
+{
+    if (fullScreen == m_fullScreen)
+        return;
+    m_fullScreen = fullScreen;
+    if (fullScreen) {
+        m_normalGeometry = geometry();
+        setMinimumSize(0, 0);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        m_wmtPlayer1->setPictureOnly(true);
+        m_wmtPlayer1->raise();
+        showFullScreen();
+        m_wmtPlayer1->setGeometry(rect());
+    } else {
+        m_wmtPlayer1->setPictureOnly(false);
+        showNormal();
+        setFixedSize(scaled(kDesignWidth), scaled(kDesignHeight));
+        if (m_normalGeometry.isValid())
+            setGeometry(m_normalGeometry);
+        m_wmtPlayer1->setGeometry(scaled(kPlayerRect.x()), scaled(kPlayerRect.y()),
+                                  scaled(kPlayerRect.width()), scaled(kPlayerRect.height()));
+    }
+    activateWindow();
 }
 
 void TWplayerF2::FormResize()
@@ -237,6 +309,8 @@ void TWplayerF2::resizeEvent(QResizeEvent* event)
 {
     QDialog::resizeEvent(event);
     FormResize();
+    if (m_fullScreen)
+        m_wmtPlayer1->setGeometry(rect());
 }
 
 QRadioButton* TWplayerF2::radioItem(int index) const
@@ -403,20 +477,59 @@ void TWplayerF2::DoneButtonClick()
     done(QDialog::Rejected);
 }
 
-void TWplayerF2::FormKeyDown(int key)
+bool TWplayerF2::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
 {
+    // Keypad keys are the same keys; Alt and Ctrl combinations belong to shortcuts (Alt+M is
+    // the Mark button's).
+    modifiers &= ~Qt::KeypadModifier;
+    const bool shift = modifiers == Qt::ShiftModifier;
+    const bool plain = modifiers == Qt::NoModifier;
+    const QWidget* focus = QApplication::focusWidget();
     switch (key) {
     case Qt::Key_Escape:
+        if (m_fullScreen) {
+            setFullScreenView(false);
+            return true;
+        }
         m_wmtPlayer1->Stop();
-        break;
+        return false;
     case Qt::Key_Left:
-        m_wmtPlayer1->Previous();
-        break;
-    case Qt::Key_Right:
-        m_wmtPlayer1->Next();
-        break;
+    case Qt::Key_Right: {
+        const bool forward = key == Qt::Key_Right;
+        if (shift) {
+            m_wmtPlayer1->seekBy(forward ? kSeekSeconds : -kSeekSeconds);
+            return true;
+        }
+        if (forward)
+            m_wmtPlayer1->Next();
+        else
+            m_wmtPlayer1->Previous();
+        return false;
+    }
+    case Qt::Key_Space:
+        if (!plain || qobject_cast<const QAbstractButton*>(focus) != nullptr)
+            return false;
+        m_wmtPlayer1->togglePlay();
+        return true;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        if (!plain || qobject_cast<const QRadioButton*>(focus) != nullptr)
+            return false;
+        m_wmtPlayer1->setVolume(m_wmtPlayer1->Volume() +
+                                (key == Qt::Key_Up ? kVolumeStep : -kVolumeStep));
+        return true;
+    case Qt::Key_M:
+        if (!plain)
+            return false;
+        m_wmtPlayer1->setMute(!m_wmtPlayer1->Mute());
+        return true;
+    case Qt::Key_F:
+        if (!plain)
+            return false;
+        setFullScreenView(!m_fullScreen);
+        return true;
     default:
-        break;
+        return false;
     }
 }
 
@@ -432,8 +545,13 @@ bool TWplayerF2::eventFilter(QObject* watched, QEvent* event)
         const bool passedUp = event == m_previewedKey && watched == m_previewedReceiver;
         m_previewedKey = event;
         m_previewedReceiver = widget->parentWidget();
-        if (!passedUp)
-            FormKeyDown(static_cast<QKeyEvent*>(event)->key());
+        if (!passedUp) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (FormKeyDown(key->key(), key->modifiers())) {
+                m_previewedKey = nullptr;
+                return true;
+            }
+        }
     }
     return QDialog::eventFilter(watched, event);
 }
@@ -455,6 +573,8 @@ void TWplayerF2::FormClose()
     m_closingDone = true;
     m_keys.clear();
     m_wmtPlayer1->Stop();
+    setFullScreenView(false);
+    writePlayerSettings();
     m_sleepTimer.playerClosing(*m_services.messages);
 }
 

@@ -46,8 +46,16 @@ struct PlayerWindowSetup
 // countdown); none of them may be null. The speed and sleep dialogs live for the whole run and
 // are only borrowed.
 //
-// Keys are previewed: Escape, Left and Right reach FormKeyDown before the focused control and
-// are then passed on to it. Escape never closes the window.
+// Keys are previewed: they reach FormKeyDown before the focused control. Escape, Left and Right
+// are then passed on to it; Escape never closes the window. The player's own keys (Space,
+// Shift+Left/Right, Up/Down, M, F) are consumed; see FormKeyDown.
+//
+// Full screen shows the picture alone on the whole screen (F, or a double-click on the
+// picture); F or Escape go back to the window as it was. Playback goes on across the switch.
+//
+// Volume, mute and picture time are kept in the settings file (IniFileName) under [Player]:
+// read when the window is made, written when it closes. Without a file name nothing is read or
+// written.
 class TWplayerF2 final : public QDialog
 {
     Q_OBJECT
@@ -87,8 +95,20 @@ public:
     void HomeButtonClick();
     void HelpButtonClick();
     void DoneButtonClick();
-    // Escape stops, Left goes to the previous entry, Right to the next; other keys are ignored.
-    void FormKeyDown(int key);
+    // Escape stops (in full screen it only leaves full screen), Left goes to the previous entry,
+    // Right to the next. Besides: Space pauses and resumes (not while a button has the focus:
+    // Space presses it); Shift+Right/Left seek 10 s (in a picture: next/previous entry);
+    // Up/Down change the volume by 5 (not while a play-order item has the focus: they move
+    // between the items); M mutes; F switches full screen. Answers whether the key was the
+    // player's own and is consumed; Escape, Left and Right never are.
+    bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+
+    static constexpr double kSeekSeconds = 10.0;
+    static constexpr int kVolumeStep = 5;
+    static constexpr char kSettingsSection[] = "Player";
+
+    bool isFullScreenView() const { return m_fullScreen; }
+    void setFullScreenView(bool fullScreen);
 
     TWMTPlayer* wmtPlayer1() const { return m_wmtPlayer1; }
     THtmlTextView* memoMark() const { return m_memoMark; }
@@ -133,6 +153,8 @@ private:
     int scaled(int designPixels) const;
     void giveFocusBack();
     void updateMarkButton();
+    void readPlayerSettings();
+    void writePlayerSettings();
 
     void CheckBox2Click(bool checked);
     void CheckBox3Click(bool checked);
@@ -158,6 +180,8 @@ private:
     QString m_countSuffix;
     bool m_closingDone = false;
     bool m_playlistWritten = false;
+    bool m_fullScreen = false;
+    QRect m_normalGeometry;
 
     // Key preview: the key press last handled and the parent it travels to next if ignored,
     // so that a key passed up from a child to its parents is handled once. Compared, never

@@ -3,3 +3,9 @@
 add_executable(player_control_bench ${CMAKE_CURRENT_LIST_DIR}/TWMTPlayerBench.cpp)
 target_link_libraries(player_control_bench PRIVATE vantoro_player benchmark::benchmark)
 vantoro_warnings(player_control_bench)
+
+# The slideshow gap: 24-megapixel JPEGs, from one picture's end to the next one's first frame,
+# through the media control and through bare libmpv with the same options.
+add_executable(player_slideshow_bench ${CMAKE_CURRENT_LIST_DIR}/SlideshowGapBench.cpp)
+target_link_libraries(player_slideshow_bench PRIVATE vantoro_player benchmark::benchmark)
+vantoro_warnings(player_slideshow_bench)
