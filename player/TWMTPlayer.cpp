@@ -291,8 +291,7 @@ void TWMTPlayer::updateOverlay()
     m_overlay->setText(text);
     const int height = m_overlay->sizeHint().height();
     const QRect picture = m_pictureArea->geometry();
-    m_overlay->setGeometry(picture.left(), picture.bottom() + 1 - height, picture.width(),
-                           height);
+    m_overlay->setGeometry(picture.left(), picture.bottom() + 1 - height, picture.width(), height);
 }
 
 bool TWMTPlayer::eventFilter(QObject* watched, QEvent* event)

@@ -27,10 +27,10 @@ class PlayerTrackerBar;
 //
 // The playlist is the control's own: mpv is given the entry that plays and, once it has
 // started, the entry that follows (so that mpv opens it ahead of time and goes on to it without
-// waiting for this thread), never more; entry numbers are always positions in the ASX file. Every entry is made an absolute path before mpv sees it.
-// An entry that is not a readable regular file, or that mpv cannot play, is skipped; playback
-// goes on with the next one. NewStream is raised when an entry has been opened and starts to
-// play, on every repetition too.
+// waiting for this thread), never more; entry numbers are always positions in the ASX file. Every
+// entry is made an absolute path before mpv sees it. An entry that is not a readable regular file,
+// or that mpv cannot play, is skipped; playback goes on with the next one. NewStream is raised when
+// an entry has been opened and starts to play, on every repetition too.
 //
 // Methods that can fail answer false and leave the reason in errorString(), for the caller to
 // show. Without libmpv the control still exists and every such method fails.
@@ -179,8 +179,8 @@ private:
     qint64 m_ignoredFirst = 0;    // mpv entries that replaced a playlist-like file: not ours
     qint64 m_ignoredLast = -1;
     bool m_lastStartWasOurs = false;
-    int m_queuedIndex = -1;      // entry handed to mpv to follow the one playing
-    qint64 m_queuedEntry = -1;   // its mpv id; -1: nothing queued
+    int m_queuedIndex = -1;    // entry handed to mpv to follow the one playing
+    qint64 m_queuedEntry = -1; // its mpv id; -1: nothing queued
 
     int m_playCount = 1;
     double m_rate = 1.0;

@@ -7,9 +7,9 @@
 #include "platform/ModalRunner.h"
 #include "platform/ProfileStrings.h"
 #include "platform/ShellOpener.h"
+#include "player/PlayerControlBar.h"
 #include "player/TSleepF.h"
 #include "player/TSpeedF.h"
-#include "player/PlayerControlBar.h"
 #include "player/TWMTPlayer.h"
 #include "playlists/PlaylistFiles.h"
 #include "playlists/ProgramState.h"
@@ -242,9 +242,8 @@ void TWplayerF2::readPlayerSettings()
         getPrivateProfileString(section, QStringLiteral("Volume"), QStringLiteral("100"), file)
             .toInt(&valid);
     m_wmtPlayer1->setVolume(valid && volume >= 0 && volume <= 100 ? volume : 100);
-    m_wmtPlayer1->setMute(
-        getPrivateProfileString(section, QStringLiteral("Mute"), QStringLiteral("0"), file) ==
-        u"1");
+    m_wmtPlayer1->setMute(getPrivateProfileString(section, QStringLiteral("Mute"),
+                                                  QStringLiteral("0"), file) == u"1");
     const int seconds =
         getPrivateProfileString(section, QStringLiteral("PictureSeconds"), QString(), file)
             .toInt(&valid);
@@ -484,7 +483,11 @@ bool TWplayerF2::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
     modifiers &= ~Qt::KeypadModifier;
     const bool shift = modifiers == Qt::ShiftModifier;
     const bool plain = modifiers == Qt::NoModifier;
-    const QWidget* focus = QApplication::focusWidget();
+    // The window's own focus child, also while another window is active; a hidden one (Go and
+    // the play order after Go) no longer takes keys.
+    const QWidget* focus = focusWidget();
+    if (focus != nullptr && !focus->isVisible())
+        focus = nullptr;
     switch (key) {
     case Qt::Key_Escape:
         if (m_fullScreen) {

@@ -7,6 +7,7 @@
 // Each benchmark plays the slideshow a few times and reports the median gap ("gap_ms", also the
 // manual iteration time), the largest gap and, for the control, its median against bare
 // libmpv's ("vs_bare", measured in the same run).
+#include "platform/JpegDecoder.h"
 #include "platform/MpvLibrary.h"
 #include "player/MpvSession.h"
 #include "player/TWMTPlayer.h"
@@ -215,6 +216,27 @@ void BM_ControlSlideshowGap(benchmark::State& state)
     report(state, gaps);
 }
 BENCHMARK(BM_ControlSlideshowGap)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// The floor under any gap that decodes a picture only after the one before has ended: one
+// full-size decode of the same file with libjpeg, already read into memory.
+void BM_DecodeOnePicture(benchmark::State& state)
+{
+    QFile file(g_pictures.first());
+    if (!file.open(QIODevice::ReadOnly)) {
+        state.SkipWithError("cannot read the picture");
+        return;
+    }
+    const QByteArray data = file.readAll();
+    for (auto _ : state) {
+        const QImage image = JpegDecoder::decode(data);
+        if (image.width() != 6000) {
+            state.SkipWithError("decode failed");
+            return;
+        }
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(BM_DecodeOnePicture)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 

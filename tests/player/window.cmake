@@ -2,6 +2,7 @@
 # scripted modal runner and fake message boxes, shell, timers and power service.
 vantoro_test(player_window_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/TWplayerF2Test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/PlayerUseTest.cpp
           ${CMAKE_CURRENT_LIST_DIR}/OpenPlayerTest.cpp
           ${CMAKE_CURRENT_LIST_DIR}/TWMTPlayerTestMedia.cpp
   LIBS vantoro_player
