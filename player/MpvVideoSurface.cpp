@@ -76,7 +76,10 @@ void MpvVideoSurface::initializeGL()
         doneCurrent();
     });
     mpv_opengl_init_params glInit{&procAddress, nullptr};
-    int advancedControl = 1;
+    // No advanced control: with it mpv's decoder may wait for this (the GUI) thread to hand
+    // out frame buffers, and then any synchronous mpv call made here, such as queueing the
+    // next entry while a picture decodes, waits for ever.
+    int advancedControl = 0;
     mpv_render_param params[] = {
         {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_OPENGL)},
         {MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &glInit},

@@ -279,6 +279,9 @@ void TWplayerF2::setFullScreenView(bool fullScreen)
         setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
         m_wmtPlayer1->setPictureOnly(true);
         m_wmtPlayer1->raise();
+        // Without a window manager nothing else gives the window the whole screen.
+        if (const QScreen* screen = this->screen())
+            setGeometry(screen->geometry());
         showFullScreen();
         m_wmtPlayer1->setGeometry(rect());
     } else {
