@@ -103,6 +103,9 @@ void TWMTPlayer::buildUi(bool withSurface)
     m_overlay->setObjectName(QStringLiteral("PictureOverlay"));
     m_overlay->setStyleSheet(QStringLiteral(
         "QLabel { background-color: rgba(0, 0, 0, 160); color: white; padding: 4px 10px; }"));
+    QFont overlayFont = m_overlay->font();
+    overlayFont.setPointSize(12);
+    m_overlay->setFont(overlayFont);
     m_overlay->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_overlay->hide();
     m_pointerTimer = new QTimer(this);

@@ -361,5 +361,45 @@ TEST_F(PlayerUseTest, TransportTrackerAndVolumeHaveScreenReaderNames)
     EXPECT_TRUE(waitUntil([&] { return bar->playPauseButton()->accessibleName() == u"Pause"; }));
 }
 
+// Under Xvfb (player_window_xvfb) the picture really fills the screen, black around it; with
+// VANTORO_SHOTS set to a folder the window and the full-screen view are saved there to look at.
+TEST_F(PlayerUseTest, FullScreenShowsThePictureOnTheWholeScreen)
+{
+    auto window = openWindow();
+    if (!window->wmtPlayer1()->hasVideoSurface())
+        GTEST_SKIP() << "needs a display with OpenGL";
+    const QColor red(220, 30, 30);
+    writeY4mVideo(path(QStringLiteral("red.y4m")), 320, 180, 250, 25, red);
+    state.AllBox.addAll({path(QStringLiteral("red.y4m"))});
+    window->GoButtonClick();
+    ASSERT_TRUE(waitUntil([&] { return streams.size() == 1; }, kWaitMs));
+    const QString shots = qEnvironmentVariable("VANTORO_SHOTS");
+    const auto isRed = [&](const QColor& seen) {
+        return seen.red() > 150 && seen.green() < 90 && seen.blue() < 90;
+    };
+    const auto centreColour = [&] {
+        const QImage image = window->grab().toImage();
+        return image.pixelColor(image.width() / 2, image.height() / 4);
+    };
+    EXPECT_TRUE(waitUntil([&] { return isRed(centreColour()); }, 10000))
+        << centreColour().name().toStdString();
+    if (!shots.isEmpty())
+        window->grab().save(shots + QStringLiteral("/player-window.png"));
+
+    press(*window, Qt::Key_F);
+    QTest::mouseMove(window->wmtPlayer1()->pictureArea(), QPoint(100, 100));
+    QTest::qWait(500);
+    const QImage full = window->grab().toImage();
+    EXPECT_EQ(full.size(), window->screen()->geometry().size() * full.devicePixelRatio());
+    // 16:9 on a 5:4 screen: the picture across the middle, black above and below it.
+    EXPECT_TRUE(isRed(full.pixelColor(full.width() / 2, full.height() / 2)));
+    EXPECT_LT(full.pixelColor(full.width() / 2, 5).lightness(), 30);
+    if (!shots.isEmpty())
+        full.save(shots + QStringLiteral("/player-full-screen.png"));
+    press(*window, Qt::Key_Escape);
+    EXPECT_TRUE(waitUntil([&] { return isRed(centreColour()); }, 5000));
+    EXPECT_TRUE(window->wmtPlayer1()->isPlaying());
+}
+
 } // namespace
 } // namespace vantoro::test
