@@ -10,8 +10,10 @@
 #include "platform/MpvLibrary.h"
 #include "platform/ProgramFolder.h"
 #include "platform/QtFileDialogs.h"
+#include "platform/QtFolderBrowser.h"
 #include "platform/QtMessageBoxes.h"
 #include "platform/QtShellOpener.h"
+#include "platform/QtTextInput.h"
 #include "platform/QtTimerFactory.h"
 #include "platform/Services.h"
 #include "player/PlayerWindowOpener.h"
@@ -59,6 +61,8 @@ struct VantoroProgram::Parts
     AfterFirstPaint firstPaint{[this] { mediaCheck.start(); }};
     LogindPowerService power;
     QtTimerFactory timers;
+    QtFolderBrowser folderBrowser;
+    QtTextInput textInput;
     Services services;
 
     std::unique_ptr<TForm1> form;
@@ -79,6 +83,8 @@ VantoroProgram::VantoroProgram() : m_parts(std::make_unique<Parts>())
     p.services.mediaCheck = &p.mediaCheck;
     p.services.power = &p.power;
     p.services.timers = &p.timers;
+    p.services.folderBrowser = &p.folderBrowser;
+    p.services.textInput = &p.textInput;
     p.services.executableFolder = QCoreApplication::applicationDirPath();
     p.services.programFolder = resolveProgramFolder(p.services.executableFolder);
 
