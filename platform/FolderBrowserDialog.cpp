@@ -46,7 +46,7 @@ FolderBrowserDialog::FolderBrowserDialog(const FolderBrowseSpec& spec,
     m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_tree->setModel(m_model);
     m_tree->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
-    m_tree->header()->setStretchLastSection(false);
+    m_tree->header()->setStretchLastSection(true);
     m_title->setBuddy(m_tree);
 
     m_status = new QLabel(this);

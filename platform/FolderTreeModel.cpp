@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileIconProvider>
 #include <QFont>
@@ -14,6 +13,8 @@
 #include <QStyle>
 
 #include <algorithm>
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,7 +28,9 @@ struct FolderTreeModel::Node
     int row = 0;
     Kind kind = Kind::Folder;
     QString name;
-    QString path;
+    // Set on the top items only; below them a folder's path is its parent's path and its name,
+    // so that a level of ten thousand folders holds ten thousand names, not paths.
+    QString topPath;
     bool symlink = false;
     bool listed = false;
     bool loop = false;
@@ -37,16 +40,30 @@ struct FolderTreeModel::Node
     mutable signed char writable = -1; // not yet asked
     std::vector<std::unique_ptr<Node>> children;
 
-    Node* add(Kind childKind, const QString& childName, const QString& childPath)
+    Node* add(Kind childKind, const QString& childName, const QString& childPath = {})
     {
         auto child = std::make_unique<Node>();
         child->parent = this;
         child->row = int(children.size());
         child->kind = childKind;
         child->name = childName;
-        child->path = childPath;
+        child->topPath = childPath;
         children.push_back(std::move(child));
         return children.back().get();
+    }
+
+    bool isFolder() const { return kind != Kind::Heading && parent; }
+
+    // Empty for a heading and for the invisible root.
+    QString path() const
+    {
+        if (!isFolder())
+            return {};
+        if (!topPath.isEmpty())
+            return topPath;
+        const QString above = parent->path();
+        return above.endsWith(QLatin1Char('/')) ? QString(above + name)
+                                                : QString(above + QLatin1Char('/') + name);
     }
 };
 
@@ -182,13 +199,13 @@ bool FolderTreeModel::hasChildren(const QModelIndex& parent) const
     const Node* node = nodeOf(parent);
     // Until it is listed, a folder is taken to have sub-folders: finding out would cost a
     // directory read for every folder shown.
-    return node->listed ? !node->children.empty() : !node->path.isEmpty();
+    return node->listed ? !node->children.empty() : node->isFolder();
 }
 
 bool FolderTreeModel::canFetchMore(const QModelIndex& parent) const
 {
     const Node* node = nodeOf(parent);
-    return !node->listed && !node->path.isEmpty();
+    return !node->listed && node->isFolder();
 }
 
 void FolderTreeModel::fetchMore(const QModelIndex& parent)
@@ -198,70 +215,96 @@ void FolderTreeModel::fetchMore(const QModelIndex& parent)
 
 void FolderTreeModel::list(Node* node)
 {
-    if (node->listed || node->path.isEmpty())
+    if (node->listed || !node->isFolder())
         return;
     node->listed = true;
     const QModelIndex nodeIndex = indexOf(node);
+    const QByteArray folder = QFile::encodeName(node->path());
 
     struct stat st
     {
     };
-    if (::stat(QFile::encodeName(node->path).constData(), &st) != 0) {
+    DIR* stream = ::stat(folder.constData(), &st) == 0 ? ::opendir(folder.constData()) : nullptr;
+    if (!stream) {
         Q_EMIT dataChanged(nodeIndex, nodeIndex); // the expander goes
         return;
     }
     node->device = st.st_dev;
     node->inode = st.st_ino;
     for (const Node* above = node->parent; above; above = above->parent) {
-        if (above->listed && !above->path.isEmpty() && above->device == node->device &&
+        if (above->listed && above->isFolder() && above->device == node->device &&
             above->inode == node->inode) {
             node->loop = true;
+            ::closedir(stream);
             Q_EMIT dataChanged(nodeIndex, nodeIndex);
             return;
         }
     }
 
+    // The directory's own entry types decide most entries without a stat each; links (and file
+    // systems that give no type) are looked up, following the link.
     struct Entry
     {
         QString name;
+        QCollatorSortKey key;
         bool symlink;
     };
     std::vector<Entry> entries;
-    QDir::Filters filter = QDir::Dirs | QDir::NoDotAndDotDot;
-    if (m_showHidden)
-        filter |= QDir::Hidden;
-    for (QDirIterator it(node->path, filter); it.hasNext();) {
-        it.next();
-        const QFileInfo info = it.fileInfo();
-        entries.push_back({info.fileName(), info.isSymLink()});
+    const int dirFd = ::dirfd(stream);
+    while (const dirent* entry = ::readdir(stream)) {
+        const char* name = entry->d_name;
+        if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
+            continue;
+        if (name[0] == '.' && !m_showHidden)
+            continue;
+        bool symlink = false;
+        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+            struct stat target
+            {
+            };
+            if (::fstatat(dirFd, name, &target, 0) != 0 || !S_ISDIR(target.st_mode))
+                continue;
+            symlink = entry->d_type == DT_LNK;
+            if (entry->d_type == DT_UNKNOWN) {
+                struct stat self
+                {
+                };
+                symlink = ::fstatat(dirFd, name, &self, AT_SYMLINK_NOFOLLOW) == 0 &&
+                          S_ISLNK(self.st_mode);
+            }
+        } else if (entry->d_type != DT_DIR) {
+            continue;
+        }
+        QString decoded = QFile::decodeName(name);
+        QCollatorSortKey key = m_collator.sortKey(decoded);
+        entries.push_back({std::move(decoded), std::move(key), symlink});
     }
+    ::closedir(stream);
     if (entries.empty()) {
         Q_EMIT dataChanged(nodeIndex, nodeIndex);
         return;
     }
-    std::sort(entries.begin(), entries.end(), [this](const Entry& a, const Entry& b) {
-        const int order = m_collator.compare(a.name, b.name);
+    // Sort keys once per name: comparing ten thousand names through the collator directly
+    // costs many times more.
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+        const int order = a.key.compare(b.key);
         return order != 0 ? order < 0 : a.name < b.name;
     });
 
-    const QString prefix =
-        node->path.endsWith(QLatin1Char('/')) ? node->path : node->path + QLatin1Char('/');
     beginInsertRows(nodeIndex, 0, int(entries.size()) - 1);
     node->children.reserve(entries.size());
-    for (Entry& entry : entries) {
-        Node* child = node->add(Node::Kind::Folder, entry.name, prefix + entry.name);
-        child->symlink = entry.symlink;
-    }
+    for (Entry& entry : entries)
+        node->add(Node::Kind::Folder, std::move(entry.name))->symlink = entry.symlink;
     endInsertRows();
 }
 
 bool FolderTreeModel::isWritable(const Node* node) const
 {
-    if (node->path.isEmpty())
+    if (!node->isFolder())
         return false;
     // Asked when the item is first drawn, so that listing a large folder stays one read.
     if (node->writable < 0)
-        node->writable = ::access(QFile::encodeName(node->path).constData(), W_OK | X_OK) == 0;
+        node->writable = ::access(QFile::encodeName(node->path()).constData(), W_OK | X_OK) == 0;
     return node->writable > 0;
 }
 
@@ -292,11 +335,12 @@ QVariant FolderTreeModel::data(const QModelIndex& index, int role) const
     case Qt::DecorationRole:
         return iconOf(node);
     case Qt::ToolTipRole: {
-        if (node->path.isEmpty())
+        if (!node->isFolder())
             return {};
-        QString tip = node->path;
+        const QString path = node->path();
+        QString tip = path;
         if (node->symlink)
-            tip += QStringLiteral("\nLink to ") + QFileInfo(node->path).symLinkTarget();
+            tip += QStringLiteral("\nLink to ") + QFileInfo(path).symLinkTarget();
         if (!isWritable(node))
             tip += QStringLiteral("\nYou cannot make or change files in this folder.");
         return tip;
@@ -314,7 +358,7 @@ QVariant FolderTreeModel::data(const QModelIndex& index, int role) const
         }
         return {};
     case PathRole:
-        return node->path;
+        return node->path();
     case WritableRole:
         return isWritable(node);
     case LoopRole:
@@ -333,7 +377,7 @@ Qt::ItemFlags FolderTreeModel::flags(const QModelIndex& index) const
 
 QString FolderTreeModel::pathOf(const QModelIndex& index) const
 {
-    return index.isValid() ? nodeOf(index)->path : QString();
+    return index.isValid() ? nodeOf(index)->path() : QString();
 }
 
 QModelIndex FolderTreeModel::startIndex() const
@@ -358,8 +402,8 @@ QModelIndex FolderTreeModel::indexForPath(const QString& path)
     };
     Node* best = nullptr;
     auto consider = [&](Node* candidate) {
-        if (!candidate->path.isEmpty() && holds(candidate->path) &&
-            (!best || candidate->path.size() > best->path.size()))
+        if (!candidate->topPath.isEmpty() && holds(candidate->topPath) &&
+            (!best || candidate->topPath.size() > best->topPath.size()))
             best = candidate;
     };
     for (const auto& top : m_root->children) {
@@ -374,7 +418,7 @@ QModelIndex FolderTreeModel::indexForPath(const QString& path)
 
     Node* node = best;
     const QStringList names =
-        wanted.mid(best->path.size()).split(QLatin1Char('/'), Qt::SkipEmptyParts);
+        wanted.mid(best->topPath.size()).split(QLatin1Char('/'), Qt::SkipEmptyParts);
     for (const QString& name : names) {
         list(node);
         const auto found = std::find_if(node->children.begin(), node->children.end(),
