@@ -118,6 +118,9 @@ std::optional<QString> FolderBrowserDialog::run()
 {
     prepare();
     m_callbacks.browserInitialized(*this);
+    // Closed by the callbacks before it was ever shown: there is nothing to show.
+    if (m_closedEarly)
+        return std::nullopt;
     if (!m_tree->currentIndex().isValid()) {
         const QModelIndex start = m_model->startIndex();
         m_tree->setCurrentIndex(start);
@@ -152,6 +155,8 @@ void FolderBrowserDialog::enableOk(bool enabled)
 
 void FolderBrowserDialog::closeAsCancelled()
 {
+    if (!isVisible())
+        m_closedEarly = true;
     reject();
 }
 

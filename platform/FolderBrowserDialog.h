@@ -60,6 +60,7 @@ private:
     QLabel* m_status = nullptr;
     QCheckBox* m_showHidden = nullptr;
     QDialogButtonBox* m_buttons = nullptr;
+    bool m_closedEarly = false;
 };
 
 } // namespace vantoro

@@ -258,6 +258,10 @@ TEST(FolderBrowserDialogTest, CancelAnswersNothingAndAHeadingAnswersAnEmptyPath)
     ASSERT_EQ(callbacks.selections.size(), 1);
     EXPECT_EQ(callbacks.selections[0], QDir::cleanPath(QDir::homePath()));
 
+    // Closed while it is being set up: it never shows.
+    callbacks.onInitialized = [](FolderBrowserWindow& window) { window.closeAsCancelled(); };
+    EXPECT_FALSE(browser.browse(spec, callbacks).has_value());
+
     callbacks.selections.clear();
     callbacks.onInitialized = [](FolderBrowserWindow& window) {
         QTimer::singleShot(0, [&window] {

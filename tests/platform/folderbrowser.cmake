@@ -3,4 +3,4 @@ vantoro_test(platform_folder_browser_test
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/LocaleCodeTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FolderBrowserTest.cpp
-  LIBS vantoro_platform)
+  LIBS vantoro_platform TIMEOUT 120)
