@@ -19,6 +19,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <memory>
 
 namespace vantoro {
@@ -78,7 +79,6 @@ void TMangle::buildControls()
         auto* b = new QPushButton(QString::fromLatin1(caption), this);
         b->setObjectName(QString::fromLatin1(name));
         b->setToolTip(QString::fromLatin1(hint));
-        b->setAutoDefault(false);
         return b;
     };
     ButtonAdd = button("ButtonAdd", "Add clip(s)", "Add Clip(s) to this Playlist");
@@ -104,6 +104,10 @@ void TMangle::buildControls()
 
     auto* commands = new QVBoxLayout;
     commands->setSpacing(8);
+    for (QPushButton* b :
+         {ButtonAdd, ButtonDelete, ButtonUp, ButtonDown, ButtonSort, ButtonOK, BitBtn1})
+        b->setMinimumSize(std::max(b->sizeHint().width(), 112),
+                          std::max(b->sizeHint().height(), 30));
     for (QPushButton* b : {ButtonAdd, ButtonDelete, ButtonUp, ButtonDown, ButtonSort})
         commands->addWidget(b);
     commands->addStretch();

@@ -205,7 +205,9 @@ TEST_F(PlaylistEditor, CommandsWithoutASelectionAskForOne)
         click(m.ButtonUp);
         click(m.ButtonDown);
         EXPECT_EQ(shownEntries(m), paths({"a.avi", "b.mp3"}));
-        click(m.BitBtn1);
+        // Esc is Cancel.
+        QTest::keyClick(m.ListBox1, Qt::Key_Escape);
+        EXPECT_FALSE(m.isVisible());
     });
     ASSERT_EQ(messages.shown.size(), 3);
     for (const auto& box : messages.shown) {
@@ -389,7 +391,9 @@ TEST_F(PlaylistEditor, OkOnAnEmptiedListWritesAPlaylistWithoutEntries)
         select(m, 0);
         click(m.ButtonDelete);
         EXPECT_EQ(m.ListBox1->count(), 0);
-        QTest::keyClick(&m, Qt::Key_Return); // Enter is OK
+        // Enter in the list is OK.
+        m.ListBox1->setFocus();
+        QTest::keyClick(m.ListBox1, Qt::Key_Return);
     });
     const QList<QByteArray> lines = readFileBytes(list).split('\n');
     EXPECT_EQ(lines.size(), 7); // six lines, each ending CR LF
