@@ -21,6 +21,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/mount.h>
+
 using namespace vantoro;
 using vantoro::test::readFileBytes;
 using vantoro::test::writeFileBytes;
@@ -517,6 +519,33 @@ TEST_F(PlaylistEditor, AFullDiskLeavesTheOldPlaylistIntact)
     EXPECT_EQ(readFileBytes(list), before);
     EXPECT_EQ(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden).size(), 2)
         << "a temporary file was left";
+}
+
+TEST_F(PlaylistEditor, AReadOnlyDiskLeavesTheOldPlaylistIntact)
+{
+    test::SmallTmpfs disk(256);
+    if (!disk.isMounted())
+        GTEST_SKIP() << "a read-only file system needs root (a tmpfs mount)";
+    const QString list = disk.path() + QStringLiteral("/old.asx");
+    writeFileBytes(list, asxBytes(paths({"a.avi", "b.mp3"})));
+    const QByteArray before = readFileBytes(list);
+    ASSERT_EQ(::mount("tmpfs", disk.path().toLocal8Bit().constData(), "tmpfs",
+                      MS_REMOUNT | MS_RDONLY, nullptr),
+              0);
+    confirmDelete(false);
+    const int result = edit(list, [&](TMangle& m) {
+        select(m, 0);
+        click(m.ButtonDelete);
+        click(m.ButtonOK);
+        EXPECT_TRUE(m.isVisible());
+        EXPECT_EQ(shownEntries(m), paths({"b.mp3"}));
+        click(m.BitBtn1);
+    });
+    EXPECT_EQ(result, QDialog::Rejected);
+    ASSERT_EQ(messages.shown.size(), 1);
+    EXPECT_EQ(messages.shown[0].kind, MessageKind::Error);
+    EXPECT_EQ(messages.shown[0].text, QStringLiteral("File access denied"));
+    EXPECT_EQ(readFileBytes(list), before);
 }
 
 } // namespace
