@@ -110,7 +110,7 @@ void UniqueFd::reset(int fd)
     m_fd = fd;
 }
 
-QByteArray systemErrorText(int errnoValue)
+QByteArray systemErrorBytes(int errnoValue)
 {
     const char* text = ::strerrordesc_np(errnoValue);
     if (!text)

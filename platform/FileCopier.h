@@ -98,6 +98,6 @@ QByteArray freeNameInFolder(int folder, const QByteArray& name);
 bool existsInFolder(int folder, const QByteArray& name);
 
 // The text of an errno value, the system's own wording (thread-safe).
-QByteArray systemErrorText(int errnoValue);
+QByteArray systemErrorBytes(int errnoValue);
 
 } // namespace vantoro
