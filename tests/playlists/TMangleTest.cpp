@@ -5,7 +5,9 @@
 #include "common/FakeFileOperationEngine.h"
 #include "common/FakeMessageBoxes.h"
 #include "common/TestSupport.h"
+#include "platform/FileOpFakes.h"
 #include "platform/MainWindowDialogs.h"
+#include "platform/ShellFileOperation.h"
 #include "playlists/ProgramState.h"
 #include "playlists/TConfirmKill.h"
 
@@ -18,6 +20,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -546,6 +549,34 @@ TEST_F(PlaylistEditor, AReadOnlyDiskLeavesTheOldPlaylistIntact)
     EXPECT_EQ(messages.shown[0].kind, MessageKind::Error);
     EXPECT_EQ(messages.shown[0].text, QStringLiteral("File access denied"));
     EXPECT_EQ(readFileBytes(list), before);
+}
+
+TEST_F(PlaylistEditor, TheProgramsEngineSendsTheClipToThePrivateTrash)
+{
+    test::FakeFileOperationQuestions questions;
+    test::FakeFileOperationProgress progress;
+    ShellFileOperation realEngine(questions, progress);
+    services.fileOperations = &realEngine;
+    const QString list = playlist(QStringLiteral("l.asx"), {"a.avi", "b.mp3"});
+    const QString trash = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Trash");
+    const QString b = path(QStringLiteral("b.mp3"));
+    confirmDelete(true);
+    edit(list, [&](TMangle& m) {
+        select(m, 1);
+        click(m.ButtonDelete);
+        click(m.ButtonOK);
+    });
+    EXPECT_FALSE(QFile::exists(b));
+    EXPECT_EQ(questions.questionCount(), 0) << "the editor's own question is the only one";
+    // Where the desktop's Trash looks: the file under files/, its origin under info/.
+    QDir info(trash + QStringLiteral("/info"));
+    const QStringList notes = info.entryList({QStringLiteral("b*.trashinfo")}, QDir::Files);
+    ASSERT_EQ(notes.size(), 1);
+    const QString trashed = QFileInfo(notes.first()).completeBaseName();
+    EXPECT_EQ(readFileBytes(trash + QStringLiteral("/files/") + trashed), "clip b.mp3");
+    EXPECT_TRUE(readFileBytes(info.filePath(notes.first()))
+                    .contains(QByteArray("Path=" + QUrl::toPercentEncoding(b, "/"))));
+    EXPECT_EQ(hrefsIn(list), paths({"a.avi"}));
 }
 
 } // namespace
