@@ -6,6 +6,8 @@
 #include "app/TXJustOne.h"
 #include "app/TerminationSignals.h"
 #include "app/WebLinks.h"
+#include "platform/DBusMediaSession.h"
+#include "platform/DBusScreenSaverInhibitor.h"
 #include "platform/LogindPowerService.h"
 #include "platform/ModalRunner.h"
 #include "platform/MpvLibrary.h"
@@ -13,8 +15,10 @@
 #include "platform/QtFileDialogs.h"
 #include "platform/QtFileOperationProgress.h"
 #include "platform/QtFileOperationQuestions.h"
+#include "platform/QtFolderBrowser.h"
 #include "platform/QtMessageBoxes.h"
 #include "platform/QtShellOpener.h"
+#include "platform/QtTextInput.h"
 #include "platform/QtTimerFactory.h"
 #include "platform/Services.h"
 #include "platform/ShellFileOperation.h"
@@ -22,6 +26,7 @@
 #include "player/TSleepF.h"
 #include "player/TSpeedF.h"
 #include "playlists/PlaylistCommands.h"
+#include "playlists/TMangle.h"
 
 #include <QApplication>
 #include <QDir>
@@ -65,6 +70,11 @@ struct VantoroProgram::Parts
     AfterFirstPaint firstPaint{[this] { mediaCheck.start(); }};
     LogindPowerService power;
     QtTimerFactory timers;
+    QtFolderBrowser folderBrowser;
+    QtTextInput textInput;
+    // Both reach the session bus only when the player window first opens.
+    DBusMediaSession mediaSession;
+    DBusScreenSaverInhibitor screenSaver;
     QtFileOperationQuestions fileOperationQuestions;
     QtFileOperationProgress fileOperationProgress;
     ShellFileOperation fileOperations{fileOperationQuestions, fileOperationProgress};
@@ -91,6 +101,10 @@ VantoroProgram::VantoroProgram() : m_parts(std::make_unique<Parts>())
     p.services.mediaCheck = &p.mediaCheck;
     p.services.power = &p.power;
     p.services.timers = &p.timers;
+    p.services.folderBrowser = &p.folderBrowser;
+    p.services.textInput = &p.textInput;
+    p.services.mediaSession = &p.mediaSession;
+    p.services.screenSaver = &p.screenSaver;
     p.services.fileOperations = &p.fileOperations;
     p.services.executableFolder = QCoreApplication::applicationDirPath();
     p.services.programFolder = resolveProgramFolder(p.services.executableFolder);
@@ -108,6 +122,11 @@ VantoroProgram::VantoroProgram() : m_parts(std::make_unique<Parts>())
     p.commands =
         std::make_unique<PlaylistCommands>(state, p.services, *p.form, *p.playerOpener, nullptr);
     p.form->setPlaylistCommands(p.commands.get());
+    // The editor borrows the main window's clip dialog, which opens where it did at start-up.
+    TForm1* form = p.form.get();
+    p.form->setPlaylistEditor([form, &services = p.services] {
+        TMangle::PlaylistEdit(form->state(), services, form->OpenDialog1InitialDir(), form);
+    });
 }
 
 VantoroProgram::~VantoroProgram() = default;

@@ -2,4 +2,5 @@
 vantoro_test(platform_folder_browser_test
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/LocaleCodeTest.cpp
-  LIBS vantoro_platform)
+    ${CMAKE_CURRENT_LIST_DIR}/FolderBrowserTest.cpp
+  LIBS vantoro_platform TIMEOUT 120)

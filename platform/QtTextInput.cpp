@@ -1,0 +1,22 @@
+#include "platform/QtTextInput.h"
+
+#include <QApplication>
+#include <QInputDialog>
+
+namespace vantoro {
+
+std::optional<QString> QtTextInput::askText(const QString& caption, const QString& prompt,
+                                            const QString& defaultText)
+{
+    QInputDialog dialog(QApplication::activeWindow());
+    dialog.setObjectName(QStringLiteral("TextInputBox"));
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setWindowTitle(caption);
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(defaultText);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.textValue();
+}
+
+} // namespace vantoro
