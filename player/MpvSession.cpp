@@ -50,6 +50,7 @@ constexpr const char* kVolume = "volume";
 constexpr const char* kMute = "mute";
 constexpr const char* kImageDuration = "image-display-duration";
 constexpr const char* kVideoIsImage = "current-tracks/video/image";
+constexpr const char* kVideoId = "current-tracks/video/id";
 constexpr const char* kVideoIsCoverArt = "current-tracks/video/albumart";
 constexpr const char* kTimePos = "time-pos";
 constexpr const char* kDuration = "duration";
@@ -385,6 +386,14 @@ bool MpvSession::flagProperty(const char* name) const
 bool MpvSession::showsStillImage() const
 {
     return flagProperty(prop::kVideoIsImage) && !flagProperty(prop::kVideoIsCoverArt);
+}
+
+bool MpvSession::showsPicture() const
+{
+    qint64 id = 0;
+    const bool hasVideo =
+        api().get_property(m_handle, prop::kVideoId, MPV_FORMAT_INT64, &id) >= 0 && id > 0;
+    return hasVideo && !flagProperty(prop::kVideoIsCoverArt);
 }
 
 bool MpvSession::seekTo(double seconds)

@@ -66,6 +66,9 @@ public:
     // Whether the file that plays shows a still picture (not a video, and not the cover art of
     // an audio file).
     bool showsStillImage() const;
+    // Whether the file that plays shows a picture at all: a video or a still image, not an
+    // audio file (with or without cover art).
+    bool showsPicture() const;
 
     // The audio output in use for the current file ("null" when there is no device); empty
     // while no audio is playing.

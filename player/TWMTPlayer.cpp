@@ -132,9 +132,10 @@ void TWMTPlayer::connectSession()
             updateOverlay();
     });
     connect(session, &MpvSession::durationChanged, this, [this](double seconds) {
-        m_length = seconds;
+        m_length = std::isfinite(seconds) && seconds > 0 ? seconds : 0.0;
         if (m_overlay->isVisible())
             updateOverlay();
+        Q_EMIT LengthChanged(m_length);
     });
     connect(session, &MpvSession::positionChanged, m_tracker, &PlayerTrackerBar::setPosition);
     connect(session, &MpvSession::positionChanged, m_status, &PlayerStatusBar::setPosition);
@@ -179,6 +180,7 @@ void TWMTPlayer::setRate(double rate)
     m_rate = std::clamp(rate, kMinRate, kMaxRate);
     if (m_session != nullptr)
         m_session->setSpeed(m_rate);
+    Q_EMIT RateChanged(m_rate);
 }
 
 void TWMTPlayer::setShowTracker(bool show)
@@ -236,7 +238,7 @@ void TWMTPlayer::seekBy(double seconds)
 {
     if (m_session == nullptr || !m_active || m_awaitingStart)
         return;
-    if (m_session->showsStillImage()) {
+    if (showsStillPicture()) {
         if (seconds > 0)
             Next();
         else
@@ -244,6 +246,22 @@ void TWMTPlayer::seekBy(double seconds)
         return;
     }
     m_session->seekBy(seconds);
+}
+
+void TWMTPlayer::setPosition(double seconds)
+{
+    if (m_session != nullptr && m_active && !m_awaitingStart && std::isfinite(seconds))
+        m_session->seekTo(std::max(0.0, seconds));
+}
+
+bool TWMTPlayer::showsStillPicture() const
+{
+    return m_session != nullptr && m_active && !m_awaitingStart && m_session->showsStillImage();
+}
+
+bool TWMTPlayer::showsPicture() const
+{
+    return m_session != nullptr && m_active && !m_awaitingStart && m_session->showsPicture();
 }
 
 void TWMTPlayer::setPausedState(bool paused)

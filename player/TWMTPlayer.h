@@ -86,6 +86,13 @@ public:
     // at its current entry.
     void togglePlay();
     bool isPaused() const { return m_active && m_paused; }
+    // Position and length of the entry that plays, in seconds (0 when unknown).
+    double position() const { return m_position; }
+    double length() const { return m_length; }
+    void setPosition(double seconds);
+    // What the entry that plays shows: a still picture; any picture (video or still).
+    bool showsStillPicture() const;
+    bool showsPicture() const;
     // Moves `seconds` forward (negative: back) in the clip that plays; in a still picture,
     // which cannot be sought, goes to the next (previous) entry instead.
     void seekBy(double seconds);
@@ -132,6 +139,8 @@ Q_SIGNALS:
     // Playing, paused or stopped changed (isPlaying(), isPaused()).
     void PlayStateChanged();
     void VolumeChanged(int percent, bool muted);
+    void RateChanged(double rate);
+    void LengthChanged(double seconds);
     // The user double-clicked the picture.
     void PictureDoubleClicked();
 

@@ -8,6 +8,7 @@
 #include "platform/ProfileStrings.h"
 #include "platform/ShellOpener.h"
 #include "player/PlayerControlBar.h"
+#include "player/PlayerMediaSession.h"
 #include "player/TSleepF.h"
 #include "player/TSpeedF.h"
 #include "player/TWMTPlayer.h"
@@ -91,6 +92,9 @@ TWplayerF2::TWplayerF2(ProgramState& state, const Services& services, TSpeedF& s
 TWplayerF2::~TWplayerF2()
 {
     qApp->removeEventFilter(this);
+    // Before the control it watches goes with the other children.
+    delete m_mediaSession;
+    m_mediaSession = nullptr;
 }
 
 int TWplayerF2::scaled(int designPixels) const
@@ -230,6 +234,10 @@ void TWplayerF2::FormCreate()
     m_memoMark->ShowHtml(m_memo1);
     m_keys.clear();
     readPlayerSettings();
+    // The desktop's session is open as long as the window is.
+    m_mediaSession = new PlayerMediaSession(*m_wmtPlayer1, *this, m_services.mediaSession,
+                                            m_services.screenSaver, this);
+    m_mediaSession->open();
 }
 
 void TWplayerF2::readPlayerSettings()
@@ -584,6 +592,7 @@ void TWplayerF2::FormClose()
     m_wmtPlayer1->Stop();
     setFullScreenView(false);
     writePlayerSettings();
+    m_mediaSession->close();
     m_sleepTimer.playerClosing(*m_services.messages);
 }
 

@@ -24,6 +24,7 @@ struct ProgramState;
 class THtmlTextView;
 class TSleepF;
 class TSpeedF;
+class PlayerMediaSession;
 class TWMTPlayer;
 
 // Creates the media control of a player window as a child of `parent`.
@@ -43,7 +44,8 @@ struct PlayerWindowSetup
 // and destroyed when it closes (see PlayerWindowOpener).
 //
 // Services used: messages, shell, modal (the speed and sleep dialogs) and timers (the sleep
-// countdown); none of them may be null. The speed and sleep dialogs live for the whole run and
+// countdown); none of them may be null. The media session and the screen saver (see
+// PlayerMediaSession) may be null. The speed and sleep dialogs live for the whole run and
 // are only borrowed.
 //
 // Keys are previewed: they reach FormKeyDown before the focused control. Escape, Left and Right
@@ -111,6 +113,7 @@ public:
     void setFullScreenView(bool fullScreen);
 
     TWMTPlayer* wmtPlayer1() const { return m_wmtPlayer1; }
+    PlayerMediaSession* mediaSession() const { return m_mediaSession; }
     THtmlTextView* memoMark() const { return m_memoMark; }
     QGroupBox* radioGroup1() const { return m_radioGroup1; }
     QRadioButton* radioItem(int index) const;
@@ -190,6 +193,7 @@ private:
     const QObject* m_previewedReceiver = nullptr;
 
     TWMTPlayer* m_wmtPlayer1 = nullptr;
+    PlayerMediaSession* m_mediaSession = nullptr;
     THtmlTextView* m_memoMark = nullptr;
     QGroupBox* m_radioGroup1 = nullptr;
     QButtonGroup* m_radioItems = nullptr;

@@ -3,6 +3,7 @@
 vantoro_test(player_window_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/TWplayerF2Test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/PlayerUseTest.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/PlayerMediaSessionTest.cpp
           ${CMAKE_CURRENT_LIST_DIR}/OpenPlayerTest.cpp
           ${CMAKE_CURRENT_LIST_DIR}/TWMTPlayerTestMedia.cpp
   LIBS vantoro_player
