@@ -56,7 +56,7 @@ public:
     bool seekTo(double seconds);
     // Seeks `seconds` forward (negative: back) from the present position.
     bool seekBy(double seconds);
-    // How long a still image shows, in seconds; takes effect for the image on screen too.
+    // How long a still image shows, in seconds; holds from the next image on at the latest.
     bool setImageDuration(double seconds);
     // Appends a local file to mpv's own playlist, after the file that plays, so that mpv goes
     // on to it by itself (and opens it ahead of time). Same rules and `entryId` as loadFile.

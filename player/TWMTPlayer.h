@@ -103,7 +103,7 @@ public:
     bool Mute() const { return m_muted; }
     void setMute(bool muted);
     // Seconds each still picture shows: one of pictureSecondsChoices(); other values are
-    // ignored. A change holds for the picture on screen too.
+    // ignored. A change holds from the next picture on at the latest.
     static QList<int> pictureSecondsChoices() { return {3, 5, 8, 15, 30}; }
     static constexpr int kDefaultPictureSeconds = 5;
     int PictureSeconds() const { return m_pictureSeconds; }
