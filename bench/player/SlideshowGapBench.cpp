@@ -14,9 +14,11 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <benchmark/benchmark.h>
 
@@ -200,10 +202,16 @@ void BM_ControlSlideshowGap(benchmark::State& state)
                 state.SkipWithError("Open failed");
                 return;
             }
-            QElapsedTimer limit;
-            limit.start();
-            while (player.isPlaying() && limit.elapsed() < 60000)
-                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+            // Wait in an event loop, as the program does: the GUI thread sleeps between events.
+            QEventLoop loop;
+            const auto finished =
+                QObject::connect(&player, &TWMTPlayer::PlayStateChanged, &loop, [&] {
+                    if (!player.isPlaying())
+                        loop.quit();
+                });
+            QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+            loop.exec();
+            QObject::disconnect(finished);
             if (player.isPlaying()) {
                 state.SkipWithError("slideshow did not finish");
                 return;
