@@ -6,10 +6,12 @@
 #include "app/WebLinks.h"
 #include "htmlview/GuideTexts.h"
 #include "htmlview/THtmlTextView.h"
+#include "platform/AtomicFileWriter.h"
 #include "platform/HelpPage.h"
 #include "platform/MediaPlayerCheck.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ShellOpener.h"
+#include "platform/StderrMessageBoxes.h"
 #include "playlists/PlaylistCommandHandler.h"
 
 #include <QApplication>
@@ -22,6 +24,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QThreadPool>
 
 namespace vantoro {
 
@@ -58,6 +61,18 @@ QGroupBox* makeColouredBox(QWidget* parent, const char* name, const QString& tit
     palette.setColor(QPalette::WindowText, text);
     box->setPalette(palette);
     return box;
+}
+
+// Removes, off the GUI thread, the temporaries that a save killed mid-way left in the folders
+// the program writes to. Empty and repeated folders are skipped.
+void sweepStaleTemporaries(QStringList folders)
+{
+    folders.removeAll(QString());
+    folders.removeDuplicates();
+    QThreadPool::globalInstance()->start([folders] {
+        for (const QString& folder : folders)
+            removeStaleWriterTemporaries(folder);
+    });
 }
 
 } // namespace
@@ -227,9 +242,12 @@ void TForm1::FormCreate()
         m_services.playlistFolder.isEmpty() ? m_state.ProgramFolder : m_services.playlistFolder;
     // 6. Settings. A write that fails ends start-up here: both bars off, empty folders.
     Settings settings(m_state, *m_services.messages);
-    if (!settings.createIfMissing())
+    if (!settings.createIfMissing()) {
+        sweepStaleTemporaries({m_state.ProgramFolder});
         return;
+    }
     settings.read();
+    sweepStaleTemporaries({m_state.ProgramFolder, m_state.ClipFolder, m_state.ListFolder});
     m_openDialog1Folder = m_state.ClipFolder;
     m_openDialog2Folder = m_state.ListFolder;
     // 7. The playback engine (possibly once its background load has finished).
@@ -256,8 +274,19 @@ void TForm1::checkMediaPlayer()
 
 void TForm1::FormClose()
 {
-    // A failure has shown its error box; the window closes all the same.
+    // A failure has been reported; the window closes all the same.
+    if (m_terminating) {
+        StderrMessageBoxes report;
+        Settings(m_state, report).save();
+        return;
+    }
     Settings(m_state, *m_services.messages).save();
+}
+
+void TForm1::closeOnTermination()
+{
+    m_terminating = true;
+    close();
 }
 
 void TForm1::closeEvent(QCloseEvent* event)

@@ -47,6 +47,10 @@ public:
     void checkMediaPlayer();
     // Writes the settings; runs whenever the window closes.
     void FormClose();
+    // Closes the window on a termination request (logout, shutdown, kill). The settings are
+    // written as at every close, but a failure is reported on stderr instead of in a box: nobody
+    // is there to click, and the session would wait for the program.
+    void closeOnTermination();
 
     // Initial folders of the clip dialog and the playlist dialog, fixed at start-up.
     QString OpenDialog1InitialDir() const { return m_openDialog1Folder; }
@@ -109,6 +113,7 @@ private:
     PlaylistCommandHandler* m_commands = nullptr;
     std::function<void()> m_editPlaylist;
     bool m_mediaCheckDeferred = false;
+    bool m_terminating = false;
     bool m_mediaCheckDue = false;
     QString m_openDialog1Folder;
     QString m_openDialog2Folder;

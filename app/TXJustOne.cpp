@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QWidget>
 
+#include <cstdio>
+
 namespace vantoro {
 
 TXJustOne::TXJustOne(QObject* owner) : QObject(owner) {}
@@ -14,11 +16,12 @@ TXJustOne::~TXJustOne() = default;
 bool TXJustOne::Loaded(const QString& name)
 {
     if (m_loaded)
-        return m_lock && m_lock->isHeld();
+        return m_lock && (m_lock->isHeld() || !m_lock->failure().isEmpty());
     m_loaded = true;
     const QString title = name.left(255);
     m_lock = std::make_unique<NamedInstanceLock>(title);
-    if (m_lock->tryAcquire()) {
+    switch (m_lock->acquire()) {
+    case NamedInstanceLock::Outcome::Acquired:
         m_channel = new InstanceChannel(title, this);
         connect(m_channel, &InstanceChannel::foregroundRequested, this, &TXJustOne::bringForward);
         connect(m_channel, &InstanceChannel::playRequested, this, [this](const QString& playlist) {
@@ -27,6 +30,16 @@ bool TXJustOne::Loaded(const QString& name)
         });
         m_channel->listen();
         return true;
+    case NamedInstanceLock::Outcome::Failed: {
+        const QString reason = m_lock->failure();
+        std::fprintf(stderr, "%s: cannot take the single-instance lock: %s\n", qPrintable(title),
+                     qPrintable(reason));
+        if (LockFailed)
+            LockFailed(this, reason);
+        return true;
+    }
+    case NamedInstanceLock::Outcome::HeldElsewhere:
+        break;
     }
     if (AlreadyExist)
         AlreadyExist(this);

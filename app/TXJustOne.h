@@ -28,9 +28,13 @@ public:
     QString PlaylistToHandOver;
     // Called when this copy is a second one. Default none.
     std::function<void(TXJustOne* sender)> AlreadyExist;
+    // Called when the lock cannot be taken at all (say, its folder belongs to someone else), with
+    // the reason; this copy then runs unguarded. The reason also goes to stderr. Default none.
+    std::function<void(TXJustOne* sender, const QString& reason)> LockFailed;
 
-    // The load step, named by `name` (the application title). Answers true in the first copy;
-    // false in a second copy, which must then end without showing a window.
+    // The load step, named by `name` (the application title). Answers true in the first copy,
+    // and when the lock failed (a copy is not silently kept from starting); false in a second
+    // copy, which must then end without showing a window.
     bool Loaded(const QString& name);
 
 Q_SIGNALS:

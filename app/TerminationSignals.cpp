@@ -12,11 +12,17 @@ namespace {
 
 int g_signalPipe[2] = {-1, -1};
 
-// Async-signal-safe: only writes one byte; the GUI thread does the rest.
+// Should the orderly close itself hang (a file system that stopped answering, say), SIGALRM's
+// default action ends the program this long after the request. Every file the program writes is
+// replaced only when complete, so nothing is torn by that.
+constexpr unsigned kBackstopSeconds = 5;
+
+// Async-signal-safe: writes one byte (the GUI thread does the rest) and arms the backstop.
 void onSignal(int)
 {
     const char byte = 1;
     [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &byte, 1);
+    ::alarm(kBackstopSeconds);
 }
 
 } // namespace
@@ -32,7 +38,8 @@ TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent)
     };
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
+    // A second request of the same kind ends the program at once.
+    action.sa_flags = SA_RESTART | SA_RESETHAND;
     for (int sig : {SIGTERM, SIGINT, SIGHUP})
         ::sigaction(sig, &action, nullptr);
 }

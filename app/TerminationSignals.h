@@ -8,7 +8,9 @@ namespace vantoro {
 
 // Turns SIGTERM, SIGINT and SIGHUP (session logout, Ctrl+C in a terminal) into the signal
 // `terminationRequested` on the GUI thread, so the program closes its main window normally and
-// saves its settings instead of dying mid-way. One instance per process.
+// saves its settings instead of dying mid-way. The request must end the program promptly: a
+// second signal of the same kind ends it at once, and SIGALRM ends it a few seconds after the
+// first should the close hang. One instance per process.
 class TerminationSignals final : public QObject
 {
     Q_OBJECT

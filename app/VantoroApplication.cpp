@@ -173,6 +173,9 @@ bool VantoroProgram::start(const QString& playlist)
     Parts& p = *m_parts;
     p.form->XJustOne1->PlaylistToHandOver = playlist;
     // A second copy brings the running one forward and ends before touching anything.
+    p.form->XJustOne1->LockFailed = [this](TXJustOne*, const QString& reason) {
+        m_parts->messages.error(QStringLiteral("Unable to lock %1").arg(reason));
+    };
     if (!p.form->XJustOne1->Loaded(QApplication::applicationName()))
         return false;
     p.form->setMediaCheckDeferred(true);
@@ -208,12 +211,12 @@ int runVantoro(int argc, char** argv)
         return 0;
 
     TerminationSignals signalsWatch;
-    // Logout or kill: close the main window normally (the settings are written), then leave
-    // every event loop, the nested ones of open dialogs included; a dialog opened after this
-    // returns at once.
+    // Logout or kill: close the main window (the settings are written; a failure goes to
+    // stderr, no box waits for a click), then leave every event loop, the nested ones of open
+    // dialogs included; a dialog opened after this returns at once.
     TForm1& form = program.mainWindow();
     QObject::connect(&signalsWatch, &TerminationSignals::terminationRequested, &form, [&form] {
-        form.close();
+        form.closeOnTermination();
         QCoreApplication::exit(0);
     });
     return QApplication::exec();

@@ -1,6 +1,7 @@
 #include "platform/FileOperationJob.h"
 
 #include "platform/IoError.h"
+#include "platform/Folders.h"
 #include "platform/Trash.h"
 
 #include <QFile>
@@ -253,6 +254,7 @@ bool FileOperationJob::prepareDestination()
                     ::open(m_destination.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
                 if (fd >= 0) {
                     m_destinationFolder = std::make_shared<const UniqueFd>(fd);
+                    ::fstat(fd, &m_destinationStat);
                     return true;
                 }
                 error = errno;
@@ -284,24 +286,36 @@ void FileOperationJob::runTransfer()
 {
     if (m_request.sources.isEmpty() || !prepareDestination())
         return;
-    std::vector<QByteArray> items;
+    struct Item
+    {
+        QByteArray path;
+        struct stat st;
+        bool statKnown;
+    };
+    std::vector<Item> items;
     qint64 total = 0;
     for (const QString& source : m_request.sources) {
         const QByteArray path = withoutTrailingSlashes(QFile::encodeName(source));
-        struct stat st;
-        if (flag(FileOperationFlag::kFilesOnly) && ::lstat(path.constData(), &st) == 0 &&
-            S_ISDIR(st.st_mode))
-            continue;
-        items.push_back(path);
-        total += totalBytes(path);
+        struct stat st = {};
+        const bool statKnown = ::lstat(path.constData(), &st) == 0;
+        if (statKnown) {
+            if (S_ISDIR(st.st_mode)) {
+                if (flag(FileOperationFlag::kFilesOnly))
+                    continue;
+                total += totalBytes(path);
+            } else if (S_ISREG(st.st_mode)) {
+                total += st.st_size;
+            }
+        }
+        items.push_back({path, st, statKnown});
     }
     m_status.bytesTotal = total;
     m_status.itemCount = int(items.size());
-    for (const QByteArray& path : items) {
+    for (const Item& item : items) {
         if (m_stop || cancelRequested())
             break;
-        m_status.setCurrentPath(display(path));
-        transferOne(path);
+        m_status.setCurrentPath(display(item.path));
+        transferOne(item.path, item.statKnown ? &item.st : nullptr);
         ++m_status.itemsDone;
     }
     flushBatch();
@@ -344,23 +358,29 @@ FileOperationJob::Step FileOperationJob::resolveCollision(int folder, QByteArray
     return Step::Cancelled;
 }
 
-FileOperationJob::Step FileOperationJob::transferOne(const QByteArray& source)
+FileOperationJob::Step FileOperationJob::transferOne(const QByteArray& source,
+                                                     const struct stat* known)
 {
     const bool move = m_request.operation == FileOperationCode::Move;
     for (;;) {
         struct stat st;
-        if (::lstat(source.constData(), &st) != 0) {
+        if (known) {
+            st = *known;
+            known = nullptr; // a retry looks again
+        } else if (::lstat(source.constData(), &st) != 0) {
             const Step step = askAboutError(source, errno);
             if (step == Step::Retry)
                 continue;
             return step;
         }
-        struct stat destination;
-        struct stat parent;
         const int folder = m_destinationFolder->get();
-        ::fstat(folder, &destination);
-        const bool sameFolder =
-            ::stat(parentFolder(source).constData(), &parent) == 0 && sameFile(parent, destination);
+        // Sources mostly share one folder: its identity is looked up once.
+        const QByteArray parent = parentFolder(source);
+        if (parent != m_parentPath) {
+            m_parentPath = parent;
+            m_parentKnown = ::stat(parent.constData(), &m_parentStat) == 0;
+        }
+        const bool sameFolder = m_parentKnown && sameFile(m_parentStat, m_destinationStat);
         QString refusal;
         if (sameFolder && (move || !flag(FileOperationFlag::kRenameOnCollision)))
             refusal = QStringLiteral("The source and the destination are the same file");
@@ -387,9 +407,31 @@ FileOperationJob::Step FileOperationJob::transferOne(const QByteArray& source)
 
         QByteArray name = baseName(source);
         bool replace = false;
-        struct stat existing;
-        if (::fstatat(folder, name.constData(), &existing, AT_SYMLINK_NOFOLLOW) == 0 &&
-            sameFile(existing, st) && !flag(FileOperationFlag::kRenameOnCollision)) {
+        bool crossDevice = false;
+        if (move) {
+            // A move within one file system is one rename that never replaces: only when the
+            // name turns out to be taken (or the file systems differ) is more to be done.
+            if (::renameat2(AT_FDCWD, source.constData(), folder, name.constData(),
+                            RENAME_NOREPLACE) == 0) {
+                m_status.bytesDone += S_ISREG(st.st_mode)   ? qint64(st.st_size)
+                                      : S_ISDIR(st.st_mode) ? totalBytes(m_destination + '/' + name)
+                                                            : 0;
+                return Step::Done;
+            }
+            const int error = errno;
+            crossDevice = error == EXDEV;
+            if (error != EEXIST && error != EXDEV && error != EINVAL && error != ENOSYS) {
+                const Step step = askAboutError(source, error);
+                if (step == Step::Retry)
+                    continue;
+                return step;
+            }
+        }
+        struct stat existing = {};
+        const bool nameTaken =
+            ::fstatat(folder, name.constData(), &existing, AT_SYMLINK_NOFOLLOW) == 0 ||
+            errno != ENOENT;
+        if (nameTaken && sameFile(existing, st) && !flag(FileOperationFlag::kRenameOnCollision)) {
             // The destination holds this very file under another link: replacing it with a
             // copy of itself would gain nothing, a move would lose the last name.
             const Step step = askAboutError(
@@ -398,17 +440,21 @@ FileOperationJob::Step FileOperationJob::transferOne(const QByteArray& source)
                 continue;
             return step;
         }
-        const Step collision = resolveCollision(folder, name, replace, sameFolder);
-        if (collision != Step::Done)
-            return collision;
+        if (nameTaken) {
+            const Step collision = resolveCollision(folder, name, replace, sameFolder);
+            if (collision != Step::Done)
+                return collision;
+        }
 
-        if (move) {
+        if (move && !crossDevice) {
             const int rc = replace
                                ? ::renameat(AT_FDCWD, source.constData(), folder, name.constData())
                                : ::renameat2(AT_FDCWD, source.constData(), folder, name.constData(),
                                              RENAME_NOREPLACE);
             if (rc == 0) {
-                m_status.bytesDone += totalBytes(m_destination + '/' + name);
+                m_status.bytesDone += S_ISREG(st.st_mode)   ? qint64(st.st_size)
+                                      : S_ISDIR(st.st_mode) ? totalBytes(m_destination + '/' + name)
+                                                            : 0;
                 return Step::Done;
             }
             const int error = errno;

@@ -8,6 +8,8 @@
 #include <QMutex>
 #include <QString>
 
+#include <sys/stat.h>
+
 #include <atomic>
 #include <optional>
 #include <vector>
@@ -78,7 +80,7 @@ private:
 
     void runTransfer();
     bool prepareDestination();
-    Step transferOne(const QByteArray& source);
+    Step transferOne(const QByteArray& source, const struct stat* known);
     Step resolveCollision(int folder, QByteArray& name, bool& replace, bool sameFolderCopy);
     Step copyFile(const QByteArray& source, const SharedFd& folder, const QByteArray& name,
                   bool replace, bool removeSource, bool* treeIncomplete);
@@ -96,6 +98,10 @@ private:
     FileOperationResult m_result;
     QByteArray m_destination;
     SharedFd m_destinationFolder;
+    struct stat m_destinationStat = {};
+    QByteArray m_parentPath; // the folder of the last source, and its identity
+    struct stat m_parentStat = {};
+    bool m_parentKnown = false;
     std::optional<CollisionChoice> m_collisionForAll;
     std::vector<Pending> m_batch;
     qint64 m_batchBytes = 0;

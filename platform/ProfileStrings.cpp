@@ -3,33 +3,116 @@
 #include "platform/AtomicFileWriter.h"
 
 #include <QFile>
-#include <QStringList>
 
+#include <algorithm>
 #include <cerrno>
+#include <fcntl.h>
+#include <optional>
+#include <unistd.h>
 
 namespace vantoro {
 
 namespace {
 
-QStringList splitLines(const QByteArray& bytes)
+// Reads a file line by line through a fixed buffer, so that memory stays bounded by the longest
+// line however large the file is. Lines end in CR LF, LF or CR; a last line without an end
+// counts, an empty remainder after the last end does not.
+class LineReader
 {
-    QStringList lines;
-    const QString text = QString::fromUtf8(bytes);
-    qsizetype start = 0;
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text.at(i);
-        if (c == u'\r' || c == u'\n') {
-            lines.append(text.mid(start, i - start));
-            if (c == u'\r' && i + 1 < n && text.at(i + 1) == u'\n')
-                ++i;
-            start = i + 1;
+public:
+    explicit LineReader(int fd) : m_fd(fd) {}
+
+    // The next line without its end; false at the end of the file or on a read error.
+    bool next(QByteArray* line)
+    {
+        line->clear();
+        for (;;) {
+            if (m_pos == m_len && !fill())
+                return !line->isEmpty() && m_error == 0;
+            if (m_skipLf) {
+                m_skipLf = false;
+                if (m_buffer[m_pos] == '\n') {
+                    ++m_pos;
+                    continue;
+                }
+            }
+            const char* begin = m_buffer + m_pos;
+            const char* end = m_buffer + m_len;
+            const char* stop =
+                std::find_if(begin, end, [](char c) { return c == '\r' || c == '\n'; });
+            line->append(begin, stop - begin);
+            if (stop == end) {
+                m_pos = m_len;
+                continue;
+            }
+            m_skipLf = *stop == '\r';
+            m_pos = (stop - m_buffer) + 1;
+            return true;
         }
     }
-    if (start < n)
-        lines.append(text.mid(start));
-    return lines;
-}
+    // The errno of a failed read, 0 otherwise.
+    int error() const { return m_error; }
+
+    // Starts again at the beginning of the file.
+    bool rewind()
+    {
+        m_pos = m_len = 0;
+        m_skipLf = false;
+        if (::lseek(m_fd, 0, SEEK_SET) != 0) {
+            m_error = errno;
+            return false;
+        }
+        return true;
+    }
+
+private:
+    bool fill()
+    {
+        if (m_error != 0)
+            return false;
+        for (;;) {
+            const ssize_t n = ::read(m_fd, m_buffer, sizeof m_buffer);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                m_error = errno;
+            m_pos = 0;
+            m_len = n > 0 ? n : 0;
+            return n > 0;
+        }
+    }
+
+    int m_fd;
+    char m_buffer[64 * 1024];
+    qsizetype m_pos = 0;
+    qsizetype m_len = 0;
+    bool m_skipLf = false;
+    int m_error = 0;
+};
+
+// An open file that closes with the object.
+class ReadFile
+{
+public:
+    explicit ReadFile(const QString& fileName)
+        : m_fd(::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_CLOEXEC)),
+          m_error(m_fd < 0 ? errno : 0)
+    {}
+    ~ReadFile()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    ReadFile(const ReadFile&) = delete;
+    ReadFile& operator=(const ReadFile&) = delete;
+
+    int fd() const { return m_fd; }
+    int error() const { return m_error; }
+
+private:
+    int m_fd;
+    int m_error;
+};
 
 // "[name]" with optional blanks around; answers the trimmed name, or a null string.
 QString sectionName(const QString& line)
@@ -63,33 +146,23 @@ QString unquoted(const QString& raw)
     return v;
 }
 
-bool readLines(const QString& fileName, QStringList* lines, int* error)
-{
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = QFile::exists(fileName) ? EACCES : ENOENT;
-        return false;
-    }
-    *lines = splitLines(file.readAll());
-    *error = 0;
-    return true;
-}
-
 } // namespace
 
 QString getPrivateProfileString(const QString& section, const QString& key,
-                                const QString& defaultValue, const QString& fileName,
-                                int maxChars)
+                                const QString& defaultValue, const QString& fileName, int maxChars)
 {
-    QStringList lines;
-    int error = 0;
-    if (!readLines(fileName, &lines, &error))
+    const ReadFile file(fileName);
+    if (file.fd() < 0)
         return defaultValue.left(maxChars);
+    LineReader reader(file.fd());
+    const QString wantedSection = section.trimmed();
     bool inSection = false;
-    for (const QString& line : lines) {
+    QByteArray bytes;
+    while (reader.next(&bytes)) {
+        const QString line = QString::fromUtf8(bytes);
         const QString name = sectionName(line);
         if (!name.isNull()) {
-            inSection = name.compare(section.trimmed(), Qt::CaseInsensitive) == 0;
+            inSection = name.compare(wantedSection, Qt::CaseInsensitive) == 0;
             continue;
         }
         QString value;
@@ -102,53 +175,91 @@ QString getPrivateProfileString(const QString& section, const QString& key,
 int writePrivateProfileString(const QString& section, const QString& key, const QString& value,
                               const QString& fileName)
 {
-    QStringList lines;
-    int error = 0;
-    if (!readLines(fileName, &lines, &error) && error != ENOENT)
-        return error;
+    const ReadFile file(fileName);
+    if (file.fd() < 0 && file.error() != ENOENT)
+        return file.error();
+    // Refuses a file the user may not write before anything is read.
+    AtomicFileWriter writer(fileName);
+    if (!writer.begin())
+        return writer.error();
 
-    const QString newLine = key.trimmed() + u'=' + value;
+    // First pass: where the key's line goes. Only positions are kept, never the lines.
+    const QString wantedSection = section.trimmed();
     qsizetype sectionAt = -1;
     qsizetype lastContentInSection = -1;
-    bool replaced = false;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        const QString name = sectionName(lines.at(i));
-        if (!name.isNull()) {
-            if (sectionAt >= 0)
-                break; // past the end of our section
-            if (name.compare(section.trimmed(), Qt::CaseInsensitive) == 0) {
-                sectionAt = i;
-                lastContentInSection = i;
+    qsizetype replaceAt = -1;
+    bool lastLineHasContent = false;
+    qsizetype lineCount = 0;
+    std::optional<LineReader> reader;
+    QByteArray bytes;
+    if (file.fd() >= 0) {
+        reader.emplace(file.fd());
+        for (qsizetype i = 0; reader->next(&bytes); ++i) {
+            lineCount = i + 1;
+            const QString line = QString::fromUtf8(bytes);
+            lastLineHasContent = !line.trimmed().isEmpty();
+            const QString name = sectionName(line);
+            if (!name.isNull()) {
+                if (sectionAt >= 0)
+                    break; // past the end of our section
+                if (name.compare(wantedSection, Qt::CaseInsensitive) == 0) {
+                    sectionAt = i;
+                    lastContentInSection = i;
+                }
+                continue;
             }
-            continue;
+            if (sectionAt < 0)
+                continue;
+            if (isKeyLine(line, key, nullptr)) {
+                replaceAt = i;
+                break;
+            }
+            if (lastLineHasContent)
+                lastContentInSection = i;
         }
-        if (sectionAt < 0)
-            continue;
-        if (isKeyLine(lines.at(i), key, nullptr)) {
-            lines[i] = newLine;
-            replaced = true;
-            break;
-        }
-        if (!lines.at(i).trimmed().isEmpty())
-            lastContentInSection = i;
-    }
-    if (!replaced) {
-        if (sectionAt >= 0) {
-            lines.insert(lastContentInSection + 1, newLine);
-        } else {
-            if (!lines.isEmpty() && !lines.back().trimmed().isEmpty())
-                lines.append(QString());
-            lines.append(u'[' + section.trimmed() + u']');
-            lines.append(newLine);
-        }
+        if (reader->error() != 0)
+            return reader->error();
     }
 
-    QByteArray bytes;
-    for (const QString& line : std::as_const(lines)) {
-        bytes += line.toUtf8();
-        bytes += "\r\n";
+    // Second pass: copy the file line by line with the key's line replaced or inserted.
+    const QByteArray newLine = (key.trimmed() + u'=' + value).toUtf8() + "\r\n";
+    const qsizetype insertAfter = replaceAt < 0 ? lastContentInSection : -1;
+    QByteArray out;
+    const auto flush = [&out, &writer](qsizetype atLeast) {
+        if (out.size() < atLeast)
+            return true;
+        const bool ok = writer.write(out) == out.size();
+        out.clear();
+        return ok;
+    };
+    constexpr qsizetype kChunk = 64 * 1024;
+    if (reader) {
+        if (!reader->rewind())
+            return reader->error();
+        for (qsizetype i = 0; reader->next(&bytes); ++i) {
+            if (i == replaceAt) {
+                out += newLine;
+            } else {
+                out += bytes;
+                out += "\r\n";
+            }
+            if (i == insertAfter)
+                out += newLine;
+            if (!flush(kChunk))
+                return writer.error();
+        }
+        if (reader->error() != 0)
+            return reader->error();
     }
-    return AtomicFileWriter::writeWhole(fileName, bytes);
+    if (sectionAt < 0) {
+        if (lineCount > 0 && lastLineHasContent)
+            out += "\r\n";
+        out += ('[' + wantedSection + u']').toUtf8() + "\r\n";
+        out += newLine;
+    }
+    if (!flush(0) || !writer.commit())
+        return writer.error() != 0 ? writer.error() : EIO;
+    return 0;
 }
 
 } // namespace vantoro

@@ -9,10 +9,12 @@ namespace vantoro {
 // - a value is trimmed of surrounding blanks and then of one pair of surrounding quotes
 //   ("..." or '...');
 // - lines are read ending in CR LF, LF or CR; written ending in CR LF;
-// - the file is opened anew for every call.
+// - the file is opened anew for every call, and read line by line: memory stays bounded by the
+//   longest line, and a read stops at the key it looks for.
 // A write creates the file if needed, appends a missing section at the end, replaces an
-// existing key's line in place and keeps every other line (comments included). The new file is
-// written beside the old one and renamed over it, so a failed write leaves the old file as it was.
+// existing key's line in place and keeps every other line byte for byte (comments included). It
+// goes through AtomicFileWriter: a file the user made read-only is refused (EACCES) and left as
+// it is, and a failed write leaves the old file as it was.
 
 // The value of `key` in `section`, at most `maxChars` characters; `defaultValue` when the file,
 // the section or the key is missing.

@@ -8,8 +8,11 @@
 #include <QRegularExpression>
 #include <QThread>
 
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vantoro {
@@ -32,20 +35,44 @@ QString safeName(const QString& name)
     return safe;
 }
 
-QString runtimeFolder()
+// A folder of this user's that nobody else may enter.
+bool isPrivateFolder(const QByteArray& path)
 {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QDir(runtime).exists())
-        return runtime;
-    return QDir::tempPath();
+    struct stat st
+    {
+    };
+    return ::stat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() &&
+           (st.st_mode & 077) == 0;
 }
 
 } // namespace
 
+QString instanceFolder()
+{
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && isPrivateFolder(runtime))
+        return QFile::decodeName(runtime);
+    QByteArray cache = qgetenv("XDG_CACHE_HOME");
+    if (cache.isEmpty() || !cache.startsWith('/')) {
+        const QByteArray home = qgetenv("HOME");
+        if (home.isEmpty())
+            return {};
+        cache = home + "/.cache";
+    }
+    QDir().mkpath(QFile::decodeName(cache));
+    const QByteArray folder = cache + "/vantoro";
+    if (::mkdir(folder.constData(), 0700) != 0 && errno != EEXIST)
+        return {};
+    return isPrivateFolder(folder) ? QFile::decodeName(folder) : QString();
+}
+
 NamedInstanceLock::NamedInstanceLock(const QString& name)
-    : m_path(runtimeFolder() + QStringLiteral("/") + safeName(name) +
-             QStringLiteral("-%1.lock").arg(::getuid()))
-{}
+{
+    const QString folder = instanceFolder();
+    if (!folder.isEmpty())
+        m_path = folder + QStringLiteral("/") + safeName(name) +
+                 QStringLiteral("-%1.lock").arg(::geteuid());
+}
 
 NamedInstanceLock::~NamedInstanceLock()
 {
@@ -53,16 +80,50 @@ NamedInstanceLock::~NamedInstanceLock()
         ::close(m_fd); // releases the lock; the file itself stays for the next start
 }
 
-bool NamedInstanceLock::tryAcquire()
+NamedInstanceLock::Outcome NamedInstanceLock::failed(const QString& why)
+{
+    m_failure = why;
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    return Outcome::Failed;
+}
+
+NamedInstanceLock::Outcome NamedInstanceLock::acquire()
 {
     if (m_held)
-        return true;
-    if (m_fd < 0)
-        m_fd = ::open(QFile::encodeName(m_path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (m_fd < 0)
-        return false;
-    m_held = ::flock(m_fd, LOCK_EX | LOCK_NB) == 0;
-    return m_held;
+        return Outcome::Acquired;
+    m_failure.clear();
+    if (m_path.isEmpty()) {
+        return failed(QStringLiteral("no private folder for the lock file: $XDG_RUNTIME_DIR is "
+                                     "not usable and the cache folder cannot be made"));
+    }
+    const auto describe = [this](int err) {
+        return QStringLiteral("%1: %2").arg(m_path, QString::fromLocal8Bit(std::strerror(err)));
+    };
+    if (m_fd < 0) {
+        m_fd = ::open(QFile::encodeName(m_path).constData(),
+                      O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+        if (m_fd < 0)
+            return failed(describe(errno));
+        struct stat st
+        {
+        };
+        if (::fstat(m_fd, &st) != 0)
+            return failed(describe(errno));
+        if (!S_ISREG(st.st_mode))
+            return failed(QStringLiteral("%1: not a regular file").arg(m_path));
+        if (st.st_uid != ::geteuid())
+            return failed(QStringLiteral("%1: belongs to another user").arg(m_path));
+    }
+    if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0) {
+        m_held = true;
+        return Outcome::Acquired;
+    }
+    if (errno == EWOULDBLOCK)
+        return Outcome::HeldElsewhere;
+    return failed(describe(errno));
 }
 
 InstanceChannel::InstanceChannel(const QString& name, QObject* parent)
@@ -71,8 +132,8 @@ InstanceChannel::InstanceChannel(const QString& name, QObject* parent)
 
 QString InstanceChannel::socketName(const QString& name)
 {
-    return runtimeFolder() + QStringLiteral("/") + safeName(name) +
-           QStringLiteral("-%1.socket").arg(::getuid());
+    return instanceFolder() + QStringLiteral("/") + safeName(name) +
+           QStringLiteral("-%1.socket").arg(::geteuid());
 }
 
 bool InstanceChannel::listen()

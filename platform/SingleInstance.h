@@ -7,25 +7,40 @@ class QLocalServer;
 
 namespace vantoro {
 
-// A per-user named lock: a lock file under $XDG_RUNTIME_DIR (else the temporary folder) held
-// with flock() for the life of the object. The kernel drops the lock when the process ends in
-// any way, SIGKILL included, so a later start is never blocked by a dead copy.
+// The folder of the user's instance locks and sockets: $XDG_RUNTIME_DIR when it is a folder of
+// this user's that no one else may enter, else "vantoro" in the user's cache folder
+// ($XDG_CACHE_HOME, default ~/.cache), made with mode 0700 when missing. Never a folder shared
+// with other users, where anyone could plant a file that blocks the start. Empty when there is no
+// such folder.
+QString instanceFolder();
+
+// A per-user named lock: a lock file "<name>-<uid>.lock" in instanceFolder() held with flock()
+// for the life of the object. The kernel drops the lock when the process ends in any way, SIGKILL
+// included, so a later start is never blocked by a dead copy. The file is opened without
+// following a symbolic link and must be a regular file of this user.
 class NamedInstanceLock
 {
 public:
+    enum class Outcome { Acquired, HeldElsewhere, Failed };
+
     explicit NamedInstanceLock(const QString& name);
     ~NamedInstanceLock();
     NamedInstanceLock(const NamedInstanceLock&) = delete;
     NamedInstanceLock& operator=(const NamedInstanceLock&) = delete;
 
-    // True when this process now holds the lock; false when another process holds it (or the
-    // lock file cannot be opened, which counts as "another copy runs" to stay on the safe side).
-    bool tryAcquire();
+    // Acquired: this process now holds the lock. HeldElsewhere: another copy holds it. Failed:
+    // the lock file could not be used; failure() tells why.
+    Outcome acquire();
     bool isHeld() const { return m_held; }
     QString lockFilePath() const { return m_path; }
+    // What went wrong in the last Failed acquire(), naming the file; empty otherwise.
+    QString failure() const { return m_failure; }
 
 private:
+    Outcome failed(const QString& why);
+
     QString m_path;
+    QString m_failure;
     int m_fd = -1;
     bool m_held = false;
 };

@@ -2,11 +2,16 @@
 
 #include "common/FakeMessageBoxes.h"
 #include "common/TestSupport.h"
+#include "common/Unprivileged.h"
 #include "playlists/ProgramState.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sys/stat.h>
 
 using namespace vantoro;
 using vantoro::test::readFileBytes;
@@ -116,4 +121,28 @@ TEST_F(SettingsFile, FullDiskAtSaveKeepsTheOldFile)
     EXPECT_FALSE(settings.save());
     EXPECT_EQ(readFileBytes(state.IniFileName), before);
     ASSERT_EQ(messages.texts(), QStringList{"Unable to write to " + state.IniFileName});
+}
+
+TEST_F(SettingsFile, ReadOnlySettingsFileIsNeverReplaced)
+{
+    const QString folder = dir.path();
+    const QString ini = state.IniFileName;
+    const int status = test::runUnprivileged(folder, [&] {
+        const QByteArray mine = "; kept as I wrote it\r\n[Bar]\r\nTrack=0\r\nStatus=0\r\n";
+        writeFileBytes(ini, mine);
+        ::chmod(QFile::encodeName(ini).constData(), 0444);
+        Settings settings(state, messages);
+        settings.read();
+        state.TrackBarSetting = true;
+        if (settings.save()) {
+            std::fprintf(stderr, "save() reported success over a read-only file\n");
+            return 1;
+        }
+        if (messages.texts() != QStringList{"Unable to write to " + ini}) {
+            std::fprintf(stderr, "wrong report: %s\n", qPrintable(messages.texts().join(u'|')));
+            return 2;
+        }
+        return readFileBytes(ini) == mine ? 0 : 3;
+    });
+    EXPECT_EQ(status, 0);
 }

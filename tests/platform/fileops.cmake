@@ -6,6 +6,12 @@ vantoro_test(platform_file_operation_test
     ${CMAKE_CURRENT_LIST_DIR}/FileOpTestSupport.cpp
   LIBS vantoro_platform
   TIMEOUT 300)
+vantoro_test(platform_file_operation_dialogs_test
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/QtFileOperationDialogsTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/FileOpTestSupport.cpp
+  LIBS vantoro_platform
+  TIMEOUT 300)
 
 # Faults injected into real file systems (root only: tmpfs, bind and loop mounts, strace,
 # dropped capabilities, kill -9), partly through a helper process running the engine.
