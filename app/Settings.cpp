@@ -57,13 +57,21 @@ bool Settings::write(const QString& section, const QString& key, const QString& 
     return false;
 }
 
+bool Settings::writeFolder(const QString& key, const QString& folder)
+{
+    // A line break would cut the value and leave its rest as a line of its own: such a folder
+    // is not stored, and the file keeps the value it had.
+    if (folder.contains(u'\n') || folder.contains(u'\r'))
+        return true;
+    return write(kPaths, key, folder);
+}
+
 bool Settings::createIfMissing()
 {
     if (QFileInfo::exists(m_state.IniFileName))
         return true;
     return write(kBar, kTrack, QStringLiteral("1")) && write(kBar, kStatus, QStringLiteral("1")) &&
-           write(kPaths, kClips, m_state.ProgramFolder) &&
-           write(kPaths, kLists, m_state.ProgramFolder);
+           writeFolder(kClips, m_state.ProgramFolder) && writeFolder(kLists, m_state.ProgramFolder);
 }
 
 void Settings::read()
@@ -83,7 +91,7 @@ bool Settings::save()
 {
     return write(kBar, kTrack, yesNoText(m_state.TrackBarSetting)) &&
            write(kBar, kStatus, yesNoText(m_state.StatusBarSetting)) &&
-           write(kPaths, kClips, m_state.ClipFolder) && write(kPaths, kLists, m_state.ListFolder);
+           writeFolder(kClips, m_state.ClipFolder) && writeFolder(kLists, m_state.ListFolder);
 }
 
 } // namespace vantoro

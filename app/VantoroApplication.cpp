@@ -11,6 +11,7 @@
 #include "platform/ProgramFolder.h"
 #include "platform/QtFileDialogs.h"
 #include "platform/QtMessageBoxes.h"
+#include "platform/QtProgressWindows.h"
 #include "platform/QtShellOpener.h"
 #include "platform/QtTimerFactory.h"
 #include "platform/Services.h"
@@ -59,6 +60,7 @@ struct VantoroProgram::Parts
     AfterFirstPaint firstPaint{[this] { mediaCheck.start(); }};
     LogindPowerService power;
     QtTimerFactory timers;
+    QtProgressWindows progress;
     Services services;
 
     std::unique_ptr<TForm1> form;
@@ -79,6 +81,7 @@ VantoroProgram::VantoroProgram() : m_parts(std::make_unique<Parts>())
     p.services.mediaCheck = &p.mediaCheck;
     p.services.power = &p.power;
     p.services.timers = &p.timers;
+    p.services.progress = &p.progress;
     p.services.executableFolder = QCoreApplication::applicationDirPath();
     p.services.programFolder = resolveProgramFolder(p.services.executableFolder);
 

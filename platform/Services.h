@@ -14,6 +14,7 @@ class TimerFactory;
 class FileOperationEngine;
 class FolderBrowser;
 class TextInput;
+class ProgressWindows;
 
 // The platform services a window may use, built once in main() with the real implementations
 // and in tests with fakes, and handed down by reference. Nothing below reaches a dialog, the
@@ -31,6 +32,7 @@ struct Services
     FileOperationEngine* fileOperations = nullptr;
     FolderBrowser* folderBrowser = nullptr;
     TextInput* textInput = nullptr;
+    ProgressWindows* progress = nullptr;
 
     // Folder of the program's own files, with a trailing '/' (see ProgramFolder.h).
     QString programFolder;
