@@ -1,5 +1,6 @@
 #include "playlists/PlaylistEntryResolver.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 namespace vantoro {
@@ -14,62 +15,61 @@ constexpr char16_t k1252High[32] = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-int hexValue(QChar c)
+int hexValue(char c)
 {
-    const char16_t u = c.unicode();
-    if (u >= '0' && u <= '9')
-        return u - '0';
-    if (u >= 'a' && u <= 'f')
-        return u - 'a' + 10;
-    if (u >= 'A' && u <= 'F')
-        return u - 'A' + 10;
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
     return -1;
 }
 
-bool isAsciiLetter(QChar c)
+bool isAsciiLetter(char c)
 {
-    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
 // The length of a URI scheme at the start of `text` ("http" in "http://..."), or 0. One
 // letter is a drive (C:), not a scheme.
-qsizetype schemeLength(const QString& text)
+qsizetype schemeLength(QByteArrayView text)
 {
     if (text.isEmpty() || !isAsciiLetter(text.at(0)))
         return 0;
     qsizetype i = 1;
-    while (i < text.size() && (isAsciiLetter(text.at(i)) || text.at(i).isDigit() ||
-                               text.at(i) == u'+' || text.at(i) == u'-' || text.at(i) == u'.'))
+    while (i < text.size() &&
+           (isAsciiLetter(text.at(i)) || (text.at(i) >= '0' && text.at(i) <= '9') ||
+            text.at(i) == '+' || text.at(i) == '-' || text.at(i) == '.'))
         ++i;
-    if (i < 2 || i == text.size() || text.at(i) != u':')
+    if (i < 2 || i == text.size() || text.at(i) != ':')
         return 0;
     return i;
 }
 
 // The character a reference such as "amp", "#233" or "#xE9" stands for; 0 when it stands
 // for none.
-char32_t referencedChar(QStringView name)
+char32_t referencedChar(QByteArrayView name)
 {
-    if (name == u"amp")
+    if (name == "amp")
         return '&';
-    if (name == u"lt")
+    if (name == "lt")
         return '<';
-    if (name == u"gt")
+    if (name == "gt")
         return '>';
-    if (name == u"quot")
+    if (name == "quot")
         return '"';
-    if (name == u"apos")
+    if (name == "apos")
         return '\'';
-    if (name.size() < 2 || name.at(0) != u'#')
+    if (name.size() < 2 || name.at(0) != '#')
         return 0;
-    const bool hex = name.at(1) == u'x' || name.at(1) == u'X';
-    const QStringView digits = name.mid(hex ? 2 : 1);
+    const bool hex = name.at(1) == 'x' || name.at(1) == 'X';
+    const QByteArrayView digits = name.sliced(hex ? 2 : 1);
     if (digits.isEmpty() || digits.size() > 8)
         return 0;
     char32_t value = 0;
-    for (const QChar c : digits) {
-        const int d =
-            hex ? hexValue(c) : (c.isDigit() && c.unicode() < 128 ? c.unicode() - '0' : -1);
+    for (const char c : digits) {
+        const int d = hex ? hexValue(c) : (c >= '0' && c <= '9' ? c - '0' : -1);
         if (d < 0)
             return 0;
         value = value * (hex ? 16 : 10) + char32_t(d);
@@ -80,23 +80,42 @@ char32_t referencedChar(QStringView name)
     return value;
 }
 
-} // namespace
-
-// The bytes a percent-encoded name stands for are the name as the file system stores it:
-// UTF-8 here, or Windows-1252 where a Windows program encoded its own code page.
-QString PlaylistEntryResolver::percentDecodedText(QStringView text)
+void appendUtf8(QByteArray& out, char32_t cp)
 {
-    const QByteArray bytes = percentDecode(text);
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString decoded = utf8.decode(bytes);
-    return utf8.hasError() ? fromWindows1252(bytes) : decoded;
+    if (cp < 0x80) {
+        out.append(char(cp));
+    } else if (cp < 0x800) {
+        out.append(char(0xC0 | (cp >> 6)));
+        out.append(char(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.append(char(0xE0 | (cp >> 12)));
+        out.append(char(0x80 | ((cp >> 6) & 0x3F)));
+        out.append(char(0x80 | (cp & 0x3F)));
+    } else {
+        out.append(char(0xF0 | (cp >> 18)));
+        out.append(char(0x80 | ((cp >> 12) & 0x3F)));
+        out.append(char(0x80 | ((cp >> 6) & 0x3F)));
+        out.append(char(0x80 | (cp & 0x3F)));
+    }
 }
 
-PlaylistEntryResolver::PlaylistEntryResolver(const QString& playlistPath)
-    : m_folder(QFileInfo(playlistPath).absolutePath())
+// Percent-decoded bytes are the name as the program that wrote them stored it: UTF-8, or
+// Windows-1252 where a Windows program encoded its own code page.
+QByteArray percentDecodedName(QByteArrayView text)
 {
-    if (!m_folder.endsWith(u'/'))
-        m_folder.append(u'/');
+    QByteArray bytes = PlaylistEntryResolver::percentDecode(text);
+    if (QByteArrayView(bytes).isValidUtf8())
+        return bytes;
+    return PlaylistEntryResolver::fromWindows1252(bytes).toUtf8();
+}
+
+} // namespace
+
+PlaylistEntryResolver::PlaylistEntryResolver(const QString& playlistPath)
+    : m_folder(QFile::encodeName(QFileInfo(playlistPath).absolutePath()))
+{
+    if (!m_folder.endsWith('/'))
+        m_folder.append('/');
 }
 
 QString PlaylistEntryResolver::fromWindows1252(QByteArrayView bytes)
@@ -110,143 +129,144 @@ QString PlaylistEntryResolver::fromWindows1252(QByteArrayView bytes)
     return text;
 }
 
-QString PlaylistEntryResolver::fromBytes(QByteArrayView bytes, bool allow1252)
+QByteArray PlaylistEntryResolver::decodeOwnLineBreaks(QByteArrayView text)
 {
-    if (!(allow1252 && m_is1252)) {
-        QString text = m_utf8.decode(bytes);
-        if (!m_utf8.hasError())
-            return text;
-        m_utf8.resetState();
-        if (!allow1252)
-            return QString(QChar(0)); // no text: names no file
-        m_is1252 = true;
+    QByteArray out = text.toByteArray();
+    if (text.contains("&#1")) {
+        out.replace("&#13;", "\r");
+        out.replace("&#10;", "\n");
     }
-    return fromWindows1252(bytes);
+    return out;
 }
 
-std::optional<QString> PlaylistEntryResolver::text(const PlaylistEntry& entry)
+QByteArray PlaylistEntryResolver::decodeXmlReferences(QByteArrayView text)
 {
-    QString text = fromBytes(entry.bytes, entry.charset == PlaylistEntryCharset::Utf8Else1252);
-    if (text.contains(QChar(0)))
-        return std::nullopt;
+    qsizetype amp = text.indexOf('&');
+    if (amp < 0)
+        return text.toByteArray();
+    QByteArray out;
+    out.reserve(text.size());
+    qsizetype from = 0;
+    while (amp >= 0) {
+        out.append(text.sliced(from, amp - from));
+        const qsizetype semicolon = text.indexOf(';', amp + 1);
+        const char32_t c = semicolon > amp && semicolon - amp <= 11
+                               ? referencedChar(text.sliced(amp + 1, semicolon - amp - 1))
+                               : 0;
+        if (c != 0) {
+            appendUtf8(out, c);
+            from = semicolon + 1;
+        } else {
+            out.append('&');
+            from = amp + 1;
+        }
+        amp = text.indexOf('&', from);
+    }
+    out.append(text.sliced(from));
+    return out;
+}
+
+QByteArray PlaylistEntryResolver::percentDecode(QByteArrayView text)
+{
+    if (!text.contains('%'))
+        return text.toByteArray();
+    QByteArray out(text.size(), Qt::Uninitialized);
+    char* o = out.data();
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    while (p < end) {
+        const int high = *p == '%' && end - p > 2 ? hexValue(p[1]) : -1;
+        const int low = high >= 0 ? hexValue(p[2]) : -1;
+        if (low >= 0) {
+            *o++ = char(high * 16 + low);
+            p += 3;
+        } else {
+            *o++ = *p++;
+        }
+    }
+    out.truncate(o - out.constData());
+    return out;
+}
+
+bool PlaylistEntryResolver::utf8Text(const PlaylistEntry& entry, QByteArray& text)
+{
+    const bool allow1252 = entry.charset == PlaylistEntryCharset::Utf8Else1252;
+    if (!(allow1252 && m_is1252) && QByteArrayView(entry.bytes).isValidUtf8()) {
+        text = entry.bytes;
+    } else if (allow1252) {
+        m_is1252 = true;
+        text = fromWindows1252(entry.bytes).toUtf8();
+    } else {
+        return false; // not text in its charset: names no file
+    }
     switch (entry.escapes) {
     case PlaylistEntryEscapes::None:
         break;
     case PlaylistEntryEscapes::OwnLineBreaks:
-        text = decodeOwnLineBreaks(text);
+        if (text.contains("&#1"))
+            text = decodeOwnLineBreaks(text);
         break;
     case PlaylistEntryEscapes::Xml:
-        text = decodeXmlReferences(text);
+        if (text.contains('&'))
+            text = decodeXmlReferences(text);
         break;
     }
-    return text;
+    return true;
 }
 
-QString PlaylistEntryResolver::decodeOwnLineBreaks(const QString& text)
+void PlaylistEntryResolver::addName(Candidates& c, QByteArray name) const
 {
-    if (!text.contains(u"&#1"))
-        return text;
-    QString out = text;
-    out.replace(QStringLiteral("&#13;"), QStringLiteral("\r"));
-    out.replace(QStringLiteral("&#10;"), QStringLiteral("\n"));
-    return out;
-}
-
-QString PlaylistEntryResolver::decodeXmlReferences(const QString& text)
-{
-    qsizetype amp = text.indexOf(u'&');
-    if (amp < 0)
-        return text;
-    QString out;
-    out.reserve(text.size());
-    qsizetype from = 0;
-    while (amp >= 0) {
-        out.append(QStringView(text).mid(from, amp - from));
-        const qsizetype semicolon = text.indexOf(u';', amp + 1);
-        const char32_t c = semicolon > amp && semicolon - amp <= 11
-                               ? referencedChar(QStringView(text).mid(amp + 1, semicolon - amp - 1))
-                               : 0;
-        if (c != 0) {
-            const char32_t one[] = {c};
-            out.append(QString::fromUcs4(one, 1));
-            from = semicolon + 1;
-        } else {
-            out.append(u'&');
-            from = amp + 1;
-        }
-        amp = text.indexOf(u'&', from);
-    }
-    out.append(QStringView(text).mid(from));
-    return out;
-}
-
-QByteArray PlaylistEntryResolver::percentDecode(QStringView text)
-{
-    const QByteArray bytes = text.toUtf8();
-    QByteArray out;
-    out.reserve(bytes.size());
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const int high = i + 2 < bytes.size() ? hexValue(QChar(bytes.at(i + 1))) : -1;
-        const int low = high >= 0 ? hexValue(QChar(bytes.at(i + 2))) : -1;
-        if (bytes.at(i) == '%' && low >= 0) {
-            out.append(char(high * 16 + low));
-            i += 2;
-        } else {
-            out.append(bytes.at(i));
-        }
-    }
-    return out;
-}
-
-void PlaylistEntryResolver::addPath(Candidates& c, const QString& path) const
-{
-    if (path.isEmpty() || path.contains(QChar(0)))
+    if (name.isEmpty() || name.contains('\0'))
         return;
-    QString full;
-    if (path.startsWith(u'/')) {
-        full = path;
-    } else {
-        QStringView relative(path);
-        while (relative.startsWith(u"./"))
-            relative = relative.mid(2);
-        full = m_folder + relative;
+    if (!name.startsWith('/')) {
+        QByteArrayView relative(name);
+        while (relative.startsWith("./"))
+            relative = relative.sliced(2);
+        QByteArray full;
+        full.reserve(m_folder.size() + relative.size());
+        full.append(m_folder);
+        full.append(relative);
+        name = std::move(full);
     }
-    if (c.count > 0 && c.paths[0] == full)
+    if (c.count > 0 && c.names[0] == name)
         return;
-    c.paths[size_t(c.count++)] = std::move(full);
+    c.names[size_t(c.count++)] = std::move(name);
 }
 
-PlaylistEntryResolver::Candidates PlaylistEntryResolver::localPaths(const QString& text,
-                                                                    PlaylistEntryForm form) const
+PlaylistEntryResolver::Candidates PlaylistEntryResolver::localNames(const PlaylistEntry& entry)
 {
     Candidates c;
-    QString path;
+    QByteArray text;
+    if (!utf8Text(entry, text))
+        return c;
+    QByteArray name;
     const qsizetype scheme = schemeLength(text);
     if (scheme > 0) {
-        if (QStringView(text).left(scheme).compare(u"file", Qt::CaseInsensitive) != 0)
+        if (QByteArrayView(text).first(scheme).compare("file", Qt::CaseInsensitive) != 0)
             return c; // a stream or a web address: no local file
-        QStringView rest = QStringView(text).mid(scheme + 1);
-        if (rest.startsWith(u"//")) {
-            rest = rest.mid(2);
-            const qsizetype slash = rest.indexOf(u'/');
+        QByteArrayView rest = QByteArrayView(text).sliced(scheme + 1);
+        if (rest.startsWith("//")) {
+            rest = rest.sliced(2);
+            const qsizetype slash = rest.indexOf('/');
             if (slash < 0)
                 return c;
-            const QStringView host = rest.left(slash);
-            if (!host.isEmpty() && host.compare(u"localhost", Qt::CaseInsensitive) != 0)
+            const QByteArrayView host = rest.first(slash);
+            if (!host.isEmpty() && host.compare("localhost", Qt::CaseInsensitive) != 0)
                 return c; // a file on another machine
-            rest = rest.mid(slash);
+            rest = rest.sliced(slash);
         }
-        if (!rest.startsWith(u'/'))
+        if (!rest.startsWith('/'))
             return c;
-        path = percentDecodedText(rest);
-    } else if (form == PlaylistEntryForm::Uri) {
-        path = percentDecodedText(text);
+        name = percentDecodedName(rest);
+    } else if (entry.form == PlaylistEntryForm::Uri) {
+        name = percentDecodedName(text);
     } else {
-        path = text;
+        name = std::move(text);
     }
-    addPath(c, path);
-    if (c.count > 0 && path.contains(u'\\'))
-        addPath(c, QString(path).replace(u'\\', u'/'));
+    const bool backslashes = name.contains('\\');
+    addName(c, name);
+    if (c.count > 0 && backslashes)
+        addName(c, name.replace('\\', '/'));
     return c;
 }
 

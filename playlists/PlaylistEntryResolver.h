@@ -2,60 +2,58 @@
 
 #include "playlists/PlaylistEntry.h"
 
+#include <QByteArray>
 #include <QString>
-#include <QStringDecoder>
 
 #include <array>
-#include <optional>
 
 namespace vantoro {
 
-// Turns the entries of one playlist into the local paths they name.
+// Turns the entries of one playlist into the local names they may stand for, as the file
+// system stores names: UTF-8. Works on bytes, so that an entry is converted to text only once
+// it has been found.
 //
-// Text: the entry's bytes are decoded by its charset. For Utf8Else1252, once one entry of the
+// Text: the entry's bytes are taken by its charset. For Utf8Else1252, once one entry of the
 // file has shown itself not to be UTF-8, the file is taken to be Windows-1252 and every later
 // entry is read so too. Then its escapes are decoded.
 //
-// Paths: a `file:` URI (file:///p, file://localhost/p, file:/p) becomes its path,
+// Names: a `file:` URI (file:///p, file://localhost/p, file:/p) becomes its path,
 // percent-decoded; a URI of any other scheme (http:, mms:, rtsp: ...) names no local file. A
 // drive letter (C:) is no scheme. A relative name is taken against the playlist's folder,
 // never the current folder. A name holding backslashes is also tried with slashes, as
-// playlists written on Windows hold them.
+// playlists written on Windows hold them. A name holding a NUL names nothing.
 class PlaylistEntryResolver
 {
 public:
-    // The paths an entry may name, in the order they are to be tried.
+    // The names an entry may stand for, in the order they are to be tried; always valid UTF-8.
     struct Candidates
     {
-        std::array<QString, 2> paths;
+        std::array<QByteArray, 2> names;
         int count = 0;
     };
 
     // `playlistPath` may be relative (to the current folder).
     explicit PlaylistEntryResolver(const QString& playlistPath);
 
-    // The entry's text, or nothing when its bytes are not text in its charset.
-    std::optional<QString> text(const PlaylistEntry& entry);
-    Candidates localPaths(const QString& text, PlaylistEntryForm form) const;
+    Candidates localNames(const PlaylistEntry& entry);
 
-    const QString& folder() const { return m_folder; }
+    // The playlist's folder as a name prefix, with a trailing '/'.
+    const QByteArray& folder() const { return m_folder; }
 
-    // XML references: &amp; &lt; &gt; &quot; &apos; &#N; &#xH;. Anything else, a bare '&'
-    // included, stays as it is.
-    static QString decodeXmlReferences(const QString& text);
+    // XML references in UTF-8 text: &amp; &lt; &gt; &quot; &apos; &#N; &#xH;. Anything else, a
+    // bare '&' included, stays as it is.
+    static QByteArray decodeXmlReferences(QByteArrayView text);
     // Exactly "&#13;" and "&#10;", which Vantoro's writer uses for CR and LF in a path.
-    static QString decodeOwnLineBreaks(const QString& text);
+    static QByteArray decodeOwnLineBreaks(QByteArrayView text);
     // "%XX" becomes the byte; a '%' without two hex digits stays.
-    static QByteArray percentDecode(QStringView text);
+    static QByteArray percentDecode(QByteArrayView text);
     static QString fromWindows1252(QByteArrayView bytes);
-    static QString percentDecodedText(QStringView text);
 
 private:
-    QString fromBytes(QByteArrayView bytes, bool allow1252);
-    void addPath(Candidates& c, const QString& path) const;
+    bool utf8Text(const PlaylistEntry& entry, QByteArray& text);
+    void addName(Candidates& c, QByteArray name) const;
 
-    QString m_folder; // with a trailing '/'
-    QStringDecoder m_utf8{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless};
+    QByteArray m_folder;
     bool m_is1252 = false;
 };
 

@@ -23,11 +23,10 @@ namespace {
 // system must not keep the window from answering.
 constexpr int kEntriesPerProgressCheck = 256;
 
-bool isExistingFile(const QString& path)
+// Whether `name` (as the file system stores it, UTF-8) is a regular file; a symbolic link to
+// one counts, a folder does not.
+bool isExistingFile(const QByteArray& name)
 {
-    // Names are looked up as the file system stores them: UTF-8. (The resolver never passes
-    // on a NUL, which would end the name early and test some other file.)
-    const QByteArray name = path.toUtf8();
     struct stat info
     {
     };
@@ -96,14 +95,12 @@ std::optional<int> ReadPlaylist(ClipList& list, const QString& path, MessageBoxe
                 if (!keepGoing())
                     return;
             }
-            if (const std::optional<QString> text = resolver.text(entry)) {
-                const PlaylistEntryResolver::Candidates candidates =
-                    resolver.localPaths(*text, entry.form);
-                for (int i = 0; i < candidates.count; ++i) {
-                    if (isExistingFile(candidates.paths[size_t(i)])) {
-                        clips.append(candidates.paths[size_t(i)]);
-                        return;
-                    }
+            const PlaylistEntryResolver::Candidates candidates = resolver.localNames(entry);
+            for (int i = 0; i < candidates.count; ++i) {
+                // Candidates are valid UTF-8 (see PlaylistEntryResolver).
+                if (isExistingFile(candidates.names[size_t(i)])) {
+                    clips.append(QString::fromUtf8(candidates.names[size_t(i)]));
+                    return;
                 }
             }
             ++missing;

@@ -135,30 +135,37 @@ void PlaylistReader::forward(const char* data, qsizetype size)
         textBytes(data, size);
 }
 
-void PlaylistReader::appendCodePoint(char32_t cp)
+namespace {
+
+char* putUtf8(char* out, char32_t cp)
 {
     if (cp < 0x80) {
-        m_utf8.append(char(cp));
+        *out++ = char(cp);
     } else if (cp < 0x800) {
-        m_utf8.append(char(0xC0 | (cp >> 6)));
-        m_utf8.append(char(0x80 | (cp & 0x3F)));
+        *out++ = char(0xC0 | (cp >> 6));
+        *out++ = char(0x80 | (cp & 0x3F));
     } else if (cp < 0x10000) {
-        m_utf8.append(char(0xE0 | (cp >> 12)));
-        m_utf8.append(char(0x80 | ((cp >> 6) & 0x3F)));
-        m_utf8.append(char(0x80 | (cp & 0x3F)));
+        *out++ = char(0xE0 | (cp >> 12));
+        *out++ = char(0x80 | ((cp >> 6) & 0x3F));
+        *out++ = char(0x80 | (cp & 0x3F));
     } else {
-        m_utf8.append(char(0xF0 | (cp >> 18)));
-        m_utf8.append(char(0x80 | ((cp >> 12) & 0x3F)));
-        m_utf8.append(char(0x80 | ((cp >> 6) & 0x3F)));
-        m_utf8.append(char(0x80 | (cp & 0x3F)));
+        *out++ = char(0xF0 | (cp >> 18));
+        *out++ = char(0x80 | ((cp >> 12) & 0x3F));
+        *out++ = char(0x80 | ((cp >> 6) & 0x3F));
+        *out++ = char(0x80 | (cp & 0x3F));
     }
+    return out;
 }
+
+} // namespace
 
 // UTF-16 is converted to UTF-8 on the way in, so that everything after this works on one
 // ASCII-compatible text; an unpaired surrogate becomes U+FFFD (and then names no file).
 void PlaylistReader::utf16Bytes(const char* data, qsizetype size)
 {
-    m_utf8.resize(0);
+    // Each code unit gives at most three bytes; a pair of units four.
+    m_utf8.resize((size / 2 + 2) * 3);
+    char* out = m_utf8.data();
     const auto* p = reinterpret_cast<const unsigned char*>(data);
     const auto* const end = p + size;
     while (p < end) {
@@ -180,19 +187,20 @@ void PlaylistReader::utf16Bytes(const char* data, qsizetype size)
         const bool low = unit >= 0xDC00 && unit <= 0xDFFF;
         if (m_highSurrogate != 0) {
             if (low) {
-                appendCodePoint(0x10000 + ((char32_t(m_highSurrogate) - 0xD800) << 10) +
-                                (unit - 0xDC00));
+                out = putUtf8(out, 0x10000 + ((char32_t(m_highSurrogate) - 0xD800) << 10) +
+                                       (unit - 0xDC00));
                 m_highSurrogate = 0;
                 continue;
             }
-            appendCodePoint(0xFFFD);
+            out = putUtf8(out, 0xFFFD);
             m_highSurrogate = 0;
         }
         if (high)
             m_highSurrogate = unit;
         else
-            appendCodePoint(low ? 0xFFFD : unit);
+            out = putUtf8(out, low ? 0xFFFD : unit);
     }
+    m_utf8.truncate(out - m_utf8.constData());
     textBytes(m_utf8.constData(), m_utf8.size());
 }
 
@@ -275,9 +283,7 @@ void PlaylistReader::complete()
     if (m_utf16 != Utf16::No && (m_utf16Odd >= 0 || m_highSurrogate != 0) && !m_ctrlZ) {
         m_utf16Odd = -1;
         m_highSurrogate = 0;
-        m_utf8.resize(0);
-        appendCodePoint(0xFFFD);
-        textBytes(m_utf8.constData(), m_utf8.size());
+        textBytes("\xEF\xBF\xBD", 3); // U+FFFD
     }
     if (m_ended)
         return;

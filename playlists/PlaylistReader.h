@@ -64,7 +64,6 @@ private:
     void decideMark();
     void forward(const char* data, qsizetype size);
     void utf16Bytes(const char* data, qsizetype size);
-    void appendCodePoint(char32_t cp);
     void textBytes(const char* data, qsizetype size);
     void preludeBytes(const char* data, qsizetype size);
     void decideAsxKind();

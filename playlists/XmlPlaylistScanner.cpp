@@ -9,7 +9,7 @@ namespace vantoro {
 namespace {
 
 // Names are compared only as far as the longest one that matters ("location").
-constexpr qsizetype kMaxNameChars = 10;
+constexpr int kMaxNameChars = 10;
 
 bool isBlank(char c)
 {
@@ -30,6 +30,26 @@ void XmlPlaylistScanner::reset(Mode mode, Sink sink)
     *this = XmlPlaylistScanner();
     m_mode = mode;
     m_sink = std::move(sink);
+}
+
+void XmlPlaylistScanner::startName()
+{
+    m_nameLength = 0;
+    m_nameCut = false;
+}
+
+void XmlPlaylistScanner::nameChar(char c)
+{
+    if (m_nameLength < kMaxNameChars)
+        m_name[m_nameLength++] = lower(c);
+    else
+        m_nameCut = true;
+}
+
+bool XmlPlaylistScanner::nameIs(const char* name) const
+{
+    return !m_nameCut && std::strlen(name) == size_t(m_nameLength) &&
+           std::memcmp(name, m_name, size_t(m_nameLength)) == 0;
 }
 
 void XmlPlaylistScanner::keep(const char* begin, const char* end)
@@ -73,25 +93,23 @@ void XmlPlaylistScanner::endLocation()
 void XmlPlaylistScanner::nameDone()
 {
     m_tag = Tag::Other;
-    if (m_nameCut)
-        return;
     if (m_mode == Mode::Asx) {
-        if (m_name == "entry") {
+        if (nameIs("entry")) {
             m_tag = Tag::Entry;
             m_inEntry = !m_closing;
             if (!m_closing)
                 m_entryHasRef = false;
-        } else if (m_name == "ref" && !m_closing) {
+        } else if (nameIs("ref") && !m_closing) {
             m_tag = Tag::Ref;
             m_refTaken = false;
         }
     } else {
-        if (m_name == "track") {
+        if (nameIs("track")) {
             m_tag = Tag::Track;
             m_inTrack = !m_closing;
             if (!m_closing)
                 m_trackHasLocation = false;
-        } else if (m_name == "location" && !m_closing) {
+        } else if (nameIs("location") && !m_closing) {
             m_tag = Tag::Location;
         }
     }
@@ -112,8 +130,8 @@ void XmlPlaylistScanner::tagDone(bool selfClosing)
 
 void XmlPlaylistScanner::attributeNameDone()
 {
-    m_keepValue = m_tag == Tag::Ref && !m_nameCut && m_name == "href" && !m_refTaken &&
-                  !(m_inEntry && m_entryHasRef);
+    m_keepValue =
+        m_tag == Tag::Ref && nameIs("href") && !m_refTaken && !(m_inEntry && m_entryHasRef);
     if (m_keepValue) {
         m_value.resize(0);
         m_valueCut = false;
@@ -151,8 +169,7 @@ void XmlPlaylistScanner::feed(const char* data, qsizetype size)
             continue;
         }
         case State::TagOpen:
-            m_name.resize(0);
-            m_nameCut = false;
+            startName();
             m_closing = false;
             m_slash = false;
             if (c == '!') {
@@ -181,13 +198,12 @@ void XmlPlaylistScanner::feed(const char* data, qsizetype size)
         case State::Name:
             if (isBlank(c) || c == '>' || c == '/') {
                 nameDone();
-                m_state = State::InTag;
+                // Only a REF's attributes matter; any other tag is passed over to its end.
+                m_quote = 0;
+                m_state = m_tag == Tag::Ref ? State::InTag : State::SkipTag;
                 continue;
             }
-            if (m_name.size() < kMaxNameChars)
-                m_name.append(lower(c));
-            else
-                m_nameCut = true;
+            nameChar(c);
             break;
         case State::InTag:
             if (c == '>') {
@@ -201,8 +217,7 @@ void XmlPlaylistScanner::feed(const char* data, qsizetype size)
                 m_state = State::ValueQuoted;
             } else if (!isBlank(c)) {
                 m_slash = false;
-                m_name.resize(0);
-                m_nameCut = false;
+                startName();
                 m_state = State::AttrName;
                 continue;
             }
@@ -213,10 +228,7 @@ void XmlPlaylistScanner::feed(const char* data, qsizetype size)
                 m_state = State::AfterAttrName;
                 continue;
             }
-            if (m_name.size() < kMaxNameChars)
-                m_name.append(lower(c));
-            else
-                m_nameCut = true;
+            nameChar(c);
             break;
         case State::AfterAttrName:
             if (c == '=') {
@@ -321,6 +333,27 @@ void XmlPlaylistScanner::feed(const char* data, qsizetype size)
         case State::SkipToClose:
             if (c == '>')
                 m_state = State::Text;
+            break;
+        case State::SkipTag:
+            // To the '>' that is not inside a quoted value; a '/' just before it closes the
+            // element at once.
+            if (m_quote != 0) {
+                const auto* close =
+                    static_cast<const char*>(std::memchr(p, m_quote, size_t(end - p)));
+                if (close == nullptr) {
+                    p = end;
+                    continue;
+                }
+                p = close;
+                m_quote = 0;
+            } else if (c == '>') {
+                tagDone(m_slash);
+            } else if (c == '"' || c == '\'') {
+                m_quote = c;
+                m_slash = false;
+            } else if (!isBlank(c)) {
+                m_slash = c == '/';
+            }
             break;
         }
         ++p;

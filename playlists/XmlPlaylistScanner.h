@@ -48,12 +48,16 @@ private:
         Comment,
         Cdata,
         SkipToClose,
+        SkipTag,
     };
 
     void nameDone();
     void tagDone(bool selfClosing);
     void attributeNameDone();
     void valueDone();
+    void startName();
+    void nameChar(char c);
+    bool nameIs(const char* name) const;
     void keep(const char* begin, const char* end);
     void keepChar(char c) { keep(&c, &c + 1); }
     void pass();
@@ -63,7 +67,9 @@ private:
     Sink m_sink;
     State m_state = State::Text;
 
-    QByteArray m_name; // element or attribute name, lower case, cut at a few characters
+    // Element or attribute name, lower case, cut at a few characters.
+    char m_name[12] = {};
+    int m_nameLength = 0;
     bool m_nameCut = false;
     bool m_closing = false; // an end tag (</name>)
     bool m_slash = false;   // the last thing inside the tag was a '/'

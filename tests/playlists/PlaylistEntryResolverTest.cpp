@@ -9,12 +9,12 @@ namespace {
 
 using Resolver = PlaylistEntryResolver;
 
-QStringList pathsOf(const Resolver::Candidates& c)
+QStringList namesOf(const Resolver::Candidates& c)
 {
-    QStringList paths;
+    QStringList names;
     for (int i = 0; i < c.count; ++i)
-        paths.append(c.paths[size_t(i)]);
-    return paths;
+        names.append(QString::fromUtf8(c.names[size_t(i)]));
+    return names;
 }
 
 TEST(PlaylistEntryResolver, XmlReferences)
@@ -33,28 +33,27 @@ TEST(PlaylistEntryResolver, XmlReferences)
         {u"&amp;amp;", u"&amp;"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(Resolver::decodeXmlReferences(QString::fromUtf16(c.in)),
-                  QString::fromUtf16(c.out));
+        EXPECT_EQ(Resolver::decodeXmlReferences(QString::fromUtf16(c.in).toUtf8()),
+                  QString::fromUtf16(c.out).toUtf8());
 }
 
 TEST(PlaylistEntryResolver, OwnFilesDecodeOnlyTheWritersTwoEscapes)
 {
-    EXPECT_EQ(Resolver::decodeOwnLineBreaks(
-                  QStringLiteral("a&#10;b&#13;&#10;c &amp; &#9; &#x0A; &#010; &#233;")),
-              QStringLiteral("a\nb\r\nc &amp; &#9; &#x0A; &#010; &#233;"));
+    EXPECT_EQ(Resolver::decodeOwnLineBreaks("a&#10;b&#13;&#10;c &amp; &#9; &#x0A; &#010; &#233;"),
+              QByteArray("a\nb\r\nc &amp; &#9; &#x0A; &#010; &#233;"));
 }
 
 TEST(PlaylistEntryResolver, PercentDecoding)
 {
-    EXPECT_EQ(Resolver::percentDecode(u"/m/a%20b%C3%A9%2fc%"), QByteArray("/m/a b\xC3\xA9/c%"));
-    EXPECT_EQ(Resolver::percentDecode(u"%zz%4"), QByteArray("%zz%4"));
+    EXPECT_EQ(Resolver::percentDecode("/m/a%20b%C3%A9%2fc%"), QByteArray("/m/a b\xC3\xA9/c%"));
+    EXPECT_EQ(Resolver::percentDecode("%zz%4"), QByteArray("%zz%4"));
     EXPECT_EQ(Resolver::fromWindows1252("caf\xe9 \x80 \x93x\x94 \x81"),
               QStringLiteral(u"caf\u00e9 \u20ac \u201cx\u201d \u0081"));
 }
 
-TEST(PlaylistEntryResolver, LocalPaths)
+TEST(PlaylistEntryResolver, LocalNames)
 {
-    const Resolver resolver(QStringLiteral("/p/lists/list.m3u"));
+    Resolver resolver(QStringLiteral("/p/lists/list.m3u"));
     const auto path = PlaylistEntryForm::Path;
     const auto uri = PlaylistEntryForm::Uri;
     const struct
@@ -86,34 +85,41 @@ TEST(PlaylistEntryResolver, LocalPaths)
         {u"file:///m/x.mp3", uri, {"/m/x.mp3"}},
     };
     for (const auto& c : cases) {
-        const QString text = QString::fromUtf16(c.text);
-        EXPECT_EQ(pathsOf(resolver.localPaths(text, c.form)), c.paths) << text.toStdString();
+        const QByteArray text = QString::fromUtf16(c.text).toUtf8();
+        const PlaylistEntry entry{text, PlaylistEntryCharset::Utf8, PlaylistEntryEscapes::None,
+                                  c.form};
+        EXPECT_EQ(namesOf(resolver.localNames(entry)), c.paths) << text.constData();
     }
-    EXPECT_EQ(Resolver(QStringLiteral("/list.m3u")).folder(), QStringLiteral("/"));
-    EXPECT_TRUE(Resolver(QStringLiteral("rel/list.m3u")).folder().startsWith(u'/'));
+    EXPECT_EQ(Resolver(QStringLiteral("/list.m3u")).folder(), QByteArray("/"));
+    EXPECT_TRUE(Resolver(QStringLiteral("rel/list.m3u")).folder().startsWith('/'));
 }
 
 TEST(PlaylistEntryResolver, TextByCharsetAndEscapes)
 {
     Resolver resolver(QStringLiteral("/p/list.asx"));
-    const auto text = [&](const QByteArray& bytes, PlaylistEntryCharset charset,
+    const auto name = [&](const QByteArray& bytes, PlaylistEntryCharset charset,
                           PlaylistEntryEscapes escapes) {
-        return resolver.text(PlaylistEntry{bytes, charset, escapes, PlaylistEntryForm::Path});
+        return namesOf(
+            resolver.localNames(PlaylistEntry{bytes, charset, escapes, PlaylistEntryForm::Path}));
     };
     const auto strict = PlaylistEntryCharset::Utf8;
     const auto either = PlaylistEntryCharset::Utf8Else1252;
     const auto none = PlaylistEntryEscapes::None;
-    EXPECT_EQ(text("/m/\xC3\xA9.mp3", strict, none), QStringLiteral(u"/m/\u00e9.mp3"));
-    EXPECT_EQ(text("/m/\xE9.mp3", strict, none), std::nullopt) << "not UTF-8: names no file";
-    EXPECT_EQ(text(QByteArray("/m/a\0b.mp3", 10), strict, none), std::nullopt);
-    EXPECT_EQ(text("/m/\xC3\xA9.mp3", either, none), QStringLiteral(u"/m/\u00e9.mp3"));
-    EXPECT_EQ(text("/m/\xE9.mp3", either, none), QStringLiteral(u"/m/\u00e9.mp3"));
+    const QStringList e = {QStringLiteral(u"/m/\u00e9.mp3")};
+    EXPECT_EQ(name("/m/\xC3\xA9.mp3", strict, none), e);
+    EXPECT_EQ(name("/m/\xE9.mp3", strict, none), QStringList()) << "not UTF-8: names no file";
+    EXPECT_EQ(name(QByteArray("/m/a\0b.mp3", 10), strict, none), QStringList());
+    EXPECT_EQ(name("/m/\xC3\xA9.mp3", either, none), e);
+    EXPECT_EQ(name("/m/\xE9.mp3", either, none), e);
     // Once the file has shown itself to be Windows-1252, it is read so to the end.
-    EXPECT_EQ(text("/m/\xC3\xA9.mp3", either, none), QStringLiteral(u"/m/\u00c3\u00a9.mp3"));
-    EXPECT_EQ(text("/m/Tom &amp; co&#10;.mp3", strict, PlaylistEntryEscapes::Xml),
-              QStringLiteral("/m/Tom & co\n.mp3"));
-    EXPECT_EQ(text("/m/Tom &amp; co&#10;.mp3", strict, PlaylistEntryEscapes::OwnLineBreaks),
-              QStringLiteral("/m/Tom &amp; co\n.mp3"));
+    EXPECT_EQ(name("/m/\xC3\xA9.mp3", either, none),
+              QStringList(QStringLiteral(u"/m/\u00c3\u00a9.mp3")));
+    EXPECT_EQ(name("/m/Tom &amp; co&#10;.mp3", strict, PlaylistEntryEscapes::Xml),
+              QStringList(QStringLiteral("/m/Tom & co\n.mp3")));
+    EXPECT_EQ(name("/m/Tom &amp; co&#10;.mp3", strict, PlaylistEntryEscapes::OwnLineBreaks),
+              QStringList(QStringLiteral("/m/Tom &amp; co\n.mp3")));
+    EXPECT_EQ(name("/m/a&#0;b.mp3", strict, PlaylistEntryEscapes::Xml),
+              QStringList(QStringLiteral("/m/a&#0;b.mp3")));
 }
 
 } // namespace
