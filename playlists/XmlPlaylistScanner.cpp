@@ -22,6 +22,7 @@ char lower(char c)
 }
 
 constexpr char kCdataOpen[] = "[CDATA[";
+constexpr char kAmpReference[] = "&amp;";
 
 } // namespace
 
@@ -187,7 +188,7 @@ void XmlPlaylistScanner::feed(const char* data, qsizetype size)
             } else if (isBlank(c)) {
                 // Not a tag: "a < b" in text.
                 if (m_inLocation)
-                    keep("<", "<" + 1);
+                    keepChar('<');
                 m_state = State::Text;
                 continue;
             } else {
@@ -323,7 +324,7 @@ void XmlPlaylistScanner::feed(const char* data, qsizetype size)
                     for (; m_matched > 0; --m_matched)
                         keepChar(']');
                     if (c == '&')
-                        keep("&amp;", "&amp;" + 5);
+                        keep(kAmpReference, kAmpReference + sizeof kAmpReference - 1);
                     else
                         keepChar(c);
                 }
