@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace vantoro {
 
 namespace {
@@ -25,6 +27,9 @@ int hexValue(char c)
         return c - 'A' + 10;
     return -1;
 }
+
+// "#x0010FFFF;": the longest reference decoded, with its semicolon.
+constexpr qsizetype kMaxReferenceChars = 11;
 
 bool isAsciiLetter(char c)
 {
@@ -149,10 +154,13 @@ QByteArray PlaylistEntryResolver::decodeXmlReferences(QByteArrayView text)
     qsizetype from = 0;
     while (amp >= 0) {
         out.append(text.sliced(from, amp - from));
-        const qsizetype semicolon = text.indexOf(';', amp + 1);
-        const char32_t c = semicolon > amp && semicolon - amp <= 11
-                               ? referencedChar(text.sliced(amp + 1, semicolon - amp - 1))
-                               : 0;
+        // A reference is short: the ';' is looked for only that far, so that a long run of
+        // bare '&' stays linear.
+        const QByteArrayView window =
+            text.sliced(amp + 1, std::min<qsizetype>(kMaxReferenceChars, text.size() - amp - 1));
+        const qsizetype length = window.indexOf(';');
+        const char32_t c = length >= 0 ? referencedChar(window.first(length)) : 0;
+        const qsizetype semicolon = amp + 1 + length;
         if (c != 0) {
             appendUtf8(out, c);
             from = semicolon + 1;

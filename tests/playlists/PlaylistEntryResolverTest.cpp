@@ -1,4 +1,5 @@
 #include "playlists/PlaylistEntryResolver.h"
+#include "playlists/PlaylistReader.h"
 
 #include <QStringList>
 
@@ -31,10 +32,20 @@ TEST(PlaylistEntryResolver, XmlReferences)
         {u"&#0; &#xD800; &#x110000; &#; &#x; &#12a;", u"&#0; &#xD800; &#x110000; &#; &#x; &#12a;"},
         {u"&&amp;&", u"&&&"},
         {u"&amp;amp;", u"&amp;"},
+        {u"&#x0010FFFF; &#x00010FFFF; &#1114111;", u"\U0010FFFF &#x00010FFFF; \U0010FFFF"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Resolver::decodeXmlReferences(QString::fromUtf16(c.in).toUtf8()),
                   QString::fromUtf16(c.out).toUtf8());
+}
+
+TEST(PlaylistEntryResolver, ManyBareAmpersandsStayLinear)
+{
+    // Each '&' looks only a few characters ahead for its ';'.
+    const QByteArray ampersands(PlaylistReader::kMaxEntryBytes, '&');
+    EXPECT_EQ(Resolver::decodeXmlReferences(ampersands), ampersands);
+    const QByteArray last = ampersands + "amp;";
+    EXPECT_EQ(Resolver::decodeXmlReferences(last), ampersands);
 }
 
 TEST(PlaylistEntryResolver, OwnFilesDecodeOnlyTheWritersTwoEscapes)
