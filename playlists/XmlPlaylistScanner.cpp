@@ -196,16 +196,19 @@ void XmlPlaylistScanner::feed(const char* data, qsizetype size)
                 continue;
             }
             break;
-        case State::Name:
-            if (isBlank(c) || c == '>' || c == '/') {
-                nameDone();
-                // Only a REF's attributes matter; any other tag is passed over to its end.
-                m_quote = 0;
-                m_state = m_tag == Tag::Ref ? State::InTag : State::SkipTag;
+        case State::Name: {
+            const char* q = p;
+            while (q < end && !isBlank(*q) && *q != '>' && *q != '/')
+                nameChar(*q++);
+            p = q;
+            if (q == end)
                 continue;
-            }
-            nameChar(c);
-            break;
+            nameDone();
+            // Only a REF's attributes matter; any other tag is passed over to its end.
+            m_quote = 0;
+            m_state = m_tag == Tag::Ref ? State::InTag : State::SkipTag;
+            continue;
+        }
         case State::InTag:
             if (c == '>') {
                 tagDone(m_slash);
@@ -338,23 +341,30 @@ void XmlPlaylistScanner::feed(const char* data, qsizetype size)
         case State::SkipTag:
             // To the '>' that is not inside a quoted value; a '/' just before it closes the
             // element at once.
-            if (m_quote != 0) {
-                const auto* close =
-                    static_cast<const char*>(std::memchr(p, m_quote, size_t(end - p)));
-                if (close == nullptr) {
-                    p = end;
-                    continue;
+            while (p < end) {
+                const char d = *p;
+                if (m_quote != 0) {
+                    const auto* close =
+                        static_cast<const char*>(std::memchr(p, m_quote, size_t(end - p)));
+                    if (close == nullptr) {
+                        p = end;
+                        break;
+                    }
+                    p = close;
+                    m_quote = 0;
+                } else if (d == '>') {
+                    tagDone(m_slash);
+                    break;
+                } else if (d == '"' || d == '\'') {
+                    m_quote = d;
+                    m_slash = false;
+                } else if (!isBlank(d)) {
+                    m_slash = d == '/';
                 }
-                p = close;
-                m_quote = 0;
-            } else if (c == '>') {
-                tagDone(m_slash);
-            } else if (c == '"' || c == '\'') {
-                m_quote = c;
-                m_slash = false;
-            } else if (!isBlank(c)) {
-                m_slash = c == '/';
+                ++p;
             }
+            if (p == end)
+                continue;
             break;
         }
         ++p;
