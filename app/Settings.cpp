@@ -62,13 +62,21 @@ QString Settings::listFolderDefault() const
     return m_state.PlaylistFolder.isEmpty() ? m_state.ProgramFolder : m_state.PlaylistFolder;
 }
 
+bool Settings::writeFolder(const QString& key, const QString& folder)
+{
+    // A line break would cut the value and leave its rest as a line of its own: such a folder
+    // is not stored, and the file keeps the value it had.
+    if (folder.contains(u'\n') || folder.contains(u'\r'))
+        return true;
+    return write(kPaths, key, folder);
+}
+
 bool Settings::createIfMissing()
 {
     if (QFileInfo::exists(m_state.IniFileName))
         return true;
     return write(kBar, kTrack, QStringLiteral("1")) && write(kBar, kStatus, QStringLiteral("1")) &&
-           write(kPaths, kClips, m_state.ProgramFolder) &&
-           write(kPaths, kLists, listFolderDefault());
+           writeFolder(kClips, m_state.ProgramFolder) && writeFolder(kLists, listFolderDefault());
 }
 
 void Settings::read()
@@ -88,7 +96,7 @@ bool Settings::save()
 {
     return write(kBar, kTrack, yesNoText(m_state.TrackBarSetting)) &&
            write(kBar, kStatus, yesNoText(m_state.StatusBarSetting)) &&
-           write(kPaths, kClips, m_state.ClipFolder) && write(kPaths, kLists, m_state.ListFolder);
+           writeFolder(kClips, m_state.ClipFolder) && writeFolder(kLists, m_state.ListFolder);
 }
 
 } // namespace vantoro

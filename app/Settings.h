@@ -13,7 +13,9 @@ struct ProgramState;
 //   [Paths] Clips=<folder as held>   Lists=<folder as held>
 //
 // Every write goes through the profile-string functions (a whole new file renamed over the old
-// one). A failing write shows "Unable to write to <path>" and ends the current step.
+// one). A failing write shows "Unable to write to <path>" and ends the current step. A folder
+// holding a line break is never written (the settings file is line-based): the file keeps the
+// value it had.
 class Settings
 {
 public:
@@ -34,6 +36,7 @@ private:
     bool write(const QString& section, const QString& key, const QString& value);
     // Lists= when the file has none: the playlist folder (the program folder of a portable copy).
     QString listFolderDefault() const;
+    bool writeFolder(const QString& key, const QString& folder);
 
     ProgramState& m_state;
     MessageBoxes& m_messages;

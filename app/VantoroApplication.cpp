@@ -17,6 +17,7 @@
 #include "platform/QtFileOperationQuestions.h"
 #include "platform/QtFolderBrowser.h"
 #include "platform/QtMessageBoxes.h"
+#include "platform/QtProgressWindows.h"
 #include "platform/QtShellOpener.h"
 #include "platform/QtTextInput.h"
 #include "platform/QtTimerFactory.h"
@@ -78,6 +79,7 @@ struct VantoroProgram::Parts
     QtFileOperationQuestions fileOperationQuestions;
     QtFileOperationProgress fileOperationProgress;
     ShellFileOperation fileOperations{fileOperationQuestions, fileOperationProgress};
+    QtProgressWindows progress;
     Services services;
 
     std::unique_ptr<TForm1> form;
@@ -106,6 +108,7 @@ VantoroProgram::VantoroProgram() : m_parts(std::make_unique<Parts>())
     p.services.mediaSession = &p.mediaSession;
     p.services.screenSaver = &p.screenSaver;
     p.services.fileOperations = &p.fileOperations;
+    p.services.progress = &p.progress;
     p.services.executableFolder = QCoreApplication::applicationDirPath();
     p.services.programFolder = resolveProgramFolder(p.services.executableFolder);
     p.services.playlistFolder =

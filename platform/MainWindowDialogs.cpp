@@ -27,7 +27,9 @@ FileDialogSpec openDialog2Spec(const QString& listFolder)
     spec.title = QStringLiteral("Select Playlist");
     spec.filters = {
         QStringLiteral("Playlists (*.asx) (default style) (*.asx)"),
-        QStringLiteral("m3u Playlists (*.m3u) (*.m3u)"),
+        QStringLiteral("m3u Playlists (*.m3u) (*.m3u *.m3u8)"),
+        QStringLiteral("pls Playlists (*.pls) (*.pls)"),
+        QStringLiteral("xspf Playlists (*.xspf) (*.xspf)"),
     };
     spec.filterIndex = 0;
     spec.initialFolder = listFolder;

@@ -16,6 +16,7 @@ class FolderBrowser;
 class TextInput;
 class MediaSession;
 class ScreenSaverInhibitor;
+class ProgressWindows;
 
 // The platform services a window may use, built once in main() with the real implementations
 // and in tests with fakes, and handed down by reference. Nothing below reaches a dialog, the
@@ -35,6 +36,7 @@ struct Services
     TextInput* textInput = nullptr;
     MediaSession* mediaSession = nullptr; // media keys and the desktop's player controls
     ScreenSaverInhibitor* screenSaver = nullptr;
+    ProgressWindows* progress = nullptr;
 
     // Folder of the program's own files, with a trailing '/' (see ProgramFolder.h).
     QString programFolder;

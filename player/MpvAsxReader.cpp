@@ -57,6 +57,16 @@ std::optional<QString> attributeValue(const QString& tag, qsizetype pos, const Q
     return std::nullopt;
 }
 
+// The writer's escapes for a CR or LF inside a path; nothing else is an escape.
+QString decodeLineBreaks(QString value)
+{
+    if (value.contains(u"&#1")) {
+        value.replace(QStringLiteral("&#13;"), QStringLiteral("\r"));
+        value.replace(QStringLiteral("&#10;"), QStringLiteral("\n"));
+    }
+    return value;
+}
+
 } // namespace
 
 QStringList MpvAsxReader::parse(QByteArrayView bytes)
@@ -105,7 +115,7 @@ QStringList MpvAsxReader::parse(QByteArrayView bytes)
             const auto href = attributeValue(tag, nameEnd, QStringLiteral("href"));
             if (!href || (inEntry && entryHasRef))
                 continue;
-            entries.append(*href);
+            entries.append(decodeLineBreaks(*href));
             entryHasRef = inEntry;
         }
     }

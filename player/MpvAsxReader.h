@@ -9,9 +9,11 @@ namespace vantoro {
 // Reads the entries of an ASX playlist for the media control: one entry per ENTRY element, its
 // first REF element's HREF attribute; a REF outside any ENTRY is an entry of its own. Element
 // and attribute names match in any case, blanks may surround '=', values may be quoted with
-// either quote. Attribute values are taken character for character: the program's own writer
-// leaves a bare '&' in a path and escapes nothing, so no entity is decoded. An ENTRY without a
-// REF is no entry; ENTRYREF (a link to another playlist) and everything else are ignored.
+// either quote. Attribute values are taken character for character, as the program's own
+// writer stores paths (a bare '&' stays), except for the only two escapes that writer makes:
+// "&#13;" and "&#10;" are a CR and an LF of the path. No other reference is decoded. An ENTRY
+// without a REF is no entry; ENTRYREF (a link to another playlist) and everything else are
+// ignored.
 class MpvAsxReader
 {
 public:

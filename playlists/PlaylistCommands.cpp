@@ -6,9 +6,12 @@
 #include "platform/MainWindowDialogs.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ProgramFolder.h"
+#include "playlists/DelayedProgress.h"
 #include "playlists/PlayerOpener.h"
 #include "playlists/PlaylistFiles.h"
 #include "playlists/ProgramState.h"
+
+#include <optional>
 
 namespace vantoro {
 
@@ -146,12 +149,24 @@ void PlaylistCommands::playPlaylistFile(const QString& path)
 
 void PlaylistCommands::loadPlaylist(const QString& path, bool goAtOnce)
 {
+    const int previousTag = m_state.Tag;
+    const QString previousPlayFile = m_state.PlayFile;
+    const QString previousTitle = m_state.PlaylistTitle;
     m_state.ListFolder = folderOf(path);
     m_state.Tag = kModeLoad;
     m_state.PlayFile = path;
     m_state.PlaylistTitle = path;
-    const std::optional<int> missing =
-        ReadPlaylist(m_state.AllBox, m_state.PlayFile, *m_services.messages);
+    std::optional<DelayedProgress> progress;
+    if (m_services.progress != nullptr)
+        progress.emplace(*m_services.progress, QStringLiteral("Reading playlist %1").arg(path));
+    const std::optional<int> missing = ReadPlaylist(
+        m_state.AllBox, m_state.PlayFile, *m_services.messages, progress ? &*progress : nullptr);
+    if (progress && progress->cancelled()) {
+        // Nothing was loaded: the clip list and the playlist it came from stay as they were.
+        m_state.Tag = previousTag;
+        m_state.PlayFile = previousPlayFile;
+        m_state.PlaylistTitle = previousTitle;
+    }
     if (!missing)
         return;
     if (*missing > 0) {

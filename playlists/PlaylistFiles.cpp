@@ -4,11 +4,12 @@
 #include "platform/IoError.h"
 #include "platform/MessageBoxes.h"
 #include "playlists/ClipList.h"
+#include "playlists/DelayedProgress.h"
+#include "playlists/PlaylistEntryResolver.h"
 #include "playlists/PlaylistFormat.h"
 #include "playlists/ReadOnlyFileDevice.h"
 
 #include <QFile>
-#include <QStringDecoder>
 
 #include <cerrno>
 #include <sys/stat.h>
@@ -18,15 +19,18 @@ namespace vantoro {
 
 namespace {
 
-bool isExistingFile(const QByteArray& entry)
+// Entries between progress checks while a block is being read: stat() calls on a slow file
+// system must not keep the window from answering.
+constexpr int kEntriesPerProgressCheck = 256;
+
+// Whether `name` (as the file system stores it, UTF-8) is a regular file; a symbolic link to
+// one counts, a folder does not.
+bool isExistingFile(const QByteArray& name)
 {
-    // A NUL would end the name early and test some other file.
-    if (entry.isEmpty() || entry.contains('\0'))
-        return false;
     struct stat info
     {
     };
-    return ::stat(entry.constData(), &info) == 0 && S_ISREG(info.st_mode);
+    return ::stat(name.constData(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 // errno when an existing file may not be written; 0 otherwise. Replacing a file by renaming
@@ -60,31 +64,54 @@ bool WritePlaylist(const ClipList& list, const QString& path, const QString& tit
     return true;
 }
 
-std::optional<int> ReadPlaylist(ClipList& list, const QString& path, MessageBoxes& boxes)
+std::optional<int> ReadPlaylist(ClipList& list, const QString& path, MessageBoxes& boxes,
+                                DelayedProgress* progress)
 {
-    list.setSorted(false);
-    list.clear();
     ReadOnlyFileDevice file(path);
     if (!file.openFile()) {
+        list.setSorted(false);
+        list.clear();
         boxes.error(ioErrorText(file.error()));
         return std::nullopt;
     }
+    // The clips are gathered aside, so that a cancelled read leaves the list as it was.
+    QStringList clips;
     int missing = 0;
-    // A name that is not valid UTF-8 cannot be held in the clip list as it is: it counts as
-    // missing rather than being kept as some other name.
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const bool readOk =
-        readPlaylistEntries(file, playlistRulesFor(path), [&](const QByteArray& entry) {
-            if (isExistingFile(entry)) {
-                QString name = decoder.decode(entry);
-                if (!decoder.hasError()) {
-                    list.add(name);
+    qint64 bytesRead = 0;
+    int sinceCheck = 0;
+    bool stopped = false;
+    const auto keepGoing = [&] {
+        stopped = stopped || (progress != nullptr && !progress->update(bytesRead, file.fileSize()));
+        return !stopped;
+    };
+    PlaylistEntryResolver resolver(path);
+    const bool readOk = readPlaylistEntries(
+        file, playlistRulesFor(path),
+        [&](const PlaylistEntry& entry) {
+            if (stopped)
+                return;
+            if (++sinceCheck == kEntriesPerProgressCheck) {
+                sinceCheck = 0;
+                if (!keepGoing())
+                    return;
+            }
+            const PlaylistEntryResolver::Candidates candidates = resolver.localNames(entry);
+            for (int i = 0; i < candidates.count; ++i) {
+                // Candidates are valid UTF-8 (see PlaylistEntryResolver).
+                if (isExistingFile(candidates.names[size_t(i)])) {
+                    clips.append(QString::fromUtf8(candidates.names[size_t(i)]));
                     return;
                 }
-                decoder.resetState();
             }
             ++missing;
+        },
+        [&](qint64 total) {
+            bytesRead = total;
+            return keepGoing();
         });
+    if (stopped)
+        return std::nullopt;
+    list.setItems(std::move(clips));
     if (!readOk || !file.closeFile()) {
         boxes.error(ioErrorText(file.error() != 0 ? file.error() : EIO));
         return std::nullopt;

@@ -8,6 +8,7 @@ namespace vantoro {
 
 class ClipList;
 class MessageBoxes;
+class DelayedProgress;
 
 // The playlist-file operations on the clip list.
 //
@@ -22,12 +23,18 @@ class MessageBoxes;
 bool WritePlaylist(const ClipList& list, const QString& path, const QString& title,
                    MessageBoxes& boxes);
 
-// Empties the clip list, switches its sorting off, and appends, in file order, each entry of
-// the ASX or M3U playlist at `path` that names an existing regular file (a symbolic link to
-// one counts; a folder does not). The name is tested as written: a relative name against the
-// process's current folder; a name that is not valid UTF-8 counts as missing. Answers the number of
-// entries that named no such file, or nullopt after an error box; entries read before a read
-// failure stay in the list.
-std::optional<int> ReadPlaylist(ClipList& list, const QString& path, MessageBoxes& boxes);
+// Fills the clip list, sorting switched off, with the clips of the playlist at `path` in file
+// order (the rules by its extension: ASX, M3U, PLS or XSPF, see PlaylistReader): each entry
+// that names an existing regular file (a symbolic link to one counts; a folder does not) is
+// appended as the path found (see PlaylistEntryResolver: a relative name is taken against the
+// playlist's folder, a file: URI becomes its path). Answers the number of entries that named
+// no such file (another scheme, a missing file, a name that is not text), or nullopt after an
+// error box; entries read before a read failure are then in the list.
+//
+// With `progress`, a long read shows its progress window (bytes read of the file's size) with
+// Cancel. A cancelled read answers nullopt without a box (progress->cancelled() tells) and
+// leaves the clip list as it was before the read.
+std::optional<int> ReadPlaylist(ClipList& list, const QString& path, MessageBoxes& boxes,
+                                DelayedProgress* progress = nullptr);
 
 } // namespace vantoro

@@ -44,6 +44,13 @@ PlaylistRules playlistRulesFor(const QString& path)
     const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
     if (dot < nameStart || dot + 1 >= path.size())
         return PlaylistRules::None;
+    const QStringView extension = QStringView(path).mid(dot + 1);
+    if (extension.compare(u"pls", Qt::CaseInsensitive) == 0)
+        return PlaylistRules::Pls;
+    if (extension.compare(u"xspf", Qt::CaseInsensitive) == 0)
+        return PlaylistRules::Xspf;
+    if (extension.compare(u"m3u8", Qt::CaseInsensitive) == 0)
+        return PlaylistRules::M3u8;
     const QChar first = path.at(dot + 1).toUpper();
     if (first == QLatin1Char('A'))
         return PlaylistRules::Asx;
@@ -52,19 +59,29 @@ PlaylistRules playlistRulesFor(const QString& path)
     return PlaylistRules::None;
 }
 
+QString escapeAsxLineBreaks(const QString& text)
+{
+    if (!text.contains(u'\r') && !text.contains(u'\n'))
+        return text;
+    QString out = text;
+    out.replace(u'\r', QStringLiteral("&#13;"));
+    out.replace(u'\n', QStringLiteral("&#10;"));
+    return out;
+}
+
 bool writeAsxPlaylist(QIODevice& out, const QString& title, const QStringList& entries)
 {
     BlockWriter writer(out);
     writer.line("<ASX VERSION=\"3.0\">");
     writer.line(QByteArray("<!-- ") + kProductWebAddress + " -->");
-    writer.line("<Title>" + title.toUtf8() + "</Title>");
+    writer.line("<Title>" + escapeAsxLineBreaks(title).toUtf8() + "</Title>");
     writer.line("<Author>Vantoro Media Manager</Author>");
     writer.line(QByteArray("<Copyright>") + kProductRightsNotice + "</Copyright>");
     QByteArray entryLine;
     for (const QString& entry : entries) {
         entryLine.resize(0);
         entryLine.append(" <ENTRY><REF HREF=\"");
-        entryLine.append(entry.toUtf8());
+        entryLine.append(escapeAsxLineBreaks(entry).toUtf8());
         entryLine.append("\" /></ENTRY>");
         writer.line(entryLine);
         if (!writer.ok())
@@ -74,18 +91,23 @@ bool writeAsxPlaylist(QIODevice& out, const QString& title, const QStringList& e
     return writer.flush();
 }
 
-bool readPlaylistEntries(QIODevice& in, PlaylistRules rules, const PlaylistEntrySink& sink)
+bool readPlaylistEntries(QIODevice& in, PlaylistRules rules, const PlaylistEntrySink& sink,
+                         const PlaylistReadProgress& progress)
 {
     PlaylistReader reader(rules, sink);
     QByteArray buffer(kChunkBytes, Qt::Uninitialized);
+    qint64 total = 0;
     for (;;) {
         const qint64 n = in.read(buffer.data(), buffer.size());
         if (n < 0)
             return false;
         if (n == 0)
             break;
+        total += n;
         if (!reader.feed(buffer.constData(), n))
             return true;
+        if (progress && !progress(total))
+            return false;
     }
     reader.finish();
     return true;

@@ -47,6 +47,7 @@ bool ReadOnlyFileDevice::openFile()
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     m_fd = fd;
+    m_size = qint64(info.st_size);
     QIODevice::open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     return true;
 }

@@ -21,6 +21,8 @@ public:
     // Closes the file; false (with error()) when the system reports a failure.
     bool closeFile();
     int error() const { return m_error; }
+    // The file's size in bytes when it was opened.
+    qint64 fileSize() const { return m_size; }
 
     bool isSequential() const override { return true; }
 
@@ -32,6 +34,7 @@ private:
     QString m_path;
     int m_fd = -1;
     int m_error = 0;
+    qint64 m_size = 0;
 };
 
 } // namespace vantoro

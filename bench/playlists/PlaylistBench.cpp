@@ -1,6 +1,6 @@
-// Playlist reading, writing and the clip list's sorting, each beside a baseline that does the
-// least work the same result needs, measured in the same run. Targets: reading and writing
-// within 1.3 times of their baselines, sorting within 1.5 times.
+// Playlist reading (each format), writing and the clip list's sorting, each beside a baseline
+// that does the least work the same result needs, measured in the same run. Targets: reading
+// and writing within 1.3 times of their baselines, sorting within 1.5 times.
 
 #include "platform/MessageBoxes.h"
 #include "playlists/ClipList.h"
@@ -12,12 +12,14 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QUrl>
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <numeric>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 
@@ -58,6 +60,9 @@ struct Fixture
         std::shuffle(paths.begin(), paths.end(), *QRandomGenerator::global());
         asx = dir.path() + QStringLiteral("/list.asx");
         m3u = dir.path() + QStringLiteral("/list.m3u");
+        otherAsx = dir.path() + QStringLiteral("/other.asx");
+        pls = dir.path() + QStringLiteral("/list.pls");
+        xspf = dir.path() + QStringLiteral("/list.xspf");
         QFile asxFile(asx);
         asxFile.open(QIODevice::WriteOnly);
         writeAsxPlaylist(asxFile, asx, paths);
@@ -65,13 +70,39 @@ struct Fixture
         m3uFile.open(QIODevice::WriteOnly);
         m3uFile.write("#EXTM3U\r\n");
         for (const QString& p : std::as_const(paths))
-            m3uFile.write(p.toUtf8() + "\r\n");
+            m3uFile.write("#EXTINF:123,Artist - Title\r\n" + p.toUtf8() + "\r\n");
+        // As other programs write them: XML escapes, percent-encoded URIs, numbered keys.
+        QFile otherFile(otherAsx);
+        otherFile.open(QIODevice::WriteOnly);
+        otherFile.write("<asx version=\"3.0\">\n<title>Other</title>\n");
+        for (const QString& p : std::as_const(paths))
+            otherFile.write("  <entry><title>Title</title><ref href=\"" +
+                            p.toUtf8().replace("&", "&amp;") + "\"/></entry>\n");
+        otherFile.write("</asx>\n");
+        QFile plsFile(pls);
+        plsFile.open(QIODevice::WriteOnly);
+        plsFile.write("[playlist]\n");
+        for (qsizetype i = 0; i < paths.size(); ++i)
+            plsFile.write("File" + QByteArray::number(i + 1) + "=" + paths.at(i).toUtf8() +
+                          "\nTitle" + QByteArray::number(i + 1) + "=Title\n");
+        plsFile.write("NumberOfEntries=" + QByteArray::number(paths.size()) + "\nVersion=2\n");
+        QFile xspfFile(xspf);
+        xspfFile.open(QIODevice::WriteOnly);
+        xspfFile.write("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<playlist version=\"1\" "
+                       "xmlns=\"http://xspf.org/ns/0/\">\n<trackList>\n");
+        for (const QString& p : std::as_const(paths))
+            xspfFile.write("<track><location>file://" + QUrl::toPercentEncoding(p, "/") +
+                           "</location><title>Title</title></track>\n");
+        xspfFile.write("</trackList>\n</playlist>\n");
     }
 
     QTemporaryDir dir{QDir::tempPath() + QStringLiteral("/vantoro-bench-XXXXXX")};
     QStringList paths;
     QString asx;
     QString m3u;
+    QString otherAsx;
+    QString pls;
+    QString xspf;
 };
 
 Fixture& fixture()
@@ -92,8 +123,23 @@ void readPlaylist(benchmark::State& state, const QString& path)
     }
 }
 
-// Reads the file, splits the lines and stats each path: no rules, no clip list.
-void readBaseline(benchmark::State& state, const QString& path, bool asx)
+enum class Format { OwnAsx, OtherAsx, M3u, Pls, Xspf };
+
+// The text between `open` and the next `close` in the line, or nothing.
+std::optional<std::string_view> between(std::string_view line, std::string_view open,
+                                        std::string_view close)
+{
+    const size_t at = line.find(open);
+    if (at == std::string_view::npos)
+        return std::nullopt;
+    line.remove_prefix(at + open.size());
+    return line.substr(0, line.find(close));
+}
+
+// The least work each format needs: read the file, split the lines, take each line's entry
+// the plainest way the format allows (undoing "&amp;" and percent-encoding where the format
+// has them), stat it. No rules beyond that, no clip list.
+void readBaseline(benchmark::State& state, const QString& path, Format format)
 {
     const QByteArray name = QFile::encodeName(path);
     for (auto _ : state) {
@@ -115,16 +161,44 @@ void readBaseline(benchmark::State& state, const QString& path, bool asx)
             if (!line.empty() && line.back() == '\r')
                 line.remove_suffix(1);
             at = end + 1;
-            if (asx) {
-                const size_t marker = line.find("F=\"");
-                if (marker == std::string_view::npos)
-                    continue;
-                line.remove_prefix(marker + 3);
-                line = line.substr(0, line.find('"'));
-            } else if (line.empty() || line.front() == '#') {
-                continue;
+            std::optional<std::string_view> value;
+            switch (format) {
+            case Format::OwnAsx:
+                value = between(line, "F=\"", "\"");
+                break;
+            case Format::OtherAsx:
+                value = between(line, "href=\"", "\"");
+                break;
+            case Format::M3u:
+                if (!line.empty() && line.front() != '#')
+                    value = line;
+                break;
+            case Format::Pls:
+                if (line.substr(0, 4) == "File")
+                    value = between(line, "=", "\n");
+                break;
+            case Format::Xspf:
+                value = between(line, "<location>file://", "<");
+                break;
             }
-            entry.assign(line);
+            if (!value)
+                continue;
+            entry.clear();
+            for (size_t i = 0; i < value->size(); ++i) {
+                const char c = (*value)[i];
+                if (format == Format::OtherAsx && c == '&' && value->substr(i, 5) == "&amp;") {
+                    entry += '&';
+                    i += 4;
+                } else if (format == Format::Xspf && c == '%' && i + 2 < value->size()) {
+                    const auto hex = [](char h) {
+                        return h <= '9' ? h - '0' : (h | 0x20) - 'a' + 10;
+                    };
+                    entry += char(hex((*value)[i + 1]) * 16 + hex((*value)[i + 2]));
+                    i += 2;
+                } else {
+                    entry += c;
+                }
+            }
             struct stat info
             {
             };
@@ -141,7 +215,15 @@ void BM_ReadPlaylistAsx(benchmark::State& state)
 }
 void BM_BaselineReadAsx(benchmark::State& state)
 {
-    readBaseline(state, fixture().asx, true);
+    readBaseline(state, fixture().asx, Format::OwnAsx);
+}
+void BM_ReadPlaylistOtherAsx(benchmark::State& state)
+{
+    readPlaylist(state, fixture().otherAsx);
+}
+void BM_BaselineReadOtherAsx(benchmark::State& state)
+{
+    readBaseline(state, fixture().otherAsx, Format::OtherAsx);
 }
 void BM_ReadPlaylistM3u(benchmark::State& state)
 {
@@ -149,7 +231,23 @@ void BM_ReadPlaylistM3u(benchmark::State& state)
 }
 void BM_BaselineReadM3u(benchmark::State& state)
 {
-    readBaseline(state, fixture().m3u, false);
+    readBaseline(state, fixture().m3u, Format::M3u);
+}
+void BM_ReadPlaylistPls(benchmark::State& state)
+{
+    readPlaylist(state, fixture().pls);
+}
+void BM_BaselineReadPls(benchmark::State& state)
+{
+    readBaseline(state, fixture().pls, Format::Pls);
+}
+void BM_ReadPlaylistXspf(benchmark::State& state)
+{
+    readPlaylist(state, fixture().xspf);
+}
+void BM_BaselineReadXspf(benchmark::State& state)
+{
+    readBaseline(state, fixture().xspf, Format::Xspf);
 }
 
 void BM_WritePlaylist(benchmark::State& state)
@@ -223,6 +321,12 @@ BENCHMARK(BM_ReadPlaylistAsx)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_BaselineReadAsx)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ReadPlaylistM3u)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_BaselineReadM3u)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ReadPlaylistOtherAsx)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_BaselineReadOtherAsx)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ReadPlaylistPls)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_BaselineReadPls)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ReadPlaylistXspf)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_BaselineReadXspf)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_WritePlaylist)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_BaselineWrite)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SortSwitch)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -1,9 +1,14 @@
-// Feeds arbitrary bytes to the playlist reader under both rule sets, in chunks of varying
-// size, and compares the entries with a plain whole-line reading of the same rules.
+// Feeds arbitrary bytes to the playlist reader under every rule set, in chunks of varying size,
+// and checks: the entries do not depend on how the input is cut into chunks; Vantoro's own ASX
+// files and M3U files give what a plain whole-line reading of their rules gives; no entry is
+// longer than the reader's bound; and every entry resolves to at most two names that are valid
+// UTF-8 without a NUL.
 
+#include "playlists/PlaylistEntryResolver.h"
 #include "playlists/PlaylistReader.h"
 
 #include <QByteArray>
+#include <QString>
 
 #include <cstddef>
 #include <cstdint>
@@ -12,8 +17,13 @@
 
 namespace {
 
+using vantoro::PlaylistEntry;
+using vantoro::PlaylistEntryResolver;
 using vantoro::PlaylistReader;
 using vantoro::PlaylistRules;
+
+const std::string kOwnHeader = "<ASX VERSION=\"3.0\">\r\n<!-- x -->\r\n<Title>t</Title>\r\n"
+                               "<Author>Vantoro Media Manager</Author>\r\n";
 
 bool startsChar(unsigned char c)
 {
@@ -28,8 +38,7 @@ std::size_t charCount(const std::string& s, std::size_t end)
     return n;
 }
 
-// The rules applied to whole lines, written for clarity rather than bounded memory.
-std::vector<QByteArray> referenceEntries(const std::string& bytes, PlaylistRules rules)
+std::vector<std::string> trimmedLines(const std::string& bytes)
 {
     std::vector<std::string> lines;
     std::string line;
@@ -47,8 +56,6 @@ std::vector<QByteArray> referenceEntries(const std::string& bytes, PlaylistRules
         line += c;
     }
     lines.push_back(line);
-
-    std::vector<QByteArray> entries;
     for (std::string& l : lines) {
         std::size_t b = 0;
         std::size_t e = l.size();
@@ -56,49 +63,75 @@ std::vector<QByteArray> referenceEntries(const std::string& bytes, PlaylistRules
             ++b;
         while (e > b && static_cast<unsigned char>(l[e - 1]) <= 32)
             --e;
-        const std::string t = l.substr(b, e - b);
+        l = l.substr(b, e - b);
+    }
+    return lines;
+}
+
+// Vantoro's own ASX line rules, written for clarity rather than bounded memory.
+std::vector<QByteArray> ownAsxReference(const std::string& bytes)
+{
+    std::vector<QByteArray> entries;
+    for (const std::string& t : trimmedLines(bytes)) {
         if (charCount(t, t.size()) < 5)
             continue;
-        if (rules == PlaylistRules::Asx) {
-            const std::size_t marker = t.find("F=\"");
-            if (marker == std::string::npos || charCount(t, marker) + 1 <= 6)
-                continue;
-            const std::string rest = t.substr(marker + 3);
-            const std::size_t quote = rest.find('"');
-            if (quote == std::string::npos) {
-                entries.push_back(QByteArray());
-                continue;
-            }
-            std::string entry;
-            int chars = 0;
-            for (std::size_t i = 0; i < quote; ++i) {
-                if (startsChar(static_cast<unsigned char>(rest[i])) && ++chars > 999)
-                    break;
-                entry += rest[i];
-            }
-            entries.push_back(QByteArray(entry.data(), qsizetype(entry.size())));
-        } else if (rules == PlaylistRules::M3u) {
-            std::vector<char> lastChars;
-            for (std::size_t i = 0; i < t.size(); ++i)
-                if (startsChar(static_cast<unsigned char>(t[i])))
-                    lastChars.push_back(t[i]);
-            const std::size_t n = lastChars.size();
-            if (lastChars[n - 4] != '.' && lastChars[n - 5] != '.')
-                continue;
-            if (qsizetype(t.size()) >= PlaylistReader::kMaxPathBytes)
-                entries.push_back(QByteArray());
-            else
-                entries.push_back(QByteArray(t.data(), qsizetype(t.size())));
+        const std::size_t marker = t.find("F=\"");
+        if (marker == std::string::npos || charCount(t, marker) + 1 <= 6)
+            continue;
+        const std::string rest = t.substr(marker + 3);
+        const std::size_t quote = rest.find('"');
+        if (quote == std::string::npos) {
+            entries.push_back(QByteArray());
+            continue;
         }
+        std::string entry;
+        int chars = 0;
+        for (std::size_t i = 0; i < quote; ++i) {
+            if (startsChar(static_cast<unsigned char>(rest[i])) && ++chars > 999)
+                break;
+            entry += rest[i];
+        }
+        entries.push_back(QByteArray(entry.data(), qsizetype(entry.size())));
     }
     return entries;
 }
 
-std::vector<QByteArray> streamedEntries(const std::string& bytes, PlaylistRules rules,
-                                        std::size_t chunk)
+std::vector<QByteArray> m3uReference(std::string bytes)
+{
+    if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
+        bytes.erase(0, 3);
+    std::vector<QByteArray> entries;
+    for (const std::string& t : trimmedLines(bytes)) {
+        if (t.empty() || t[0] == '#')
+            continue;
+        if (qsizetype(t.size()) > PlaylistReader::kMaxEntryBytes)
+            entries.push_back(QByteArray());
+        else
+            entries.push_back(QByteArray(t.data(), qsizetype(t.size())));
+    }
+    return entries;
+}
+
+std::vector<QByteArray> streamed(const std::string& bytes, PlaylistRules rules, std::size_t chunk,
+                                 bool resolve)
 {
     std::vector<QByteArray> entries;
-    PlaylistReader reader(rules, [&](const QByteArray& e) { entries.push_back(e); });
+    PlaylistEntryResolver resolver(QStringLiteral("/p/list"));
+    PlaylistReader reader(rules, [&](const PlaylistEntry& e) {
+        if (e.bytes.size() > PlaylistReader::kMaxEntryBytes)
+            __builtin_trap();
+        entries.push_back(e.bytes);
+        if (!resolve)
+            return;
+        const PlaylistEntryResolver::Candidates c = resolver.localNames(e);
+        if (c.count < 0 || c.count > 2)
+            __builtin_trap();
+        for (int i = 0; i < c.count; ++i) {
+            const QByteArray& name = c.names[std::size_t(i)];
+            if (name.isEmpty() || name.contains('\0') || !QByteArrayView(name).isValidUtf8())
+                __builtin_trap();
+        }
+    });
     bool more = true;
     for (std::size_t at = 0; more && at < bytes.size(); at += chunk) {
         const std::size_t n = std::min(chunk, bytes.size() - at);
@@ -114,16 +147,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     if (size == 0)
         return 0;
-    // The first byte picks the chunk size, so that line ends, markers and UTF-8 sequences
-    // fall across chunk boundaries.
+    // The first byte picks the chunk size, so that marks, tags, line ends, references and
+    // UTF-8 or UTF-16 sequences fall across chunk boundaries.
     const std::size_t chunk = std::size_t(data[0] % 17) + 1;
     const std::string bytes(reinterpret_cast<const char*>(data + 1), size - 1);
-    for (const PlaylistRules rules : {PlaylistRules::Asx, PlaylistRules::M3u}) {
-        const std::vector<QByteArray> expected = referenceEntries(bytes, rules);
-        if (streamedEntries(bytes, rules, chunk) != expected)
-            __builtin_trap();
-        if (streamedEntries(bytes, rules, bytes.size() + 1) != expected)
+
+    for (const PlaylistRules rules : {PlaylistRules::Asx, PlaylistRules::M3u, PlaylistRules::M3u8,
+                                      PlaylistRules::Pls, PlaylistRules::Xspf}) {
+        const std::vector<QByteArray> whole = streamed(bytes, rules, bytes.size() + 1, true);
+        if (streamed(bytes, rules, chunk, false) != whole)
             __builtin_trap();
     }
+
+    const bool utf16 = bytes.compare(0, 2, "\xFF\xFE") == 0 || bytes.compare(0, 2, "\xFE\xFF") == 0;
+    if (!utf16 && streamed(bytes, PlaylistRules::M3u, chunk, false) != m3uReference(bytes))
+        __builtin_trap();
+
+    const std::string own = kOwnHeader + bytes;
+    if (streamed(own, PlaylistRules::Asx, chunk, false) != ownAsxReference(own))
+        __builtin_trap();
     return 0;
 }

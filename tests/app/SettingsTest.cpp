@@ -94,6 +94,24 @@ TEST_F(SettingsFile, SaveWritesCurrentValuesEvenWhenUnchanged)
                   state.ProgramFolder.toUtf8() + "\r\n");
 }
 
+TEST_F(SettingsFile, FolderWithALineBreakIsNotStoredAndTheOldValueStays)
+{
+    Settings settings(state, messages);
+    state.ClipFolder = QStringLiteral("/media/Clips");
+    state.ListFolder = QStringLiteral("/media/Lists");
+    ASSERT_TRUE(settings.save());
+    state.ClipFolder = QStringLiteral("/media/two\nlines");
+    state.ListFolder = QStringLiteral("/media/carriage\rreturn");
+    state.TrackBarSetting = false;
+    ASSERT_TRUE(settings.save());
+    EXPECT_TRUE(messages.shown.isEmpty());
+    settings.read();
+    EXPECT_EQ(state.ClipFolder, QStringLiteral("/media/Clips"));
+    EXPECT_EQ(state.ListFolder, QStringLiteral("/media/Lists"));
+    EXPECT_FALSE(state.TrackBarSetting) << "the other values are still written";
+    EXPECT_FALSE(readFileBytes(state.IniFileName).contains("lines"));
+}
+
 TEST_F(SettingsFile, UnwritableFileShowsTheErrorWithItsPath)
 {
     state.ProgramFolder = dir.path() + QStringLiteral("/missing/");

@@ -182,7 +182,9 @@ TEST_F(QtFileDialogsTest, PlaylistDialogTakesATypedNameOfAFileThatDoesNotExist)
     EXPECT_EQ(title, QStringLiteral("Select Playlist"));
     EXPECT_EQ(mode, QFileDialog::AnyFile);
     EXPECT_EQ(filters, QStringList({QStringLiteral("Playlists (*.asx) (default style)"),
-                                    QStringLiteral("m3u Playlists (*.m3u)")}));
+                                    QStringLiteral("m3u Playlists (*.m3u)"),
+                                    QStringLiteral("pls Playlists (*.pls)"),
+                                    QStringLiteral("xspf Playlists (*.xspf)")}));
     EXPECT_EQ(picked, QStringList({m_dir.filePath(QStringLiteral("new list.asx"))}));
 }
 

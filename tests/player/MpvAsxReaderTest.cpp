@@ -67,6 +67,9 @@ const AsxCase kCases[] = {
      "<ENTRY></ENTRY><ENTRY/><ENTRY><REF HREF=\"/a\"/></ENTRY>",
      {"/a"}},
     {"UnterminatedInputEndsQuietly", "<ENTRY><REF HREF=\"/m/cut", {"/m/cut"}},
+    {"OnlyTheWritersLineBreakEscapesDecoded",
+     "<ENTRY><REF HREF=\"/m/two&#10;lines&#13;&#10;x &#9; &#x0A; &#010; &amp;#10;.wav\"/></ENTRY>",
+     {"/m/two\nlines\r\nx &#9; &#x0A; &#010; &amp;#10;.wav"}},
     {"Utf8Path", "<ENTRY><REF HREF=\"/m/s\xc3\xb8ng.wav\"/></ENTRY>", {"/m/s\u00f8ng.wav"}},
     {"NotAPlaylistAtAll", "just text > with < odd = \" marks", {}},
 };

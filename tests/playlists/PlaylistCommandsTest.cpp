@@ -3,6 +3,7 @@
 #include "common/FakeFileDialogs.h"
 #include "common/FakeMessageBoxes.h"
 #include "common/TestSupport.h"
+#include "platform/ProgressWindows.h"
 #include "playlists/PlayerOpener.h"
 #include "playlists/PlaylistFiles.h"
 #include "playlists/ProgramState.h"
@@ -260,6 +261,74 @@ TEST_F(PlaylistCommandsTest, LoadOfAnM3uLeavesItUnchanged)
     commands->PlaylistLoadClick();
     EXPECT_EQ(player.clipsSeen, QStringList{a});
     EXPECT_EQ(readFileBytes(list), m3u);
+}
+
+TEST_F(PlaylistCommandsTest, LoadOfAnotherProgramsRelativePlaylistFindsEveryClip)
+{
+    // As a common playlist library writes it: names relative to the playlist's folder, title
+    // lines, CR LF and backslashes. The current folder is somewhere else.
+    const QString a = clip("a.wav"), b = clip("b.wav");
+    const QString list = mediaDir.path() + "/list.m3u";
+    writeFileBytes(list, "#EXTM3U\r\n#EXTINF:,a.wav\r\nClips\\a.wav\r\n#EXTINF:,b.mp3\r\n"
+                         "Clips/b.wav\r\n");
+    dialogs.openAnswers = {{list}};
+    commands->PlaylistLoadClick();
+    EXPECT_TRUE(messages.shown.isEmpty()) << messages.texts().join(u'|').toStdString();
+    EXPECT_EQ(player.clipsSeen, QStringList({a, b}));
+}
+
+// A progress window that the user cancels as soon as it shows.
+class CancellingProgress final : public ProgressWindows
+{
+public:
+    struct Window final : ProgressWindow
+    {
+        void setProgress(qint64, qint64) override {}
+        bool cancelled() const override { return true; }
+    };
+    std::unique_ptr<ProgressWindow> open(const QString& text) override
+    {
+        texts.append(text);
+        return std::make_unique<Window>();
+    }
+    QStringList texts;
+};
+
+TEST_F(PlaylistCommandsTest, CancelledLoadLeavesEverythingAsItWas)
+{
+    const QString a = clip("a.wav");
+    QByteArray m3u;
+    for (int i = 0; i < 200000; ++i)
+        m3u += a.toUtf8() + "\n";
+    const QString list = mediaDir.path() + "/long.m3u";
+    writeFileBytes(list, m3u);
+    CancellingProgress progress;
+    services.progress = &progress;
+    commands =
+        std::make_unique<PlaylistCommands>(state, services, mainWindow, player, &clipManager);
+    // The read takes as long as it takes on this machine: the file grows until the window shows.
+    for (int attempt = 0; attempt < 6 && progress.texts.isEmpty(); ++attempt) {
+        if (attempt > 0) {
+            m3u += m3u;
+            writeFileBytes(list, m3u);
+        }
+        state.AllBox.setItems({QStringLiteral("/m/earlier.wav")});
+        state.Tag = kModeNew;
+        state.PlayFile = temporaryPlaylist();
+        state.PlaylistTitle = QStringLiteral("earlier title");
+        player.opened = 0;
+        messages.shown.clear();
+        dialogs.openAnswers = {{list}};
+        commands->PlaylistLoadClick();
+    }
+    ASSERT_EQ(progress.texts.size(), 1);
+    EXPECT_EQ(progress.texts.front(), "Reading playlist " + list);
+    EXPECT_EQ(state.AllBox.items(), QStringList{QStringLiteral("/m/earlier.wav")});
+    EXPECT_EQ(state.Tag, kModeNew);
+    EXPECT_EQ(state.PlayFile, temporaryPlaylist());
+    EXPECT_EQ(state.PlaylistTitle, QStringLiteral("earlier title"));
+    EXPECT_TRUE(messages.shown.isEmpty());
+    EXPECT_EQ(player.opened, 0);
 }
 
 TEST_F(PlaylistCommandsTest, LoadCountsMissingEntriesAndRefusesAnEmptyResult)

@@ -1,5 +1,8 @@
 #include "playlists/PlaylistFiles.h"
+#include "platform/ProgressWindows.h"
 #include "playlists/ClipList.h"
+#include "playlists/DelayedProgress.h"
+#include "playlists/PlaylistEntryResolver.h"
 #include "playlists/PlaylistFormat.h"
 
 #include "common/FakeMessageBoxes.h"
@@ -10,6 +13,7 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -88,7 +92,7 @@ TEST_F(PlaylistFiles, RoundTripKeepsOrderAndDuplicatesMinusMissingFiles)
     EXPECT_TRUE(back.isEmpty());
 }
 
-TEST_F(PlaylistFiles, ExistenceIsTestedAsWritten)
+TEST_F(PlaylistFiles, RelativeNamesAreTakenAgainstThePlaylistsFolder)
 {
     const QString clip = touch(QStringLiteral("clip.mp3"));
     touch(QStringLiteral("beside-the-playlist.mp3"));
@@ -106,9 +110,9 @@ TEST_F(PlaylistFiles, ExistenceIsTestedAsWritten)
                              clip.toUtf8() + end + ref + path(QStringLiteral("link.mp3")).toUtf8() +
                              end +                                                     // link: kept
                              ref + path(QStringLiteral("folder.mp3")).toUtf8() + end + // folder
-                             ref + "relative.mp3" + end +                 // current folder
-                             ref + "beside-the-playlist.mp3" + end +      // not looked up there
-                             ref + "http://example.org/page.html" + end + // web page
+                             ref + "relative.mp3" + end +            // not in the current folder
+                             ref + "beside-the-playlist.mp3" + end + // but beside the playlist
+                             ref + "http://example.org/page.html" + end +          // web page
                              ref + clip.toUtf8() + QByteArray("\0.mp3", 5) + end + // NUL: no file
                              ref + badName + end +                                 // not UTF-8
                              " <ENTRY><REF href=\"" + clip.toUtf8() + end +        // not an entry
@@ -123,7 +127,7 @@ TEST_F(PlaylistFiles, ExistenceIsTestedAsWritten)
     QDir::setCurrent(previous);
     EXPECT_EQ(missing, std::optional<int>(5));
     EXPECT_EQ(list.items(), QStringList({clip, path(QStringLiteral("link.mp3")),
-                                         QStringLiteral("relative.mp3")}));
+                                         path(QStringLiteral("beside-the-playlist.mp3"))}));
 }
 
 TEST_F(PlaylistFiles, ExtensionChoosesTheRules)
@@ -139,13 +143,13 @@ TEST_F(PlaylistFiles, ExtensionChoosesTheRules)
         QStringList entries;
         int missing;
     } cases[] = {
-        {"list.m3u", m3u, {clip, clip}, 2},
-        {"LIST.M3U", m3u, {clip, clip}, 2},
+        {"list.m3u", m3u, {clip, clip}, 1},
+        {"LIST.M3U", m3u, {clip, clip}, 1},
         {"list.asx", asx, {clip}, 1},
         {"LIST.ASX", asx, {clip}, 1},
         {"list.pls", m3u, {}, 0},
         {"list", asx, {}, 0},
-        {"list.m3u8", m3u, {clip, clip}, 2},
+        {"list.m3u8", m3u, {clip, clip}, 1},
     };
     for (const auto& c : cases) {
         writeFileBytes(path(QString::fromLatin1(c.name)), c.bytes);
@@ -284,6 +288,303 @@ TEST_F(PlaylistFiles, KilledWriterNeverLeavesATornPlaylist)
                 << name.toStdString();
     }
     EXPECT_GT(sawFirst + sawSecond, 0);
+}
+
+// Playlists as other programs write them: every format, line end, encoding and form of entry
+// gives all its clips, as the paths found, and counts exactly the entries that name nothing.
+class OtherProgramsPlaylists : public PlaylistFiles
+{
+protected:
+    enum class Form { Absolute, Relative, FileUri, Backslashes };
+    enum class Encoding { Utf8, Utf8Mark, Windows1252, Utf16Le, Utf16Be };
+
+    void SetUp() override
+    {
+        PlaylistFiles::SetUp();
+        QDir(m_dir.path()).mkpath(QStringLiteral("media/sub"));
+        for (const QString& name : kClips)
+            touch(QStringLiteral("media/") + name);
+    }
+
+    // The entry as the format writes it (XML escapes, URI encoding), before the file's encoding.
+    QString entryText(const QString& name, Form form, const QString& format) const
+    {
+        const QString absolute = path(QStringLiteral("media/") + name);
+        const bool xspf = format == u"xspf";
+        const auto encoded = [](const QString& p) {
+            return QString::fromLatin1(QUrl::toPercentEncoding(p, "/"));
+        };
+        QString text;
+        switch (form) {
+        case Form::Absolute:
+            text = xspf ? encoded(absolute) : absolute;
+            break;
+        case Form::Relative:
+            text =
+                xspf ? encoded(QStringLiteral("media/") + name) : QStringLiteral("media/") + name;
+            break;
+        case Form::FileUri:
+            text = QStringLiteral("file://") + encoded(absolute);
+            break;
+        case Form::Backslashes:
+            text = QStringLiteral("media\\") + QString(name).replace(u'/', u'\\');
+            break;
+        }
+        if (format == u"asx" || xspf)
+            text.replace(u'&', QStringLiteral("&amp;"));
+        return text;
+    }
+
+    QString playlistText(const QString& format, Form form, const QString& le) const
+    {
+        QStringList entries;
+        for (const QString& name : kClips)
+            entries.append(entryText(name, form, format));
+        entries.insert(2, entryText(QStringLiteral("gone.mp3"), form, format));
+        entries.append(QStringLiteral("http://radio.example.org/stream.mp3"));
+        QString t;
+        int n = 0;
+        if (format == u"m3u" || format == u"m3u8") {
+            t = QStringLiteral("#EXTM3U") + le;
+            for (const QString& e : entries)
+                t += QStringLiteral("#EXTINF:10,Artist - Title %1.mp3").arg(++n) + le + e + le;
+        } else if (format == u"pls") {
+            t = QStringLiteral("[playlist]") + le;
+            for (const QString& e : entries) {
+                ++n;
+                t += QStringLiteral("File%1=").arg(n) + e + le +
+                     QStringLiteral("Title%1=Song %1.mp3").arg(n) + le;
+            }
+            t +=
+                QStringLiteral("NumberOfEntries=%1").arg(n) + le + QStringLiteral("Version=2") + le;
+        } else if (format == u"asx") {
+            t = QStringLiteral("<asx version=\"3.0\">") + le +
+                QStringLiteral("<title>Mix &amp; more</title>") + le;
+            for (const QString& e : entries)
+                t += QStringLiteral("  <entry><title>x.mp3</title><ref href=\"") + e +
+                     QStringLiteral("\"/></entry>") + le;
+            t += QStringLiteral("</asx>") + le;
+        } else {
+            t = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>") + le +
+                QStringLiteral("<playlist version=\"1\" xmlns=\"http://xspf.org/ns/0/\">") + le +
+                QStringLiteral("<trackList>") + le;
+            for (const QString& e : entries)
+                t += QStringLiteral("<track><location>") + e +
+                     QStringLiteral("</location><title>x.mp3</title></track>") + le;
+            t += QStringLiteral("</trackList></playlist>") + le;
+        }
+        return t;
+    }
+
+    static QByteArray encode(const QString& text, Encoding encoding)
+    {
+        switch (encoding) {
+        case Encoding::Utf8:
+            return text.toUtf8();
+        case Encoding::Utf8Mark:
+            return "\xEF\xBB\xBF" + text.toUtf8();
+        case Encoding::Windows1252:
+            return text.toLatin1(); // the clip names hold no character where the two differ
+        case Encoding::Utf16Le:
+        case Encoding::Utf16Be: {
+            const bool little = encoding == Encoding::Utf16Le;
+            QByteArray out = little ? QByteArray("\xFF\xFE") : QByteArray("\xFE\xFF");
+            for (const QChar c : text) {
+                const char low = char(c.unicode() & 0xFF);
+                const char high = char(c.unicode() >> 8);
+                out.append(little ? low : high);
+                out.append(little ? high : low);
+            }
+            return out;
+        }
+        }
+        return {};
+    }
+
+    const QStringList kClips = {QStringLiteral("a.mp3"),
+                                QStringLiteral(u"\u00e9t\u00e9 \u00fc.ogg"),
+                                QStringLiteral("Tom & co 100%.wav"),
+                                QStringLiteral("sub/no extension"), QStringLiteral("b.opus")};
+};
+
+TEST_F(OtherProgramsPlaylists, LoadWithAllTheirClipsAndNoFalseWarnings)
+{
+    QStringList expected;
+    for (const QString& name : kClips)
+        expected.append(path(QStringLiteral("media/") + name));
+    const QStringList formats = {"m3u", "m3u8", "asx", "pls", "xspf"};
+    const struct
+    {
+        const char* name;
+        QString text;
+    } lineEnds[] = {{"LF", "\n"}, {"CRLF", "\r\n"}, {"CR", "\r"}};
+    const struct
+    {
+        const char* name;
+        Form form;
+    } forms[] = {{"absolute", Form::Absolute},
+                 {"relative", Form::Relative},
+                 {"file URI", Form::FileUri},
+                 {"backslashes", Form::Backslashes}};
+    const struct
+    {
+        const char* name;
+        Encoding encoding;
+    } encodings[] = {{"UTF-8", Encoding::Utf8},
+                     {"UTF-8 with mark", Encoding::Utf8Mark},
+                     {"Windows-1252", Encoding::Windows1252},
+                     {"UTF-16LE", Encoding::Utf16Le},
+                     {"UTF-16BE", Encoding::Utf16Be}};
+    int read = 0;
+    for (const QString& format : formats) {
+        for (const auto& le : lineEnds) {
+            for (const auto& form : forms) {
+                for (const auto& enc : encodings) {
+                    if (format == u"m3u8" && enc.encoding == Encoding::Windows1252)
+                        continue; // .m3u8 is UTF-8 by definition: below
+                    const QString name = QStringLiteral("list.") + format;
+                    writeFileBytes(path(name),
+                                   encode(playlistText(format, form.form, le.text), enc.encoding));
+                    ClipList list;
+                    list.add(QStringLiteral("stale"));
+                    const std::optional<int> missing = ReadPlaylist(list, path(name), m_boxes);
+                    SCOPED_TRACE(testing::Message() << format.toStdString() << ", " << le.name
+                                                    << ", " << form.name << ", " << enc.name);
+                    EXPECT_EQ(missing, std::optional<int>(2));
+                    EXPECT_EQ(list.items(), expected);
+                    ++read;
+                }
+            }
+        }
+    }
+    EXPECT_EQ(read, 5 * 3 * 4 * 5 - 3 * 4);
+    EXPECT_TRUE(m_boxes.shown.isEmpty());
+
+    // .m3u8 is UTF-8 whatever its bytes: a Windows-1252 name is no name there.
+    writeFileBytes(
+        path(QStringLiteral("latin.m3u8")),
+        encode(playlistText(QStringLiteral("m3u8"), Form::Absolute, "\n"), Encoding::Windows1252));
+    ClipList list;
+    EXPECT_EQ(ReadPlaylist(list, path(QStringLiteral("latin.m3u8")), m_boxes),
+              std::optional<int>(3));
+    EXPECT_EQ(list.count(), 4);
+}
+
+TEST_F(PlaylistFiles, OwnFilesReadBackExactlyIncludingLineBreaksInNames)
+{
+    const QString amp = touch(QStringLiteral("Tom &amp; co.mp3"));
+    const QString ref = touch(QStringLiteral("a &#233; b.mp3"));
+    const QString lf = touch(QStringLiteral("two\nlines.mp3"));
+    const QString cr = touch(QStringLiteral("carriage\rreturn & more.mp3"));
+    ClipList list;
+    list.addAll({amp, ref, lf, cr, lf});
+    const QString playlist = path(QStringLiteral("own\nlist.asx"));
+    ASSERT_TRUE(WritePlaylist(list, playlist, playlist, m_boxes));
+    const QByteArray bytes = readFileBytes(playlist);
+    EXPECT_EQ(bytes.count("\r\n"), 11) << "one line per entry, line breaks escaped";
+    EXPECT_TRUE(bytes.contains(
+        QByteArray("<Title>" + QFile::encodeName(m_dir.path()) + "/own&#10;list.asx</Title>")));
+    ClipList back;
+    EXPECT_EQ(ReadPlaylist(back, playlist, m_boxes), std::optional<int>(0));
+    EXPECT_EQ(back.items(), list.items());
+}
+
+// Opens a window on demand, records what it was shown, and cancels when told to.
+class FakeProgressWindows final : public ProgressWindows
+{
+public:
+    struct Window final : ProgressWindow
+    {
+        explicit Window(FakeProgressWindows& windows) : owner(windows) {}
+        void setProgress(qint64 done, qint64 total) override
+        {
+            owner.updates.append({done, total});
+            if (owner.cancelAtUpdate > 0 && owner.updates.size() >= owner.cancelAtUpdate)
+                owner.pressedCancel = true;
+        }
+        bool cancelled() const override { return owner.pressedCancel; }
+        FakeProgressWindows& owner;
+    };
+    std::unique_ptr<ProgressWindow> open(const QString& text) override
+    {
+        texts.append(text);
+        return std::make_unique<Window>(*this);
+    }
+    QStringList texts;
+    QList<std::pair<qint64, qint64>> updates;
+    int cancelAtUpdate = 0;
+    bool pressedCancel = false;
+};
+
+TEST_F(PlaylistFiles, LongReadsShowProgressAndCancelLeavesTheListAsItWas)
+{
+    // Enough entries for several progress checks and several blocks.
+    const QString clip = touch(QStringLiteral("clip.mp3"));
+    QByteArray m3u;
+    for (int i = 0; i < 40000; ++i)
+        m3u += clip.toUtf8() + "\n";
+    const QString playlist = path(QStringLiteral("long.m3u"));
+    writeFileBytes(playlist, m3u);
+    ClipList before;
+    before.addAll({QStringLiteral("/m/b.mp3"), QStringLiteral("/m/a.mp3")});
+    before.setSorted(true);
+
+    // Quick: no window at all.
+    {
+        FakeProgressWindows windows;
+        qint64 now = 0;
+        DelayedProgress progress(windows, QStringLiteral("Reading"), [&] { return now; });
+        ClipList list = before;
+        EXPECT_EQ(ReadPlaylist(list, playlist, m_boxes, &progress), std::optional<int>(0));
+        EXPECT_EQ(list.count(), 40000);
+        EXPECT_TRUE(windows.texts.isEmpty());
+    }
+    // Slow: the window comes after half a second and counts up to the file's size.
+    {
+        FakeProgressWindows windows;
+        qint64 now = 0;
+        DelayedProgress progress(windows, QStringLiteral("Reading"), [&] { return now += 100; });
+        ClipList list = before;
+        EXPECT_EQ(ReadPlaylist(list, playlist, m_boxes, &progress), std::optional<int>(0));
+        EXPECT_EQ(list.count(), 40000);
+        ASSERT_EQ(windows.texts, QStringList(QStringLiteral("Reading")));
+        ASSERT_FALSE(windows.updates.isEmpty());
+        EXPECT_EQ(windows.updates.last(), std::make_pair(qint64(m3u.size()), qint64(m3u.size())));
+        for (const auto& [done, total] : windows.updates)
+            EXPECT_LE(done, total);
+    }
+    // Cancelled: the list is the one from before, sorting and all, and no box is shown.
+    for (const int cancelAt : {1, 3}) {
+        FakeProgressWindows windows;
+        windows.cancelAtUpdate = cancelAt;
+        qint64 now = 0;
+        DelayedProgress progress(windows, QStringLiteral("Reading"), [&] { return now += 100; });
+        ClipList list = before;
+        EXPECT_EQ(ReadPlaylist(list, playlist, m_boxes, &progress), std::nullopt);
+        EXPECT_TRUE(progress.cancelled());
+        EXPECT_EQ(list.items(), before.items());
+        EXPECT_TRUE(list.sorted());
+        EXPECT_EQ(windows.updates.size(), cancelAt) << "reading stops at the cancel";
+        EXPECT_TRUE(m_boxes.shown.isEmpty());
+    }
+}
+
+TEST(DelayedProgress, NoWindowBeforeHalfASecond)
+{
+    FakeProgressWindows windows;
+    qint64 now = 1000;
+    DelayedProgress progress(windows, QStringLiteral("t"), [&] { return now; });
+    now += DelayedProgress::kDelayMs - 1;
+    EXPECT_TRUE(progress.update(1, 10));
+    EXPECT_FALSE(progress.windowShown());
+    now += 1;
+    EXPECT_TRUE(progress.update(2, 10));
+    EXPECT_TRUE(progress.windowShown());
+    EXPECT_EQ(windows.updates, (QList<std::pair<qint64, qint64>>{{2, 10}}));
+    windows.pressedCancel = true;
+    EXPECT_FALSE(progress.update(3, 10));
+    EXPECT_FALSE(progress.update(4, 10)) << "a cancel is final";
+    EXPECT_EQ(windows.texts.size(), 1);
 }
 
 } // namespace

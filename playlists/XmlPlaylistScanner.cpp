@@ -1,0 +1,383 @@
+#include "playlists/XmlPlaylistScanner.h"
+
+#include "playlists/PlaylistEntry.h"
+
+#include <cstring>
+
+namespace vantoro {
+
+namespace {
+
+// Names are compared only as far as the longest one that matters ("location").
+constexpr int kMaxNameChars = 10;
+
+bool isBlank(char c)
+{
+    return static_cast<unsigned char>(c) <= 32;
+}
+
+char lower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
+
+constexpr char kCdataOpen[] = "[CDATA[";
+constexpr char kAmpReference[] = "&amp;";
+
+} // namespace
+
+void XmlPlaylistScanner::reset(Mode mode, Sink sink)
+{
+    *this = XmlPlaylistScanner();
+    m_mode = mode;
+    m_sink = std::move(sink);
+}
+
+void XmlPlaylistScanner::startName()
+{
+    m_nameLength = 0;
+    m_nameCut = false;
+}
+
+void XmlPlaylistScanner::nameChar(char c)
+{
+    if (m_nameLength < kMaxNameChars)
+        m_name[m_nameLength++] = lower(c);
+    else
+        m_nameCut = true;
+}
+
+bool XmlPlaylistScanner::nameIs(const char* name) const
+{
+    return !m_nameCut && std::strlen(name) == size_t(m_nameLength) &&
+           std::memcmp(name, m_name, size_t(m_nameLength)) == 0;
+}
+
+void XmlPlaylistScanner::keep(const char* begin, const char* end)
+{
+    if (m_valueCut)
+        return;
+    if (m_value.size() + (end - begin) > kMaxPlaylistEntryBytes) {
+        m_valueCut = true;
+        m_value.resize(0);
+        return;
+    }
+    m_value.append(begin, end - begin);
+}
+
+void XmlPlaylistScanner::pass()
+{
+    qsizetype b = 0;
+    qsizetype e = m_value.size();
+    while (b < e && isBlank(m_value.at(b)))
+        ++b;
+    while (e > b && isBlank(m_value.at(e - 1)))
+        --e;
+    if (b > 0 || e < m_value.size())
+        m_value = m_value.mid(b, e - b);
+    m_sink(m_value);
+    m_value.resize(0);
+    m_valueCut = false;
+}
+
+void XmlPlaylistScanner::endLocation()
+{
+    m_inLocation = false;
+    m_trackHasLocation = true;
+    // An empty location names nothing; it is no entry.
+    if (m_valueCut || m_value.trimmed().size() > 0)
+        pass();
+    m_value.resize(0);
+    m_valueCut = false;
+}
+
+void XmlPlaylistScanner::nameDone()
+{
+    m_tag = Tag::Other;
+    if (m_mode == Mode::Asx) {
+        if (nameIs("entry")) {
+            m_tag = Tag::Entry;
+            m_inEntry = !m_closing;
+            if (!m_closing)
+                m_entryHasRef = false;
+        } else if (nameIs("ref") && !m_closing) {
+            m_tag = Tag::Ref;
+            m_refTaken = false;
+        }
+    } else {
+        if (nameIs("track")) {
+            m_tag = Tag::Track;
+            m_inTrack = !m_closing;
+            if (!m_closing)
+                m_trackHasLocation = false;
+        } else if (nameIs("location") && !m_closing) {
+            m_tag = Tag::Location;
+        }
+    }
+}
+
+void XmlPlaylistScanner::tagDone(bool selfClosing)
+{
+    if (m_tag == Tag::Entry && selfClosing)
+        m_inEntry = false;
+    if (m_tag == Tag::Location && !selfClosing && m_inTrack && !m_trackHasLocation) {
+        m_inLocation = true;
+        m_value.resize(0);
+        m_valueCut = false;
+    }
+    m_tag = Tag::Other;
+    m_state = State::Text;
+}
+
+void XmlPlaylistScanner::attributeNameDone()
+{
+    m_keepValue =
+        m_tag == Tag::Ref && nameIs("href") && !m_refTaken && !(m_inEntry && m_entryHasRef);
+    if (m_keepValue) {
+        m_value.resize(0);
+        m_valueCut = false;
+    }
+}
+
+void XmlPlaylistScanner::valueDone()
+{
+    if (!m_keepValue)
+        return;
+    m_keepValue = false;
+    m_refTaken = true;
+    if (m_inEntry)
+        m_entryHasRef = true;
+    pass();
+}
+
+void XmlPlaylistScanner::feed(const char* data, qsizetype size)
+{
+    const char* p = data;
+    const char* const end = data + size;
+    while (p < end) {
+        const char c = *p;
+        switch (m_state) {
+        case State::Text: {
+            const auto* open = static_cast<const char*>(std::memchr(p, '<', size_t(end - p)));
+            const char* stop = open != nullptr ? open : end;
+            if (m_inLocation)
+                keep(p, stop);
+            p = stop;
+            if (open != nullptr) {
+                m_state = State::TagOpen;
+                ++p;
+            }
+            continue;
+        }
+        case State::TagOpen:
+            startName();
+            m_closing = false;
+            m_slash = false;
+            if (c == '!') {
+                m_state = State::Bang;
+                m_matched = 0;
+                break;
+            }
+            if (m_inLocation && !isBlank(c))
+                endLocation();
+            if (c == '?') {
+                m_state = State::SkipToClose;
+            } else if (c == '/') {
+                m_closing = true;
+                m_state = State::Name;
+            } else if (isBlank(c)) {
+                // Not a tag: "a < b" in text.
+                if (m_inLocation)
+                    keepChar('<');
+                m_state = State::Text;
+                continue;
+            } else {
+                m_state = State::Name;
+                continue;
+            }
+            break;
+        case State::Name: {
+            const char* q = p;
+            while (q < end && !isBlank(*q) && *q != '>' && *q != '/')
+                nameChar(*q++);
+            p = q;
+            if (q == end)
+                continue;
+            nameDone();
+            // Only a REF's attributes matter; any other tag is passed over to its end.
+            m_quote = 0;
+            m_state = m_tag == Tag::Ref ? State::InTag : State::SkipTag;
+            continue;
+        }
+        case State::InTag:
+            if (c == '>') {
+                tagDone(m_slash);
+            } else if (c == '/') {
+                m_slash = true;
+            } else if (c == '"' || c == '\'') {
+                // A stray quoted text: skipped like a value, so that a '>' in it ends nothing.
+                m_keepValue = false;
+                m_quote = c;
+                m_state = State::ValueQuoted;
+            } else if (!isBlank(c)) {
+                m_slash = false;
+                startName();
+                m_state = State::AttrName;
+                continue;
+            }
+            break;
+        case State::AttrName:
+            if (isBlank(c) || c == '=' || c == '>' || c == '/') {
+                attributeNameDone();
+                m_state = State::AfterAttrName;
+                continue;
+            }
+            nameChar(c);
+            break;
+        case State::AfterAttrName:
+            if (c == '=') {
+                m_state = State::BeforeValue;
+            } else if (!isBlank(c)) {
+                m_keepValue = false; // an attribute without a value
+                m_state = State::InTag;
+                continue;
+            }
+            break;
+        case State::BeforeValue:
+            if (c == '"' || c == '\'') {
+                m_quote = c;
+                m_state = State::ValueQuoted;
+            } else if (c == '>') {
+                valueDone();
+                tagDone(false);
+            } else if (!isBlank(c)) {
+                m_state = State::ValueUnquoted;
+                continue;
+            }
+            break;
+        case State::ValueQuoted: {
+            const auto* close = static_cast<const char*>(std::memchr(p, m_quote, size_t(end - p)));
+            const char* stop = close != nullptr ? close : end;
+            if (m_keepValue)
+                keep(p, stop);
+            p = stop;
+            if (close != nullptr) {
+                valueDone();
+                m_state = State::InTag;
+                ++p;
+            }
+            continue;
+        }
+        case State::ValueUnquoted:
+            if (isBlank(c) || c == '>') {
+                valueDone();
+                m_state = State::InTag;
+                continue;
+            }
+            if (m_keepValue)
+                keepChar(c);
+            break;
+        case State::Bang:
+            // After "<!": a comment ("--"), a CDATA section ("[CDATA["), or a declaration.
+            if (m_matched == 0 && (c == '-' || c == '[')) {
+                m_bangComment = c == '-';
+                m_matched = 1;
+                break;
+            }
+            if (m_matched > 0 && m_bangComment && c == '-') {
+                m_state = State::Comment;
+                m_matched = 0;
+                break;
+            }
+            if (m_matched > 0 && !m_bangComment && c == kCdataOpen[m_matched]) {
+                if (++m_matched == int(sizeof kCdataOpen - 1)) {
+                    m_state = State::Cdata;
+                    m_matched = 0;
+                }
+                break;
+            }
+            if (m_inLocation)
+                endLocation();
+            m_state = State::SkipToClose;
+            continue;
+        case State::Comment:
+            // Ends at "-->"; m_matched counts the dashes just seen.
+            if (c == '-') {
+                ++m_matched;
+            } else {
+                if (c == '>' && m_matched >= 2)
+                    m_state = State::Text;
+                m_matched = 0;
+            }
+            break;
+        case State::Cdata:
+            // Ends at "]]>"; m_matched counts the brackets held back.
+            if (c == ']') {
+                if (m_matched == 2) {
+                    if (m_inLocation)
+                        keepChar(']');
+                } else {
+                    ++m_matched;
+                }
+            } else if (c == '>' && m_matched == 2) {
+                m_matched = 0;
+                m_state = State::Text;
+            } else {
+                if (m_inLocation) {
+                    for (; m_matched > 0; --m_matched)
+                        keepChar(']');
+                    if (c == '&')
+                        keep(kAmpReference, kAmpReference + sizeof kAmpReference - 1);
+                    else
+                        keepChar(c);
+                }
+                m_matched = 0;
+            }
+            break;
+        case State::SkipToClose:
+            if (c == '>')
+                m_state = State::Text;
+            break;
+        case State::SkipTag:
+            // To the '>' that is not inside a quoted value; a '/' just before it closes the
+            // element at once.
+            while (p < end) {
+                const char d = *p;
+                if (m_quote != 0) {
+                    const auto* close =
+                        static_cast<const char*>(std::memchr(p, m_quote, size_t(end - p)));
+                    if (close == nullptr) {
+                        p = end;
+                        break;
+                    }
+                    p = close;
+                    m_quote = 0;
+                } else if (d == '>') {
+                    tagDone(m_slash);
+                    break;
+                } else if (d == '"' || d == '\'') {
+                    m_quote = d;
+                    m_slash = false;
+                } else if (!isBlank(d)) {
+                    m_slash = d == '/';
+                }
+                ++p;
+            }
+            if (p == end)
+                continue;
+            break;
+        }
+        ++p;
+    }
+}
+
+void XmlPlaylistScanner::finish()
+{
+    if ((m_state == State::ValueQuoted || m_state == State::ValueUnquoted) && m_keepValue)
+        valueDone();
+    if (m_inLocation)
+        endLocation();
+    m_state = State::Text;
+}
+
+} // namespace vantoro

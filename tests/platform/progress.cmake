@@ -1,0 +1,3 @@
+vantoro_test(platform_progress_window_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/QtProgressWindowsTest.cpp
+  LIBS vantoro_platform)
