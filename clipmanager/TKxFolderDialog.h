@@ -5,11 +5,10 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QPushButton>
 #include <QSize>
 #include <QString>
 #include <QStringList>
-
-class QPushButton;
 
 namespace vantoro {
 

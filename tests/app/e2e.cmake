@@ -7,3 +7,7 @@ if(XVFB_RUN AND XDOTOOL)
                    ${CMAKE_CURRENT_LIST_DIR}/new_playlist_e2e.sh $<TARGET_FILE:vantoro>)
   set_tests_properties(app_new_playlist_e2e PROPERTIES TIMEOUT 180 LABELS "xvfb;e2e")
 endif()
+
+# The install rules and the Debian package.
+add_test(NAME app_package COMMAND ${CMAKE_CURRENT_LIST_DIR}/package_test.sh ${PROJECT_BINARY_DIR})
+set_tests_properties(app_package PROPERTIES TIMEOUT 300 LABELS "package")
