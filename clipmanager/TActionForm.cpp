@@ -194,8 +194,8 @@ void TActionForm::buildWindow()
     GoButton->setToolTip(QStringLiteral("Execute Action on items in Action Box"));
     GoButton->setFocusPolicy(Qt::NoFocus);
     GoButton->setDefault(true);
+    // Close is a tab stop: Enter while it has the focus presses it, anywhere else Go.
     CloseButton = new QPushButton(QStringLiteral("Close"), this);
-    CloseButton->setAutoDefault(false);
     connect(GoButton, &QPushButton::clicked, this, [this] { GoButtonClick(); });
     connect(CloseButton, &QPushButton::clicked, this, &QDialog::close);
 

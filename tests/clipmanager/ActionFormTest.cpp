@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -153,6 +154,38 @@ TEST_F(ActionFormTest, OpensWithTheMarkedClipsAndItsSettings)
     EXPECT_EQ(a, window.PathLeft().first());
 }
 
+TEST_F(ActionFormTest, EveryTextFitsItsControl)
+{
+    mark(QStringLiteral("a.avi"));
+    TActionForm& window = open();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    EXPECT_LE(window.frameGeometry().width(), 1024);
+    EXPECT_LE(window.frameGeometry().height(), 700);
+
+    for (QLabel* label : window.findChildren<QLabel*>()) {
+        EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString();
+        EXPECT_GE(label->height(), label->sizeHint().height()) << label->text().toStdString();
+    }
+    for (QRadioButton* item : window.findChildren<QRadioButton*>()) {
+        EXPECT_GE(item->width(), item->sizeHint().width()) << item->text().toStdString();
+        EXPECT_GE(item->height(), item->sizeHint().height()) << item->text().toStdString();
+    }
+    for (QPushButton* button : window.findChildren<QPushButton*>()) {
+        EXPECT_GE(button->width(), button->fontMetrics().horizontalAdvance(button->text()) + 8)
+            << button->text().toStdString();
+        EXPECT_GE(button->height(), button->fontMetrics().height() + 4)
+            << button->text().toStdString();
+    }
+    const QWidget* viewport = window.MemoAction->viewport();
+    const QFontMetrics memo(window.MemoAction->font());
+    const int margin = qRound(window.MemoAction->document()->documentMargin());
+    for (const QString& line : TActionForm::MemoActionLines())
+        EXPECT_LE(memo.horizontalAdvance(line.trimmed()) + 2 * margin, viewport->width());
+    EXPECT_LE(memo.lineSpacing() * 4 + 2 * margin, viewport->height());
+    EXPECT_GE(window.RadioGroup1->width(), window.RadioGroup1->sizeHint().width());
+    EXPECT_GE(window.RadioGroup1->height(), window.RadioGroup1->sizeHint().height());
+}
+
 TEST_F(ActionFormTest, ClipsMovedTogetherArriveReversedAndComeBackInOrder)
 {
     const QString a = mark(QStringLiteral("a.avi")), b = mark(QStringLiteral("b.avi")),
@@ -209,6 +242,12 @@ TEST_F(ActionFormTest, GoWithAnEmptyActionBoxOnlySaysSo)
     EXPECT_TRUE(browser.specs.isEmpty());
     EXPECT_TRUE(dialogs.asked.isEmpty());
     EXPECT_TRUE(form->isVisible());
+
+    // Enter in a list presses Go, the window's default button.
+    messages.shown.clear();
+    form->LeftBox->setFocus();
+    QTest::keyClick(form->LeftBox, Qt::Key_Return);
+    EXPECT_EQ(messages.shown.size(), 1);
 }
 
 TEST_F(ActionFormTest, CopyAsksOnceWithTheCountInWordsAndStopsOnCancel)
