@@ -220,6 +220,8 @@ void TForm1::FormCreate()
     m_state.ProgramFolder = m_services.programFolder;
     m_state.ShutdownPending = false;
     m_state.IniFileName = m_state.ProgramFolder + QStringLiteral("Vantoro.INI");
+    m_state.PlaylistFolder =
+        m_services.playlistFolder.isEmpty() ? m_state.ProgramFolder : m_services.playlistFolder;
     // 6. Settings. A write that fails ends start-up here: both bars off, empty folders.
     Settings settings(m_state, *m_services.messages);
     if (!settings.createIfMissing())

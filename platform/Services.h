@@ -34,6 +34,10 @@ struct Services
 
     // Folder of the program's own files, with a trailing '/' (see ProgramFolder.h).
     QString programFolder;
+    // Folder in which the playlist dialogs start and new playlists are proposed, with a trailing
+    // '/': the program folder for a portable copy, the user's playlist folder for an installed
+    // one (see ProgramFolder.h). Empty: the program folder.
+    QString playlistFolder;
     // Folder the program's executable lives in; the help page is looked up there first.
     QString executableFolder;
 };
