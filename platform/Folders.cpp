@@ -30,7 +30,7 @@ int makeFolder(const QString& path)
     return error;
 }
 
-QString systemErrorText(int errnoValue)
+QString errnoDescription(int errnoValue)
 {
     // strerror_r in its GNU form may answer a static text instead of filling the buffer.
     char buffer[256] = {};

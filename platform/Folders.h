@@ -15,6 +15,6 @@ bool folderExists(const QString& path);
 int makeFolder(const QString& path);
 
 // The system's own description of an errno value, as the C library words it.
-QString systemErrorText(int errnoValue);
+QString errnoDescription(int errnoValue);
 
 } // namespace vantoro
