@@ -3,6 +3,7 @@
 #include "clipmanager/TKxFolderDialog.h"
 #include "clipmanager/TShellFileOp.h"
 #include "platform/MessageBoxes.h"
+#include "platform/ProgramFolder.h"
 #include "playlists/PlaylistCommands.h"
 #include "playlists/PlaylistFiles.h"
 #include "playlists/ProgramState.h"
@@ -255,26 +256,26 @@ QStringList TActionForm::ActionItems()
             QStringLiteral("Add to new playlist")};
 }
 
-FileDialogSpec TActionForm::OpenDialog1Spec(const QString& programFolder)
+FileDialogSpec TActionForm::OpenDialog1Spec(const QString& folder)
 {
     FileDialogSpec spec;
     spec.title = QStringLiteral("Playlist for Adding Clips");
     // The description is followed by its patterns, as every filter of the file dialogs is.
     spec.filters = {QStringLiteral("Playlists (*.asx)")};
     spec.filterIndex = 0;
-    spec.initialFolder = programFolder;
+    spec.initialFolder = folder;
     spec.defaultSuffix = QStringLiteral("asx");
     spec.multiSelect = false;
     return spec;
 }
 
-FileDialogSpec TActionForm::SaveDialog1Spec(const QString& programFolder)
+FileDialogSpec TActionForm::SaveDialog1Spec(const QString& folder)
 {
     FileDialogSpec spec;
     spec.title = QStringLiteral("Name for New Playlist  (don't enter extension)");
     spec.filters = {QStringLiteral("Playlist (*.asx)")};
     spec.filterIndex = 0;
-    spec.initialFolder = programFolder;
+    spec.initialFolder = folder;
     spec.defaultSuffix = QStringLiteral("asx");
     // The window asks its own question about an existing file.
     spec.overwritePrompt = false;
@@ -453,10 +454,20 @@ bool TActionForm::runFileAction(int action)
     return true;
 }
 
+QString TActionForm::playlistDialogFolder() const
+{
+    // The program folder of a portable copy; an installed copy keeps the user's playlists in
+    // their own folder, made the first time a dialog opens in it.
+    if (m_state.PlaylistFolder.isEmpty())
+        return m_state.ProgramFolder;
+    makeFolderPath(m_state.PlaylistFolder);
+    return m_state.PlaylistFolder;
+}
+
 bool TActionForm::addToExistingPlaylist()
 {
     const QStringList chosen =
-        m_services.fileDialogs->openFiles(OpenDialog1Spec(m_state.ProgramFolder));
+        m_services.fileDialogs->openFiles(OpenDialog1Spec(playlistDialogFolder()));
     if (chosen.isEmpty())
         return true;
     const QString playlist = chosen.first();
@@ -477,7 +488,8 @@ bool TActionForm::addToExistingPlaylist()
 
 bool TActionForm::addToNewPlaylist()
 {
-    const QString chosen = m_services.fileDialogs->saveFile(SaveDialog1Spec(m_state.ProgramFolder));
+    const QString chosen =
+        m_services.fileDialogs->saveFile(SaveDialog1Spec(playlistDialogFolder()));
     if (chosen.isEmpty())
         return true;
     if (nameIsTaken(chosen) &&

@@ -82,9 +82,10 @@ public:
     TKxFolderDialog& KxFolderDialog1() const { return *m_kxFolderDialog1; }
     TShellFileOp& ShellFileOp1() const { return *m_shellFileOp1; }
 
-    // The two file dialogs of the playlist actions, opening in `programFolder`.
-    static FileDialogSpec OpenDialog1Spec(const QString& programFolder);
-    static FileDialogSpec SaveDialog1Spec(const QString& programFolder);
+    // The two file dialogs of the playlist actions, opening in `folder` (the program folder, or
+    // the user's playlist folder for an installed copy).
+    static FileDialogSpec OpenDialog1Spec(const QString& folder);
+    static FileDialogSpec SaveDialog1Spec(const QString& folder);
     static QStringList MemoActionLines();
     static QStringList ActionItems();
     // Whether two folder names lead to the same folder on disk (symbolic links followed). Two
@@ -123,6 +124,8 @@ private:
     bool addToExistingPlaylist();
     bool addToNewPlaylist();
     void closeWhenNothingLeft();
+    // Where the two playlist dialogs open.
+    QString playlistDialogFolder() const;
 
     ProgramState& m_state;
     Services m_services;
