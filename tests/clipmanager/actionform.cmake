@@ -1,6 +1,15 @@
-# The clip manager window with scripted dialogs and boxes, on real files.
+# The clip manager window with scripted dialogs and boxes, on real files through the real
+# file-operation engine, and the whole road from New through the player to the clip manager.
 if(TARGET vantoro_clipmanager)
   vantoro_test(action_form_tests
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/ActionFormTest.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/ActionFormFilesTest.cpp
     LIBS vantoro_clipmanager)
+  if(TARGET vantoro_player)
+    vantoro_test(clip_manager_road_test
+      SOURCES ${CMAKE_CURRENT_LIST_DIR}/ClipManagerRoadTest.cpp
+              ${PROJECT_SOURCE_DIR}/tests/player/TWMTPlayerTestMedia.cpp
+      LIBS vantoro_clipmanager vantoro_player
+      TIMEOUT 240)
+  endif()
 endif()
