@@ -15,6 +15,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
@@ -426,9 +427,14 @@ TEST_F(ActionFormTest, AddToNewPlaylistAsksBeforeReplacingAndKeepsTheActionBox)
     selectLeft({0, 2});
     QTest::mouseClick(window.FillButton, Qt::LeftButton);
 
-    const QString fresh = path("fresh.asx");
+    // An installed copy proposes the user's playlist folder, made when first needed.
+    state.PlaylistFolder = path("Playlists") + u'/';
+    const QString fresh = path("Playlists/fresh.asx");
     dialogs.saveAnswers = {fresh};
     go(TActionForm::kAddToNewPlaylist);
+    ASSERT_EQ(dialogs.asked.size(), 1);
+    EXPECT_EQ(dialogs.asked.first().initialFolder, state.PlaylistFolder);
+    EXPECT_TRUE(QFileInfo(state.PlaylistFolder).isDir());
     EXPECT_TRUE(messages.shown.isEmpty());
     EXPECT_EQ(state.AllBox.items(), QStringList({a, c}));
     EXPECT_TRUE(state.AllBox.sorted());
