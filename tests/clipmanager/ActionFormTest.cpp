@@ -314,10 +314,16 @@ TEST_F(ActionFormTest, TheSourceFolderIsRefusedUnderAnyNameButOtherFoldersAreNot
 
     // The folder the dialog opens on (the first marked clip's), accepted unchanged; the same
     // folder by a symbolic link; and with a trailing slash.
-    for (const QString& same : QStringList{path("Videos"), link, path("Videos") + u'/'}) {
+    const FakeFolderBrowser::Script acceptUnchanged = [](FakeFolderBrowser::Window& window,
+                                                         FolderBrowserCallbacks&) {
+        return std::optional<QString>(window.selected);
+    };
+    for (const QString& same : QStringList{QString(), link, path("Videos") + u'/'}) {
         messages.shown.clear();
-        browser.scripts = {FakeFolderBrowser::choose(same)};
+        browser.scripts = {same.isEmpty() ? acceptUnchanged : FakeFolderBrowser::choose(same)};
         go(TActionForm::kCopy);
+        if (same.isEmpty())
+            EXPECT_EQ(browser.lastSelected, path("Videos"));
         ASSERT_EQ(messages.shown.size(), 1) << same.toStdString();
         EXPECT_EQ(messages.shown.first().kind, MessageKind::Error);
         EXPECT_EQ(messages.shown.first().text,
