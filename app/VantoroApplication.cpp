@@ -7,6 +7,8 @@
 #include "app/TerminationSignals.h"
 #include "app/WebLinks.h"
 #include "clipmanager/ClipManagerWindowOpener.h"
+#include "platform/DBusMediaSession.h"
+#include "platform/DBusScreenSaverInhibitor.h"
 #include "platform/LogindPowerService.h"
 #include "platform/ModalRunner.h"
 #include "platform/MpvLibrary.h"
@@ -66,6 +68,9 @@ struct VantoroProgram::Parts
     AfterFirstPaint firstPaint{[this] { mediaCheck.start(); }};
     LogindPowerService power;
     QtTimerFactory timers;
+    // Both reach the session bus only when the player window first opens.
+    DBusMediaSession mediaSession;
+    DBusScreenSaverInhibitor screenSaver;
     QtFileOperationQuestions fileOperationQuestions;
     QtFileOperationProgress fileOperationProgress;
     ShellFileOperation fileOperations{fileOperationQuestions, fileOperationProgress};
@@ -93,6 +98,8 @@ VantoroProgram::VantoroProgram() : m_parts(std::make_unique<Parts>())
     p.services.mediaCheck = &p.mediaCheck;
     p.services.power = &p.power;
     p.services.timers = &p.timers;
+    p.services.mediaSession = &p.mediaSession;
+    p.services.screenSaver = &p.screenSaver;
     p.services.fileOperations = &p.fileOperations;
     p.services.executableFolder = QCoreApplication::applicationDirPath();
     p.services.programFolder = resolveProgramFolder(p.services.executableFolder);
