@@ -90,7 +90,10 @@ void TForm1::buildControls()
     // The guide panel across the top: display only.
     MemoGuide = new THtmlTextView(this);
     MemoGuide->setObjectName(QStringLiteral("MemoGuide"));
-    MemoGuide->setMessageBoxes(m_services.messages);
+    connect(MemoGuide, &THtmlTextView::OnError, this, [this](const QString& message) {
+        if (m_services.messages)
+            m_services.messages->error(message);
+    });
     MemoGuide->setNoSelect(true);
     MemoGuide->setScrollBars(TScrollStyle::ssNone);
     MemoGuide->setViewImages(false);

@@ -25,6 +25,7 @@
 #include "player/TSleepF.h"
 #include "player/TSpeedF.h"
 #include "playlists/PlaylistCommands.h"
+#include "playlists/TMangle.h"
 
 #include <QApplication>
 #include <QDir>
@@ -118,6 +119,11 @@ VantoroProgram::VantoroProgram() : m_parts(std::make_unique<Parts>())
     p.commands = std::make_unique<PlaylistCommands>(state, p.services, *p.form, *p.playerOpener,
                                                     p.clipManagerOpener.get());
     p.form->setPlaylistCommands(p.commands.get());
+    // The editor borrows the main window's clip dialog, which opens where it did at start-up.
+    TForm1* form = p.form.get();
+    p.form->setPlaylistEditor([form, &services = p.services] {
+        TMangle::PlaylistEdit(form->state(), services, form->OpenDialog1InitialDir(), form);
+    });
 }
 
 VantoroProgram::~VantoroProgram() = default;

@@ -354,7 +354,7 @@ void TKxFolderDialog::newFolderClicked(FolderBrowserWindow& window)
         // Reopened on the folder that was selected, so the user can try another name.
         if (m_services.messages)
             m_services.messages->error(QStringLiteral("The folder \"%1\" could not be made:\r%2")
-                                           .arg(path, errnoDescription(error)));
+                                           .arg(path, systemErrorText(error)));
     } else {
         m_selectedPath = path;
     }

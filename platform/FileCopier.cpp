@@ -110,14 +110,6 @@ void UniqueFd::reset(int fd)
     m_fd = fd;
 }
 
-QByteArray systemErrorText(int errnoValue)
-{
-    const char* text = ::strerrordesc_np(errnoValue);
-    if (!text)
-        return QByteArray("Error ") + QByteArray::number(errnoValue);
-    return QByteArray(text);
-}
-
 int copyFileContents(int in, int out, const struct stat& inStat, const CopyControl& control)
 {
     if (cancelled(control))

@@ -97,7 +97,4 @@ QByteArray freeNameInFolder(int folder, const QByteArray& name);
 // Whether something of that name (not following a final symbolic link) is in the folder.
 bool existsInFolder(int folder, const QByteArray& name);
 
-// The text of an errno value, the system's own wording (thread-safe).
-QByteArray systemErrorText(int errnoValue);
-
 } // namespace vantoro

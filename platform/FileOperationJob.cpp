@@ -1,5 +1,6 @@
 #include "platform/FileOperationJob.h"
 
+#include "platform/IoError.h"
 #include "platform/Trash.h"
 
 #include <QFile>
@@ -134,7 +135,7 @@ FileOperationJob::Step FileOperationJob::askAboutError(const QByteArray& path, i
     if (m_request.operation != FileOperationCode::Delete)
         error.destination = display(m_destination);
     error.errorCode = errorCode;
-    error.reason = reason.isEmpty() ? QString::fromLocal8Bit(systemErrorText(errorCode)) : reason;
+    error.reason = reason.isEmpty() ? systemErrorText(errorCode) : reason;
     switch (m_questions.askError(error)) {
     case ErrorChoice::Retry:
         return Step::Retry;
@@ -675,7 +676,7 @@ int FileOperationJob::flushBatch()
                 error.path = display(p.sourcePath);
                 error.destination = display(m_destination);
                 error.errorCode = syncError[i];
-                error.reason = QString::fromLocal8Bit(systemErrorText(syncError[i]));
+                error.reason = systemErrorText(syncError[i]);
                 const ErrorChoice choice = m_questions.askError(error);
                 if (choice == ErrorChoice::Cancel) {
                     m_stop = true;
@@ -732,7 +733,7 @@ int FileOperationJob::flushBatch()
             error.path = display(p.sourceToRemove);
             error.destination = display(m_destination);
             error.errorCode = errno;
-            error.reason = QString::fromLocal8Bit(systemErrorText(error.errorCode));
+            error.reason = systemErrorText(error.errorCode);
             const ErrorChoice choice = m_questions.askError(error);
             if (choice == ErrorChoice::Retry)
                 continue;

@@ -30,12 +30,4 @@ int makeFolder(const QString& path)
     return error;
 }
 
-QString errnoDescription(int errnoValue)
-{
-    // strerror_r in its GNU form may answer a static text instead of filling the buffer.
-    char buffer[256] = {};
-    const char* text = ::strerror_r(errnoValue, buffer, sizeof buffer);
-    return QString::fromLocal8Bit(text);
-}
-
 } // namespace vantoro

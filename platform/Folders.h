@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/IoError.h"
+
 #include <QString>
 
 namespace vantoro {
@@ -13,8 +15,5 @@ bool folderExists(const QString& path);
 // the folder was made or a folder of that name exists already, otherwise the errno of the
 // failure (EEXIST when a file of that name is in the way, EACCES, EROFS, ENOENT ...).
 int makeFolder(const QString& path);
-
-// The system's own description of an errno value, as the C library words it.
-QString errnoDescription(int errnoValue);
 
 } // namespace vantoro

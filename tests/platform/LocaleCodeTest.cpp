@@ -85,7 +85,7 @@ TEST(MakeFolder, MakesOneFolderAndAnswersTheReasonItCannot)
     EXPECT_EQ(makeFolder(dir.filePath(QStringLiteral("a/b"))), ENOENT);
     EXPECT_FALSE(QDir(dir.filePath(QStringLiteral("a"))).exists());
     EXPECT_EQ(makeFolder(QString()), ENOENT);
-    EXPECT_EQ(errnoDescription(EROFS), QStringLiteral("Read-only file system"));
+    EXPECT_EQ(systemErrorText(EROFS), QStringLiteral("Read-only file system"));
 }
 
 TEST(FolderPlaces, HomeComesFirstAndOnlyUserVolumesAreListed)
