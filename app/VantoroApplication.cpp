@@ -6,6 +6,7 @@
 #include "app/TXJustOne.h"
 #include "app/TerminationSignals.h"
 #include "app/WebLinks.h"
+#include "clipmanager/ClipManagerWindowOpener.h"
 #include "platform/DBusMediaSession.h"
 #include "platform/DBusScreenSaverInhibitor.h"
 #include "platform/LogindPowerService.h"
@@ -87,6 +88,7 @@ struct VantoroProgram::Parts
     std::unique_ptr<TSleepF> sleepDialog;
     std::unique_ptr<TSpeedF> speedDialog;
     std::unique_ptr<PlayerWindowOpener> playerOpener;
+    std::unique_ptr<ClipManagerWindowOpener> clipManagerOpener;
     std::unique_ptr<PlaylistCommands> commands;
     // Playlists handed over (command line, a second copy) and waiting for the main window.
     QStringList pendingPlaylists;
@@ -122,8 +124,9 @@ VantoroProgram::VantoroProgram() : m_parts(std::make_unique<Parts>())
     setup.productPage = weblinks::kProductPage;
     p.playerOpener = std::make_unique<PlayerWindowOpener>(state, p.services, *p.speedDialog,
                                                           *p.sleepDialog, p.form.get(), setup);
-    p.commands =
-        std::make_unique<PlaylistCommands>(state, p.services, *p.form, *p.playerOpener, nullptr);
+    p.clipManagerOpener = std::make_unique<ClipManagerWindowOpener>(state, p.services);
+    p.commands = std::make_unique<PlaylistCommands>(state, p.services, *p.form, *p.playerOpener,
+                                                    p.clipManagerOpener.get());
     p.form->setPlaylistCommands(p.commands.get());
     // The editor borrows the main window's clip dialog, which opens where it did at start-up.
     TForm1* form = p.form.get();

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "platform/Services.h"
+#include "playlists/PlayerOpener.h"
+
+namespace vantoro {
+
+struct ProgramState;
+
+// Opens a new clip manager window (TActionForm) for the marked clips of the program state,
+// shows it modally (Services::modal) until it closes, and destroys it. The window is centred on
+// the screen and has no parent; the caller shows the main window again afterwards.
+class ClipManagerWindowOpener final : public ClipManagerOpener
+{
+public:
+    ClipManagerWindowOpener(ProgramState& state, const Services& services);
+
+    void OpenClipManager() override;
+
+private:
+    ProgramState& m_state;
+    Services m_services;
+};
+
+} // namespace vantoro

@@ -1,0 +1,26 @@
+# The clip manager window with scripted dialogs and boxes, on real files through the real
+# file-operation engine, and the whole road from New through the player to the clip manager.
+if(TARGET vantoro_clipmanager)
+  vantoro_test(action_form_tests
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ActionFormTest.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/ActionFormFilesTest.cpp
+    LIBS vantoro_clipmanager)
+  if(TARGET vantoro_player)
+    vantoro_test(clip_manager_road_test
+      SOURCES ${CMAKE_CURRENT_LIST_DIR}/ClipManagerRoadTest.cpp
+              ${PROJECT_SOURCE_DIR}/tests/player/TWMTPlayerTestMedia.cpp
+      LIBS vantoro_clipmanager vantoro_player
+      TIMEOUT 240)
+  endif()
+endif()
+
+# The built program driven from outside on a virtual display: New, Mark, the clip manager, the
+# Trash.
+find_program(XVFB_RUN xvfb-run)
+find_program(XDOTOOL xdotool)
+if(TARGET vantoro AND XVFB_RUN AND XDOTOOL)
+  add_test(NAME clip_manager_e2e
+           COMMAND ${XVFB_RUN} -a -s "-screen 0 1280x1024x24"
+                   ${CMAKE_CURRENT_LIST_DIR}/clip_manager_e2e.sh $<TARGET_FILE:vantoro>)
+  set_tests_properties(clip_manager_e2e PROPERTIES TIMEOUT 180 LABELS "xvfb;e2e")
+endif()
