@@ -1,6 +1,7 @@
 #include "htmlview/QtHtmlMeasurer.h"
 
 #include <QHash>
+#include <QTextLayout>
 
 #include <algorithm>
 
@@ -10,6 +11,8 @@ namespace {
 
 // Characters below this code have their advances in a flat table; the rest in a hash.
 constexpr int kTableSize = 0x3000;
+// Shaped runs kept per font; past this many the font starts again with none.
+constexpr qsizetype kMaxShapedRuns = 4096;
 
 } // namespace
 
@@ -56,6 +59,10 @@ struct QtHtmlMeasurer::Entry
     HtmlFontMetrics m;
     std::vector<int> table;
     QHash<char16_t, int> others;
+    // The font as a painter resolved it for drawing, and the runs shaped with it.
+    QFont drawn;
+    int drawnDpi = 0;
+    QHash<QString, QList<QGlyphRun>> shaped;
 };
 
 QtHtmlMeasurer::QtHtmlMeasurer() = default;
@@ -103,6 +110,56 @@ HtmlFontMetrics QtHtmlMeasurer::metrics(const TMyFont& font)
 const QFont& QtHtmlMeasurer::qfont(const TMyFont& font)
 {
     return entry(font).font;
+}
+
+bool QtHtmlMeasurer::hasSimpleGlyphs(QStringView text)
+{
+    for (const QChar c : text) {
+        // Below the first right-to-left script, and no tabs or other controls.
+        if (c.unicode() < 0x20 || c.unicode() >= 0x0590)
+            return false;
+    }
+    return true;
+}
+
+void QtHtmlMeasurer::setDrawnFont(const TMyFont& font, const QFont& drawn, int dpi)
+{
+    Entry& e = entry(font);
+    if (e.drawnDpi == dpi && e.drawn == drawn && e.drawn.resolveMask() == drawn.resolveMask())
+        return;
+    e.drawn = drawn;
+    e.drawnDpi = dpi;
+    e.shaped.clear();
+}
+
+const QList<QGlyphRun>& QtHtmlMeasurer::glyphRuns(const TMyFont& font, QStringView text)
+{
+    Entry& e = entry(font);
+    const QString key = text.toString();
+    if (const auto it = e.shaped.constFind(key); it != e.shaped.constEnd())
+        return *it;
+    if (e.shaped.size() >= kMaxShapedRuns)
+        e.shaped.clear();
+    // One unwrapped line laid out as drawing a string lays it out: the same font, shaping and
+    // direction. Its glyphs are moved from the line's top to its baseline.
+    QTextLayout layout(key, e.drawn);
+    QTextOption option;
+    option.setTextDirection(Qt::LeftToRight);
+    option.setWrapMode(QTextOption::NoWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    line.setPosition(QPointF(0, 0));
+    layout.endLayout();
+    QList<QGlyphRun> runs = line.isValid() ? line.glyphRuns() : QList<QGlyphRun>();
+    const qreal ascent = line.isValid() ? line.ascent() : 0;
+    for (QGlyphRun& run : runs) {
+        QList<QPointF> positions = run.positions();
+        for (QPointF& p : positions)
+            p.ry() -= ascent;
+        run.setPositions(positions);
+    }
+    return *e.shaped.insert(key, std::move(runs));
 }
 
 void QtHtmlMeasurer::advances(const TMyFont& font, QStringView text, int* out)
