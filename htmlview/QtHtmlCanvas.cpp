@@ -69,7 +69,11 @@ void QtHtmlCanvas::drawText(int x, int baseline, QStringView text, const TMyFont
         if (m_keptGlyphsDraw)
             m_measurer.setDrawnFont(font, m_painter.font(), m_painter.device()->logicalDpiY());
     }
-    m_painter.setPen(toQColor(color));
+    if (!m_penSet || m_pen != color) {
+        m_painter.setPen(toQColor(color));
+        m_pen = color;
+        m_penSet = true;
+    }
     // Lines under or through the text are drawn with the string; only plain glyphs are kept.
     if (m_keptGlyphsDraw && !qf.underline() && !qf.strikeOut() && !qf.overline() &&
         QtHtmlMeasurer::hasSimpleGlyphs(text)) {
@@ -117,7 +121,9 @@ void QtHtmlCanvas::setClip(const QRect& rect)
 void QtHtmlCanvas::clearClip()
 {
     m_painter.restore();
-    m_setFont = nullptr; // the painter's font is again the one saved with the clip
+    // The painter's font and pen are again those saved with the clip.
+    m_setFont = nullptr;
+    m_penSet = false;
 }
 
 } // namespace vantoro

@@ -39,6 +39,9 @@ private:
     // it again), and whether glyphs kept by the measurer draw as the painter would.
     const QFont* m_setFont = nullptr;
     bool m_keptGlyphsDraw = false;
+    // The text colour last given to the painter as its pen.
+    TColor m_pen = 0;
+    bool m_penSet = false;
 };
 
 } // namespace vantoro

@@ -4,6 +4,7 @@
 #include <QTextLayout>
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace vantoro {
 
@@ -12,7 +13,19 @@ namespace {
 // Characters below this code have their advances in a flat table; the rest in a hash.
 constexpr int kTableSize = 0x3000;
 // Shaped runs kept per font; past this many the font starts again with none.
-constexpr qsizetype kMaxShapedRuns = 4096;
+constexpr size_t kMaxShapedRuns = 4096;
+
+// Finds runs by the text being drawn without copying it into a key first.
+struct TextHash
+{
+    using is_transparent = void;
+    size_t operator()(QStringView text) const { return qHash(text); }
+};
+struct TextEqual
+{
+    using is_transparent = void;
+    bool operator()(QStringView a, QStringView b) const { return a == b; }
+};
 
 } // namespace
 
@@ -62,7 +75,7 @@ struct QtHtmlMeasurer::Entry
     // The font as a painter resolved it for drawing, and the runs shaped with it.
     QFont drawn;
     int drawnDpi = 0;
-    QHash<QString, QList<QGlyphRun>> shaped;
+    std::unordered_map<QString, QList<QGlyphRun>, TextHash, TextEqual> shaped;
 };
 
 QtHtmlMeasurer::QtHtmlMeasurer() = default;
@@ -135,11 +148,11 @@ void QtHtmlMeasurer::setDrawnFont(const TMyFont& font, const QFont& drawn, int d
 const QList<QGlyphRun>& QtHtmlMeasurer::glyphRuns(const TMyFont& font, QStringView text)
 {
     Entry& e = entry(font);
-    const QString key = text.toString();
-    if (const auto it = e.shaped.constFind(key); it != e.shaped.constEnd())
-        return *it;
+    if (const auto it = e.shaped.find(text); it != e.shaped.end())
+        return it->second;
     if (e.shaped.size() >= kMaxShapedRuns)
         e.shaped.clear();
+    const QString key = text.toString();
     // One unwrapped line laid out as drawing a string lays it out: the same font, shaping and
     // direction. Its glyphs are moved from the line's top to its baseline.
     QTextLayout layout(key, e.drawn);
@@ -159,7 +172,7 @@ const QList<QGlyphRun>& QtHtmlMeasurer::glyphRuns(const TMyFont& font, QStringVi
             p.ry() -= ascent;
         run.setPositions(positions);
     }
-    return *e.shaped.insert(key, std::move(runs));
+    return e.shaped.emplace(key, std::move(runs)).first->second;
 }
 
 void QtHtmlMeasurer::advances(const TMyFont& font, QStringView text, int* out)
