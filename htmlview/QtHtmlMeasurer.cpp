@@ -12,8 +12,9 @@ namespace {
 
 // Characters below this code have their advances in a flat table; the rest in a hash.
 constexpr int kTableSize = 0x3000;
-// Shaped runs kept per font; past this many the font starts again with none.
-constexpr size_t kMaxShapedRuns = 4096;
+// Characters of shaped runs kept per font (about 20 bytes of glyphs each); past this the font
+// starts again with none. A screen of text holds a few thousand.
+constexpr qsizetype kMaxShapedChars = 64 * 1024;
 
 // Finds runs by the text being drawn without copying it into a key first.
 struct TextHash
@@ -76,6 +77,7 @@ struct QtHtmlMeasurer::Entry
     QFont drawn;
     int drawnDpi = 0;
     std::unordered_map<QString, QList<QGlyphRun>, TextHash, TextEqual> shaped;
+    qsizetype shapedChars = 0;
 };
 
 QtHtmlMeasurer::QtHtmlMeasurer() = default;
@@ -143,6 +145,7 @@ void QtHtmlMeasurer::setDrawnFont(const TMyFont& font, const QFont& drawn, int d
     e.drawn = drawn;
     e.drawnDpi = dpi;
     e.shaped.clear();
+    e.shapedChars = 0;
 }
 
 const QList<QGlyphRun>& QtHtmlMeasurer::glyphRuns(const TMyFont& font, QStringView text)
@@ -150,8 +153,11 @@ const QList<QGlyphRun>& QtHtmlMeasurer::glyphRuns(const TMyFont& font, QStringVi
     Entry& e = entry(font);
     if (const auto it = e.shaped.find(text); it != e.shaped.end())
         return it->second;
-    if (e.shaped.size() >= kMaxShapedRuns)
+    if (e.shapedChars + text.size() > kMaxShapedChars) {
         e.shaped.clear();
+        e.shapedChars = 0;
+    }
+    e.shapedChars += text.size();
     const QString key = text.toString();
     // One unwrapped line laid out as drawing a string lays it out: the same font, shaping and
     // direction. Its glyphs are moved from the line's top to its baseline.
