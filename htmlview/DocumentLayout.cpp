@@ -10,6 +10,7 @@
 #include "htmlview/ThtmlTable.h"
 
 #include <algorithm>
+#include <limits>
 #include <unordered_set>
 
 namespace vantoro {
@@ -174,13 +175,63 @@ int DocumentLayout::paint(TSectionList& doc, HtmlCanvas& canvas, const QRect& cl
     return paintCell(doc, pc, x, y, clipWidth);
 }
 
+const LayoutStore::SectionIndex* DocumentLayout::sectionIndex(const TCell& cell)
+{
+    // A cell of a few sections is walked: an index would cost more than it saves.
+    constexpr size_t kIndexedFrom = 16;
+    const size_t n = cell.sections.size();
+    if (n < kIndexedFrom)
+        return nullptr;
+    auto& index = m_store.sectionIndexes[&cell];
+    if (index.tops.size() == n + 1)
+        return &index;
+    index.tops.assign(n + 1, 0);
+    index.reach.assign(n, 0);
+    int top = 0;
+    int reach = std::numeric_limits<int>::min();
+    for (size_t i = 0; i < n; ++i) {
+        const TSectionBase& s = *cell.sections[i];
+        // What each painter takes as its extent when it decides to skip a section; sections
+        // that never draw reach no further than their top.
+        int bottom = top;
+        if (isTextKind(s.kind()))
+            bottom = top + s.drawHeight;
+        else if (s.kind() == SectionKind::HorzLine)
+            bottom = top + s.sectionHeight;
+        else if (s.kind() == SectionKind::Table)
+            bottom = top + m_tables->paintReach(static_cast<const ThtmlTable&>(s));
+        reach = std::max(reach, bottom);
+        index.reach[i] = reach;
+        if (s.sectionHeight < 0) {
+            // Tops must not go back up for the search; such a cell is walked.
+            m_store.sectionIndexes.erase(&cell);
+            return nullptr;
+        }
+        top += s.sectionHeight;
+        index.tops[i + 1] = top;
+    }
+    return &index;
+}
+
 int DocumentLayout::paintCell(TCell& cell, const PaintContext& pc, int x, int y, int /*width*/)
 {
     HtmlPainter painter(m_measurer, m_store);
-    for (auto& section : cell.sections) {
-        TSectionBase& s = *section;
+    size_t first = 0;
+    const int cellTop = y;
+    const LayoutStore::SectionIndex* index = sectionIndex(cell);
+    if (index) {
+        // Every section before the first whose reach passes the clip's top would skip itself.
+        const int above = pc.clip.top() + pc.scrollOffset - cellTop;
+        first = size_t(std::upper_bound(index->reach.begin(), index->reach.end(), above) -
+                       index->reach.begin());
+        y = cellTop + index->tops[first];
+    }
+    for (size_t i = first; i < cell.sections.size(); ++i) {
+        TSectionBase& s = *cell.sections[i];
         // Sections below the clip cannot draw anything: they only move y on.
         if (y - pc.scrollOffset > pc.clip.bottom()) {
+            if (index)
+                return cellTop + index->tops.back();
             y += s.sectionHeight;
             continue;
         }

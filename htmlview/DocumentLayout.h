@@ -98,6 +98,8 @@ private:
     // Index in `section` of the character whose box holds the point, or -1; the point is
     // relative to the cell the section was laid out in.
     int charUnder(TSection& section, int x, int y);
+    // The section index of a cell with many sections (built on first use), or null.
+    const LayoutStore::SectionIndex* sectionIndex(const TCell& cell);
 
     HtmlMeasurer& m_measurer;
     ErrorHandler m_onError;

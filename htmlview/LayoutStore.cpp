@@ -13,6 +13,7 @@ void LayoutStore::clear()
     rules.clear();
     tables.clear();
     cellWidths.clear();
+    sectionIndexes.clear();
 }
 
 } // namespace vantoro

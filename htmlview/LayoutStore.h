@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <unordered_map>
+#include <vector>
 
 namespace vantoro {
 
@@ -34,6 +35,18 @@ public:
     // Minimum and maximum width of a cell's content: measured once per layout, however deep
     // the tables nest (a table is measured by its parent and again by its own layout).
     std::unordered_map<const TCell*, std::pair<int, int>> cellWidths;
+
+    // Where the sections of a cell with many of them lie, from the cell's top as painted:
+    // section i starts at tops[i] (tops has one entry more, the cell's height), and reach[i] is
+    // the lowest bottom that sections 0 to i can draw to (an image may hang below its
+    // section), so it never decreases. Painting finds the first section meeting its clip by a
+    // binary search instead of walking the document from its start. Built on first paint.
+    struct SectionIndex
+    {
+        std::vector<int> tops;
+        std::vector<int> reach;
+    };
+    std::unordered_map<const TCell*, SectionIndex> sectionIndexes;
 };
 
 } // namespace vantoro

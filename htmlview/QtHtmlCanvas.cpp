@@ -2,13 +2,21 @@
 
 #include "htmlview/QtHtmlMeasurer.h"
 
+#include <QPaintDevice>
 #include <QPainter>
 
 namespace vantoro {
 
 QtHtmlCanvas::QtHtmlCanvas(QPainter& painter, QtHtmlMeasurer& measurer, const QPalette& palette)
     : m_painter(painter), m_measurer(measurer), m_palette(palette)
-{}
+{
+    // Kept glyphs are placed in logical pixels: only a painter that draws them one to one
+    // (moved, never scaled) and not right to left puts them where drawing the string would.
+    const QPaintDevice* device = painter.device();
+    m_keptGlyphsDraw = device && device->devicePixelRatio() == 1.0 &&
+                       painter.transform().type() <= QTransform::TxTranslate &&
+                       painter.layoutDirection() != Qt::RightToLeft;
+}
 
 QColor QtHtmlCanvas::systemColor(const QPalette& palette, int index)
 {
@@ -50,15 +58,31 @@ void QtHtmlCanvas::drawText(int x, int baseline, QStringView text, const TMyFont
                             TColor color, const TColor* background)
 {
     const QFont& qf = m_measurer.qfont(font);
-    const HtmlFontMetrics m = m_measurer.metrics(font);
-    const QString s = text.toString();
     if (background) {
+        const HtmlFontMetrics m = m_measurer.metrics(font);
         const int w = m_measurer.textWidth(font, text);
         m_painter.fillRect(QRect(x, baseline - m.ascent, w, m.tmHeight), toQColor(*background));
     }
-    m_painter.setFont(qf);
-    m_painter.setPen(toQColor(color));
-    m_painter.drawText(QPoint(x, baseline), s);
+    if (m_setFont != &qf) {
+        m_painter.setFont(qf);
+        m_setFont = &qf;
+        if (m_keptGlyphsDraw)
+            m_measurer.setDrawnFont(font, m_painter.font(), m_painter.device()->logicalDpiY());
+    }
+    if (!m_penSet || m_pen != color) {
+        m_painter.setPen(toQColor(color));
+        m_pen = color;
+        m_penSet = true;
+    }
+    // Lines under or through the text are drawn with the string; only plain glyphs are kept.
+    if (m_keptGlyphsDraw && !qf.underline() && !qf.strikeOut() && !qf.overline() &&
+        QtHtmlMeasurer::hasSimpleGlyphs(text)) {
+        const QPointF origin(x, baseline);
+        for (const QGlyphRun& run : m_measurer.glyphRuns(font, text))
+            m_painter.drawGlyphRun(origin, run);
+        return;
+    }
+    m_painter.drawText(QPoint(x, baseline), text.toString());
 }
 
 void QtHtmlCanvas::fillRect(const QRect& rect, TColor color)
@@ -97,6 +121,9 @@ void QtHtmlCanvas::setClip(const QRect& rect)
 void QtHtmlCanvas::clearClip()
 {
     m_painter.restore();
+    // The painter's font and pen are again those saved with the clip.
+    m_setFont = nullptr;
+    m_penSet = false;
 }
 
 } // namespace vantoro

@@ -35,6 +35,13 @@ private:
     QPainter& m_painter;
     QtHtmlMeasurer& m_measurer;
     QPalette m_palette;
+    // The measurer's font last given to the painter (setting a font makes the painter resolve
+    // it again), and whether glyphs kept by the measurer draw as the painter would.
+    const QFont* m_setFont = nullptr;
+    bool m_keptGlyphsDraw = false;
+    // The text colour last given to the painter as its pen.
+    TColor m_pen = 0;
+    bool m_penSet = false;
 };
 
 } // namespace vantoro

@@ -1,8 +1,10 @@
 #include "htmlview/QtHtmlMeasurer.h"
 
 #include <QHash>
+#include <QTextLayout>
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace vantoro {
 
@@ -10,6 +12,21 @@ namespace {
 
 // Characters below this code have their advances in a flat table; the rest in a hash.
 constexpr int kTableSize = 0x3000;
+// Characters of shaped runs kept per font (about 20 bytes of glyphs each); past this the font
+// starts again with none. A screen of text holds a few thousand.
+constexpr qsizetype kMaxShapedChars = 64 * 1024;
+
+// Finds runs by the text being drawn without copying it into a key first.
+struct TextHash
+{
+    using is_transparent = void;
+    size_t operator()(QStringView text) const { return qHash(text); }
+};
+struct TextEqual
+{
+    using is_transparent = void;
+    bool operator()(QStringView a, QStringView b) const { return a == b; }
+};
 
 } // namespace
 
@@ -56,6 +73,11 @@ struct QtHtmlMeasurer::Entry
     HtmlFontMetrics m;
     std::vector<int> table;
     QHash<char16_t, int> others;
+    // The font as a painter resolved it for drawing, and the runs shaped with it.
+    QFont drawn;
+    int drawnDpi = 0;
+    std::unordered_map<QString, QList<QGlyphRun>, TextHash, TextEqual> shaped;
+    qsizetype shapedChars = 0;
 };
 
 QtHtmlMeasurer::QtHtmlMeasurer() = default;
@@ -103,6 +125,60 @@ HtmlFontMetrics QtHtmlMeasurer::metrics(const TMyFont& font)
 const QFont& QtHtmlMeasurer::qfont(const TMyFont& font)
 {
     return entry(font).font;
+}
+
+bool QtHtmlMeasurer::hasSimpleGlyphs(QStringView text)
+{
+    for (const QChar c : text) {
+        // Below the first right-to-left script, and no tabs or other controls.
+        if (c.unicode() < 0x20 || c.unicode() >= 0x0590)
+            return false;
+    }
+    return true;
+}
+
+void QtHtmlMeasurer::setDrawnFont(const TMyFont& font, const QFont& drawn, int dpi)
+{
+    Entry& e = entry(font);
+    if (e.drawnDpi == dpi && e.drawn == drawn && e.drawn.resolveMask() == drawn.resolveMask())
+        return;
+    e.drawn = drawn;
+    e.drawnDpi = dpi;
+    e.shaped.clear();
+    e.shapedChars = 0;
+}
+
+const QList<QGlyphRun>& QtHtmlMeasurer::glyphRuns(const TMyFont& font, QStringView text)
+{
+    Entry& e = entry(font);
+    if (const auto it = e.shaped.find(text); it != e.shaped.end())
+        return it->second;
+    if (e.shapedChars + text.size() > kMaxShapedChars) {
+        e.shaped.clear();
+        e.shapedChars = 0;
+    }
+    e.shapedChars += text.size();
+    const QString key = text.toString();
+    // One unwrapped line laid out as drawing a string lays it out: the same font, shaping and
+    // direction. Its glyphs are moved from the line's top to its baseline.
+    QTextLayout layout(key, e.drawn);
+    QTextOption option;
+    option.setTextDirection(Qt::LeftToRight);
+    option.setWrapMode(QTextOption::NoWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    line.setPosition(QPointF(0, 0));
+    layout.endLayout();
+    QList<QGlyphRun> runs = line.isValid() ? line.glyphRuns() : QList<QGlyphRun>();
+    const qreal ascent = line.isValid() ? line.ascent() : 0;
+    for (QGlyphRun& run : runs) {
+        QList<QPointF> positions = run.positions();
+        for (QPointF& p : positions)
+            p.ry() -= ascent;
+        run.setPositions(positions);
+    }
+    return e.shaped.emplace(key, std::move(runs)).first->second;
 }
 
 void QtHtmlMeasurer::advances(const TMyFont& font, QStringView text, int* out)

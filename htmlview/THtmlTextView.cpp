@@ -4,6 +4,7 @@
 #include "htmlview/HtmlParser.h"
 #include "htmlview/QtHtmlCanvas.h"
 #include "htmlview/QtHtmlMeasurer.h"
+#include "htmlview/T32ScrollBar.h"
 #include "htmlview/TPaintPanel.h"
 #include "htmlview/TSection.h"
 #include "htmlview/TSectionList.h"
@@ -89,7 +90,7 @@ THtmlTextView::THtmlTextView(QWidget* parent)
       m_measurer(std::make_unique<QtHtmlMeasurer>()),
       m_layout(std::make_unique<DocumentLayout>(
           *m_measurer, [this](const QString& message) { m_pendingErrors.append(message); })),
-      m_panel(new TPaintPanel(this)), m_vBar(new QScrollBar(Qt::Vertical, this)),
+      m_panel(new TPaintPanel(this)), m_vBar(new T32ScrollBar(Qt::Vertical, this)),
       m_hBar(new QScrollBar(Qt::Horizontal, this)), m_hoverTimer(new QTimer(this)),
       m_autoScrollTimer(new QTimer(this))
 {

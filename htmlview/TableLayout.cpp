@@ -637,6 +637,14 @@ void TableLayout::measure(ThtmlTable& t, int& minWidth, int& maxWidth)
     }
 }
 
+int TableLayout::paintReach(const ThtmlTable& t) const
+{
+    const auto it = m_document.store().tables.find(&t);
+    if (it == m_document.store().tables.end())
+        return 0;
+    return (t.floating ? std::abs(t.vSpace) : 0) + it->second->height;
+}
+
 int TableLayout::paint(ThtmlTable& t, const PaintContext& pc, int x, int y)
 {
     const auto it = m_document.store().tables.find(&t);

@@ -75,6 +75,8 @@ public:
                 int& height, QString& error);
     void measure(ThtmlTable& table, int& minWidth, int& maxWidth);
     int paint(ThtmlTable& table, const PaintContext& context, int x, int y);
+    // How far below its top a table placed at y can draw (0 when it was not laid out).
+    int paintReach(const ThtmlTable& table) const;
     CursorPosition cursorAt(const ThtmlTable& table, int x, int y);
     const TUrlTarget* linkAt(ThtmlTable& table, int x, int y);
     const TImageObj* imageAt(ThtmlTable& table, int x, int y);

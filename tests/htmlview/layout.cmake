@@ -4,4 +4,5 @@ vantoro_test(htmlview_layout_tests
           ${CMAKE_CURRENT_LIST_DIR}/TableLayoutTest.cpp
           ${CMAKE_CURRENT_LIST_DIR}/THtmlTextViewTest.cpp
           ${CMAKE_CURRENT_LIST_DIR}/THtmlTextViewInputTest.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/HtmlRepaintTest.cpp
   LIBS vantoro_htmlview)
