@@ -314,16 +314,17 @@ TEST_F(ActionFormTest, TheSourceFolderIsRefusedUnderAnyNameButOtherFoldersAreNot
 
     // The folder the dialog opens on (the first marked clip's), accepted unchanged; the same
     // folder by a symbolic link; and with a trailing slash.
-    const FakeFolderBrowser::Script acceptUnchanged = [](FakeFolderBrowser::Window& window,
+    const FakeFolderBrowser::Script acceptUnchanged = [](FakeFolderBrowser::Window& browserWindow,
                                                          FolderBrowserCallbacks&) {
-        return std::optional<QString>(window.selected);
+        return std::optional<QString>(browserWindow.selected);
     };
     for (const QString& same : QStringList{QString(), link, path("Videos") + u'/'}) {
         messages.shown.clear();
         browser.scripts = {same.isEmpty() ? acceptUnchanged : FakeFolderBrowser::choose(same)};
         go(TActionForm::kCopy);
-        if (same.isEmpty())
+        if (same.isEmpty()) {
             EXPECT_EQ(browser.lastSelected, path("Videos"));
+        }
         ASSERT_EQ(messages.shown.size(), 1) << same.toStdString();
         EXPECT_EQ(messages.shown.first().kind, MessageKind::Error);
         EXPECT_EQ(messages.shown.first().text,
