@@ -300,7 +300,7 @@ void TWplayerF2::WMTPlayer1NewStream()
 {
     const int entry = m_wmtPlayer1->GetCurrentEntry();
     m_marking.newStream(entry);
-    if (entry == 1 && m_state.Tag == kModeNew)
+    if (entry >= 1 && m_state.Tag == kModeNew)
         m_memoMark->hide();
     // An entry the clip list does not hold (the control reporting 0, or a list changed after
     // Go) shows the counter alone.

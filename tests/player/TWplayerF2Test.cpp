@@ -270,6 +270,26 @@ TEST_F(PlayerWindowTest, EnterPressesGoThenMarkAndMarkingCollectsEachClipOnce)
     EXPECT_EQ(state.PathLeft, QStringList({a, b})); // stopping changes no mark
 }
 
+// The control skips an entry it cannot play; when that is entry 1, Mark comes with the first
+// stream that starts, and the clip that plays can be marked.
+TEST_F(PlayerWindowTest, MarkShowsAtTheFirstStreamWhenTheFirstClipCannotPlay)
+{
+    const QString empty = path(QStringLiteral("a-empty.wav"));
+    writeFileBytes(empty, QByteArray());
+    const QString b = tone("b.wav", 0.8);
+    state.AllBox.addAll({empty, b});
+    auto window = openWindow();
+    window->GoButtonClick();
+    ASSERT_TRUE(waitForCaption(QStringLiteral("Vantoro - (2/2) b.wav")));
+    EXPECT_FALSE(captions.contains(QStringLiteral("Vantoro - (1/2) a-empty.wav")));
+    ASSERT_TRUE(window->markButton()->isVisible());
+    EXPECT_TRUE(window->markButton()->isEnabled());
+    EXPECT_TRUE(window->markButton()->isDefault());
+    QTest::keyClick(window.get(), Qt::Key_Return);
+    EXPECT_EQ(state.PathLeft, QStringList({b}));
+    EXPECT_EQ(state.LeftBox, QStringList({"b.wav"}));
+}
+
 TEST_F(PlayerWindowTest, LoadedPlaylistNeverShowsMark)
 {
     state.Tag = kModeLoad;
