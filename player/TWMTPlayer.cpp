@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 
 namespace vantoro {
@@ -30,6 +31,19 @@ bool isPlayableFile(const QString& path)
 {
     const QFileInfo info(path);
     return info.isFile() && info.isReadable();
+}
+
+// Why an entry is not handed to mpv at all.
+QString unplayableReason(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return ioErrorText(ENOENT);
+    if (info.isDir())
+        return QStringLiteral("a folder, not a file");
+    if (!info.isFile())
+        return QStringLiteral("not a regular file");
+    return ioErrorText(EACCES);
 }
 
 } // namespace
@@ -96,9 +110,7 @@ void TWMTPlayer::connectSession()
     MpvSession* session = m_session.get();
     connect(session, &MpvSession::fileStarted, this, &TWMTPlayer::onFileStarted);
     connect(session, &MpvSession::fileLoaded, this, &TWMTPlayer::onFileLoaded);
-    connect(session, &MpvSession::fileEnded, this,
-            [this](qint64 id, MpvSession::EndReason reason, const QString&, qint64 insertId,
-                   int insertCount) { onFileEnded(id, reason, insertId, insertCount); });
+    connect(session, &MpvSession::fileEnded, this, &TWMTPlayer::onFileEnded);
     connect(session, &MpvSession::positionChanged, m_tracker, &PlayerTrackerBar::setPosition);
     connect(session, &MpvSession::positionChanged, m_status, &PlayerStatusBar::setPosition);
     connect(session, &MpvSession::durationChanged, m_tracker, &PlayerTrackerBar::setLength);
@@ -176,6 +188,8 @@ bool TWMTPlayer::Open(const QString& path)
     m_entries = entries;
     m_passesDone = 0;
     m_loadedThisPass = false;
+    m_nothingShown = false;
+    m_status->clearMessage();
     m_session->setPaused(false);
     startEntry(0, Direction::Forward);
     return true;
@@ -266,8 +280,10 @@ void TWMTPlayer::startEntry(int index, Direction direction)
     if (direction == Direction::Backward) {
         // Searching back never passes the first entry; with nothing before, search forward.
         int found = index;
-        while (found >= 0 && !isPlayableFile(m_entries.at(found)))
+        while (found >= 0 && !isPlayableFile(m_entries.at(found))) {
+            reportSkipped(found, unplayableReason(m_entries.at(found)));
             --found;
+        }
         if (found < 0) {
             startEntry(index, Direction::Forward);
             return;
@@ -281,7 +297,7 @@ void TWMTPlayer::startEntry(int index, Direction direction)
                 // would fail again, and the control would spin for ever.
                 if (count == 0 || !m_loadedThisPass ||
                     (m_playCount != 0 && m_passesDone >= m_playCount)) {
-                    finishPlaylist();
+                    finishPlaylist(!m_loadedThisPass);
                     return;
                 }
                 m_loadedThisPass = false;
@@ -289,12 +305,18 @@ void TWMTPlayer::startEntry(int index, Direction direction)
             }
             if (isPlayableFile(m_entries.at(index)))
                 break;
+            reportSkipped(index, unplayableReason(m_entries.at(index)));
             ++index;
         }
     }
     m_index = index;
     m_active = true;
     m_awaitingStart = true;
+    m_entryLoaded = false;
+    if (m_nothingShown) {
+        m_nothingShown = false;
+        m_status->clearMessage();
+    }
     m_currentEntry = index + 1;
     m_display->setEntry(m_entries.at(index));
     m_status->setState(PlayerStatusBar::State::Opening);
@@ -302,14 +324,24 @@ void TWMTPlayer::startEntry(int index, Direction direction)
     if (!m_session->loadFile(m_entries.at(index), m_expectedEntry)) {
         // mpv refused the command itself; go on as after an entry that failed to play.
         m_awaitingStart = false;
+        reportSkipped(index, m_session->lastError());
         startEntry(index + 1, Direction::Forward);
     }
 }
 
-void TWMTPlayer::finishPlaylist()
+void TWMTPlayer::reportSkipped(int index, const QString& reason)
+{
+    const QString name = QFileInfo(m_entries.at(index)).fileName();
+    m_status->showMessage(QStringLiteral("Skipped: %1 (%2)").arg(name, reason),
+                          m_status->messageTimeout());
+    Q_EMIT EntrySkipped(index + 1, reason);
+}
+
+void TWMTPlayer::finishPlaylist(bool nothingPlayed)
 {
     const bool wasActive = m_active;
     m_active = false;
+    m_entryLoaded = false;
     m_awaitingStart = false;
     m_currentEntry = 0;
     m_index = 0;
@@ -319,6 +351,10 @@ void TWMTPlayer::finishPlaylist()
         m_session->stop();
     m_controls->setPlaying(false);
     m_status->setState(PlayerStatusBar::State::Stopped);
+    if (nothingPlayed) {
+        m_nothingShown = true;
+        m_status->showMessage(QString::fromLatin1(kNothingPlayed), 0);
+    }
 }
 
 void TWMTPlayer::onFileStarted(qint64 entryId)
@@ -341,14 +377,15 @@ void TWMTPlayer::onFileLoaded()
     if (!m_active || m_awaitingStart || !m_lastStartWasOurs)
         return;
     m_loadedThisPass = true;
+    m_entryLoaded = true;
     m_currentEntry = m_index + 1;
     m_controls->setPlaying(!m_paused);
     m_status->setState(m_paused ? PlayerStatusBar::State::Paused : PlayerStatusBar::State::Playing);
     Q_EMIT NewStream();
 }
 
-void TWMTPlayer::onFileEnded(qint64 entryId, MpvSession::EndReason reason, qint64 insertId,
-                             int insertCount)
+void TWMTPlayer::onFileEnded(qint64 entryId, MpvSession::EndReason reason, const QString& error,
+                             qint64 insertId, int insertCount)
 {
     // End events of a file replaced by a later load, or of a stop we asked for, change nothing.
     if (!m_active || m_awaitingStart || entryId != m_mpvEntry)
@@ -356,9 +393,13 @@ void TWMTPlayer::onFileEnded(qint64 entryId, MpvSession::EndReason reason, qint6
     switch (reason) {
     case MpvSession::EndReason::EndOfFile:
     case MpvSession::EndReason::Error:
+        // An entry that ends before it started to play was not played: mpv could not open it.
+        if (!m_entryLoaded)
+            reportSkipped(m_index, error.isEmpty() ? QStringLiteral("nothing to play") : error);
         startEntry(m_index + 1, Direction::Forward);
         break;
     case MpvSession::EndReason::Redirect:
+        reportSkipped(m_index, QStringLiteral("a playlist, not a clip"));
         // The entry was itself a playlist; its contents are not entries of ours and are
         // never played.
         if (insertCount > 0) {

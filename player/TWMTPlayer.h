@@ -24,8 +24,10 @@ class PlayerTrackerBar;
 // The playlist is the control's own: mpv is given one entry at a time, so entry numbers are
 // always positions in the ASX file. Every entry is made an absolute path before mpv sees it.
 // An entry that is not a readable regular file, or that mpv cannot play, is skipped; playback
-// goes on with the next one. NewStream is raised when an entry has been opened and starts to
-// play, on every repetition too.
+// goes on with the next one. The status bar then says "Skipped: NAME (reason)" for a while, and
+// "Nothing in this playlist could be played" when a pass ends in which no entry played.
+// NewStream is raised when an entry has been opened and starts to play, on every repetition
+// too.
 //
 // Methods that can fail answer false and leave the reason in errorString(), for the caller to
 // show. Without libmpv the control still exists and every such method fails.
@@ -94,9 +96,13 @@ public:
     PlayerStatusBar* statusBar() const { return m_status; }
     PlayerDisplayBar* displayBar() const { return m_display; }
 
+    static constexpr char kNothingPlayed[] = "Nothing in this playlist could be played";
+
 Q_SIGNALS:
     // An entry has begun; GetCurrentEntry() tells which.
     void NewStream();
+    // Entry `entry` (counted from 1) was passed over unplayed, for `reason`.
+    void EntrySkipped(int entry, const QString& reason);
 
 private:
     enum class Direction { Forward, Backward };
@@ -106,11 +112,12 @@ private:
     // Starts entry `index` or, when it cannot be loaded, the nearest loadable one in
     // `direction`; at the end of a pass repeats or finishes.
     void startEntry(int index, Direction direction);
-    void finishPlaylist();
+    void finishPlaylist(bool nothingPlayed);
+    void reportSkipped(int index, const QString& reason);
     void onFileStarted(qint64 entryId);
     void onFileLoaded();
-    void onFileEnded(qint64 entryId, MpvSession::EndReason reason, qint64 insertId,
-                     int insertCount);
+    void onFileEnded(qint64 entryId, MpvSession::EndReason reason, const QString& error,
+                     qint64 insertId, int insertCount);
     bool repeats() const;
 
     std::unique_ptr<MpvSession> m_session;
@@ -122,7 +129,9 @@ private:
     int m_currentEntry = 0; // reported by GetCurrentEntry
     int m_passesDone = 0;   // completed passes through the playlist
     bool m_loadedThisPass = false;
-    bool m_active = false; // a playlist is playing (possibly paused)
+    bool m_entryLoaded = false;  // the entry at m_index has started to play
+    bool m_nothingShown = false; // the status bar says that nothing could be played
+    bool m_active = false;       // a playlist is playing (possibly paused)
     bool m_paused = false;
     bool m_awaitingStart = false; // a load was issued; mpv has not started it yet
     qint64 m_expectedEntry = -1;  // mpv's id of the file last loaded (-1: not reported)
