@@ -4,9 +4,11 @@
 #include "htmlview/THtmlTextView.h"
 #include "platform/HelpPage.h"
 #include "player/PlayOrder.h"
+#include "player/PlayerStatusBar.h"
 #include "playlists/PlaylistFiles.h"
 
 #include <QCheckBox>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -22,6 +24,13 @@ namespace {
 class PlayerWindowTest : public PlayerWindowFixture
 {
 protected:
+    static bool setModified(const QString& file, const QDateTime& when)
+    {
+        QFile f(file);
+        return f.open(QIODevice::ReadWrite) &&
+               f.setFileTime(when, QFileDevice::FileModificationTime);
+    }
+
     // A shown window whose caption changes are recorded in `captions`.
     std::unique_ptr<TWplayerF2> openWindow(QByteArray imageSeconds = "0.3")
     {
@@ -165,6 +174,36 @@ TEST_F(PlayerWindowTest, GoEndsAtAFailingWriteOrAnUnreadableClipAndNothingPlays)
         EXPECT_EQ(state.AllBox.items(),
                   QStringList({path("b.wav"), path("gone.wav"), path("a.wav")}));
     }
+}
+
+// A clip gone after it was picked has no date: Newest plays the others and puts it last, where
+// the control skips it and says so in the status bar.
+TEST_F(PlayerWindowTest, DateOrderPlaysTheOthersAndSkipsAClipThatIsGoneLast)
+{
+    const QString a = tone("a.wav", 0.2);
+    const QString b = tone("b.wav", 0.2);
+    const QDateTime when = QDateTime::currentDateTime().addDays(-3);
+    ASSERT_TRUE(setModified(a, when));
+    ASSERT_TRUE(setModified(b, when.addSecs(3600)));
+    state.AllBox.addAll({a, path("gone.wav"), b});
+    auto window = openWindow();
+    window->wmtPlayer1()->statusBar()->setMessageTimeout(60000);
+    QTest::mouseClick(window->radioItem(int(PlayOrderKind::Newest)), Qt::LeftButton);
+    window->GoButtonClick();
+
+    ASSERT_EQ(messages.shown.size(), 1); // the sound card warning only
+    EXPECT_EQ(messages.shown[0].kind, MessageKind::Information);
+    EXPECT_TRUE(window->playlistWritten());
+    EXPECT_EQ(state.AllBox.items(), QStringList({b, a, path("gone.wav")}));
+    const QByteArray written = readFileBytes(state.PlayFile);
+    EXPECT_LT(written.indexOf(a.toUtf8()), written.indexOf(path("gone.wav").toUtf8()));
+    ASSERT_TRUE(waitUntil(
+        [&] { return captions.size() >= 2 && !window->wmtPlayer1()->isPlaying(); }, kWaitMs));
+    ASSERT_EQ(captions.size(), 2);
+    EXPECT_TRUE(captions[0].startsWith(QStringLiteral("Vantoro - (1/3) b.wav - ")));
+    EXPECT_TRUE(captions[1].startsWith(QStringLiteral("Vantoro - (2/3) a.wav - ")));
+    EXPECT_EQ(window->wmtPlayer1()->statusBar()->text(),
+              QStringLiteral("Skipped: gone.wav (File not found)"));
 }
 
 TEST_F(PlayerWindowTest, SizeOrderAddsItsKeyToTheCaptionAndARefusedOrderAddsNothing)
