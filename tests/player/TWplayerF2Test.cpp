@@ -1,5 +1,7 @@
 #include "PlayerWindowTestSupport.h"
 
+#include "common/LayoutCheck.h"
+
 #include "htmlview/GuideTexts.h"
 #include "htmlview/THtmlTextView.h"
 #include "platform/HelpPage.h"
@@ -106,6 +108,18 @@ TEST_F(PlayerWindowTest, OpensReadyWithTheGuideAndPlacesTheBottomRowByTheResizeR
         for (qsizetype j = i + 1; j < bottomRow.size(); ++j)
             EXPECT_FALSE(bottomRow[i]->geometry().intersects(bottomRow[j]->geometry())) << i << j;
     }
+}
+
+// Ready and playing, every caption fits its control and every control its place: the radios
+// inside the play order's border, below its title.
+TEST_F(PlayerWindowTest, LooksCleanReadyAndPlaying)
+{
+    state.AllBox.addAll({tone("a.wav", 1.5), tone("b.wav", 0.3)});
+    auto window = openWindow();
+    expectCleanLayout(*window, QStringLiteral("player-ready"));
+    window->GoButtonClick();
+    ASSERT_TRUE(waitForCaption(QStringLiteral("Vantoro - (1/2) a.wav")));
+    expectCleanLayout(*window, QStringLiteral("player-playing"));
 }
 
 TEST_F(PlayerWindowTest, GoWritesThePlaylistPlaysAndCaptionsFollowTheEntries)
