@@ -3,6 +3,7 @@
 #include "app/WebLinks.h"
 #include "common/FakeMessageBoxes.h"
 #include "common/FakeShellOpener.h"
+#include "common/LayoutCheck.h"
 #include "common/TestSupport.h"
 #include "htmlview/THtmlTextView.h"
 #include "platform/MediaPlayerCheck.h"
@@ -172,6 +173,21 @@ TEST_F(MainWindow, CaptionControlsAndGuideSource)
     EXPECT_EQ(form->Memo1->document()->blockCount(), 13);
     EXPECT_EQ(TForm1::guideHtml().count(QStringLiteral("\r\n")), 12);
     EXPECT_TRUE(TForm1::guideHtml().startsWith(QStringLiteral("<b>")));
+}
+
+// As shown: every caption inside its control ("Toys & Games" whole in its bold font), nothing
+// sticking out or overlapping, and the seven shop buttons in one row.
+TEST_F(MainWindow, LooksCleanWithTheShopButtonsInOneRow)
+{
+    auto form = makeForm(folder());
+    form->FormCreate();
+    test::expectCleanLayout(*form, QStringLiteral("main-window"));
+    const QList<QPushButton*> shop{form->BitBtn1, form->BitBtn2, form->BitBtn3, form->BitBtn4,
+                                   form->BitBtn6, form->BitBtn8, form->BitBtn5};
+    for (qsizetype i = 1; i < shop.size(); ++i) {
+        EXPECT_EQ(shop[i]->y(), shop[0]->y()) << shop[i]->text().toStdString();
+        EXPECT_GT(shop[i]->x(), shop[i - 1]->geometry().right()) << "left to right, in order";
+    }
 }
 
 TEST_F(MainWindow, LinkButtonsHandTheirTargetsToTheShell)
