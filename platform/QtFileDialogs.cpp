@@ -9,6 +9,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QPixmap>
+#include <QScreen>
 #include <QSplitter>
 #include <QTimer>
 
@@ -73,6 +74,20 @@ void QtFileDialogs::addPicturePreview(QFileDialog& dialog)
         grid->addWidget(pane, 0, grid->columnCount(), grid->rowCount(), 1);
     else
         pane->setParent(&dialog); // an unknown layout: still owned by the dialog
+
+    // Qt's default size leaves the list little room once the pane takes its share; open
+    // larger, within the screen, and let the list take what the pane does not.
+    QSize size = kPreviewDialogSize;
+    if (const QScreen* screen = dialog.screen())
+        size = size.boundedTo(screen->availableGeometry().size() * 9 / 10);
+    dialog.resize(size.expandedTo(dialog.minimumSizeHint()));
+    if (auto* splitter =
+            pane->parentWidget() ? qobject_cast<QSplitter*>(pane->parentWidget()) : nullptr) {
+        const int index = splitter->indexOf(pane);
+        splitter->setStretchFactor(index, 0);
+        if (index > 0)
+            splitter->setStretchFactor(index - 1, 1);
+    }
 
     auto* preview = new PicturePreview(pane);
     auto* delay = new QTimer(pane);

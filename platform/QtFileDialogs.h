@@ -19,6 +19,9 @@ class QtFileDialogs final : public FileDialogs
 public:
     // Size of the picture preview pane beside the file list.
     static constexpr QSize kPreviewPaneSize{220, 220};
+    // Size the dialog with the preview pane opens at, where the screen has room for it: the
+    // file list with its Name, Size, Type and Date columns beside the pane.
+    static constexpr QSize kPreviewDialogSize{1040, 640};
     // Time the selection must rest on a file before its picture is decoded.
     static constexpr int kPreviewDelayMs = 120;
 
