@@ -7,7 +7,9 @@
 #include "common/TestSupport.h"
 #include "htmlview/THtmlTextView.h"
 #include "platform/MediaPlayerCheck.h"
+#include "playlists/PlaylistFormat.h"
 
+#include <QBuffer>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QImage>
@@ -211,6 +213,15 @@ TEST_F(MainWindow, LinkButtonsHandTheirTargetsToTheShell)
         shopHosts.append(QUrl(shell.opened[i]).host());
     shopHosts.removeDuplicates();
     EXPECT_EQ(shopHosts.size(), 1) << "the seven shop pages belong to one shop";
+
+    // The address "Visit our website" opens is the one every written playlist names on its
+    // comment line.
+    QBuffer asx;
+    asx.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(writeAsxPlaylist(asx, QStringLiteral("t"), {QStringLiteral("/m/a.mp3")}));
+    const QList<QByteArray> lines = asx.data().split('\n');
+    ASSERT_GE(lines.size(), 2);
+    EXPECT_EQ(lines[1], "<!-- " + shell.opened[7].toUtf8() + " -->\r");
 }
 
 } // namespace
