@@ -4,4 +4,5 @@ vantoro_test(platform_core_tests
     ${CMAKE_CURRENT_LIST_DIR}/AtomicFileWriterTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ProgramFolderTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/QtMessageBoxesTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/QtShellOpenerTest.cpp
   LIBS vantoro_platform)
