@@ -133,9 +133,28 @@ QStringList QtFileDialogs::openFiles(const FileDialogSpec& spec)
     else
         dialog.setFileMode(QFileDialog::ExistingFile);
     configure(dialog, spec);
-    if (dialog.exec() != QDialog::Accepted)
+    const int result = dialog.exec();
+    rememberFilter(dialog);
+    if (result != QDialog::Accepted)
         return {};
     return dialog.selectedFiles();
+}
+
+void QtFileDialogs::rememberFilter(const QFileDialog& dialog)
+{
+    // With the details hidden the dialog names the filter by its description alone, without
+    // the final "(patterns)".
+    const QString selected = dialog.selectedNameFilter();
+    const QStringList filters = dialog.nameFilters();
+    m_lastFilterIndex = -1;
+    for (qsizetype i = 0; i < filters.size(); ++i) {
+        const QString& filter = filters.at(i);
+        const qsizetype open = filter.lastIndexOf(QStringLiteral(" ("));
+        if (filter == selected || (open > 0 && filter.left(open) == selected)) {
+            m_lastFilterIndex = static_cast<int>(i);
+            break;
+        }
+    }
 }
 
 QString QtFileDialogs::saveFile(const FileDialogSpec& spec)
@@ -144,7 +163,9 @@ QString QtFileDialogs::saveFile(const FileDialogSpec& spec)
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     configure(dialog, spec);
-    if (dialog.exec() != QDialog::Accepted)
+    const int result = dialog.exec();
+    rememberFilter(dialog);
+    if (result != QDialog::Accepted)
         return {};
     return dialog.selectedFiles().value(0);
 }

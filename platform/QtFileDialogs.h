@@ -27,6 +27,7 @@ public:
 
     QStringList openFiles(const FileDialogSpec& spec) override;
     QString saveFile(const FileDialogSpec& spec) override;
+    int lastFilterIndex() const override { return m_lastFilterIndex; }
 
     // The filter as QFileDialog takes it: the patterns of "Name (*.a *.b)" with "*.*" as "*".
     static QString dialogFilter(const QString& filter);
@@ -34,6 +35,9 @@ public:
 private:
     static void configure(QFileDialog& dialog, const FileDialogSpec& spec);
     static void addPicturePreview(QFileDialog& dialog);
+    void rememberFilter(const QFileDialog& dialog);
+
+    int m_lastFilterIndex = -1;
 };
 
 } // namespace vantoro

@@ -37,6 +37,7 @@ private:
     // Answers false when the command must stop (the power-off outcome has been handled).
     bool afterPlayer(const PlayerResult& result);
     void saveNewPlaylist(bool playlistWritten);
+    void rememberListDialogFilter();
 
     ProgramState& m_state;
     Services m_services;
@@ -45,6 +46,7 @@ private:
     ClipManagerOpener* m_clipManager;
     QString m_clipDialogFolder;
     QString m_listDialogFolder;
+    int m_listDialogFilter = 0; // the playlist dialog's filter chosen last
 };
 
 } // namespace vantoro

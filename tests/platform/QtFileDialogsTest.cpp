@@ -227,6 +227,29 @@ TEST_F(QtFileDialogsTest, PlaylistDialogTakesATypedNameOfAFileThatDoesNotExist)
     EXPECT_EQ(filters, QStringList({QStringLiteral("Playlists (*.asx) (default style)"),
                                     QStringLiteral("m3u Playlists (*.m3u)")}));
     EXPECT_EQ(picked, QStringList({m_dir.filePath(QStringLiteral("new list.asx"))}));
+    EXPECT_EQ(m_dialogs.lastFilterIndex(), 0);
+}
+
+// The filter the user leaves selected is reported after the dialog closes, cancelled or not.
+TEST_F(QtFileDialogsTest, TheFilterLeftSelectedIsReported)
+{
+    EXPECT_EQ(m_dialogs.lastFilterIndex(), -1);
+    const DialogDriver driver([&](QFileDialog* dialog) {
+        auto* combo = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        if (combo)
+            combo->setCurrentIndex(1); // as the user picks it
+        dialog->reject();
+    });
+    FileDialogSpec spec = openDialog2Spec(m_dir.path());
+    EXPECT_TRUE(m_dialogs.openFiles(spec).isEmpty());
+    ASSERT_TRUE(driver.ran());
+    EXPECT_EQ(m_dialogs.lastFilterIndex(), 1);
+
+    const DialogDriver opened([](QFileDialog* dialog) { dialog->reject(); });
+    spec.filterIndex = 1;
+    m_dialogs.openFiles(spec);
+    ASSERT_TRUE(opened.ran());
+    EXPECT_EQ(m_dialogs.lastFilterIndex(), 1);
 }
 
 TEST_F(QtFileDialogsTest, SaveDialogProposesItsNameAndOverwritesOnlyWhenToldNotToAsk)
