@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -160,6 +161,14 @@ TEST(OptionDialogs, SizedToTheDesignWithNothingClippedOrOverlapping)
             EXPECT_NEAR(c.dialog->width(), c.design.width() * scale, 2);
             EXPECT_NEAR(c.dialog->height(), c.design.height() * scale, 2);
             test::expectCleanLayout(*c.dialog, QString::fromLatin1(c.name));
+            if (c.dialog == &sleep) {
+                // What the window system is asked for: a title, and no buttons on it.
+                ASSERT_NE(sleep.windowHandle(), nullptr);
+                const Qt::WindowFlags flags = sleep.windowHandle()->flags();
+                EXPECT_TRUE(flags & Qt::WindowTitleHint);
+                EXPECT_FALSE(flags & (Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint |
+                                      Qt::WindowContextHelpButtonHint));
+            }
             c.dialog->reject();
         });
     }
