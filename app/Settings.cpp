@@ -57,13 +57,18 @@ bool Settings::write(const QString& section, const QString& key, const QString& 
     return false;
 }
 
+QString Settings::listFolderDefault() const
+{
+    return m_state.PlaylistFolder.isEmpty() ? m_state.ProgramFolder : m_state.PlaylistFolder;
+}
+
 bool Settings::createIfMissing()
 {
     if (QFileInfo::exists(m_state.IniFileName))
         return true;
     return write(kBar, kTrack, QStringLiteral("1")) && write(kBar, kStatus, QStringLiteral("1")) &&
            write(kPaths, kClips, m_state.ProgramFolder) &&
-           write(kPaths, kLists, m_state.ProgramFolder);
+           write(kPaths, kLists, listFolderDefault());
 }
 
 void Settings::read()
@@ -76,7 +81,7 @@ void Settings::read()
     m_state.ClipFolder =
         getPrivateProfileString(kPaths, kClips, m_state.ProgramFolder, file, kMaxFolderChars);
     m_state.ListFolder =
-        getPrivateProfileString(kPaths, kLists, m_state.ProgramFolder, file, kMaxFolderChars);
+        getPrivateProfileString(kPaths, kLists, listFolderDefault(), file, kMaxFolderChars);
 }
 
 bool Settings::save()

@@ -32,6 +32,8 @@ public:
 
 private:
     bool write(const QString& section, const QString& key, const QString& value);
+    // Lists= when the file has none: the playlist folder (the program folder of a portable copy).
+    QString listFolderDefault() const;
 
     ProgramState& m_state;
     MessageBoxes& m_messages;

@@ -136,7 +136,10 @@ void TForm1::buildControls()
     // The guide panel across the top: display only.
     MemoGuide = new THtmlTextView(this);
     MemoGuide->setObjectName(QStringLiteral("MemoGuide"));
-    MemoGuide->setMessageBoxes(m_services.messages);
+    connect(MemoGuide, &THtmlTextView::OnError, this, [this](const QString& message) {
+        if (m_services.messages)
+            m_services.messages->error(message);
+    });
     MemoGuide->setNoSelect(true);
     MemoGuide->setScrollBars(TScrollStyle::ssNone);
     MemoGuide->setViewImages(false);
@@ -264,6 +267,8 @@ void TForm1::FormCreate()
     m_state.ProgramFolder = m_services.programFolder;
     m_state.ShutdownPending = false;
     m_state.IniFileName = m_state.ProgramFolder + QStringLiteral("Vantoro.INI");
+    m_state.PlaylistFolder =
+        m_services.playlistFolder.isEmpty() ? m_state.ProgramFolder : m_services.playlistFolder;
     // 6. Settings. A write that fails ends start-up here: both bars off, empty folders.
     Settings settings(m_state, *m_services.messages);
     if (!settings.createIfMissing())

@@ -21,12 +21,18 @@ bool TXJustOne::Loaded(const QString& name)
     if (m_lock->tryAcquire()) {
         m_channel = new InstanceChannel(title, this);
         connect(m_channel, &InstanceChannel::foregroundRequested, this, &TXJustOne::bringForward);
+        connect(m_channel, &InstanceChannel::playRequested, this, [this](const QString& playlist) {
+            bringForward();
+            Q_EMIT playRequested(playlist);
+        });
         m_channel->listen();
         return true;
     }
     if (AlreadyExist)
         AlreadyExist(this);
-    if (SwitchToPrevious)
+    if (!PlaylistToHandOver.isEmpty())
+        InstanceChannel(title).requestPlay(PlaylistToHandOver);
+    else if (SwitchToPrevious)
         InstanceChannel(title).requestForeground();
     return false;
 }

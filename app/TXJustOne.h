@@ -23,6 +23,9 @@ public:
 
     // Bring the running copy forward when this copy is a second one. Default on.
     bool SwitchToPrevious = true;
+    // A playlist (absolute path) this copy was asked to play: a second copy hands it to the
+    // running one. Empty: none.
+    QString PlaylistToHandOver;
     // Called when this copy is a second one. Default none.
     std::function<void(TXJustOne* sender)> AlreadyExist;
 
@@ -33,6 +36,8 @@ public:
 Q_SIGNALS:
     // First copy: a second copy asked it to come forward; the top window has been raised.
     void broughtForward(QWidget* window);
+    // First copy: a second copy handed over a playlist to play; the window has come forward.
+    void playRequested(const QString& playlist);
 
 private:
     void bringForward();

@@ -1,27 +1,36 @@
 #include "app/VantoroApplication.h"
 
 #include "app/BackgroundEngineCheck.h"
+#include "app/CommandLine.h"
 #include "app/TForm1.h"
 #include "app/TXJustOne.h"
 #include "app/TerminationSignals.h"
 #include "app/WebLinks.h"
+#include "platform/DBusMediaSession.h"
+#include "platform/DBusScreenSaverInhibitor.h"
 #include "platform/LogindPowerService.h"
 #include "platform/ModalRunner.h"
 #include "platform/MpvLibrary.h"
 #include "platform/ProgramFolder.h"
 #include "platform/QtFileDialogs.h"
+#include "platform/QtFileOperationProgress.h"
+#include "platform/QtFileOperationQuestions.h"
 #include "platform/QtMessageBoxes.h"
 #include "platform/QtShellOpener.h"
 #include "platform/QtTimerFactory.h"
 #include "platform/Services.h"
+#include "platform/ShellFileOperation.h"
 #include "player/PlayerWindowOpener.h"
 #include "player/TSleepF.h"
 #include "player/TSpeedF.h"
 #include "playlists/PlaylistCommands.h"
+#include "playlists/TMangle.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QTimer>
 
+#include <cstdio>
 #include <functional>
 #include <utility>
 
@@ -59,6 +68,12 @@ struct VantoroProgram::Parts
     AfterFirstPaint firstPaint{[this] { mediaCheck.start(); }};
     LogindPowerService power;
     QtTimerFactory timers;
+    // Both reach the session bus only when the player window first opens.
+    DBusMediaSession mediaSession;
+    DBusScreenSaverInhibitor screenSaver;
+    QtFileOperationQuestions fileOperationQuestions;
+    QtFileOperationProgress fileOperationProgress;
+    ShellFileOperation fileOperations{fileOperationQuestions, fileOperationProgress};
     Services services;
 
     std::unique_ptr<TForm1> form;
@@ -67,6 +82,9 @@ struct VantoroProgram::Parts
     std::unique_ptr<TSpeedF> speedDialog;
     std::unique_ptr<PlayerWindowOpener> playerOpener;
     std::unique_ptr<PlaylistCommands> commands;
+    // Playlists handed over (command line, a second copy) and waiting for the main window.
+    QStringList pendingPlaylists;
+    QTimer* idleWatch = nullptr; // owned by the main window
 };
 
 VantoroProgram::VantoroProgram() : m_parts(std::make_unique<Parts>())
@@ -79,8 +97,13 @@ VantoroProgram::VantoroProgram() : m_parts(std::make_unique<Parts>())
     p.services.mediaCheck = &p.mediaCheck;
     p.services.power = &p.power;
     p.services.timers = &p.timers;
+    p.services.mediaSession = &p.mediaSession;
+    p.services.screenSaver = &p.screenSaver;
+    p.services.fileOperations = &p.fileOperations;
     p.services.executableFolder = QCoreApplication::applicationDirPath();
     p.services.programFolder = resolveProgramFolder(p.services.executableFolder);
+    p.services.playlistFolder =
+        resolvePlaylistFolder(p.services.executableFolder, p.services.programFolder);
 
     p.form = std::make_unique<TForm1>(p.services);
     ProgramState& state = p.form->state();
@@ -93,6 +116,11 @@ VantoroProgram::VantoroProgram() : m_parts(std::make_unique<Parts>())
     p.commands =
         std::make_unique<PlaylistCommands>(state, p.services, *p.form, *p.playerOpener, nullptr);
     p.form->setPlaylistCommands(p.commands.get());
+    // The editor borrows the main window's clip dialog, which opens where it did at start-up.
+    TForm1* form = p.form.get();
+    p.form->setPlaylistEditor([form, &services = p.services] {
+        TMangle::PlaylistEdit(form->state(), services, form->OpenDialog1InitialDir(), form);
+    });
 }
 
 VantoroProgram::~VantoroProgram() = default;
@@ -109,7 +137,35 @@ const Services& VantoroProgram::services() const
 
 bool VantoroProgram::start()
 {
+    return start(QString());
+}
+
+void VantoroProgram::playWhenIdle(const QString& playlist)
+{
     Parts& p = *m_parts;
+    p.pendingPlaylists.append(playlist);
+    if (!p.idleWatch) {
+        p.idleWatch = new QTimer(p.form.get());
+        p.idleWatch->setInterval(250);
+        QObject::connect(p.idleWatch, &QTimer::timeout, p.form.get(), [this] {
+            Parts& parts = *m_parts;
+            if (QApplication::activeModalWidget() || !parts.form->isVisible() ||
+                parts.pendingPlaylists.isEmpty())
+                return;
+            parts.idleWatch->stop();
+            // Of several handed over while busy, the last one asked for is played.
+            const QString next = parts.pendingPlaylists.takeLast();
+            parts.pendingPlaylists.clear();
+            parts.commands->playPlaylistFile(next);
+        });
+    }
+    p.idleWatch->start();
+}
+
+bool VantoroProgram::start(const QString& playlist)
+{
+    Parts& p = *m_parts;
+    p.form->XJustOne1->PlaylistToHandOver = playlist;
     // A second copy brings the running one forward and ends before touching anything.
     if (!p.form->XJustOne1->Loaded(QApplication::applicationName()))
         return false;
@@ -120,6 +176,10 @@ bool VantoroProgram::start()
     QObject::connect(&p.mediaCheck, &BackgroundEngineCheck::known, p.form.get(),
                      &TForm1::checkMediaPlayer, Qt::SingleShotConnection);
     p.form->installEventFilter(&p.firstPaint);
+    QObject::connect(p.form->XJustOne1, &TXJustOne::playRequested, p.form.get(),
+                     [this](const QString& handed) { playWhenIdle(handed); });
+    if (!playlist.isEmpty())
+        playWhenIdle(playlist);
     return true;
 }
 
@@ -130,8 +190,15 @@ int runVantoro(int argc, char** argv)
     // The playback engine reads numbers with the C library: keep the decimal point a dot.
     MpvLibrary::useCNumericLocale();
 
+    const CommandLineRequest request =
+        parseCommandLine(QCoreApplication::arguments(), QDir::currentPath());
+    if (request.kind == CommandLineRequest::Kind::Invalid) {
+        std::fprintf(stderr, "%s\n", request.error.toLocal8Bit().constData());
+        return 2;
+    }
+
     VantoroProgram program;
-    if (!program.start())
+    if (!program.start(request.playlist))
         return 0;
 
     TerminationSignals signalsWatch;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <memory>
 
 namespace vantoro {
@@ -19,6 +21,12 @@ public:
     // The single-instance check, then the main window's start-up and first showing. Answers
     // false when another copy runs: this copy must end without showing anything.
     bool start();
+    // The same for a copy asked to play `playlist` (an absolute path): a second copy hands it to
+    // the running one; the first copy plays it once its main window is up.
+    bool start(const QString& playlist);
+    // Plays a playlist as Load and Go would, as soon as no modal window is open (at once when the
+    // main window is idle; after the player or a dialog has closed otherwise).
+    void playWhenIdle(const QString& playlist);
     TForm1& mainWindow();
     const Services& services() const;
 

@@ -5,11 +5,13 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QPushButton>
+#include <QRect>
 #include <QSize>
 #include <QString>
 #include <QStringList>
 
-class QPushButton;
+#include <optional>
 
 namespace vantoro {
 
@@ -96,17 +98,30 @@ public:
     static QString pickCaption(const QStringList& captions, const QString& localeCode);
     // Width and height of the new-folder button at `ppi` logical pixels per inch.
     static QSize newFolderButtonSize(int width, int ppi);
+    // Where the new-folder button sits in a dialog whose client area is `clientHeight` high;
+    // `captionHeight` (a window caption's height) places it at unusual densities.
+    static QRect newFolderButtonGeometry(int width, int ppi, int clientHeight, int captionHeight);
+    // The special-folder number (CSIDL) a root stands for; -1 for the default tree.
+    static int specialFolderId(TSHFolders root);
 
 Q_SIGNALS:
     void OnInitialized(TKxFolderDialog* sender, QWidget* dialogHandle);
-    void OnSelectionChanged(TKxFolderDialog* sender, QWidget* dialogHandle,
-                            const QString& itemPath, const QString& folder);
+    void OnSelectionChanged(TKxFolderDialog* sender, QWidget* dialogHandle, const QString& itemPath,
+                            const QString& folder);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void browserInitialized(FolderBrowserWindow& window) override;
     void browserSelectionChanged(FolderBrowserWindow& window, const QString& path,
                                  const QString& displayName) override;
     void newFolderClicked(FolderBrowserWindow& window);
+    // Asks for the new folder's name until it is one that can be made inside the selected
+    // folder; nullopt when the user cancels.
+    std::optional<QString> askNewFolderName();
+    void placeNewFolderButton();
+    void updateNewFolderButton();
 
     Services m_services;
     QPointer<QWidget> m_dialogHandle;

@@ -3,11 +3,11 @@
 #include "htmlview/HtmlPainter.h"
 #include "htmlview/IndentManagerBasic.h"
 #include "htmlview/THorzLine.h"
+#include "htmlview/TImageObj.h"
 #include "htmlview/TSection.h"
 #include "htmlview/TSectionList.h"
 #include "htmlview/TableLayout.h"
 #include "htmlview/ThtmlTable.h"
-#include "platform/MessageBoxes.h"
 
 #include <algorithm>
 #include <unordered_set>
@@ -33,6 +33,11 @@ bool isTextKind(SectionKind k)
 bool isImageChar(QChar c)
 {
     return c.unicode() == kImageChar || c.unicode() == kNoBreakImageChar;
+}
+
+bool isControlChar(QChar c)
+{
+    return c.unicode() == kFormControlChar || c.unicode() == kNoBreakFormControlChar;
 }
 
 // Collects the font runs of every text section inside `table`, nested tables included
@@ -77,8 +82,8 @@ void forgetLinks(const ThtmlTable& table, TSectionList* doc)
 
 } // namespace
 
-DocumentLayout::DocumentLayout(HtmlMeasurer& measurer, MessageBoxes* messages)
-    : m_measurer(measurer), m_messages(messages), m_sections(measurer, m_store),
+DocumentLayout::DocumentLayout(HtmlMeasurer& measurer, ErrorHandler onError)
+    : m_measurer(measurer), m_onError(std::move(onError)), m_sections(measurer, m_store),
       m_tables(std::make_unique<TableLayout>(*this))
 {}
 
@@ -116,8 +121,8 @@ int DocumentLayout::layoutCell(TCell& cell, int y, int width, int& cursor, int& 
             if (!m_tables->layout(static_cast<ThtmlTable&>(s), sy, im, maxWidth, cursor, h,
                                   error)) {
                 // The table cannot be shown: say so and lay out the rest without it.
-                if (m_messages)
-                    m_messages->error(error);
+                if (m_onError)
+                    m_onError(error);
                 forgetLinks(static_cast<const ThtmlTable&>(s), cell.document);
                 cell.sections.erase(cell.sections.begin() + qsizetype(i));
                 continue;
@@ -260,6 +265,8 @@ CursorPosition DocumentLayout::cursorInCell(const TCell& cell, int x, int y)
     result.caretX = line->leftIndent + width;
     result.index = s.startCurs + index;
     result.inText = index < line->start + line->count;
+    if (count < line->count)
+        result.charIndex = s.startCurs + line->start + count;
     return result;
 }
 
@@ -278,6 +285,54 @@ const TUrlTarget* DocumentLayout::linkAt(TSectionList& doc, int x, int y)
     return target;
 }
 
+int DocumentLayout::charUnder(TSection& s, int x, int y)
+{
+    int bandTop = 0;
+    const LineRec* line = lineAt(s, y, bandTop);
+    if (!line || x < line->leftIndent || line->count == 0)
+        return -1;
+    m_sections.prepare(s, -1);
+    const int index =
+        line->start + m_sections.charsThatFit(s, line->start, line->count, x - line->leftIndent);
+    return index < line->start + line->count ? index : -1;
+}
+
+namespace {
+
+// The floating image of `s` whose place holds the point (relative to the section's cell).
+const TImageObj* floatingImageAt(const TSection& s, const LayoutStore& store, int x, int y)
+{
+    for (const auto& img : s.images) {
+        if (img->floating == TImageObj::Float::None)
+            continue;
+        const auto place = store.images.find(img.get());
+        if (place != store.images.end() && place->second.translated(0, s.yValue).contains(x, y))
+            return img.get();
+    }
+    return nullptr;
+}
+
+// The inline image standing at index `i` of `s`, or null.
+const TImageObj* inlineImageAt(const TSection& s, int i)
+{
+    if (i < 0 || !isImageChar(s.text[i].unicode()))
+        return nullptr;
+    const auto it = std::lower_bound(s.images.begin(), s.images.end(), i,
+                                     [](const auto& img, int p) { return img->pos < p; });
+    if (it == s.images.end() || (*it)->pos != i || (*it)->floating != TImageObj::Float::None)
+        return nullptr;
+    return it->get();
+}
+
+// The link run an image at index `pos` of `s` stands in, or null.
+TFontObj* linkRunAt(TSection& s, int pos)
+{
+    TFontObj* run = s.fonts[size_t(s.fontRunAt(pos))].get();
+    return run->isLink() ? run : nullptr;
+}
+
+} // namespace
+
 const TUrlTarget* DocumentLayout::linkInCell(TCell& cell, int x, int y)
 {
     const TSectionBase* found = sectionAt(cell, y);
@@ -287,21 +342,62 @@ const TUrlTarget* DocumentLayout::linkInCell(TCell& cell, int x, int y)
         return m_tables->linkAt(const_cast<ThtmlTable&>(static_cast<const ThtmlTable&>(*found)), x,
                                 y);
     auto& s = const_cast<TSection&>(static_cast<const TSection&>(*found));
-    int bandTop = 0;
-    const LineRec* line = lineAt(s, y, bandTop);
-    if (!line || x < line->leftIndent || line->count == 0)
-        return nullptr;
-    m_sections.prepare(s, -1);
-    const int index =
-        line->start + m_sections.charsThatFit(s, line->start, line->count, x - line->leftIndent);
-    if (index >= line->start + line->count || isImageChar(s.text[index]))
-        return nullptr;
-    TFontObj* run = s.fonts[size_t(s.fontRunAt(index))].get();
-    if (!run->isLink())
+    // An image answers first: a link around it makes the whole image a link.
+    TFontObj* run = nullptr;
+    if (const TImageObj* img = floatingImageAt(s, m_store, x, y)) {
+        run = linkRunAt(s, img->pos);
+    } else {
+        const int index = charUnder(s, x, y);
+        if (index < 0 || isControlChar(s.text[index].unicode()))
+            return nullptr;
+        if (isImageChar(s.text[index].unicode()) && !inlineImageAt(s, index))
+            return nullptr; // the placeholder of a floating image takes no room in the line
+        run = linkRunAt(s, index);
+    }
+    if (!run)
         return nullptr;
     if (s.document)
         s.document->activeLink = run;
     return run->link;
+}
+
+const TImageObj* DocumentLayout::imageAt(TSectionList& doc, int x, int y)
+{
+    doc.activeImage = const_cast<TImageObj*>(imageInCell(doc, x, y));
+    return doc.activeImage;
+}
+
+const TImageObj* DocumentLayout::imageInCell(TCell& cell, int x, int y)
+{
+    const TSectionBase* found = sectionAt(cell, y);
+    if (!found)
+        return nullptr;
+    if (found->kind() == SectionKind::Table)
+        return m_tables->imageAt(const_cast<ThtmlTable&>(static_cast<const ThtmlTable&>(*found)), x,
+                                 y);
+    auto& s = const_cast<TSection&>(static_cast<const TSection&>(*found));
+    if (const TImageObj* img = floatingImageAt(s, m_store, x, y))
+        return img;
+    return inlineImageAt(s, charUnder(s, x, y));
+}
+
+const TSection* DocumentLayout::sectionHolding(const TCell& cell, int index) const
+{
+    for (const auto& section : cell.sections) {
+        const TSectionBase& base = *section;
+        if (base.kind() == SectionKind::Table) {
+            if (const TSection* s =
+                    m_tables->sectionHolding(static_cast<const ThtmlTable&>(base), index))
+                return s;
+            continue;
+        }
+        if (!isTextKind(base.kind()))
+            continue;
+        const auto& s = static_cast<const TSection&>(base);
+        if (index >= s.startCurs && index < s.startCurs + s.len())
+            return &s;
+    }
+    return nullptr;
 }
 
 QString DocumentLayout::copySelection(TSectionList& doc, int start, int end)

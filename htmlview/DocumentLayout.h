@@ -7,13 +7,16 @@
 #include <QRect>
 #include <QString>
 
+#include <functional>
+
 namespace vantoro {
 
 class HtmlCanvas;
-class MessageBoxes;
 class TCell;
 class TSectionList;
 struct TUrlTarget;
+struct TImageObj;
+class TSection;
 class TableLayout;
 
 // Where painting goes: the canvas, the part of it to draw (device pixels), and the document's
@@ -35,6 +38,7 @@ struct CursorPosition
     int caretY = 0;
     int caretHeight = 0;
     bool inText = false;
+    int charIndex = -1; // document index of the character whose box holds the point, or -1
 };
 
 // Lays out, paints and hit-tests a document. Coordinates: x from the left edge of the text
@@ -43,7 +47,11 @@ struct CursorPosition
 class DocumentLayout
 {
 public:
-    explicit DocumentLayout(HtmlMeasurer& measurer, MessageBoxes* messages = nullptr);
+    // Called with a message for the user when part of the document cannot be shown ("Table has
+    // too many Columns"); layout goes on without that part.
+    using ErrorHandler = std::function<void(const QString& message)>;
+
+    explicit DocumentLayout(HtmlMeasurer& measurer, ErrorHandler onError = {});
     ~DocumentLayout();
     DocumentLayout(const DocumentLayout&) = delete;
     DocumentLayout& operator=(const DocumentLayout&) = delete;
@@ -59,6 +67,11 @@ public:
     CursorPosition cursorAt(const TSectionList& document, int x, int y);
     // The link under the point, or null. Also makes that run the document's active link.
     const TUrlTarget* linkAt(TSectionList& document, int x, int y);
+    // The image under the point (inline or floating), or null. Also makes it the document's
+    // active image.
+    const TImageObj* imageAt(TSectionList& document, int x, int y);
+    // The text section holding document index `index` (tables' cells included), or null.
+    const TSection* sectionHolding(const TCell& cell, int index) const;
     // Text of the selection [start, end): wrapped lines end with CR LF, indented lines start with
     // three spaces per list indent. Also stored in the document's copy buffer.
     QString copySelection(TSectionList& document, int start, int end);
@@ -74,6 +87,7 @@ public:
     // Hit tests inside a cell; x and y from the origin the cell was laid out at.
     CursorPosition cursorInCell(const TCell& cell, int x, int y);
     const TUrlTarget* linkInCell(TCell& cell, int x, int y);
+    const TImageObj* imageInCell(TCell& cell, int x, int y);
     void copyFromCell(const TCell& cell, int start, int end, QString& out);
 
     HtmlMeasurer& measurer() { return m_measurer; }
@@ -81,8 +95,12 @@ public:
     SectionLayout& sections() { return m_sections; }
 
 private:
+    // Index in `section` of the character whose box holds the point, or -1; the point is
+    // relative to the cell the section was laid out in.
+    int charUnder(TSection& section, int x, int y);
+
     HtmlMeasurer& m_measurer;
-    MessageBoxes* m_messages;
+    ErrorHandler m_onError;
     LayoutStore m_store;
     SectionLayout m_sections;
     std::unique_ptr<TableLayout> m_tables;

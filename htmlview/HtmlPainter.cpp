@@ -238,9 +238,9 @@ int HtmlPainter::paintText(TSection& s, const PaintContext& pc, int x, int y)
             else if (run.scriptState == 1)
                 shift = run.descent / 2 + 1;
             const TColor color = run.displayColor(doc);
+            // A pre-formatted line is limited to its own band, descenders included.
             if (pre)
-                canvas.setClip(QRect(X, lineTop - scroll, std::max(0, x + pc.clipWidth - X),
-                                     baseline + 1 - (lineTop - scroll) + 1));
+                canvas.setClip(QRect(X, lineTop - scroll, std::max(0, x + pc.clipWidth - X), band));
             if (selected) {
                 const TColor back = color;
                 canvas.drawText(X - run.overhang / 2, baseline + shift, buffer, run.font,

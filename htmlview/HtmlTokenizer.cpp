@@ -74,19 +74,10 @@ constexpr char16_t kCp1252High[32] = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-// Sets `target` to `count` characters, reusing its storage when it has its own and room
-// enough. (The copy is the one QString's own assignment makes once its checks are done; its
-// buffer always has room for the terminating null beyond the capacity.)
+// Sets `target` to `count` characters. resize() keeps the storage of a string that owns it
+// and has room enough, so a value read again and again reuses one buffer.
 void assignChars(QString& target, const char16_t* chars, qsizetype count)
 {
-    QString::DataPointer& d = target.data_ptr();
-    if (!d.needsDetach() && d.constAllocatedCapacity() - d.freeSpaceAtBegin() >= count) {
-        d.size = 0;
-        if (count > 0)
-            d->copyAppend(chars, chars + count);
-        d.data()[d.size] = u'\0';
-        return;
-    }
     target.resize(count);
     if (count > 0)
         std::copy(chars, chars + count, reinterpret_cast<char16_t*>(target.data()));
@@ -469,8 +460,14 @@ void HtmlTokenizer::readText()
         if (c == kEof || c == '&' || c == '<' || (c < 32 && c != '\r'))
             break;
         if (!preFormatted && (c == ' ' || c == '\r')) {
-            m_token.addChar(noBreak ? kNoBreakSpaceMark : u' ', m_chPos);
-            ++count;
+            // A space that ends a stretch read in place stands before a comment or declaration
+            // (the one thing that stops a stretch at a single space): the white space after it
+            // belongs to the same run and adds nothing.
+            const bool afterSpace = !noBreak && !m_token.isEmpty() && m_token.text().back() == u' ';
+            if (!afterSpace) {
+                m_token.addChar(noBreak ? kNoBreakSpaceMark : u' ', m_chPos);
+                ++count;
+            }
             do
                 advance();
             while (m_ch == ' ' || m_ch == '\r');

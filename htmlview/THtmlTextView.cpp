@@ -9,12 +9,17 @@
 #include "htmlview/TSectionList.h"
 #include "htmlview/ThtmlTable.h"
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
+#include <QMetaMethod>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStyle>
+#include <QTimer>
+#include <QWheelEvent>
 
 #include <algorithm>
 
@@ -22,17 +27,17 @@ namespace vantoro {
 
 namespace {
 
-// Sets Processing for its lifetime, whatever way the scope is left.
-class ProcessingGuard
+// Runs `leave` when the scope is left, whatever way.
+template <typename Leave> class ScopeExit
 {
 public:
-    explicit ProcessingGuard(bool& flag) : m_flag(flag) { m_flag = true; }
-    ~ProcessingGuard() { m_flag = false; }
-    ProcessingGuard(const ProcessingGuard&) = delete;
-    ProcessingGuard& operator=(const ProcessingGuard&) = delete;
+    explicit ScopeExit(Leave leave) : m_leave(std::move(leave)) {}
+    ~ScopeExit() { m_leave(); }
+    ScopeExit(const ScopeExit&) = delete;
+    ScopeExit& operator=(const ScopeExit&) = delete;
 
 private:
-    bool& m_flag;
+    Leave m_leave;
 };
 
 // The hour-glass while a setter re-lays the document out.
@@ -82,14 +87,26 @@ template <typename Visit> void forEachTextSection(TCell& cell, const Visit& visi
 THtmlTextView::THtmlTextView(QWidget* parent)
     : QWidget(parent), m_document(std::make_unique<TSectionList>()),
       m_measurer(std::make_unique<QtHtmlMeasurer>()),
-      m_layout(std::make_unique<DocumentLayout>(*m_measurer)), m_panel(new TPaintPanel(this)),
-      m_vBar(new QScrollBar(Qt::Vertical, this)), m_hBar(new QScrollBar(Qt::Horizontal, this))
+      m_layout(std::make_unique<DocumentLayout>(
+          *m_measurer, [this](const QString& message) { m_pendingErrors.append(message); })),
+      m_panel(new TPaintPanel(this)), m_vBar(new QScrollBar(Qt::Vertical, this)),
+      m_hBar(new QScrollBar(Qt::Horizontal, this)), m_hoverTimer(new QTimer(this)),
+      m_autoScrollTimer(new QTimer(this))
 {
     m_document->viewImages = true;
     m_document->onBackgroundChanged = [this](TColor color) {
         m_componentColor = color | kHtmlColorFlag;
     };
     m_panel->onPaint = [this](QPaintEvent* event) { paintDocument(event); };
+    m_panel->onMouseDown = [this](QMouseEvent* event) { panelMouseDown(event); };
+    m_panel->onMouseMove = [this](QMouseEvent* event) { panelMouseMove(event); };
+    m_panel->onMouseUp = [this](QMouseEvent* event) { panelMouseUp(event); };
+    m_panel->onDoubleClick = [this](QMouseEvent* event) { panelDoubleClick(event); };
+    m_panel->setMouseTracking(true);
+    m_hoverTimer->setInterval(kHoverInterval);
+    connect(m_hoverTimer, &QTimer::timeout, this, [this] { hoverTick(); });
+    m_autoScrollTimer->setInterval(kAutoScrollInterval);
+    connect(m_autoScrollTimer, &QTimer::timeout, this, [this] { autoScrollStep(); });
     for (QScrollBar* bar : {m_vBar, m_hBar}) {
         bar->hide();
         bar->setFocusPolicy(Qt::NoFocus);
@@ -97,9 +114,12 @@ THtmlTextView::THtmlTextView(QWidget* parent)
     m_vBar->setSingleStep(kVerticalSmallChange);
     m_hBar->setSingleStep(kHorizontalSmallChange);
     m_scrollBarWidth = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_vBar);
-    connect(m_vBar, &QScrollBar::valueChanged, this,
-            [this](int value) { setVerticalPosition(value); });
+    connect(m_vBar, &QScrollBar::valueChanged, this, [this](int value) {
+        setFocus(Qt::OtherFocusReason);
+        scrollByKeyboard(value);
+    });
     connect(m_hBar, &QScrollBar::valueChanged, this, [this](int value) {
+        setFocus(Qt::OtherFocusReason);
         m_hPosition = value;
         m_panel->update();
     });
@@ -111,12 +131,20 @@ THtmlTextView::THtmlTextView(QWidget* parent)
 
 THtmlTextView::~THtmlTextView() = default;
 
-void THtmlTextView::setMessageBoxes(MessageBoxes* messages)
+void THtmlTextView::setProcessing(bool on)
 {
-    m_messages = messages;
-    m_layout = std::make_unique<DocumentLayout>(*m_measurer, messages);
-    if (!m_document->isEmpty() && !m_processing)
-        reLayoutKeepingPosition();
+    if (on == m_processing)
+        return;
+    m_processing = on;
+    Q_EMIT OnProcessing(on);
+}
+
+void THtmlTextView::emitPendingErrors()
+{
+    // Taken first: a host that shows a modal box may run events that lay the view out again.
+    const QStringList errors = std::exchange(m_pendingErrors, {});
+    for (const QString& message : errors)
+        Q_EMIT OnError(message);
 }
 
 // ---- loading and layout ----
@@ -128,6 +156,11 @@ void THtmlTextView::prepareDocument()
     doc.hoverColoring = m_options.testFlag(htOptionEnum::htOverLinksActive);
     doc.background = m_defBackground;
     m_componentColor = m_defBackground;
+    // A document's BODY colours are its own: each load starts again from the properties.
+    doc.fontColor = m_defFontColor;
+    doc.linkColor = m_defHotSpotColor;
+    doc.linkVisitedColor = m_defVisitedLinkColor;
+    doc.hoverLinkColor = m_defOverLinkColor;
     m_effMarginWidth = m_marginWidth;
     m_effMarginHeight = m_marginHeight;
 }
@@ -142,12 +175,32 @@ void THtmlTextView::ShowHtmlBuffer(QStringView html)
     if (m_processing)
         return;
     {
-        ProcessingGuard guard(m_processing);
+        setProcessing(true);
+        const ScopeExit guard([this] { setProcessing(false); });
         prepareDocument();
         m_caretIndex = 0;
         m_selectionAnchor = -1;
+        m_selecting = false;
+        m_leftButtonDown = false;
+        stopAutoScroll();
         HtmlParseOptions options;
         options.ownerIsTextView = true;
+        options.onMeta = [this](const QString& httpEquiv, const QString& name,
+                                const QString& content) {
+            Q_EMIT OnMeta(httpEquiv, name, content);
+        };
+        options.onScript = [this](const QString& name, const QString& language,
+                                  const QString& script) {
+            Q_EMIT OnScript(name, language, script);
+        };
+        // Include directives are read as such only when someone answers them.
+        if (isSignalConnected(QMetaMethod::fromSignal(&THtmlTextView::OnInclude))) {
+            options.onInclude = [this](const QString& command, const QStringList& params) {
+                QString buffer;
+                Q_EMIT OnInclude(command, params, &buffer);
+                return buffer;
+            };
+        }
         const HtmlParseResult result = ParseHtmlBuffer(*m_document, html, options);
         m_documentTitle = result.title;
         m_base = result.base;
@@ -168,6 +221,7 @@ void THtmlTextView::ShowHtmlBuffer(QStringView html)
     }
     update();
     m_panel->update();
+    emitPendingErrors();
 }
 
 void THtmlTextView::reLayout()
@@ -193,10 +247,16 @@ void THtmlTextView::reLayoutKeepingPosition()
 {
     if (m_processing)
         return;
-    ProcessingGuard guard(m_processing);
-    const int token = SavePosition();
-    reLayout();
-    RestorePosition(token);
+    {
+        setProcessing(true);
+        const ScopeExit guard([this] { setProcessing(false); });
+        const int token = SavePosition();
+        reLayout();
+        RestorePosition(token);
+    }
+    // Later, not in here: a modal box would run events in the middle of a setter or a resize.
+    if (!m_pendingErrors.isEmpty())
+        QTimer::singleShot(0, this, [this] { emitPendingErrors(); });
 }
 
 void THtmlTextView::arrange()
@@ -259,6 +319,25 @@ void THtmlTextView::setVerticalPosition(int y)
     m_position = std::max(0, std::min(y, m_scrollRange - m_panel->height()));
     m_document->scrollOffset = m_position;
     m_panel->update();
+}
+
+void THtmlTextView::scrollByKeyboard(int newPosition)
+{
+    const int target = std::max(0, std::min(newPosition, m_scrollRange - m_panel->height()));
+    const int dy = target - m_position;
+    if (dy == 0)
+        return;
+    {
+        const QSignalBlocker blocker(m_vBar);
+        m_vBar->setValue(target);
+    }
+    m_position = target;
+    m_document->scrollOffset = target;
+    // A short move shifts the pixels already drawn; only the uncovered strip is painted.
+    if (std::abs(dy) < m_panel->height() / 2)
+        m_panel->scroll(0, -dy);
+    else
+        m_panel->update();
 }
 
 void THtmlTextView::ScrollToY(int y)
@@ -336,6 +415,7 @@ void THtmlTextView::focusInEvent(QFocusEvent* event)
 {
     QWidget::focusInEvent(event);
     update();
+    Q_EMIT OnEnter();
 }
 
 void THtmlTextView::focusOutEvent(QFocusEvent* event)
@@ -446,22 +526,22 @@ int THtmlTextView::defFontSize() const
 
 TColor THtmlTextView::defFontColor() const
 {
-    return m_document->fontColor;
+    return m_defFontColor;
 }
 
 TColor THtmlTextView::defHotSpotColor() const
 {
-    return m_document->linkColor;
+    return m_defHotSpotColor;
 }
 
 TColor THtmlTextView::defVisitedLinkColor() const
 {
-    return m_document->linkVisitedColor;
+    return m_defVisitedLinkColor;
 }
 
 TColor THtmlTextView::defOverLinkColor() const
 {
-    return m_document->hoverLinkColor;
+    return m_defOverLinkColor;
 }
 
 HtmlCharSet THtmlTextView::charSet() const
@@ -502,29 +582,40 @@ void THtmlTextView::setDefFontSize(int points)
     m_panel->update();
 }
 
+// The colour setters change the shown document only where it uses the property's colour: a
+// document that set its own colour in BODY keeps it.
 void THtmlTextView::setDefFontColor(TColor color)
 {
-    const TColor old = m_document->fontColor;
-    m_document->fontColor = color;
-    refreshFonts(m_document->defaultFontName, m_document->preFontName, old);
+    const TColor old = m_defFontColor;
+    m_defFontColor = color;
+    if (m_document->fontColor == old) {
+        m_document->fontColor = color;
+        refreshFonts(m_document->defaultFontName, m_document->preFontName, old);
+    }
     m_panel->update();
 }
 
 void THtmlTextView::setDefHotSpotColor(TColor color)
 {
-    m_document->linkColor = color;
+    if (m_document->linkColor == m_defHotSpotColor)
+        m_document->linkColor = color;
+    m_defHotSpotColor = color;
     m_panel->update();
 }
 
 void THtmlTextView::setDefVisitedLinkColor(TColor color)
 {
-    m_document->linkVisitedColor = color;
+    if (m_document->linkVisitedColor == m_defVisitedLinkColor)
+        m_document->linkVisitedColor = color;
+    m_defVisitedLinkColor = color;
     m_panel->update();
 }
 
 void THtmlTextView::setDefOverLinkColor(TColor color)
 {
-    m_document->hoverLinkColor = color;
+    if (m_document->hoverLinkColor == m_defOverLinkColor)
+        m_document->hoverLinkColor = color;
+    m_defOverLinkColor = color;
     m_panel->update();
 }
 

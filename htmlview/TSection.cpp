@@ -9,16 +9,9 @@ namespace vantoro {
 namespace {
 
 // Appends to a section's text. While a paragraph is built its text has its own buffer with
-// room reserved, and the characters are copied straight in; anything else takes the general
-// path. (This is the same copy QString::append makes once its checks are done.)
+// room reserved (see the constructor), so append() copies in place without reallocating.
 void appendChars(QString& text, QStringView chars)
 {
-    QString::DataPointer& d = text.data_ptr();
-    if (!d.needsDetach() && d.freeSpaceAtEnd() >= chars.size()) {
-        d->copyAppend(chars.utf16(), chars.utf16() + chars.size());
-        d.data()[d.size] = u'\0';
-        return;
-    }
     text.append(chars);
 }
 

@@ -11,6 +11,8 @@
 
 #include <algorithm>
 #include <numeric>
+#include <optional>
+#include <tuple>
 
 namespace vantoro {
 
@@ -509,7 +511,34 @@ int TableLayout::layoutRows(ThtmlTable& t, TableGeometry& g, int& cursor)
             cell.contentOffset = cell.vAlign == 0 ? 0 : cell.vAlign == 1 ? room / 2 : room;
         }
     }
+    g.rowTops.assign(size_t(rows) + 1, 0);
+    g.rowReach.assign(size_t(rows), 0);
+    int reach = 0;
+    for (int r = 0; r < rows; ++r) {
+        const int top = g.rowTops[size_t(r)];
+        g.rowTops[size_t(r) + 1] = top + g.rowHeights[size_t(r)];
+        reach = std::max(reach, g.rowTops[size_t(r) + 1]);
+        for (const GridSlot& slot : g.grid[size_t(r)]) {
+            if (slot.cell)
+                reach = std::max(reach, top + slot.cell->totalHeight);
+        }
+        g.rowReach[size_t(r)] = reach;
+    }
     return sum(g.rowHeights);
+}
+
+std::pair<size_t, size_t> TableLayout::rowsMeeting(const TableGeometry& g, int top, int bottom)
+{
+    const size_t rows = std::min(g.grid.size(), g.rowReach.size());
+    if (rows == 0 || g.rowTops.size() < rows + 1)
+        return {0, 0};
+    const size_t first =
+        size_t(std::upper_bound(g.rowReach.begin(), g.rowReach.begin() + qsizetype(rows), top) -
+               g.rowReach.begin());
+    const size_t last =
+        size_t(std::upper_bound(g.rowTops.begin(), g.rowTops.begin() + qsizetype(rows), bottom) -
+               g.rowTops.begin());
+    return {first, std::max(first, last)};
 }
 
 bool TableLayout::layout(ThtmlTable& t, int y, IndentManagerBasic& im, int& maxWidth, int& cursor,
@@ -628,38 +657,48 @@ int TableLayout::paint(ThtmlTable& t, const PaintContext& pc, int x, int y)
     }
     const int bodyLeft = left + g.bodyOffset;
     const QRect body(bodyLeft, y - scroll, g.bodyWidth, g.bodyHeight);
-    QRegion spacing(body);
-    const int sp = t.cellSpacing;
-    const int pad = t.cellPadding;
-    const bool white = HtmlPainter::backgroundIsWhite(*pc.document, canvas);
-    int rowY = y;
-    for (size_t r = 0; r < g.grid.size(); ++r) {
-        int cx = bodyLeft;
-        for (size_t c = 0; c < g.grid[r].size(); ++c) {
-            const GridSlot& slot = g.grid[r][c];
-            const int colWidth = c < g.widths.size() ? g.widths[c] : 0;
-            if (slot.cell) {
-                const TCellObj& cell = *slot.cell;
-                const int width = sum(g.widths, int(c), slot.colSpan);
-                const QRect box(cx + sp, rowY + sp - scroll, width - sp, cell.totalHeight - sp);
-                if (box.bottom() >= pc.clip.top() && box.top() <= pc.clip.bottom()) {
-                    if (slot.hasBackground)
-                        canvas.fillRect(box, slot.background);
-                    m_document.paintCell(*cell.cell, pc, cx + sp + pad,
-                                         rowY + sp + pad + cell.contentOffset,
-                                         std::max(0, width - 2 * pad - sp));
-                    if (t.border)
-                        canvas.drawBevel(box, clBtnShadow, white ? clSilver : clBtnHighlight);
+    // Only the rows meeting the clip are visited, and the spacing between cells is worked out
+    // as a region only when a border colour has to fill it: either for every cell of a large
+    // table would make each paint cost the whole table.
+    const QRect visible = body & pc.clip;
+    if (!visible.isEmpty()) {
+        const int sp = t.cellSpacing;
+        const int pad = t.cellPadding;
+        const bool white = HtmlPainter::backgroundIsWhite(*pc.document, canvas);
+        QRegion spacing;
+        if (t.hasBorderColor)
+            spacing = QRegion(visible);
+        const auto [first, last] =
+            rowsMeeting(g, visible.top() - body.top(), visible.bottom() - body.top());
+        for (size_t r = first; r < last; ++r) {
+            const int rowY = y + g.rowTops[r];
+            int cx = bodyLeft;
+            for (size_t c = 0; c < g.grid[r].size(); ++c) {
+                const GridSlot& slot = g.grid[r][c];
+                const int colWidth = c < g.widths.size() ? g.widths[c] : 0;
+                if (slot.cell && cx <= visible.right()) {
+                    const TCellObj& cell = *slot.cell;
+                    const int width = sum(g.widths, int(c), slot.colSpan);
+                    const QRect box(cx + sp, rowY + sp - scroll, width - sp, cell.totalHeight - sp);
+                    if (box.intersects(visible)) {
+                        if (slot.hasBackground)
+                            canvas.fillRect(box, slot.background);
+                        m_document.paintCell(*cell.cell, pc, cx + sp + pad,
+                                             rowY + sp + pad + cell.contentOffset,
+                                             std::max(0, width - 2 * pad - sp));
+                        if (t.border)
+                            canvas.drawBevel(box, clBtnShadow, white ? clSilver : clBtnHighlight);
+                        if (t.hasBorderColor)
+                            spacing -= QRegion(box);
+                    }
                 }
-                spacing -= QRegion(box);
+                cx += colWidth;
             }
-            cx += colWidth;
         }
-        rowY += r < g.rowHeights.size() ? g.rowHeights[r] : 0;
-    }
-    if (t.hasBorderColor) {
-        for (const QRect& part : spacing)
-            canvas.fillRect(part, t.borderColor);
+        if (t.hasBorderColor) {
+            for (const QRect& part : spacing)
+                canvas.fillRect(part, t.borderColor);
+        }
     }
     if (t.border)
         canvas.drawBevel(body, clBtnHighlight, clBtnShadow);
@@ -674,7 +713,9 @@ namespace {
 // Calls `visit(cell, cellX, cellY)` with the content origin of every cell of the table laid
 // out at the origin, in reading order (caption first or last as drawn); stops when it answers
 // true.
-template <typename Visit> bool forEachCell(const ThtmlTable& t, const TableGeometry& g, Visit visit)
+template <typename Visit>
+bool forEachCell(const ThtmlTable& t, const TableGeometry& g, Visit visit,
+                 std::optional<int> onlyAtY = std::nullopt)
 {
     const int sp = t.cellSpacing;
     const int pad = t.cellPadding;
@@ -684,8 +725,14 @@ template <typename Visit> bool forEachCell(const ThtmlTable& t, const TableGeome
             return true;
         y += g.captionHeight;
     }
-    int rowY = y;
-    for (size_t r = 0; r < g.grid.size(); ++r) {
+    // With onlyAtY (from the table's top), only the rows that can hold that line are visited.
+    size_t firstRow = 0;
+    size_t lastRow = g.grid.size();
+    if (onlyAtY) {
+        std::tie(firstRow, lastRow) = TableLayout::rowsMeeting(g, *onlyAtY - y, *onlyAtY - y);
+    }
+    for (size_t r = firstRow; r < lastRow; ++r) {
+        const int rowY = y + (r < g.rowTops.size() ? g.rowTops[r] : 0);
         int cx = g.xOffset + g.bodyOffset;
         for (size_t c = 0; c < g.grid[r].size(); ++c) {
             const GridSlot& slot = g.grid[r][c];
@@ -694,7 +741,6 @@ template <typename Visit> bool forEachCell(const ThtmlTable& t, const TableGeome
                 return true;
             cx += c < g.widths.size() ? g.widths[c] : 0;
         }
-        rowY += r < g.rowHeights.size() ? g.rowHeights[r] : 0;
     }
     if (t.caption && t.captionBelow)
         return visit(*t.caption->cell, g.xOffset, y + g.bodyHeight);
@@ -710,18 +756,21 @@ CursorPosition TableLayout::cursorAt(const ThtmlTable& t, int x, int y)
     if (it == m_document.store().tables.end())
         return found;
     const TableGeometry& g = *it->second;
-    forEachCell(t, g, [&](const TCell& cell, int cx, int cy) {
-        const int top = t.yValue + cy;
-        if (cell.sections.empty() || y < top || x < cx)
-            return false;
-        CursorPosition p = m_document.cursorInCell(cell, x - cx, y - top);
-        if (p.index < 0)
-            return false;
-        p.caretX += cx;
-        p.caretY += top;
-        found = p;
-        return false; // a later cell further right or below may hold the point
-    });
+    forEachCell(
+        t, g,
+        [&](const TCell& cell, int cx, int cy) {
+            const int top = t.yValue + cy;
+            if (cell.sections.empty() || y < top || x < cx)
+                return false;
+            CursorPosition p = m_document.cursorInCell(cell, x - cx, y - top);
+            if (p.index < 0)
+                return false;
+            p.caretX += cx;
+            p.caretY += top;
+            found = p;
+            return false; // a later cell further right or below may hold the point
+        },
+        y - t.yValue);
     return found;
 }
 
@@ -731,14 +780,55 @@ const TUrlTarget* TableLayout::linkAt(ThtmlTable& t, int x, int y)
     const auto it = m_document.store().tables.find(&t);
     if (it == m_document.store().tables.end())
         return nullptr;
-    forEachCell(t, *it->second, [&](const TCell& cell, int cx, int cy) {
-        const int top = t.yValue + cy;
-        if (x < cx || y < top)
-            return false;
-        found = m_document.linkInCell(const_cast<TCell&>(cell), x - cx, y - top);
-        return found != nullptr;
-    });
+    forEachCell(
+        t, *it->second,
+        [&](const TCell& cell, int cx, int cy) {
+            const int top = t.yValue + cy;
+            if (x < cx || y < top)
+                return false;
+            found = m_document.linkInCell(const_cast<TCell&>(cell), x - cx, y - top);
+            return found != nullptr;
+        },
+        y - t.yValue);
     return found;
+}
+
+const TImageObj* TableLayout::imageAt(ThtmlTable& t, int x, int y)
+{
+    const TImageObj* found = nullptr;
+    const auto it = m_document.store().tables.find(&t);
+    if (it == m_document.store().tables.end())
+        return nullptr;
+    forEachCell(
+        t, *it->second,
+        [&](const TCell& cell, int cx, int cy) {
+            const int top = t.yValue + cy;
+            if (x < cx || y < top)
+                return false;
+            found = m_document.imageInCell(const_cast<TCell&>(cell), x - cx, y - top);
+            return found != nullptr;
+        },
+        y - t.yValue);
+    return found;
+}
+
+const TSection* TableLayout::sectionHolding(const ThtmlTable& t, int index) const
+{
+    if (index < t.startCurs)
+        return nullptr;
+    if (t.caption) {
+        if (const TSection* s = m_document.sectionHolding(*t.caption->cell, index))
+            return s;
+    }
+    for (const auto& row : t.rows) {
+        for (const auto& c : row->cells) {
+            if (!c)
+                continue;
+            if (const TSection* s = m_document.sectionHolding(*c->cell, index))
+                return s;
+        }
+    }
+    return nullptr;
 }
 
 void TableLayout::copy(const ThtmlTable& t, int start, int end, QString& out)

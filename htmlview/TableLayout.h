@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <utility>
 #include <vector>
 
 namespace vantoro {
@@ -15,6 +16,8 @@ class ThtmlTable;
 struct PaintContext;
 struct CursorPosition;
 struct TUrlTarget;
+struct TImageObj;
+class TSection;
 
 // One slot of a table's grid: a cell, an empty slot, or a placeholder covered by a span.
 struct GridSlot
@@ -41,6 +44,12 @@ struct TableGeometry
     int maxTotal = 0;
     std::vector<int> widths; // of each column, its left spacing included
     std::vector<int> rowHeights;
+    // Row r spans rowTops[r] .. rowTops[r + 1] from the top of the body (rowTops has one entry
+    // more than there are rows). rowReach[r] is the lowest bottom of any cell starting in row r
+    // or above (a cell spanning rows reaches below its own), so it never decreases: the rows
+    // that can draw in a band are found by two binary searches.
+    std::vector<int> rowTops;
+    std::vector<int> rowReach;
     int bodyWidth = 0;  // columns + the spacing after the last
     int tableWidth = 0; // the larger of the body and the caption
     int bodyOffset = 0; // centres the body under a wider caption
@@ -68,6 +77,8 @@ public:
     int paint(ThtmlTable& table, const PaintContext& context, int x, int y);
     CursorPosition cursorAt(const ThtmlTable& table, int x, int y);
     const TUrlTarget* linkAt(ThtmlTable& table, int x, int y);
+    const TImageObj* imageAt(ThtmlTable& table, int x, int y);
+    const TSection* sectionHolding(const ThtmlTable& table, int index) const;
     void copy(const ThtmlTable& table, int start, int end, QString& out);
 
     // Builds the grid of `table` into `g`; false with `error` for too many columns.
@@ -77,6 +88,10 @@ public:
     void measureColumns(ThtmlTable& table, TableGeometry& g, int available, bool useShares);
     // Column widths for an available width, from the measured columns.
     static void columnWidths(const ThtmlTable& table, TableGeometry& g, int available);
+
+    // The rows [first, last) that have a cell meeting the band from `top` to `bottom`
+    // (inclusive, from the top of the body).
+    static std::pair<size_t, size_t> rowsMeeting(const TableGeometry& g, int top, int bottom);
 
 private:
     TableGeometry* geometry(ThtmlTable& table, QString& error);

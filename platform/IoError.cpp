@@ -1,5 +1,7 @@
 #include "platform/IoError.h"
 
+#include <cstring>
+
 #include <cerrno>
 
 namespace vantoro {
@@ -30,6 +32,13 @@ QString ioErrorText(int errnoValue)
     default:
         return QStringLiteral("I/O error %1").arg(errnoValue);
     }
+}
+
+QString systemErrorText(int errnoValue)
+{
+    if (const char* text = ::strerrordesc_np(errnoValue))
+        return QString::fromLocal8Bit(text);
+    return QStringLiteral("Error %1").arg(errnoValue);
 }
 
 } // namespace vantoro

@@ -10,4 +10,8 @@ inline constexpr int kReadBeyondEnd = -100;
 
 QString ioErrorText(int errnoValue);
 
+// The system's own description of an errno value ("Read-only file system"), for the boxes that
+// name a file and the reason it failed.
+QString systemErrorText(int errnoValue);
+
 } // namespace vantoro

@@ -9,6 +9,16 @@ namespace vantoro {
 // per-user folder $XDG_CONFIG_HOME/Vantoro/ (default ~/.config/Vantoro/), created on demand.
 QString resolveProgramFolder(const QString& executableFolder);
 
+// The folder in which the playlist dialogs start and new playlists are proposed, with a trailing
+// '/'. A portable copy (its program folder is the executable's folder) keeps them there; an
+// installed copy uses the user's playlist folder, "$XDG_MUSIC_DIR/Playlists/" when the user's
+// folders name a music folder, else "~/Playlists/". Never a hidden folder. Not created here:
+// see makeFolderPath().
+QString resolvePlaylistFolder(const QString& executableFolder, const QString& programFolder);
+
+// Creates a folder with any missing parents; answers 0 or the errno of the failure.
+int makeFolderPath(const QString& folder);
+
 // Appends a '/' unless the text already ends in one.
 QString withTrailingSlash(const QString& folder);
 

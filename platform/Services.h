@@ -14,6 +14,8 @@ class TimerFactory;
 class FileOperationEngine;
 class FolderBrowser;
 class TextInput;
+class MediaSession;
+class ScreenSaverInhibitor;
 
 // The platform services a window may use, built once in main() with the real implementations
 // and in tests with fakes, and handed down by reference. Nothing below reaches a dialog, the
@@ -31,9 +33,15 @@ struct Services
     FileOperationEngine* fileOperations = nullptr;
     FolderBrowser* folderBrowser = nullptr;
     TextInput* textInput = nullptr;
+    MediaSession* mediaSession = nullptr; // media keys and the desktop's player controls
+    ScreenSaverInhibitor* screenSaver = nullptr;
 
     // Folder of the program's own files, with a trailing '/' (see ProgramFolder.h).
     QString programFolder;
+    // Folder in which the playlist dialogs start and new playlists are proposed, with a trailing
+    // '/': the program folder for a portable copy, the user's playlist folder for an installed
+    // one (see ProgramFolder.h). Empty: the program folder.
+    QString playlistFolder;
     // Folder the program's executable lives in; the help page is looked up there first.
     QString executableFolder;
 };

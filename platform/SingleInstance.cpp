@@ -17,6 +17,10 @@ namespace vantoro {
 namespace {
 
 constexpr char kForegroundRequest[] = "foreground\n";
+// "play " and the playlist's path, percent-encoded so that it stays on one line.
+constexpr char kPlayRequest[] = "play ";
+// Longest request line accepted: a path of PATH_MAX bytes, each percent-encoded.
+constexpr qint64 kMaxRequestLine = 3 * 4096 + 16;
 
 // File names made from the application title: anything but letters, digits, '.', '-' and '_'
 // becomes '_'.
@@ -87,16 +91,34 @@ void InstanceChannel::acceptPending()
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
             // Requests are single lines; anything else is ignored.
             while (socket->canReadLine()) {
-                if (socket->readLine(64) == kForegroundRequest)
+                const QByteArray line = socket->readLine(kMaxRequestLine + 1);
+                if (line == kForegroundRequest) {
                     Q_EMIT foregroundRequested();
+                } else if (line.startsWith(kPlayRequest) && line.endsWith('\n')) {
+                    const QByteArray encoded = line.mid(sizeof kPlayRequest - 1).chopped(1);
+                    const QString path =
+                        QFile::decodeName(QByteArray::fromPercentEncoding(encoded));
+                    if (path.startsWith(u'/'))
+                        Q_EMIT playRequested(path);
+                }
             }
-            if (socket->bytesAvailable() > 64)
+            if (socket->bytesAvailable() > kMaxRequestLine)
                 socket->abort();
         });
     }
 }
 
 bool InstanceChannel::requestForeground(int timeoutMs)
+{
+    return send(kForegroundRequest, timeoutMs);
+}
+
+bool InstanceChannel::requestPlay(const QString& playlist, int timeoutMs)
+{
+    return send(kPlayRequest + QFile::encodeName(playlist).toPercentEncoding() + '\n', timeoutMs);
+}
+
+bool InstanceChannel::send(const QByteArray& request, int timeoutMs)
 {
     // A copy started a moment earlier may hold the lock and not yet listen: try until the
     // deadline.
@@ -111,7 +133,7 @@ bool InstanceChannel::requestForeground(int timeoutMs)
             return false;
         QThread::msleep(50);
     }
-    socket.write(kForegroundRequest);
+    socket.write(request);
     const bool sent = socket.waitForBytesWritten(timeoutMs);
     socket.disconnectFromServer();
     if (socket.state() != QLocalSocket::UnconnectedState)

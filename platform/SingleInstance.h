@@ -44,14 +44,18 @@ public:
     bool listen();
     // Second copy: asks the running copy to come forward; true when the request was delivered.
     bool requestForeground(int timeoutMs = 2000);
+    // Second copy: hands the running copy a playlist (an absolute path) to play.
+    bool requestPlay(const QString& playlist, int timeoutMs = 2000);
 
     static QString socketName(const QString& name);
 
 Q_SIGNALS:
     void foregroundRequested();
+    void playRequested(const QString& playlist);
 
 private:
     void acceptPending();
+    bool send(const QByteArray& request, int timeoutMs);
 
     QString m_name;
     QLocalServer* m_server = nullptr;

@@ -4,6 +4,8 @@
 #include "player/SleepTimer.h"
 #include "playlists/ProgramState.h"
 
+#include <QTimer>
+
 #include <memory>
 
 namespace vantoro {
@@ -17,11 +19,25 @@ PlayerWindowOpener::PlayerWindowOpener(ProgramState& state, const Services& serv
 
 PlayerResult PlayerWindowOpener::OpenPlayer()
 {
+    return openWindow(false);
+}
+
+PlayerResult PlayerWindowOpener::OpenPlayerAndGo()
+{
+    return openWindow(true);
+}
+
+PlayerResult PlayerWindowOpener::openWindow(bool goAtOnce)
+{
     auto window =
         std::make_unique<TWplayerF2>(m_state, m_services, m_speed, m_sleep, m_setup, nullptr);
     if (m_mainWindow)
         m_mainWindow->hide();
     window->setBarSettings(m_state.TrackBarSetting, m_state.StatusBarSetting);
+    if (goAtOnce) {
+        // Pressed once the window runs its own loop, exactly as a click on Go would be.
+        QTimer::singleShot(0, window.get(), [w = window.get()] { w->GoButtonClick(); });
+    }
 
     m_services.modal->exec(*window);
     // A runner may hand the window back without closing it; playback stops all the same.

@@ -34,8 +34,11 @@ public:
                        TSleepF& sleep, QWidget* mainWindow, PlayerWindowSetup setup);
 
     PlayerResult OpenPlayer() override;
+    PlayerResult OpenPlayerAndGo() override;
 
 private:
+    PlayerResult openWindow(bool goAtOnce);
+
     ProgramState& m_state;
     Services m_services;
     TSpeedF& m_speed;

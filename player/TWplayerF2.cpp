@@ -73,7 +73,10 @@ THtmlTextView* createMemoMark(QWidget* parent, MessageBoxes* messages)
 {
     auto* memo = new THtmlTextView(parent);
     memo->setObjectName(QStringLiteral("MemoMark"));
-    memo->setMessageBoxes(messages);
+    QObject::connect(memo, &THtmlTextView::OnError, memo, [messages](const QString& message) {
+        if (messages)
+            messages->error(message);
+    });
     memo->setDefBackground(clAqua);
     memo->setBorderStyle(THTMLBorderStyle::htFocused);
     memo->setHistoryMaxCount(0);

@@ -26,6 +26,8 @@ class PlayerOpener
 public:
     virtual ~PlayerOpener() = default;
     virtual PlayerResult OpenPlayer() = 0;
+    // The same, and the playlist starts at once, as if the user had pressed Go.
+    virtual PlayerResult OpenPlayerAndGo() = 0;
 };
 
 // Opens the clip manager for the clips marked during the last new playlist, modally.

@@ -5,6 +5,7 @@
 #include "platform/IoError.h"
 #include "platform/MainWindowDialogs.h"
 #include "platform/MessageBoxes.h"
+#include "platform/ProgramFolder.h"
 #include "playlists/PlayerOpener.h"
 #include "playlists/PlaylistFiles.h"
 #include "playlists/ProgramState.h"
@@ -46,6 +47,20 @@ QString PlaylistCommands::withPlaylistExtension(const QString& name)
     if (fileName.contains(u'.'))
         return name;
     return name + QStringLiteral(".asx");
+}
+
+QString PlaylistCommands::playlistFolder() const
+{
+    return m_state.PlaylistFolder.isEmpty() ? m_state.ProgramFolder : m_state.PlaylistFolder;
+}
+
+QString PlaylistCommands::playlistDialogFolder(const QString& folder) const
+{
+    // The user's playlist folder is made the first time a dialog opens in it; a folder that
+    // cannot be made leaves the dialog to start where the platform chooses.
+    if (!folder.isEmpty() && folder == playlistFolder())
+        makeFolderPath(folder);
+    return folder;
 }
 
 bool PlaylistCommands::afterPlayer(const PlayerResult& result)
@@ -99,7 +114,8 @@ void PlaylistCommands::PlaylistNewClick()
 
 void PlaylistCommands::saveNewPlaylist(bool playlistWritten)
 {
-    const QString chosen = m_services.fileDialogs->saveFile(saveDialog1Spec(m_state.ProgramFolder));
+    const QString chosen =
+        m_services.fileDialogs->saveFile(saveDialog1Spec(playlistDialogFolder(playlistFolder())));
     if (chosen.isEmpty())
         return;
     const QString target = withPlaylistExtension(chosen);
@@ -117,13 +133,22 @@ void PlaylistCommands::saveNewPlaylist(bool playlistWritten)
 void PlaylistCommands::PlaylistLoadClick()
 {
     // The playlist dialog opens on the filter chosen in it last, by Load or by Delete.
-    FileDialogSpec spec = openDialog2Spec(m_listDialogFolder);
+    FileDialogSpec spec = openDialog2Spec(playlistDialogFolder(m_listDialogFolder));
     spec.filterIndex = m_listDialogFilter;
     const QStringList chosen = m_services.fileDialogs->openFiles(spec);
     rememberListDialogFilter();
     if (chosen.isEmpty())
         return;
-    const QString path = chosen.first();
+    loadPlaylist(chosen.first(), false);
+}
+
+void PlaylistCommands::playPlaylistFile(const QString& path)
+{
+    loadPlaylist(path, true);
+}
+
+void PlaylistCommands::loadPlaylist(const QString& path, bool goAtOnce)
+{
     m_state.ListFolder = folderOf(path);
     m_state.Tag = kModeLoad;
     m_state.PlayFile = path;
@@ -140,7 +165,7 @@ void PlaylistCommands::PlaylistLoadClick()
     m_state.PlayFile = m_state.ProgramFolder + kTemporaryPlaylistName;
     if (m_state.AllBox.isEmpty()) {
         m_services.messages->error(QStringLiteral("Warning: No clips found!"));
-    } else if (!afterPlayer(m_player.OpenPlayer())) {
+    } else if (!afterPlayer(goAtOnce ? m_player.OpenPlayerAndGo() : m_player.OpenPlayer())) {
         return;
     }
     m_mainWindow.showMainWindow();
@@ -154,7 +179,7 @@ void PlaylistCommands::rememberListDialogFilter()
 
 void PlaylistCommands::PlaylistDeleteClick()
 {
-    FileDialogSpec spec = openDialog2Spec(m_listDialogFolder);
+    FileDialogSpec spec = openDialog2Spec(playlistDialogFolder(m_listDialogFolder));
     spec.filterIndex = 0;
     const QStringList chosen = m_services.fileDialogs->openFiles(spec);
     rememberListDialogFilter();

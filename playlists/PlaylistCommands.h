@@ -28,15 +28,25 @@ public:
     void PlaylistLoadClick() override;
     void PlaylistDeleteClick() override;
 
+    // Load with `path` instead of a picked file, then Go at once: what opening a playlist from
+    // the file manager (or the command line) does.
+    void playPlaylistFile(const QString& path);
+
     // The folder part of a path, without trailing '/'; the root keeps its '/'.
     static QString folderOf(const QString& path);
     // A name without any extension gets ".asx"; any other name is kept.
     static QString withPlaylistExtension(const QString& name);
 
+    // Where playlist dialogs start and new playlists are proposed (see ProgramState).
+    QString playlistFolder() const;
+    // `folder`, made first when it is the playlist folder and does not exist yet.
+    QString playlistDialogFolder(const QString& folder) const;
+
 private:
     // Answers false when the command must stop (the power-off outcome has been handled).
     bool afterPlayer(const PlayerResult& result);
     void saveNewPlaylist(bool playlistWritten);
+    void loadPlaylist(const QString& path, bool goAtOnce);
     void rememberListDialogFilter();
 
     ProgramState& m_state;

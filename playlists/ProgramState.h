@@ -23,6 +23,9 @@ struct ProgramState
 
     QString ProgramFolder; // with trailing '/'
     QString IniFileName;   // ProgramFolder + "Vantoro.INI"
+    // Where playlist dialogs start and new playlists are proposed, with trailing '/': the
+    // ProgramFolder of a portable copy, the user's playlist folder for an installed one.
+    QString PlaylistFolder;
     QString ClipFolder;
     QString ListFolder;
     QString SourceFolder; // folder of the first clip of the last New, no trailing '/'

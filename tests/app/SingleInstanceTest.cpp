@@ -187,3 +187,28 @@ TEST_F(ProgramCopies, SecondCopyTouchesNoSettingsAndAKilledFirstCopyBlocksNothin
 }
 
 } // namespace
+
+namespace {
+
+TEST(InstanceChannel, APlaylistHandedOverArrivesWithItsPathIntact)
+{
+    const QString name = uniqueName();
+    InstanceChannel first(name);
+    ASSERT_TRUE(first.listen());
+    QSignalSpy played(&first, &InstanceChannel::playRequested);
+    QSignalSpy forward(&first, &InstanceChannel::foregroundRequested);
+
+    // Blanks, a line feed, a percent sign and bytes that are not UTF-8 all survive the trip.
+    const QString odd = QFile::decodeName(QByteArrayLiteral("/tmp/My Lists/100%\nnew \xff.m3u"));
+    const QStringList paths = {QStringLiteral("/home/user/Party Mix.asx"), odd};
+    for (const QString& path : paths) {
+        InstanceChannel second(name);
+        ASSERT_TRUE(second.requestPlay(path));
+    }
+    ASSERT_TRUE(test::waitUntil([&] { return played.size() == 2; }));
+    EXPECT_EQ(played[0][0].toString(), paths[0]);
+    EXPECT_EQ(played[1][0].toString(), paths[1]);
+    EXPECT_TRUE(forward.isEmpty());
+}
+
+} // namespace

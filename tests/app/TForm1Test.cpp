@@ -80,6 +80,20 @@ TEST_F(MainWindow, FirstStartCreatesSettingsAndDialogsOpenInTheProgramFolder)
     EXPECT_EQ(media.calls, 1);
 }
 
+TEST_F(MainWindow, InstalledCopyStartsPlaylistDialogsInTheUserPlaylistFolder)
+{
+    services.playlistFolder = dir.path() + QStringLiteral("/Music/Playlists/");
+    auto form = makeForm(folder());
+    form->FormCreate();
+    const ProgramState& s = form->state();
+    EXPECT_EQ(s.PlaylistFolder, services.playlistFolder);
+    EXPECT_EQ(form->OpenDialog2InitialDir(), services.playlistFolder);
+    EXPECT_EQ(form->OpenDialog1InitialDir(), folder());
+    EXPECT_TRUE(readFileBytes(s.IniFileName)
+                    .contains(QByteArray(QByteArray("Lists=") + services.playlistFolder.toUtf8())))
+        << "the first start stores where the playlist dialogs begin";
+}
+
 TEST_F(MainWindow, ExistingSettingsSetTheDialogFolders)
 {
     writeFileBytes(folder() + "Vantoro.INI",

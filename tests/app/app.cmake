@@ -4,5 +4,6 @@ vantoro_test(app_tests
     ${CMAKE_CURRENT_LIST_DIR}/TForm1Test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SingleInstanceTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/HelpPageTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/CommandLineTest.cpp
   LIBS vantoro_app)
 add_dependencies(app_tests vantoro)

@@ -77,7 +77,11 @@ public:
     {
         ellipses.append({rect, pen, fill ? *fill : 0, fill != nullptr});
     }
-    void setClip(const QRect&) override { ++clips; }
+    void setClip(const QRect& rect) override
+    {
+        ++clips;
+        clipRects.append(rect);
+    }
     void clearClip() override { --clips; }
     TColor resolveColor(TColor color) const override
     {
@@ -97,6 +101,7 @@ public:
     QList<Shape> bevels;
     QList<Shape> ellipses;
     int clips = 0;
+    QList<QRect> clipRects; // every clip ever set
 };
 
 } // namespace vantoro::test

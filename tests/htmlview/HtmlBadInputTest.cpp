@@ -6,7 +6,9 @@
 #include "htmlview/TSectionList.h"
 #include "htmlview/ThtmlTable.h"
 
+#include "FakeMeasurer.h"
 #include "HtmlTestSupport.h"
+#include "htmlview/DocumentLayout.h"
 
 #include <gtest/gtest.h>
 
@@ -178,6 +180,32 @@ TEST(BadInput, UnterminatedConstructsEndTheDocument)
         QString shown = first.text;
         shown.replace(QChar(2), QStringLiteral("{2}"));
         EXPECT_EQ(shown, QString::fromUtf16(c.expectedText));
+    }
+}
+
+// Painting the last screen of a large table visits the rows in view only; a paint that works
+// through every cell (as a region of them all once did) takes minutes here, beyond the limit.
+TEST(BadInput, LastScreenOfATwoThousandRowTablePaintsInView)
+{
+    QString html = QStringLiteral("<table border bordercolor=silver>");
+    for (int r = 0; r < 2000; ++r) {
+        html += QStringLiteral("<tr>");
+        for (int c = 0; c < 50; ++c)
+            html += QStringLiteral("<td>%1").arg(c);
+    }
+    test::FakeMeasurer measurer;
+    TSectionList doc;
+    html += QStringLiteral("</table>");
+    ParseHtmlBuffer(doc, html);
+    DocumentLayout layout(measurer);
+    const int height = layout.layout(doc, 0, 2000);
+    doc.scrollOffset = height - 300;
+    for (int i = 0; i < 20; ++i) {
+        test::RecordingCanvas canvas;
+        layout.paint(doc, canvas, QRect(0, 0, 2000, 300), 0, 0);
+        ASSERT_FALSE(canvas.texts.isEmpty());
+        EXPECT_EQ(canvas.texts.back().text, "49");
+        EXPECT_LT(canvas.texts.size(), 50 * 30);
     }
 }
 

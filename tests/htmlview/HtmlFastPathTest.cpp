@@ -160,5 +160,26 @@ TEST(HtmlFastPath, PoolHandsOutDistinctBlocksAndCountsThem)
     modelFree(again, 144);
 }
 
+// The engine builds section text and reads attribute values into strings whose storage it
+// reserves once and reuses (QString::append into reserved room, resize() within the
+// capacity). Parse speed rests on Qt keeping that storage; if a Qt release stops doing so,
+// this fails before the parse benchmark quietly loses its margin.
+TEST(HtmlFastPath, QtKeepsReservedStringStorage)
+{
+    QString built;
+    built.reserve(256);
+    const QChar* storage = built.constData();
+    for (int i = 0; i < 250; ++i)
+        built.append(QStringView(u"x"));
+    EXPECT_EQ(built.constData(), storage) << "QString::append reallocated within reserved room";
+
+    QString value(300, u'v');
+    storage = value.constData();
+    value.resize(10);
+    value.resize(290);
+    EXPECT_EQ(value.constData(), storage) << "QString::resize gave up or moved its storage";
+    EXPECT_GE(value.capacity(), 300);
+}
+
 } // namespace
 } // namespace vantoro

@@ -205,6 +205,18 @@ TEST_F(ParserTest, WhiteSpaceAcrossTagsCollapses)
     EXPECT_EQ(onlyText().text, QStringLiteral("a b c"));
 }
 
+TEST_F(ParserTest, CommentOrDeclarationBetweenWordsLeavesOneSpace)
+{
+    for (const char16_t* html :
+         {u"a <!-- c --> b", u"a <!DOCTYPE html> b", u"a <!-- c -->\r\n b", u"a<!-- c --> b",
+          u"a <!-- c -->b", u"a <!-- 1 --> <!-- 2 --> b"}) {
+        parse(html);
+        EXPECT_EQ(onlyText().text, QStringLiteral("a b")) << QString::fromUtf16(html).toStdString();
+    }
+    parse(u"<pre>a <!-- c --> b</pre>"); // pre-formatted text keeps its spaces
+    EXPECT_EQ(onlyText().text, QStringLiteral("a  b"));
+}
+
 TEST_F(ParserTest, UnterminatedCommentKeepsWhatCameBefore)
 {
     const HtmlParseResult r = parse(u"<b>abc</b><p>def<!-- never closed <p>ghi");

@@ -310,6 +310,26 @@ TEST(SectionLayout, PaintsSelectionOpaqueAndSkipsLinesOutsideTheClip)
     EXPECT_EQ(scrolled.texts[0].baseline, 10);
 }
 
+TEST(SectionLayout, PreformattedLinesKeepTheirDescenders)
+{
+    // With a large font the descent is more than two pixels: each line's clip must reach the
+    // bottom of its text, not stop two pixels under the baseline.
+    Laid laid(u"<pre>gyp\nqjy</pre>", 400, 24);
+    const TFontObj& run = *laid.texts().front()->fonts.front();
+    ASSERT_GT(run.descent, 2);
+    RecordingCanvas canvas;
+    laid.layout.paint(laid.doc, canvas, QRect(0, 0, 400, 200), 0, 0);
+    ASSERT_EQ(canvas.texts.size(), 2);
+    ASSERT_EQ(canvas.clipRects.size(), 2);
+    EXPECT_EQ(canvas.clips, 0);
+    for (int i = 0; i < 2; ++i) {
+        const QRect& clip = canvas.clipRects[i];
+        const int baseline = canvas.texts[i].baseline;
+        EXPECT_LE(clip.top(), baseline - (run.fontHeight - run.descent)) << i;
+        EXPECT_GE(clip.bottom(), baseline + run.descent - 1) << i;
+    }
+}
+
 TEST(SectionLayout, SubAndSuperscriptShiftTheBaseline)
 {
     Laid laid(u"a<sup>b</sup>c<sub>d</sub>", 400);

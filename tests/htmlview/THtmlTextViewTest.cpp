@@ -1,5 +1,4 @@
 #include "htmlview/THtmlTextView.h"
-#include "common/FakeMessageBoxes.h"
 #include "htmlview/GuideTexts.h"
 #include "htmlview/TSection.h"
 #include "htmlview/TSectionList.h"
@@ -160,6 +159,36 @@ TEST(THtmlTextView, ShowingASecondTextScrollsToTheTopAndClearsTheSelection)
     EXPECT_EQ(v.document().selEnd, -1);
 }
 
+TEST(THtmlTextView, BodyColoursBelongToTheirDocumentOnly)
+{
+    THtmlTextView v;
+    v.setDefFontColor(clNavy);
+    v.ShowHtml(
+        QStringLiteral("<body text=red link=green vlink=yellow alink=lime>x <a href=u>l</a>"));
+    auto firstRun = [&] {
+        return static_cast<const TSection&>(*v.document().sections.front()).fonts.front()->font;
+    };
+    EXPECT_EQ(firstRun().color & 0xFFFFFF, 0x0000FFu); // red, in the document
+    // The properties keep what the program set.
+    EXPECT_EQ(v.defFontColor(), clNavy);
+    EXPECT_EQ(v.defHotSpotColor(), clBlue);
+    EXPECT_EQ(v.defVisitedLinkColor(), clPurple);
+    EXPECT_EQ(v.defOverLinkColor(), clBlue);
+
+    v.ShowHtml(QStringLiteral("y <a href=u>l</a>"));
+    EXPECT_EQ(firstRun().color, clNavy);
+    EXPECT_EQ(v.document().linkColor, clBlue);
+    EXPECT_EQ(v.document().linkVisitedColor, clPurple);
+    EXPECT_EQ(v.document().hoverLinkColor, clBlue);
+
+    // A property set while a document with its own colour shows leaves that colour alone.
+    v.ShowHtml(QStringLiteral("<body text=red>z"));
+    v.setDefFontColor(clMaroon);
+    EXPECT_EQ(firstRun().color & 0xFFFFFF, 0x0000FFu);
+    v.ShowHtml(QStringLiteral("w"));
+    EXPECT_EQ(firstRun().color, clMaroon);
+}
+
 TEST(THtmlTextView, ShortTextCannotScroll)
 {
     THtmlTextView v;
@@ -213,16 +242,21 @@ TEST(THtmlTextView, MarginsMoveTheTextAndResizeRelaysOut)
     EXPECT_EQ(v.paintPanelGeometry().topLeft(), QPoint(0, 0));
 }
 
-TEST(THtmlTextView, TooManyColumnsGoesToTheMessageBoxes)
+TEST(THtmlTextView, TooManyColumnsIsSignalledOnceTheLoadIsDone)
 {
-    test::FakeMessageBoxes boxes;
     THtmlTextView v;
-    v.setMessageBoxes(&boxes);
+    QStringList messages;
+    bool processingWhenTold = true;
+    QObject::connect(&v, &THtmlTextView::OnError, [&](const QString& message) {
+        messages.append(message);
+        processingWhenTold = v.processing();
+    });
     QString html = QStringLiteral("<table><tr>");
     for (int i = 0; i < 250; ++i)
         html += QStringLiteral("<td>x");
     v.ShowHtml(html + QStringLiteral("</table>after"));
-    EXPECT_EQ(boxes.texts(), QStringList{"Table has too many Columns"});
+    EXPECT_EQ(messages, QStringList{"Table has too many Columns"});
+    EXPECT_FALSE(processingWhenTold); // the host may show a modal box
 }
 
 TEST(THtmlTextView, ResizeKeepsTheScrollPosition)

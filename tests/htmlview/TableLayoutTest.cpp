@@ -1,6 +1,5 @@
 #include "FakeMeasurer.h"
 
-#include "common/FakeMessageBoxes.h"
 #include "htmlview/DocumentLayout.h"
 #include "htmlview/HtmlParser.h"
 #include "htmlview/TSection.h"
@@ -18,7 +17,8 @@ using test::RecordingCanvas;
 
 struct LaidTable
 {
-    LaidTable(QStringView html, int width) : layout(measurer, &messages)
+    LaidTable(QStringView html, int width)
+        : layout(measurer, [this](const QString& message) { messages.append(message); })
     {
         ParseHtmlBuffer(doc, html);
         height = layout.layout(doc, 0, width, &maxWidth);
@@ -47,7 +47,7 @@ struct LaidTable
     }
 
     FakeMeasurer measurer;
-    test::FakeMessageBoxes messages;
+    QStringList messages;
     TSectionList doc;
     DocumentLayout layout;
     int height = 0;
@@ -172,6 +172,51 @@ TEST(TableLayout, CaptionWiderThanTheBodyCentresTheColumns)
     EXPECT_GT(canvas2.texts[1].baseline, canvas2.texts[0].baseline);
 }
 
+TEST(TableLayout, PaintsOnlyTheCellsAndSpacingThatMeetTheClip)
+{
+    QString html = QStringLiteral("<table bordercolor=red cellspacing=4>");
+    for (int r = 0; r < 300; ++r)
+        html += QStringLiteral("<tr><td>r%1<td>x").arg(r);
+    html += QStringLiteral("</table>");
+    LaidTable laid(html, 400);
+    // A band in the middle of the table, a few rows high.
+    laid.doc.scrollOffset = 150 * 20;
+    const QRect clip(0, 0, 400, 40);
+    RecordingCanvas canvas;
+    laid.layout.paint(laid.doc, canvas, clip, 0, 0);
+    ASSERT_FALSE(canvas.texts.isEmpty());
+    EXPECT_LE(canvas.texts.size(), 2 * 4);
+    ASSERT_FALSE(canvas.fills.isEmpty()); // the border colour fills the spacing
+    for (const auto& fill : canvas.fills) {
+        EXPECT_TRUE(fill.rect.intersects(clip)) << fill.rect.y();
+        EXPECT_EQ(fill.color & 0xFFFFFF, 0x0000FFu);
+    }
+
+    // Without a border colour nothing fills the spacing.
+    LaidTable plain(u"<table cellspacing=4><tr><td>a<td>b<tr><td>c<td>d</table>", 400);
+    RecordingCanvas plainCanvas;
+    plain.layout.paint(plain.doc, plainCanvas, QRect(0, 0, 400, 400), 0, 0);
+    EXPECT_TRUE(plainCanvas.fills.isEmpty());
+    EXPECT_EQ(plainCanvas.allText(), "abcd");
+}
+
+TEST(TableLayout, CellsSpanningRowsPaintWhenOnlyTheirLowerPartIsInTheClip)
+{
+    LaidTable laid(u"<table border><tr><td rowspan=3>tall<td>a<tr><td>b<tr><td>c</table>", 400);
+    const TableGeometry& g = laid.geometry();
+    ASSERT_EQ(g.rowTops.size(), 4u);
+    laid.doc.scrollOffset = g.rowTops[2] + 4; // only the third row is in view
+    RecordingCanvas canvas;
+    laid.layout.paint(laid.doc, canvas, QRect(0, 0, 400, 5), 0, 0);
+    EXPECT_EQ(canvas.allText(), "c");
+    // The frames of the table, the spanning cell (its box reaches into the clip) and "c".
+    ASSERT_EQ(canvas.bevels.size(), 3);
+    int tallest = 0;
+    for (const auto& bevel : canvas.bevels)
+        tallest = std::max(tallest, bevel.rect.height());
+    EXPECT_GT(tallest, g.rowTops[3] - g.rowTops[1]);
+}
+
 TEST(TableLayout, TooManyColumnsIsReportedAndTheTableDropped)
 {
     QString html = QStringLiteral("<table><tr>");
@@ -179,8 +224,7 @@ TEST(TableLayout, TooManyColumnsIsReportedAndTheTableDropped)
         html += QStringLiteral("<td>x");
     html += QStringLiteral("</table>after");
     LaidTable laid(html, 400);
-    EXPECT_EQ(laid.messages.texts(), QStringList{"Table has too many Columns"});
-    EXPECT_EQ(laid.messages.shown[0].kind, MessageKind::Error);
+    EXPECT_EQ(laid.messages, QStringList{"Table has too many Columns"});
     EXPECT_EQ(laid.table(), nullptr);
     ASSERT_NE(laid.firstText(), nullptr);
     EXPECT_EQ(laid.firstText()->text, "after");
@@ -200,7 +244,7 @@ TEST(TableLayout, TooManyColumnsIsReportedAndTheTableDropped)
         limit += QStringLiteral("<td>x");
     limit += QStringLiteral("</table>");
     LaidTable ok(limit, 400);
-    EXPECT_TRUE(ok.messages.shown.isEmpty());
+    EXPECT_TRUE(ok.messages.isEmpty());
     EXPECT_EQ(ok.geometry().columns, 200);
 }
 

@@ -32,3 +32,74 @@ TEST(ProgramFolder, TrailingSlashIsAddedOnce)
     EXPECT_EQ(withTrailingSlash(QStringLiteral("/a")), "/a/");
     EXPECT_EQ(withTrailingSlash(QStringLiteral("/a/")), "/a/");
 }
+
+// The user's folder list as xdg-user-dirs writes it, in the test's private config folder.
+class PlaylistFolder : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
+        m_userDirs = m_configHome + QStringLiteral("/user-dirs.dirs");
+        QFile::remove(m_userDirs);
+    }
+    void TearDown() override { QFile::remove(m_userDirs); }
+    void writeUserDirs(const QByteArray& text)
+    {
+        QDir().mkpath(m_configHome);
+        QFile file(m_userDirs);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    }
+
+    QString m_configHome;
+    QString m_userDirs;
+};
+
+TEST_F(PlaylistFolder, PortableCopyKeepsPlaylistsInItsProgramFolder)
+{
+    QTemporaryDir dir;
+    const QString programFolder = resolveProgramFolder(dir.path());
+    writeUserDirs("XDG_MUSIC_DIR=\"$HOME/Musik\"\n");
+    EXPECT_EQ(resolvePlaylistFolder(dir.path(), programFolder), programFolder);
+}
+
+TEST_F(PlaylistFolder, InstalledCopyUsesTheMusicFolderOrHomeNeverAHiddenFolder)
+{
+    const QString bin = QStringLiteral("/nonexistent/vantoro/bin");
+    const QString programFolder = resolveProgramFolder(bin);
+    const QString home = QDir::homePath();
+
+    EXPECT_EQ(resolvePlaylistFolder(bin, programFolder), home + QStringLiteral("/Playlists/"))
+        << "no folder list: ~/Playlists";
+
+    writeUserDirs("# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/Desktop\"\n"
+                  "XDG_MUSIC_DIR=\"$HOME/Musik\"\n");
+    EXPECT_EQ(resolvePlaylistFolder(bin, programFolder),
+              home + QStringLiteral("/Musik/Playlists/"));
+
+    writeUserDirs("XDG_MUSIC_DIR=\"/srv/music\"\n");
+    EXPECT_EQ(resolvePlaylistFolder(bin, programFolder), QStringLiteral("/srv/music/Playlists/"));
+
+    writeUserDirs("XDG_MUSIC_DIR=\"$HOME/\"\n");
+    EXPECT_EQ(resolvePlaylistFolder(bin, programFolder), home + QStringLiteral("/Playlists/"))
+        << "a music folder set to home itself means none";
+
+    EXPECT_FALSE(QFileInfo::exists(home + QStringLiteral("/Playlists")))
+        << "nothing is made until a dialog opens there";
+}
+
+TEST_F(PlaylistFolder, MakeFolderPathMakesParentsAndReportsFailures)
+{
+    QTemporaryDir dir;
+    const QString nested = dir.path() + QStringLiteral("/Music/Playlists");
+    EXPECT_EQ(makeFolderPath(nested), 0);
+    EXPECT_TRUE(QFileInfo(nested).isDir());
+    EXPECT_EQ(makeFolderPath(nested), 0) << "an existing folder is fine";
+
+    QFile file(dir.path() + QStringLiteral("/plain"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    EXPECT_NE(makeFolderPath(dir.path() + QStringLiteral("/plain/sub")), 0)
+        << "a file in the way is a failure";
+}

@@ -29,6 +29,11 @@ public:
     explicit ScriptedPlayer(ProgramState& state, MessageBoxes& boxes)
         : m_state(state), m_boxes(boxes)
     {}
+    PlayerResult OpenPlayerAndGo() override
+    {
+        ++openedWithGo;
+        return OpenPlayer();
+    }
     PlayerResult OpenPlayer() override
     {
         ++opened;
@@ -46,6 +51,7 @@ public:
     }
 
     int opened = 0;
+    int openedWithGo = 0;
     QStringList clipsSeen;
     int tagSeen = -1;
     QString playFileSeen;
@@ -328,3 +334,51 @@ TEST_F(PlaylistCommandsTest, DeleteOfAMissingFileShowsTheErrorAndKeepsRunning)
 }
 
 } // namespace
+
+TEST_F(PlaylistCommandsTest, PlayingAPlaylistFileLoadsItAndGoesAtOnceWithoutADialog)
+{
+    const QString a = clip("a.wav");
+    const QString list = mediaDir.path() + "/Lists/handed.asx";
+    QDir().mkpath(mediaDir.path() + "/Lists");
+    ClipList clips;
+    clips.addAll({a, mediaDir.path() + "/missing.wav"});
+    ASSERT_TRUE(WritePlaylist(clips, list, list, messages));
+
+    commands->playPlaylistFile(list);
+
+    EXPECT_TRUE(dialogs.asked.isEmpty()) << "no dialog: the file was named";
+    EXPECT_EQ(player.openedWithGo, 1);
+    EXPECT_EQ(player.clipsSeen, QStringList{a});
+    EXPECT_EQ(player.tagSeen, kModeLoad);
+    EXPECT_EQ(state.PlaylistTitle, list);
+    EXPECT_EQ(state.ListFolder, mediaDir.path() + "/Lists");
+    EXPECT_EQ(messages.texts(),
+              QStringList{"Warning: 1 clip(s) could not be found.\rWill play any remaining clips"})
+        << "missing clips are counted and warned about as in Load";
+    EXPECT_EQ(mainWindow.shown, 1);
+
+    commands->playPlaylistFile(mediaDir.path() + "/nothing-here.asx");
+    EXPECT_EQ(messages.texts().last(), "File not found");
+    EXPECT_EQ(player.openedWithGo, 1);
+}
+
+TEST_F(PlaylistCommandsTest, AnInstalledCopyProposesAndMakesTheUserPlaylistFolder)
+{
+    state.PlaylistFolder = mediaDir.path() + "/Music/Playlists/";
+    commands->setDialogFolders(QStringLiteral("/start/clips"), state.PlaylistFolder);
+    const QString b = clip("b.wav"), a = clip("a.wav");
+    dialogs.openAnswers = {{b, a}};
+    messages.answers = {MessageResult::Yes};
+    dialogs.saveAnswers = {QString()};
+
+    commands->PlaylistNewClick();
+
+    ASSERT_EQ(dialogs.asked.size(), 2);
+    EXPECT_EQ(dialogs.asked[1].initialFolder, state.PlaylistFolder)
+        << "never the hidden program folder";
+    EXPECT_TRUE(QFileInfo(state.PlaylistFolder).isDir()) << "made on first use";
+
+    dialogs.openAnswers = {{}};
+    commands->PlaylistLoadClick();
+    EXPECT_EQ(dialogs.asked.last().initialFolder, state.PlaylistFolder);
+}

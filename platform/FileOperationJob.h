@@ -1,0 +1,105 @@
+#pragma once
+
+#include "platform/FileCopier.h"
+#include "platform/FileOperationEngine.h"
+#include "platform/FileOperationQuestions.h"
+
+#include <QByteArray>
+#include <QMutex>
+#include <QString>
+
+#include <atomic>
+#include <optional>
+#include <vector>
+
+namespace vantoro {
+
+// What a running operation shares with the thread that shows its progress.
+struct FileOperationStatus
+{
+    std::atomic<bool> cancel{false};
+    std::atomic<qint64> bytesDone{0};
+    std::atomic<qint64> bytesTotal{0};
+    std::atomic<int> itemsDone{0};
+    std::atomic<int> itemCount{0};
+
+    void setCurrentPath(const QString& path)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_currentPath = path;
+    }
+    QString currentPath() const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_currentPath;
+    }
+
+private:
+    mutable QMutex m_mutex;
+    QString m_currentPath;
+};
+
+// One delete, copy or move, run start to end on the calling thread (the engine runs it on a
+// worker thread). Every question goes to `questions`, which must be safe to call from that
+// thread. Copies are staged in unnamed temporary files and committed in batches: one flush to
+// the disk for many small files, after which they are linked under their final names, and only
+// then are the sources of a move removed.
+class FileOperationJob
+{
+public:
+    FileOperationJob(const FileOperationRequest& request, FileOperationQuestions& questions,
+                     FileOperationStatus& status);
+    ~FileOperationJob();
+    FileOperationJob(const FileOperationJob&) = delete;
+    FileOperationJob& operator=(const FileOperationJob&) = delete;
+
+    FileOperationResult run();
+
+private:
+    struct Pending
+    {
+        StagedFile file;
+        QByteArray finalName;
+        QByteArray originalName; // the source's own name, from which free names are made
+        bool replace = false;
+        bool renameOnCollision = false;
+        QByteArray sourceToRemove; // a moved file's source, removed after the commit
+        QByteArray sourcePath;
+        bool* treeIncomplete = nullptr; // set when this file of a folder move is not committed
+    };
+    enum class Step { Done, Retry, Skipped, Cancelled };
+
+    bool flag(quint16 f) const { return (m_request.flags & f) != 0; }
+    bool cancelRequested() const { return m_status.cancel.load(std::memory_order_relaxed); }
+    Step askAboutError(const QByteArray& path, int errorCode, const QString& reason = {});
+
+    void runDelete();
+    Step deleteOne(const QByteArray& path);
+
+    void runTransfer();
+    bool prepareDestination();
+    Step transferOne(const QByteArray& source);
+    Step resolveCollision(int folder, QByteArray& name, bool& replace, bool sameFolderCopy);
+    Step copyFile(const QByteArray& source, const SharedFd& folder, const QByteArray& name,
+                  bool replace, bool removeSource, bool* treeIncomplete);
+    Step copyTree(const QByteArray& source, const SharedFd& folder, const QByteArray& name,
+                  bool removeSource, bool& incomplete);
+    Step copySymlink(const QByteArray& source, int folder, const QByteArray& name, bool replace,
+                     bool removeSource);
+    int flushBatch();
+    Step commitPending(Pending& pending);
+    qint64 totalBytes(const QByteArray& path) const;
+
+    const FileOperationRequest& m_request;
+    FileOperationQuestions& m_questions;
+    FileOperationStatus& m_status;
+    FileOperationResult m_result;
+    QByteArray m_destination;
+    SharedFd m_destinationFolder;
+    std::optional<CollisionChoice> m_collisionForAll;
+    std::vector<Pending> m_batch;
+    qint64 m_batchBytes = 0;
+    bool m_stop = false;
+};
+
+} // namespace vantoro

@@ -1,0 +1,114 @@
+#include "platform/QtFileOperationProgress.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLocale>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace vantoro {
+
+namespace {
+
+QString verbFor(FileOperationCode operation)
+{
+    switch (operation) {
+    case FileOperationCode::Move:
+        return QStringLiteral("Moving");
+    case FileOperationCode::Copy:
+        return QStringLiteral("Copying");
+    case FileOperationCode::Delete:
+        break;
+    }
+    return QStringLiteral("Deleting");
+}
+
+} // namespace
+
+QtFileOperationProgress::QtFileOperationProgress(QWidget* parent) : m_parent(parent) {}
+
+QtFileOperationProgress::~QtFileOperationProgress()
+{
+    delete m_window.data();
+}
+
+QString QtFileOperationProgress::sizeText(qint64 bytes)
+{
+    return QLocale::c().formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat);
+}
+
+void QtFileOperationProgress::buildWindow()
+{
+    m_window = new QDialog(m_parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    m_window->setWindowModality(Qt::ApplicationModal);
+    m_window->setMinimumWidth(440);
+    auto* layout = new QVBoxLayout(m_window);
+    m_action = new QLabel(m_window);
+    m_item = new QLabel(m_window);
+    m_item->setTextFormat(Qt::PlainText);
+    m_item->setTextInteractionFlags(Qt::NoTextInteraction);
+    m_bar = new QProgressBar(m_window);
+    m_bar->setRange(0, 1000);
+    m_bar->setTextVisible(false);
+    m_amount = new QLabel(m_window);
+    m_cancel = new QPushButton(QStringLiteral("Cancel"), m_window);
+    layout->addWidget(m_action);
+    layout->addWidget(m_item);
+    layout->addWidget(m_bar);
+    auto* row = new QHBoxLayout;
+    row->addWidget(m_amount, 1);
+    row->addWidget(m_cancel);
+    layout->addLayout(row);
+    QObject::connect(m_cancel, &QPushButton::clicked, m_window, [this] {
+        m_cancelRequested = true;
+        m_cancel->setEnabled(false);
+        m_action->setText(QStringLiteral("Cancelling..."));
+    });
+}
+
+void QtFileOperationProgress::begin(const QString& title, FileOperationCode operation)
+{
+    if (!m_window)
+        buildWindow();
+    m_operation = operation;
+    m_cancelRequested = false;
+    m_cancel->setEnabled(true);
+    m_window->setWindowTitle(title);
+    m_action->setText(verbFor(operation));
+    m_item->clear();
+    m_amount->clear();
+    m_bar->setValue(0);
+    m_clock.start();
+}
+
+void QtFileOperationProgress::update(const QString& currentPath, qint64 bytesDone,
+                                     qint64 bytesTotal, int itemsDone, int itemCount)
+{
+    if (!m_window)
+        return;
+    if (!m_cancelRequested) {
+        const int slash = currentPath.lastIndexOf(QLatin1Char('/'));
+        const QString name = slash < 0 ? currentPath : currentPath.mid(slash + 1);
+        const QString folder = slash <= 0 ? QStringLiteral("/") : currentPath.left(slash);
+        m_action->setText(verbFor(m_operation) + QLatin1Char(' ') + name);
+        m_item->setText(QStringLiteral("from ") + folder);
+    }
+    if (bytesTotal > 0) {
+        m_bar->setValue(int(qMin<qint64>(1000, bytesDone * 1000 / bytesTotal)));
+        m_amount->setText(sizeText(bytesDone) + QStringLiteral(" of ") + sizeText(bytesTotal));
+    } else if (itemCount > 0) {
+        m_bar->setValue(qMin(1000, itemsDone * 1000 / itemCount));
+        m_amount->setText(QStringLiteral("%1 of %2 items").arg(itemsDone).arg(itemCount));
+    }
+    if (!m_window->isVisible() && m_clock.elapsed() >= kShowDelayMs)
+        m_window->show();
+}
+
+void QtFileOperationProgress::end()
+{
+    if (m_window)
+        m_window->hide();
+}
+
+} // namespace vantoro

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "platform/FileOperationQuestions.h"
+
+#include <QPointer>
+#include <QWidget>
+
+namespace vantoro {
+
+// The engine's questions as message boxes, over the window that is modal at the time (the
+// progress window while it shows), else over `parent`.
+class QtFileOperationQuestions final : public FileOperationQuestions
+{
+public:
+    explicit QtFileOperationQuestions(QWidget* parent = nullptr);
+
+    bool confirmDelete(const QStringList& paths, bool toTrash) override;
+    bool confirmCreateFolder(const QString& folder) override;
+    CollisionAnswer askCollision(const QString& name, const QString& folder) override;
+    bool confirmPermanentDelete(const QString& path, const QString& reason) override;
+    ErrorChoice askError(const FileOperationError& error) override;
+
+    // The texts, for the boxes and for tests.
+    static QString deleteText(const QStringList& paths, bool toTrash);
+    static QString collisionText(const QString& name, const QString& folder);
+    static QString createFolderText(const QString& folder);
+    static QString permanentDeleteText(const QString& path, const QString& reason);
+    static QString errorText(const FileOperationError& error);
+
+private:
+    QWidget* owner() const;
+
+    QPointer<QWidget> m_parent;
+};
+
+} // namespace vantoro

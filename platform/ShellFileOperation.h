@@ -1,0 +1,29 @@
+#pragma once
+
+#include "platform/FileOperationEngine.h"
+
+namespace vantoro {
+
+class FileOperationQuestions;
+class FileOperationProgress;
+
+// The program's file-operation engine: delete (to the Trash with kAllowUndo), copy and move,
+// with its questions and progress window going through the two interfaces. `run` is called on
+// the GUI thread and returns when the operation is over; meanwhile the work runs on a worker
+// thread and the GUI thread keeps handling events (the progress window, its Cancel button, the
+// questions, which are always asked on the GUI thread). One operation at a time: a `run`
+// called while another one runs does nothing and reports an abort.
+class ShellFileOperation final : public FileOperationEngine
+{
+public:
+    ShellFileOperation(FileOperationQuestions& questions, FileOperationProgress& progress);
+
+    FileOperationResult run(const FileOperationRequest& request) override;
+
+private:
+    FileOperationQuestions& m_questions;
+    FileOperationProgress& m_progress;
+    bool m_running = false;
+};
+
+} // namespace vantoro

@@ -1,0 +1,13 @@
+# The media-key session and the screensaver inhibitor, each test on a private session bus of its
+# own (dbus-run-session starts and ends it around the test).
+find_program(DBUS_RUN_SESSION dbus-run-session)
+if(DBUS_RUN_SESSION)
+  add_executable(platform_media_session_tests ${CMAKE_CURRENT_LIST_DIR}/MediaSessionTest.cpp)
+  target_link_libraries(platform_media_session_tests PRIVATE vantoro_testmain vantoro_platform
+                        Qt6::DBus)
+  vantoro_warnings(platform_media_session_tests)
+  set_target_properties(platform_media_session_tests PROPERTIES
+    CROSSCOMPILING_EMULATOR "${DBUS_RUN_SESSION};--")
+  gtest_discover_tests(platform_media_session_tests DISCOVERY_MODE PRE_TEST
+    PROPERTIES TIMEOUT 120 ENVIRONMENT "VANTORO_BUILD_DIR=${PROJECT_BINARY_DIR}")
+endif()

@@ -1,0 +1,582 @@
+#include "playlists/TMangle.h"
+
+#include "EditorTestSupport.h"
+#include "common/FakeFileDialogs.h"
+#include "common/FakeFileOperationEngine.h"
+#include "common/FakeMessageBoxes.h"
+#include "common/TestSupport.h"
+#include "platform/FileOpFakes.h"
+#include "platform/MainWindowDialogs.h"
+#include "platform/ShellFileOperation.h"
+#include "playlists/ProgramState.h"
+#include "playlists/TConfirmKill.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <sys/mount.h>
+
+using namespace vantoro;
+using vantoro::test::readFileBytes;
+using vantoro::test::writeFileBytes;
+
+QT_BEGIN_NAMESPACE
+// Readable test failures.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+QT_END_NAMESPACE
+
+namespace {
+
+const QString kSelectFirst = QStringLiteral("You must first select (click on) a clip");
+constexpr quint16 kTrashFlags = FileOperationFlag::kAllowUndo | FileOperationFlag::kNoConfirmation |
+                                FileOperationFlag::kSilent | FileOperationFlag::kFilesOnly;
+
+QByteArray asxBytes(const QStringList& entries)
+{
+    QByteArray bytes = "<ASX VERSION=\"3.0\">\r\n<Title>Old</Title>\r\n";
+    for (const QString& entry : entries)
+        bytes += " <ENTRY><REF HREF=\"" + entry.toUtf8() + "\" /></ENTRY>\r\n";
+    return bytes + "</ASX>\r\n";
+}
+
+// The HREF values of a playlist file, in file order, exactly as written.
+QStringList hrefsIn(const QString& path)
+{
+    static const QRegularExpression href(QStringLiteral("HREF=\"([^\"]*)\""));
+    QStringList found;
+    const QString text = QString::fromUtf8(readFileBytes(path));
+    for (const QRegularExpressionMatch& m : href.globalMatch(text))
+        found.append(m.captured(1));
+    return found;
+}
+
+QString trashFolder()
+{
+    return qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Trash/files");
+}
+
+class PlaylistEditor : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        services.messages = &messages;
+        services.fileDialogs = &dialogs;
+        services.modal = &modal;
+        services.fileOperations = &engine;
+        state.ListFolder = dir.path();
+        // The engine's trash, as the desktop's Trash would take the file.
+        engine.onRun = [](const FileOperationRequest& request) {
+            QDir().mkpath(trashFolder());
+            FileOperationResult result;
+            for (const QString& source : request.sources) {
+                if (!QFile::rename(source, trashFolder() + u'/' + QFileInfo(source).fileName()))
+                    result.anyOperationsAborted = true;
+            }
+            return result;
+        };
+        for (const char* name : {"b.mp3", "a.avi", "D.jpg", "c.wav", "e.ogg"})
+            clip(QString::fromLatin1(name));
+    }
+
+    QString path(const QString& name) const { return dir.filePath(name); }
+    QString clip(const QString& name)
+    {
+        writeFileBytes(path(name), "clip " + name.toUtf8());
+        return path(name);
+    }
+    QString playlist(const QString& name, const QStringList& clipNames)
+    {
+        QStringList entries;
+        for (const QString& c : clipNames)
+            entries.append(path(c));
+        writeFileBytes(path(name), asxBytes(entries));
+        return path(name);
+    }
+    QStringList paths(const QStringList& names) const
+    {
+        QStringList result;
+        for (const QString& n : names)
+            result.append(path(n));
+        return result;
+    }
+
+    // Runs the Edit command on `playlistPath` with `script` driving the editor.
+    int edit(const QString& playlistPath, const std::function<void(TMangle&)>& script)
+    {
+        dialogs.openAnswers.append(QStringList{playlistPath});
+        // The editor is the first window shown; confirmations queued before come after it.
+        modal.scripts.prepend([script](QDialog& d) { script(static_cast<TMangle&>(d)); });
+        return TMangle::PlaylistEdit(state, services, clipFolder, nullptr);
+    }
+
+    static QStringList shownEntries(const TMangle& m)
+    {
+        QStringList texts;
+        for (int i = 0; i < m.ListBox1->count(); ++i)
+            texts.append(m.ListBox1->item(i)->text());
+        return texts;
+    }
+    static void click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+    static void select(TMangle& m, int row)
+    {
+        const QRect where = m.ListBox1->visualItemRect(m.ListBox1->item(row));
+        QTest::mouseClick(m.ListBox1->viewport(), Qt::LeftButton, {}, where.center());
+    }
+    // The next TConfirmKill answers Yes, with the check box as given.
+    void confirmDelete(bool toTrash)
+    {
+        modal.scripts.append([toTrash](QDialog& d) {
+            auto& confirm = static_cast<TConfirmKill&>(d);
+            EXPECT_FALSE(confirm.CheckBox1->isChecked());
+            confirm.CheckBox1->setChecked(toTrash);
+            QTest::mouseClick(confirm.OKbutton, Qt::LeftButton);
+        });
+    }
+
+    QTemporaryDir dir;
+    ProgramState state;
+    test::FakeMessageBoxes messages;
+    test::FakeFileDialogs dialogs;
+    test::ScriptedModalRunner modal;
+    test::FakeFileOperationEngine engine;
+    Services services;
+    QString clipFolder = QStringLiteral("/clips/start-up");
+};
+
+TEST_F(PlaylistEditor, CancellingThePlaylistDialogShowsNothing)
+{
+    state.AllBox.add(QStringLiteral("/kept.avi"));
+    state.ListFolder = QStringLiteral("/lists");
+    EXPECT_EQ(TMangle::PlaylistEdit(state, services, clipFolder, nullptr), QDialog::Rejected);
+
+    EXPECT_TRUE(modal.shown.isEmpty());
+    EXPECT_TRUE(messages.shown.isEmpty());
+    EXPECT_EQ(state.AllBox.items(), QStringList{QStringLiteral("/kept.avi")});
+    ASSERT_EQ(dialogs.asked.size(), 1);
+    const FileDialogSpec& spec = dialogs.asked.first();
+    EXPECT_EQ(spec.title, QStringLiteral("Select Playlist to Modify"));
+    EXPECT_EQ(spec.filters, openDialog2Spec(QString()).filters);
+    EXPECT_EQ(spec.filterIndex, 0);
+    EXPECT_EQ(spec.initialFolder, QStringLiteral("/lists"));
+    EXPECT_EQ(spec.defaultSuffix, QStringLiteral("asx"));
+    EXPECT_FALSE(spec.multiSelect);
+}
+
+TEST_F(PlaylistEditor, OpensTheListDroppingMissingClipsSilentlyAndSavesOnOk)
+{
+    const QString list = playlist(QStringLiteral("mix.asx"), {"b.mp3", "gone.avi", "a.avi"});
+    QString caption;
+    QStringList shown;
+    const int result = edit(list, [&](TMangle& m) {
+        caption = m.windowTitle();
+        shown = shownEntries(m);
+        EXPECT_TRUE(messages.shown.isEmpty());
+        click(m.ButtonOK);
+    });
+
+    EXPECT_EQ(result, QDialog::Accepted);
+    EXPECT_EQ(caption, QStringLiteral("Vantoro - Edit Playlist [") + list + u']');
+    EXPECT_EQ(shown, paths({"b.mp3", "a.avi"}));
+    EXPECT_EQ(hrefsIn(list), paths({"b.mp3", "a.avi"}));
+    EXPECT_TRUE(readFileBytes(list).contains(QByteArray("<Title>" + list.toUtf8() + "</Title>")));
+    EXPECT_EQ(state.AllBox.items(), paths({"b.mp3", "a.avi"}));
+    ASSERT_EQ(messages.shown.size(), 1);
+    EXPECT_EQ(messages.shown[0].kind, MessageKind::Information);
+    EXPECT_EQ(messages.shown[0].text,
+              QStringLiteral("Playlist ") + list + QStringLiteral(" created/updated"));
+}
+
+TEST_F(PlaylistEditor, CommandsWithoutASelectionAskForOne)
+{
+    const QString list = playlist(QStringLiteral("l.asx"), {"a.avi", "b.mp3"});
+    const QByteArray before = readFileBytes(list);
+    edit(list, [&](TMangle& m) {
+        click(m.ButtonDelete);
+        click(m.ButtonUp);
+        click(m.ButtonDown);
+        EXPECT_EQ(shownEntries(m), paths({"a.avi", "b.mp3"}));
+        // Esc is Cancel.
+        QTest::keyClick(m.ListBox1, Qt::Key_Escape);
+        EXPECT_FALSE(m.isVisible());
+    });
+    ASSERT_EQ(messages.shown.size(), 3);
+    for (const auto& box : messages.shown) {
+        EXPECT_EQ(box.kind, MessageKind::Plain);
+        EXPECT_EQ(box.text, kSelectFirst);
+    }
+    EXPECT_EQ(modal.shown.size(), 1); // no confirmation was asked
+    EXPECT_EQ(readFileBytes(list), before);
+}
+
+TEST_F(PlaylistEditor, MovesStopAtBothEndsAlsoAfterAddingAndRemoving)
+{
+    const QString list = playlist(QStringLiteral("l.asx"), {"a.avi", "b.mp3", "c.wav"});
+    confirmDelete(false);
+    edit(list, [&](TMangle& m) {
+        // Repeated Move Down carries the same clip to the end, where it stops.
+        select(m, 0);
+        for (int i = 0; i < 4; ++i)
+            click(m.ButtonDown);
+        EXPECT_EQ(shownEntries(m), paths({"b.mp3", "c.wav", "a.avi"}));
+        EXPECT_EQ(m.ListBox1->currentRow(), 2);
+        click(m.ButtonUp);
+        click(m.ButtonUp);
+        click(m.ButtonUp);
+        EXPECT_EQ(shownEntries(m), paths({"a.avi", "b.mp3", "c.wav"}));
+
+        // Two clips added at the end: the new last one does not move down.
+        dialogs.openAnswers.append(paths({"e.ogg", "D.jpg"}));
+        click(m.ButtonAdd);
+        EXPECT_EQ(shownEntries(m), paths({"a.avi", "b.mp3", "c.wav", "e.ogg", "D.jpg"}));
+        select(m, 4);
+        click(m.ButtonDown);
+        EXPECT_EQ(m.entries().items(), paths({"a.avi", "b.mp3", "c.wav", "e.ogg", "D.jpg"}));
+
+        // The first removed: the new first one does not move up; the new last one still
+        // stops.
+        select(m, 0);
+        click(m.ButtonDelete);
+        EXPECT_EQ(shownEntries(m), paths({"b.mp3", "c.wav", "e.ogg", "D.jpg"}));
+        select(m, 0);
+        click(m.ButtonUp);
+        select(m, 3);
+        click(m.ButtonDown);
+        EXPECT_EQ(shownEntries(m), paths({"b.mp3", "c.wav", "e.ogg", "D.jpg"}));
+        EXPECT_EQ(m.entries().items(), shownEntries(m));
+        click(m.ButtonOK);
+    });
+    EXPECT_EQ(hrefsIn(list), paths({"b.mp3", "c.wav", "e.ogg", "D.jpg"}));
+    EXPECT_TRUE(QFile::exists(path(QStringLiteral("a.avi"))));
+}
+
+TEST_F(PlaylistEditor, SortThenAddPlacesNewClipsThenMoveLeavesTheOrder)
+{
+    const QString list = playlist(QStringLiteral("l.asx"), {"e.ogg", "b.mp3", "c.wav"});
+    edit(list, [&](TMangle& m) {
+        click(m.ButtonSort);
+        EXPECT_EQ(shownEntries(m), paths({"b.mp3", "c.wav", "e.ogg"}));
+        // A clip selected before Add stays selected where the additions moved it.
+        select(m, 1);
+        dialogs.openAnswers.append(paths({"D.jpg", "a.avi"}));
+        click(m.ButtonAdd);
+        EXPECT_EQ(shownEntries(m), paths({"a.avi", "b.mp3", "c.wav", "D.jpg", "e.ogg"}));
+        ASSERT_EQ(m.ListBox1->selectedItems().size(), 1);
+        EXPECT_EQ(m.ListBox1->selectedItems().first()->text(), path(QStringLiteral("c.wav")));
+
+        // A move leaves the sorted order, and later additions go to the end.
+        select(m, 0);
+        click(m.ButtonDown);
+        EXPECT_EQ(shownEntries(m), paths({"b.mp3", "a.avi", "c.wav", "D.jpg", "e.ogg"}));
+        dialogs.openAnswers.append({clip(QStringLiteral("0first.mp3"))});
+        click(m.ButtonAdd);
+        EXPECT_EQ(shownEntries(m).last(), path(QStringLiteral("0first.mp3")));
+        click(m.ButtonOK);
+    });
+    EXPECT_EQ(hrefsIn(list), paths({"b.mp3", "a.avi", "c.wav", "D.jpg", "e.ogg", "0first.mp3"}));
+    // The clip dialog is the main window's, with its preview and its start-up folder.
+    ASSERT_EQ(dialogs.asked.size(), 3);
+    const FileDialogSpec& clipDialog = dialogs.asked[1];
+    const FileDialogSpec mainClipDialog = openDialog1Spec(clipFolder);
+    EXPECT_EQ(clipDialog.title, mainClipDialog.title);
+    EXPECT_EQ(clipDialog.filters, mainClipDialog.filters);
+    EXPECT_EQ(clipDialog.initialFolder, clipFolder);
+    EXPECT_TRUE(clipDialog.multiSelect);
+    EXPECT_TRUE(clipDialog.picturePreview);
+}
+
+TEST_F(PlaylistEditor, AddSkipsPathsListedInAnotherLetterCase)
+{
+    const QString list = playlist(QStringLiteral("l.asx"), {"a.avi", "D.jpg"});
+    edit(list, [&](TMangle& m) {
+        dialogs.openAnswers.append({path(QStringLiteral("A.AVI")), path(QStringLiteral("d.jpg")),
+                                    path(QStringLiteral("c.wav")), path(QStringLiteral("C.WAV"))});
+        click(m.ButtonAdd);
+        EXPECT_EQ(shownEntries(m), paths({"a.avi", "D.jpg", "c.wav"}));
+        // Cancelling the clip dialog changes nothing.
+        click(m.ButtonAdd);
+        EXPECT_EQ(shownEntries(m), paths({"a.avi", "D.jpg", "c.wav"}));
+        click(m.ButtonOK);
+    });
+    EXPECT_EQ(hrefsIn(list), paths({"a.avi", "D.jpg", "c.wav"}));
+}
+
+TEST_F(PlaylistEditor, DeleteKeepsTheFileUnlessTheTrashIsAskedFor)
+{
+    const QString list = playlist(QStringLiteral("l.asx"), {"a.avi", "b.mp3", "c.wav"});
+    const QString a = path(QStringLiteral("a.avi"));
+    const QString b = path(QStringLiteral("b.mp3"));
+    // No, then Yes without the check box, then Yes with it.
+    modal.scripts.append([](QDialog& d) {
+        QTest::mouseClick(static_cast<TConfirmKill&>(d).CancelButton, Qt::LeftButton);
+    });
+    confirmDelete(false);
+    confirmDelete(true);
+    edit(list, [&](TMangle& m) {
+        select(m, 0);
+        click(m.ButtonDelete);
+        EXPECT_EQ(shownEntries(m), paths({"a.avi", "b.mp3", "c.wav"}));
+        click(m.ButtonDelete);
+        EXPECT_EQ(shownEntries(m), paths({"b.mp3", "c.wav"}));
+        EXPECT_TRUE(engine.requests.isEmpty());
+        select(m, 0);
+        click(m.ButtonDelete);
+        EXPECT_EQ(shownEntries(m), paths({"c.wav"}));
+        click(m.ButtonOK);
+    });
+    EXPECT_EQ(modal.shown.mid(1),
+              QStringList(3, QStringLiteral("Confirm clip deletion from playlist")));
+    EXPECT_TRUE(QFile::exists(a));
+    EXPECT_FALSE(QFile::exists(b));
+    EXPECT_EQ(readFileBytes(trashFolder() + QStringLiteral("/b.mp3")), "clip b.mp3");
+    ASSERT_EQ(engine.requests.size(), 1);
+    EXPECT_EQ(engine.requests[0].operation, FileOperationCode::Delete);
+    EXPECT_EQ(engine.requests[0].flags, kTrashFlags);
+    EXPECT_EQ(engine.requests[0].sources, QStringList{b});
+    EXPECT_EQ(hrefsIn(list), paths({"c.wav"}));
+}
+
+TEST_F(PlaylistEditor, AClipTheTrashRefusedStaysListed)
+{
+    const QString list = playlist(QStringLiteral("l.asx"), {"a.avi", "b.mp3"});
+    engine.onRun = nullptr;
+    engine.result.anyOperationsAborted = true;
+    confirmDelete(true);
+    edit(list, [&](TMangle& m) {
+        select(m, 1);
+        click(m.ButtonDelete);
+        EXPECT_EQ(shownEntries(m), paths({"a.avi", "b.mp3"}));
+        click(m.ButtonOK);
+    });
+    EXPECT_EQ(engine.requests.size(), 1);
+    EXPECT_EQ(hrefsIn(list), paths({"a.avi", "b.mp3"}));
+}
+
+TEST_F(PlaylistEditor, CancelWritesNothingAndLeavesTheTrashAsItIs)
+{
+    const QString list = playlist(QStringLiteral("l.asx"), {"a.avi", "b.mp3"});
+    const QByteArray before = readFileBytes(list);
+    confirmDelete(true);
+    const int result = edit(list, [&](TMangle& m) {
+        select(m, 0);
+        click(m.ButtonDelete);
+        dialogs.openAnswers.append({path(QStringLiteral("c.wav"))});
+        click(m.ButtonAdd);
+        click(m.BitBtn1);
+    });
+    EXPECT_EQ(result, QDialog::Rejected);
+    EXPECT_EQ(readFileBytes(list), before);
+    EXPECT_TRUE(QFile::exists(trashFolder() + QStringLiteral("/a.avi")));
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("a.avi"))));
+    EXPECT_TRUE(messages.shown.isEmpty());
+}
+
+TEST_F(PlaylistEditor, OkOnAnEmptiedListWritesAPlaylistWithoutEntries)
+{
+    const QString list = playlist(QStringLiteral("l.asx"), {"a.avi", "b.mp3"});
+    confirmDelete(false);
+    confirmDelete(false);
+    edit(list, [&](TMangle& m) {
+        select(m, 1);
+        click(m.ButtonDelete);
+        select(m, 0);
+        click(m.ButtonDelete);
+        EXPECT_EQ(m.ListBox1->count(), 0);
+        // Enter in the list is OK.
+        m.ListBox1->setFocus();
+        QTest::keyClick(m.ListBox1, Qt::Key_Return);
+    });
+    const QList<QByteArray> lines = readFileBytes(list).split('\n');
+    EXPECT_EQ(lines.size(), 7); // six lines, each ending CR LF
+    EXPECT_EQ(lines.at(2), "<Title>" + list.toUtf8() + "</Title>\r");
+    EXPECT_EQ(lines.at(5), "</ASX>\r");
+    EXPECT_TRUE(hrefsIn(list).isEmpty());
+    EXPECT_TRUE(state.AllBox.isEmpty());
+}
+
+TEST_F(PlaylistEditor, AnM3uIsSavedAsAnAsxBesideIt)
+{
+    const QByteArray m3u = "#EXTM3U\r\n" + path(QStringLiteral("c.wav")).toUtf8() + "\r\n" +
+                           path(QStringLiteral("a.avi")).toUtf8() + "\r\n";
+    const QString list = path(QStringLiteral("mix.m3u"));
+    writeFileBytes(list, m3u);
+    edit(list, [&](TMangle& m) {
+        EXPECT_EQ(shownEntries(m), paths({"c.wav", "a.avi"}));
+        click(m.ButtonSort);
+        click(m.ButtonOK);
+    });
+    const QString asx = path(QStringLiteral("mix.asx"));
+    EXPECT_EQ(readFileBytes(list), m3u);
+    EXPECT_EQ(hrefsIn(asx), paths({"a.avi", "c.wav"}));
+    ASSERT_EQ(messages.shown.size(), 1);
+    EXPECT_EQ(messages.shown[0].text,
+              QStringLiteral("Playlist ") + asx + QStringLiteral(" created/updated"));
+}
+
+TEST(PlaylistEditorSavePath, ReplacesTheExtensionWithAsx)
+{
+    const struct
+    {
+        const char* opened;
+        const char* saved;
+    } cases[] = {
+        {"/l/mix.m3u", "/l/mix.asx"},
+        {"/l/mix.M3U", "/l/mix.asx"},
+        {"/l/mix.asx", "/l/mix.asx"},
+        {"/l/Mix.ASX", "/l/Mix.ASX"},
+        {"/l/mix", "/l/mix.asx"},
+        {"/l.d/mix", "/l.d/mix.asx"},
+        {"/l/mix.old.m3u", "/l/mix.old.asx"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TMangle::savePathFor(QString::fromUtf8(c.opened)), QString::fromUtf8(c.saved))
+            << c.opened;
+}
+
+TEST_F(PlaylistEditor, AnUnreadablePlaylistIsReportedAndNeverEdited)
+{
+    // A typed name of a file that does not exist, then a folder.
+    QDir().mkpath(path(QStringLiteral("folder.asx")));
+    const struct
+    {
+        QString chosen;
+        QString error;
+    } cases[] = {{path(QStringLiteral("none.asx")), QStringLiteral("File not found")},
+                 {path(QStringLiteral("folder.asx")), QStringLiteral("Invalid filename")}};
+    for (const auto& c : cases) {
+        messages.shown.clear();
+        dialogs.openAnswers.append(QStringList{c.chosen});
+        EXPECT_EQ(TMangle::PlaylistEdit(state, services, clipFolder, nullptr), QDialog::Rejected);
+        EXPECT_TRUE(modal.shown.isEmpty()) << "the editor was shown";
+        ASSERT_EQ(messages.shown.size(), 1);
+        EXPECT_EQ(messages.shown[0].kind, MessageKind::Error);
+        EXPECT_EQ(messages.shown[0].text, c.error);
+    }
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("none.asx"))));
+    EXPECT_TRUE(QFileInfo(path(QStringLiteral("folder.asx"))).isDir());
+}
+
+TEST_F(PlaylistEditor, AnUnwritablePlaylistKeepsTheEditorOpenWithItsEdits)
+{
+    // OK on mix.m3u writes mix.asx, which here is a folder.
+    const QByteArray m3u = path(QStringLiteral("a.avi")).toUtf8() + "\r\n";
+    const QString list = path(QStringLiteral("mix.m3u"));
+    writeFileBytes(list, m3u);
+    QDir().mkpath(path(QStringLiteral("mix.asx")));
+    edit(list, [&](TMangle& m) {
+        dialogs.openAnswers.append({path(QStringLiteral("b.mp3"))});
+        click(m.ButtonAdd);
+        click(m.ButtonOK);
+        EXPECT_TRUE(m.isVisible());
+        EXPECT_EQ(shownEntries(m), paths({"a.avi", "b.mp3"}));
+        ASSERT_EQ(messages.shown.size(), 1);
+        EXPECT_EQ(messages.shown[0].kind, MessageKind::Error);
+        // The user makes room and tries again.
+        QDir(path(QStringLiteral("mix.asx"))).removeRecursively();
+        click(m.ButtonOK);
+        EXPECT_FALSE(m.isVisible());
+    });
+    EXPECT_EQ(readFileBytes(list), m3u);
+    EXPECT_EQ(hrefsIn(path(QStringLiteral("mix.asx"))), paths({"a.avi", "b.mp3"}));
+    ASSERT_EQ(messages.shown.size(), 2);
+    EXPECT_EQ(messages.shown[1].kind, MessageKind::Information);
+}
+
+TEST_F(PlaylistEditor, AFullDiskLeavesTheOldPlaylistIntact)
+{
+    test::SmallTmpfs disk(64);
+    if (!disk.isMounted())
+        GTEST_SKIP() << "filling a disk needs root (a tmpfs mount)";
+    const QString list = disk.path() + QStringLiteral("/full.asx");
+    QStringList many;
+    for (int i = 0; i < 40; ++i)
+        many.append(clip(QStringLiteral("clip%1-with-a-long-name-to-take-room.mp3").arg(i)));
+    writeFileBytes(list, asxBytes(many.mid(0, 2)));
+    const QByteArray before = readFileBytes(list);
+    disk.fill();
+    int result = edit(list, [&](TMangle& m) {
+        dialogs.openAnswers.append(many);
+        click(m.ButtonAdd);
+        click(m.ButtonOK);
+        EXPECT_TRUE(m.isVisible());
+        EXPECT_EQ(m.entries().count(), 40);
+        click(m.BitBtn1);
+    });
+    EXPECT_EQ(result, QDialog::Rejected);
+    ASSERT_EQ(messages.shown.size(), 1);
+    EXPECT_EQ(messages.shown[0].text, QStringLiteral("Disk full"));
+    EXPECT_EQ(readFileBytes(list), before);
+    EXPECT_EQ(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden).size(), 2)
+        << "a temporary file was left";
+}
+
+TEST_F(PlaylistEditor, AReadOnlyDiskLeavesTheOldPlaylistIntact)
+{
+    test::SmallTmpfs disk(256);
+    if (!disk.isMounted())
+        GTEST_SKIP() << "a read-only file system needs root (a tmpfs mount)";
+    const QString list = disk.path() + QStringLiteral("/old.asx");
+    writeFileBytes(list, asxBytes(paths({"a.avi", "b.mp3"})));
+    const QByteArray before = readFileBytes(list);
+    ASSERT_EQ(::mount("tmpfs", disk.path().toLocal8Bit().constData(), "tmpfs",
+                      MS_REMOUNT | MS_RDONLY, nullptr),
+              0);
+    confirmDelete(false);
+    const int result = edit(list, [&](TMangle& m) {
+        select(m, 0);
+        click(m.ButtonDelete);
+        click(m.ButtonOK);
+        EXPECT_TRUE(m.isVisible());
+        EXPECT_EQ(shownEntries(m), paths({"b.mp3"}));
+        click(m.BitBtn1);
+    });
+    EXPECT_EQ(result, QDialog::Rejected);
+    ASSERT_EQ(messages.shown.size(), 1);
+    EXPECT_EQ(messages.shown[0].kind, MessageKind::Error);
+    EXPECT_EQ(messages.shown[0].text, QStringLiteral("File access denied"));
+    EXPECT_EQ(readFileBytes(list), before);
+}
+
+TEST_F(PlaylistEditor, TheProgramsEngineSendsTheClipToThePrivateTrash)
+{
+    test::FakeFileOperationQuestions questions;
+    test::FakeFileOperationProgress progress;
+    ShellFileOperation realEngine(questions, progress);
+    services.fileOperations = &realEngine;
+    const QString list = playlist(QStringLiteral("l.asx"), {"a.avi", "b.mp3"});
+    const QString trash = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Trash");
+    const QString b = path(QStringLiteral("b.mp3"));
+    confirmDelete(true);
+    edit(list, [&](TMangle& m) {
+        select(m, 1);
+        click(m.ButtonDelete);
+        click(m.ButtonOK);
+    });
+    EXPECT_FALSE(QFile::exists(b));
+    EXPECT_EQ(questions.questionCount(), 0) << "the editor's own question is the only one";
+    // Where the desktop's Trash looks: the file under files/, its origin under info/.
+    QDir info(trash + QStringLiteral("/info"));
+    const QStringList notes = info.entryList({QStringLiteral("b*.trashinfo")}, QDir::Files);
+    ASSERT_EQ(notes.size(), 1);
+    const QString trashed = QFileInfo(notes.first()).completeBaseName();
+    EXPECT_EQ(readFileBytes(trash + QStringLiteral("/files/") + trashed), "clip b.mp3");
+    EXPECT_TRUE(readFileBytes(info.filePath(notes.first()))
+                    .contains(QByteArray("Path=" + QUrl::toPercentEncoding(b, "/"))));
+    EXPECT_EQ(hrefsIn(list), paths({"a.avi"}));
+}
+
+} // namespace
