@@ -26,6 +26,8 @@
 #include <QScreen>
 #include <QThreadPool>
 
+#include <algorithm>
+
 namespace vantoro {
 
 namespace {
@@ -99,6 +101,50 @@ TForm1::TForm1(const Services& services, QWidget* parent)
 }
 
 TForm1::~TForm1() = default;
+
+void TForm1::placeShopButtons(const QList<QPushButton*>& buttons)
+{
+    // One row across the box, each button at least as wide as its caption needs in the font it
+    // is drawn with (measured by the style, as the button measures itself). The room left over
+    // widens the narrowest buttons to one common width, so that the row looks even. Should the
+    // captions not fit in that font (a very wide system font), the font steps down until they do.
+    constexpr int kGap = 6;
+    constexpr int kTop = 32;
+    constexpr int kHeight = 32;
+    const int room = GroupBox1->width() - (static_cast<int>(buttons.size()) + 1) * kGap;
+    QList<int> needed;
+    for (;;) {
+        needed.clear();
+        int total = 0;
+        for (QPushButton* button : buttons) {
+            needed.append(button->sizeHint().width());
+            total += needed.back();
+        }
+        const int pointSize = buttons.front()->font().pointSize();
+        if (total <= room || pointSize <= 6)
+            break;
+        for (QPushButton* button : buttons) {
+            QFont smaller = button->font();
+            smaller.setPointSize(pointSize - 1);
+            button->setFont(smaller);
+        }
+    }
+    const auto widthWith = [&](int common) {
+        int total = 0;
+        for (const int n : needed)
+            total += std::max(n, common);
+        return total;
+    };
+    int common = room / static_cast<int>(buttons.size());
+    while (common > 0 && widthWith(common) > room)
+        --common;
+    int x = kGap;
+    for (qsizetype i = 0; i < buttons.size(); ++i) {
+        const int width = std::max(needed.at(i), common);
+        buttons.at(i)->setGeometry(x, kTop, width, kHeight);
+        x += width + kGap;
+    }
+}
 
 void TForm1::buildControls()
 {
@@ -190,20 +236,18 @@ void TForm1::buildControls()
         GroupBox1->setFont(font);
     }
     const QColor purple(0x80, 0x00, 0x80);
-    const int shopWidth = 88;
-    const int shopGap = (GroupBox1->width() - 7 * shopWidth) / 8;
-    auto shopButton = [&](int index, const char* name, const char* caption) {
-        return makeButton(GroupBox1, name, QString::fromUtf8(caption), purple,
-                          QRect(shopGap + index * (shopWidth + shopGap), 32, shopWidth, 32));
+    auto shopButton = [&](const char* name, const char* caption) {
+        return makeButton(GroupBox1, name, QString::fromUtf8(caption), purple, QRect());
     };
-    BitBtn1 = shopButton(0, "BitBtn1", "VHS Video");
-    BitBtn2 = shopButton(1, "BitBtn2", "DVD Video");
-    BitBtn3 = shopButton(2, "BitBtn3", "Music");
-    BitBtn4 = shopButton(3, "BitBtn4", "Books");
-    BitBtn6 = shopButton(4, "BitBtn6", "Toys && Games");
+    BitBtn1 = shopButton("BitBtn1", "VHS Video");
+    BitBtn2 = shopButton("BitBtn2", "DVD Video");
+    BitBtn3 = shopButton("BitBtn3", "Music");
+    BitBtn4 = shopButton("BitBtn4", "Books");
+    BitBtn6 = shopButton("BitBtn6", "Toys && Games");
     BitBtn6->setToolTip(QStringLiteral("Toys & Games by age"));
-    BitBtn8 = shopButton(5, "BitBtn8", "Apparel");
-    BitBtn5 = shopButton(6, "BitBtn5", "Zines");
+    BitBtn8 = shopButton("BitBtn8", "Apparel");
+    BitBtn5 = shopButton("BitBtn5", "Zines");
+    placeShopButtons({BitBtn1, BitBtn2, BitBtn3, BitBtn4, BitBtn6, BitBtn8, BitBtn5});
 
     connect(PlaylistNew, &QPushButton::clicked, this, &TForm1::PlaylistNewClick);
     connect(PlaylistLoad, &QPushButton::clicked, this, &TForm1::PlaylistLoadClick);

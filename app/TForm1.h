@@ -4,6 +4,7 @@
 #include "playlists/PlayerOpener.h"
 #include "playlists/ProgramState.h"
 
+#include <QList>
 #include <QWidget>
 
 #include <functional>
@@ -105,6 +106,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Places the seven shop buttons in one row across GroupBox1, each wide enough for its
+    // caption.
+    void placeShopButtons(const QList<QPushButton*>& buttons);
     void buildControls();
     void openTarget(const QString& target);
 

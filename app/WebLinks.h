@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ProductWebsite.h"
+
 #include <QString>
 
 namespace vantoro {
@@ -14,8 +16,8 @@ inline const QString kShopBooks = QStringLiteral("https://shop.vantoro.org/bests
 inline const QString kShopToysAndGames = QStringLiteral("https://shop.vantoro.org/toys-and-games");
 inline const QString kShopApparel = QStringLiteral("https://shop.vantoro.org/apparel");
 inline const QString kShopMagazines = QStringLiteral("https://shop.vantoro.org/magazines");
-inline const QString kProductPage = QStringLiteral("https://www.vantoro.org/");
-inline const QString kDownloadPage = QStringLiteral("https://www.vantoro.org/download");
+inline const QString kProductPage = QString::fromLatin1(kProductWebAddress);
+inline const QString kDownloadPage = kProductPage + QStringLiteral("download");
 
 // Handed over unchanged: no recipient and no percent-encoding; the mail program fills in the rest.
 inline const QString kTellAFriendMail =

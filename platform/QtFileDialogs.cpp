@@ -9,6 +9,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QPixmap>
+#include <QScreen>
 #include <QSplitter>
 #include <QTimer>
 
@@ -74,6 +75,20 @@ void QtFileDialogs::addPicturePreview(QFileDialog& dialog)
     else
         pane->setParent(&dialog); // an unknown layout: still owned by the dialog
 
+    // Qt's default size leaves the list little room once the pane takes its share; open
+    // larger, within the screen, and let the list take what the pane does not.
+    QSize size = kPreviewDialogSize;
+    if (const QScreen* screen = dialog.screen())
+        size = size.boundedTo(screen->availableGeometry().size() * 9 / 10);
+    dialog.resize(size.expandedTo(dialog.minimumSizeHint()));
+    if (auto* splitter =
+            pane->parentWidget() ? qobject_cast<QSplitter*>(pane->parentWidget()) : nullptr) {
+        const int index = splitter->indexOf(pane);
+        splitter->setStretchFactor(index, 0);
+        if (index > 0)
+            splitter->setStretchFactor(index - 1, 1);
+    }
+
     auto* preview = new PicturePreview(pane);
     auto* delay = new QTimer(pane);
     delay->setSingleShot(true);
@@ -118,9 +133,28 @@ QStringList QtFileDialogs::openFiles(const FileDialogSpec& spec)
     else
         dialog.setFileMode(QFileDialog::ExistingFile);
     configure(dialog, spec);
-    if (dialog.exec() != QDialog::Accepted)
+    const int result = dialog.exec();
+    rememberFilter(dialog);
+    if (result != QDialog::Accepted)
         return {};
     return dialog.selectedFiles();
+}
+
+void QtFileDialogs::rememberFilter(const QFileDialog& dialog)
+{
+    // With the details hidden the dialog names the filter by its description alone, without
+    // the final "(patterns)".
+    const QString selected = dialog.selectedNameFilter();
+    const QStringList filters = dialog.nameFilters();
+    m_lastFilterIndex = -1;
+    for (qsizetype i = 0; i < filters.size(); ++i) {
+        const QString& filter = filters.at(i);
+        const qsizetype open = filter.lastIndexOf(QStringLiteral(" ("));
+        if (filter == selected || (open > 0 && filter.left(open) == selected)) {
+            m_lastFilterIndex = static_cast<int>(i);
+            break;
+        }
+    }
 }
 
 QString QtFileDialogs::saveFile(const FileDialogSpec& spec)
@@ -129,7 +163,9 @@ QString QtFileDialogs::saveFile(const FileDialogSpec& spec)
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     configure(dialog, spec);
-    if (dialog.exec() != QDialog::Accepted)
+    const int result = dialog.exec();
+    rememberFilter(dialog);
+    if (result != QDialog::Accepted)
         return {};
     return dialog.selectedFiles().value(0);
 }

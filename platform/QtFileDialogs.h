@@ -19,11 +19,15 @@ class QtFileDialogs final : public FileDialogs
 public:
     // Size of the picture preview pane beside the file list.
     static constexpr QSize kPreviewPaneSize{220, 220};
+    // Size the dialog with the preview pane opens at, where the screen has room for it: the
+    // file list with its Name, Size, Type and Date columns beside the pane.
+    static constexpr QSize kPreviewDialogSize{1040, 640};
     // Time the selection must rest on a file before its picture is decoded.
     static constexpr int kPreviewDelayMs = 120;
 
     QStringList openFiles(const FileDialogSpec& spec) override;
     QString saveFile(const FileDialogSpec& spec) override;
+    int lastFilterIndex() const override { return m_lastFilterIndex; }
 
     // The filter as QFileDialog takes it: the patterns of "Name (*.a *.b)" with "*.*" as "*".
     static QString dialogFilter(const QString& filter);
@@ -31,6 +35,9 @@ public:
 private:
     static void configure(QFileDialog& dialog, const FileDialogSpec& spec);
     static void addPicturePreview(QFileDialog& dialog);
+    void rememberFilter(const QFileDialog& dialog);
+
+    int m_lastFilterIndex = -1;
 };
 
 } // namespace vantoro

@@ -1,16 +1,17 @@
 #include "platform/QtShellOpener.h"
 
 #include <QDesktopServices>
-#include <QUrl>
 
 namespace vantoro {
 
+QUrl QtShellOpener::urlFor(const QString& target)
+{
+    return target.startsWith(u'/') ? QUrl::fromLocalFile(target) : QUrl(target, QUrl::TolerantMode);
+}
+
 void QtShellOpener::open(const QString& target)
 {
-    // A local path is opened as a file; anything with a scheme (http:, mailto:) as it stands.
-    const QUrl url = target.startsWith(u'/') ? QUrl::fromLocalFile(target)
-                                             : QUrl(target, QUrl::TolerantMode);
-    QDesktopServices::openUrl(url);
+    QDesktopServices::openUrl(urlFor(target));
 }
 
 } // namespace vantoro

@@ -10,7 +10,9 @@ void Marking::newStream(int entry)
 {
     if (m_state.Tag != kModeNew)
         return;
-    if (entry == 1)
+    // Entries the control cannot play are skipped without a stream, so the first stream may
+    // belong to any entry; waiting for entry 1 would leave such a playlist without Mark.
+    if (entry >= 1)
         m_visible = true;
     m_enabled = true;
 }

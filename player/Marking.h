@@ -11,7 +11,8 @@ struct ProgramState;
 // '/') and PathLeft (full path, exactly as in the clip list), parallel and in marking order,
 // no path twice in PathLeft (compared exactly, letter case included). Marking only appends.
 //
-// Button states in mode 10: hidden until the first entry of the playlist starts, then shown
+// Button states in mode 10: hidden until the first stream starts (whichever entry it is: the
+// control skips entries it cannot play), then shown
 // for the rest of the player window's life; enabled at the start of every entry; disabled by
 // a press until the next entry starts. In any other mode the button is never shown.
 class Marking

@@ -23,18 +23,25 @@ namespace {
 
 struct SortEntry
 {
-    qint64 key;
+    qint64 key;      // PlayOrderKeys::kNoKey: the clip's date could not be read
     qsizetype index; // position in the clip list before the order
 };
 
 // Reads the key of every clip, in clip-list order. Answers 0 or the errno of the first failure.
+// A length that cannot be read is a failure; a date that cannot be read is not: that clip has
+// no key and goes last, and the player skips it as any clip it cannot play.
 int readKeys(const QStringList& paths, OrderKeyKind kind, QList<SortEntry>& entries)
 {
     entries.reserve(paths.size());
     for (qsizetype i = 0; i < paths.size(); ++i) {
         struct stat st;
-        if (::stat(QFile::encodeName(paths.at(i)).constData(), &st) != 0)
-            return errno != 0 ? errno : EIO;
+        if (::stat(QFile::encodeName(paths.at(i)).constData(), &st) != 0) {
+            const int error = errno != 0 ? errno : EIO;
+            if (kind == OrderKeyKind::Length)
+                return error;
+            entries.append({PlayOrderKeys::kNoKey, i});
+            continue;
+        }
         const qint64 key = kind == OrderKeyKind::Length
                                ? static_cast<qint64>(st.st_size)
                                : static_cast<qint64>(dosDateStamp(st.st_mtim.tv_sec));
@@ -51,14 +58,20 @@ void applyKeyedOrder(ClipList& clips, PlayOrderKeys& keys, OrderKeyKind kind, bo
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     collator.setNumericMode(false);
     // Ascending by (key, path); a stable sort keeps entries equal in both in list order, as
-    // the sorted list does when it takes entries one by one.
-    std::stable_sort(entries.begin(), entries.end(), [&](const SortEntry& a, const SortEntry& b) {
+    // the sorted list does when it takes entries one by one. Clips without a key come after
+    // all others, in both directions, ascending by path.
+    const auto keyless = [](const SortEntry& e) { return e.key == PlayOrderKeys::kNoKey; };
+    const auto withoutKeys = std::stable_partition(entries.begin(), entries.end(),
+                                                   [&](const SortEntry& e) { return !keyless(e); });
+    const auto ascending = [&](const SortEntry& a, const SortEntry& b) {
         if (a.key != b.key)
             return a.key < b.key;
         return collator.compare(paths.at(a.index), paths.at(b.index)) < 0;
-    });
+    };
+    std::stable_sort(entries.begin(), withoutKeys, ascending);
+    std::stable_sort(withoutKeys, entries.end(), ascending);
     if (descending)
-        std::reverse(entries.begin(), entries.end());
+        std::reverse(entries.begin(), withoutKeys);
 
     QStringList ordered;
     ordered.reserve(entries.size());
@@ -221,6 +234,8 @@ QString PlayOrderKeys::captionSuffix(qsizetype entry) const
     if (kind == OrderKeyKind::None || entry < 1 || entry > values.size())
         return {};
     const qint64 key = values.at(entry - 1);
+    if (key == kNoKey)
+        return {};
     if (kind == OrderKeyKind::Length)
         return QStringLiteral(" - Bytes: ") + formatByteCount(key);
     return QStringLiteral(" - ") + formatDateStamp(static_cast<quint32>(key));

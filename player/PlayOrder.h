@@ -30,9 +30,12 @@ bool acceptPlayOrderChoice(const ClipList& clips, MessageBoxes& messages);
 enum class OrderKeyKind { None, Length, DateStamp };
 
 // The play-order key list: after a size or date order one key per clip, in clip-list order
-// (lengths in bytes, or MS-DOS packed local date stamps); empty after any other order.
+// (lengths in bytes, or MS-DOS packed local date stamps, kNoKey for a clip whose date could not
+// be read); empty after any other order.
 struct PlayOrderKeys
 {
+    static constexpr qint64 kNoKey = -1;
+
     OrderKeyKind kind = OrderKeyKind::None;
     QList<qint64> values;
 
@@ -44,7 +47,7 @@ struct PlayOrderKeys
 
     // The caption suffix for clip-list entry `entry`, counted from 1: " - Bytes: " and the
     // grouped length, or " - " and the local date and time. Empty when the list holds no key
-    // for that entry.
+    // for that entry, or kNoKey.
     QString captionSuffix(qsizetype entry) const;
 };
 
@@ -57,9 +60,11 @@ ShuffleRandom clockSeededRandom();
 // `keys`. Alphabet switches the list's sorted mode on; every other order leaves it off.
 // Size and date orders sort by (key, path) with paths compared as the clip list's sorted mode
 // compares them (case ignored, locale collation); entries equal in both keep their relative
-// order, and Largest and Newest are the exact reverse of Smallest and Oldest.
-// Answers 0, or the errno value of the first clip whose length or date could not be read; then
-// neither `clips` nor `keys` has changed.
+// order, and Largest and Newest are the exact reverse of Smallest and Oldest. A clip whose date
+// cannot be read (it vanished, or its folder cannot be searched) has no date to sort by: the
+// date orders put it last, after the others, ascending by path.
+// Answers 0, or the errno value of the first clip whose length could not be read; then neither
+// `clips` nor `keys` has changed.
 int applyPlayOrder(int selectedIndex, ClipList& clips, PlayOrderKeys& keys, ShuffleRandom& random);
 
 // The same, showing the I/O error text as an error box on failure; answers true on success.

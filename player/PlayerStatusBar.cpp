@@ -9,6 +9,25 @@ PlayerStatusBar::PlayerStatusBar(QWidget* parent) : QLabel(parent)
     setFrameShape(QFrame::StyledPanel);
     setFrameShadow(QFrame::Sunken);
     setMargin(2);
+    m_messageTimer.setSingleShot(true);
+    connect(&m_messageTimer, &QTimer::timeout, this, &PlayerStatusBar::clearMessage);
+    refresh();
+}
+
+void PlayerStatusBar::showMessage(const QString& text, int timeoutMs)
+{
+    m_message = text;
+    if (timeoutMs > 0)
+        m_messageTimer.start(timeoutMs);
+    else
+        m_messageTimer.stop();
+    refresh();
+}
+
+void PlayerStatusBar::clearMessage()
+{
+    m_messageTimer.stop();
+    m_message.clear();
     refresh();
 }
 
@@ -48,6 +67,10 @@ QString PlayerStatusBar::formatTime(double seconds)
 
 void PlayerStatusBar::refresh()
 {
+    if (!m_message.isEmpty()) {
+        setText(m_message);
+        return;
+    }
     QString state;
     switch (m_state) {
     case State::Ready:

@@ -21,6 +21,11 @@ const QColor kYellow(255, 255, 0);
 const QColor kAqua(0, 255, 255);
 // Pixel sizes are given at 120 dots per inch and scaled to the screen.
 constexpr double kDesignDpi = 120.0;
+// Client size of the dialog at the design resolution.
+constexpr QSize kDesignSize(528, 404);
+constexpr int kDesignPointSize = 8;
+// Margin and spacing of the layout, in screen pixels.
+constexpr int kGap = 6;
 
 void fill(QWidget& widget, QPalette::ColorRole role, const QColor& colour)
 {
@@ -45,11 +50,18 @@ TSleepF::TSleepF(ProgramState& state, QWidget* parent) : QDialog(parent), m_stat
     // A dialog frame with a title but no title-bar buttons.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
 
+    // The design's font throughout: the dialog is laid out to its size in it.
+    QFont designFont = font();
+    designFont.setPointSize(kDesignPointSize);
+    setFont(arial(designFont, false));
+
     m_sleepTimer = new QGroupBox(QStringLiteral(" Shutdown:"), this);
-    m_sleepTimer->setFont(arial(m_sleepTimer->font(), false));
+    m_sleepTimer->setFont(arial(designFont, false));
     fill(*m_sleepTimer, QPalette::Window, kYellow);
     m_items = new QButtonGroup(this);
     auto* rows = new QVBoxLayout(m_sleepTimer);
+    rows->setContentsMargins(kGap, 0, kGap, kGap / 2);
+    rows->setSpacing(0);
     const QStringList items = sleepItems();
     for (int i = 0; i < items.size(); ++i) {
         auto* button = new QRadioButton(items.at(i), m_sleepTimer);
@@ -60,7 +72,9 @@ TSleepF::TSleepF(ProgramState& state, QWidget* parent) : QDialog(parent), m_stat
     m_memo1 = new QPlainTextEdit(this);
     m_memo1->setReadOnly(true);
     m_memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
-    m_memo1->setFont(arial(m_memo1->font(), true));
+    m_memo1->setFont(arial(designFont, true));
+    m_memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_memo1->setPlainText(noteLines().join(QLatin1Char('\n')));
     fill(*m_memo1, QPalette::Base, kAqua);
     {
@@ -70,9 +84,9 @@ TSleepF::TSleepF(ProgramState& state, QWidget* parent) : QDialog(parent), m_stat
             widest = std::max(widest, metrics.horizontalAdvance(line));
         const int frame =
             2 * m_memo1->frameWidth() + 2 * qRound(m_memo1->document()->documentMargin());
-        m_memo1->setMinimumSize(widest + frame + 4,
+        m_memo1->setMinimumSize(widest + frame + 2,
                                 metrics.lineSpacing() * static_cast<int>(noteLines().size()) +
-                                    frame + 4);
+                                    frame + 2);
     }
 
     m_bitBtn1 = new QPushButton(QStringLiteral("OK"), this);
@@ -84,6 +98,7 @@ TSleepF::TSleepF(ProgramState& state, QWidget* parent) : QDialog(parent), m_stat
     connect(m_bitBtn2, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
 
     auto* top = new QHBoxLayout;
+    top->setSpacing(kGap);
     top->addWidget(m_sleepTimer);
     top->addWidget(m_memo1, 1);
     auto* buttons = new QHBoxLayout;
@@ -92,12 +107,15 @@ TSleepF::TSleepF(ProgramState& state, QWidget* parent) : QDialog(parent), m_stat
     buttons->addWidget(m_bitBtn2);
     buttons->addStretch();
     auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(kGap, kGap, kGap, kGap);
+    layout->setSpacing(kGap);
     layout->addLayout(top);
     layout->addLayout(buttons);
 
     setItemIndex(m_state.SleepChoice);
+    // A dialog frame: fixed at the design's size, not the layout's preferred one.
     const double scale = logicalDpiY() / kDesignDpi;
-    resize(QSize(qRound(528 * scale), qRound(404 * scale)).expandedTo(sizeHint()));
+    setFixedSize(qRound(kDesignSize.width() * scale), qRound(kDesignSize.height() * scale));
 }
 
 QStringList TSleepF::sleepItems()

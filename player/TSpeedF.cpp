@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <QtMath>
 
 #include <array>
 
@@ -23,6 +24,10 @@ const QColor kYellow(255, 255, 0);
 const QColor kAqua(0, 255, 255);
 // Pixel sizes are given at 120 dots per inch and scaled to the screen.
 constexpr double kDesignDpi = 120.0;
+constexpr QSize kDesignSize(588, 185);
+constexpr int kDesignPointSize = 8;
+// Margin and spacing of the layout, in screen pixels.
+constexpr int kGap = 6;
 
 void fill(QWidget& widget, QPalette::ColorRole role, const QColor& colour)
 {
@@ -38,13 +43,19 @@ TSpeedF::TSpeedF(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Vantoro - Playback Speed"));
 
-    m_radioGroup1 = new QGroupBox(QStringLiteral("  Playback Speed  "), this);
-    QFont arial = m_radioGroup1->font();
+    // The design's font throughout: the dialog is laid out to its size in it.
+    QFont arial = font();
     arial.setFamily(QStringLiteral("Arial"));
+    arial.setPointSize(kDesignPointSize);
+    setFont(arial);
+
+    m_radioGroup1 = new QGroupBox(QStringLiteral("  Playback Speed  "), this);
     m_radioGroup1->setFont(arial);
     fill(*m_radioGroup1, QPalette::Window, kYellow);
     m_items = new QButtonGroup(this);
     auto* columns = new QHBoxLayout(m_radioGroup1);
+    columns->setContentsMargins(kGap, 0, kGap, kGap / 2);
+    columns->setSpacing(kGap);
     const QStringList items = speedItems();
     for (int i = 0; i < items.size(); ++i) {
         auto* button = new QRadioButton(items.at(i), m_radioGroup1);
@@ -58,6 +69,16 @@ TSpeedF::TSpeedF(QWidget* parent) : QDialog(parent)
         QStringLiteral("Note:  Audio becomes difficult to understand at rates lower than 0.5 \n"
                        "or higher than 1.5."));
     fill(*m_colorMemo1, QPalette::Base, kAqua);
+    m_colorMemo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_colorMemo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_colorMemo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    {
+        // Room for the two lines of the note and no more.
+        const QFontMetrics metrics(m_colorMemo1->font());
+        const int frame =
+            2 * m_colorMemo1->frameWidth() + 2 * qCeil(m_colorMemo1->document()->documentMargin());
+        m_colorMemo1->setFixedHeight(2 * metrics.lineSpacing() + frame + 2);
+    }
 
     m_bitBtn1 = new QPushButton(QStringLiteral("OK"), this);
     m_bitBtn1->setDefault(true);
@@ -71,13 +92,17 @@ TSpeedF::TSpeedF(QWidget* parent) : QDialog(parent)
     buttons->addWidget(m_bitBtn2);
     buttons->addStretch();
     auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(kGap, kGap, kGap, kGap);
+    layout->setSpacing(kGap);
     layout->addWidget(m_radioGroup1);
     layout->addWidget(m_colorMemo1);
+    layout->addStretch(1);
     layout->addLayout(buttons);
 
     setItemIndex(0);
+    // The design's size, not the layout's preferred one, which is taller.
     const double scale = logicalDpiY() / kDesignDpi;
-    resize(QSize(qRound(588 * scale), qRound(185 * scale)).expandedTo(sizeHint()));
+    resize(qRound(kDesignSize.width() * scale), qRound(kDesignSize.height() * scale));
 }
 
 QStringList TSpeedF::speedItems()

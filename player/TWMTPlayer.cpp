@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 
 namespace vantoro {
@@ -33,6 +34,19 @@ bool isPlayableFile(const QString& path)
 {
     const QFileInfo info(path);
     return info.isFile() && info.isReadable();
+}
+
+// Why an entry is not handed to mpv at all.
+QString unplayableReason(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return ioErrorText(ENOENT);
+    if (info.isDir())
+        return QStringLiteral("a folder, not a file");
+    if (!info.isFile())
+        return QStringLiteral("not a regular file");
+    return ioErrorText(EACCES);
 }
 
 } // namespace
@@ -124,8 +138,8 @@ void TWMTPlayer::connectSession()
     connect(session, &MpvSession::fileStarted, this, &TWMTPlayer::onFileStarted);
     connect(session, &MpvSession::fileLoaded, this, &TWMTPlayer::onFileLoaded);
     connect(session, &MpvSession::fileEnded, this,
-            [this](qint64 id, MpvSession::EndReason reason, const QString&, qint64 insertId,
-                   int insertCount) { onFileEnded(id, reason, insertId, insertCount); });
+            [this](qint64 id, MpvSession::EndReason reason, const QString& error, qint64 insertId,
+                   int insertCount) { onFileEnded(id, reason, error, insertId, insertCount); });
     connect(session, &MpvSession::positionChanged, this, [this](double seconds) {
         m_position = seconds;
         if (m_overlay->isVisible())
@@ -361,6 +375,8 @@ bool TWMTPlayer::Open(const QString& path)
     m_entries = entries;
     m_passesDone = 0;
     m_loadedThisPass = false;
+    m_nothingShown = false;
+    m_status->clearMessage();
     m_session->setPaused(false);
     startEntry(0, Direction::Forward);
     return true;
@@ -400,6 +416,10 @@ void TWMTPlayer::Stop()
     m_session->stop();
     m_controls->setPlaying(false);
     m_status->setState(PlayerStatusBar::State::Stopped);
+    if (nothingPlayed) {
+        m_nothingShown = true;
+        m_status->showMessage(QString::fromLatin1(kNothingPlayed), 0);
+    }
     Q_EMIT PlayStateChanged();
 }
 
@@ -453,8 +473,10 @@ void TWMTPlayer::startEntry(int index, Direction direction)
     if (direction == Direction::Backward) {
         // Searching back never passes the first entry; with nothing before, search forward.
         int found = index;
-        while (found >= 0 && !isPlayableFile(m_entries.at(found)))
+        while (found >= 0 && !isPlayableFile(m_entries.at(found))) {
+            reportSkipped(found, unplayableReason(m_entries.at(found)));
             --found;
+        }
         if (found < 0) {
             startEntry(index, Direction::Forward);
             return;
@@ -468,7 +490,7 @@ void TWMTPlayer::startEntry(int index, Direction direction)
                 // would fail again, and the control would spin for ever.
                 if (count == 0 || !m_loadedThisPass ||
                     (m_playCount != 0 && m_passesDone >= m_playCount)) {
-                    finishPlaylist();
+                    finishPlaylist(!m_loadedThisPass);
                     return;
                 }
                 m_loadedThisPass = false;
@@ -476,6 +498,7 @@ void TWMTPlayer::startEntry(int index, Direction direction)
             }
             if (isPlayableFile(m_entries.at(index)))
                 break;
+            reportSkipped(index, unplayableReason(m_entries.at(index)));
             ++index;
         }
     }
@@ -484,6 +507,7 @@ void TWMTPlayer::startEntry(int index, Direction direction)
     if (!m_session->loadFile(m_entries.at(index), m_expectedEntry)) {
         // mpv refused the command itself; go on as after an entry that failed to play.
         m_awaitingStart = false;
+        reportSkipped(index, m_session->lastError());
         startEntry(index + 1, Direction::Forward);
     }
 }
@@ -494,6 +518,11 @@ void TWMTPlayer::beginEntry(int index)
     m_index = index;
     m_active = true;
     m_awaitingStart = true;
+    m_entryLoaded = false;
+    if (m_nothingShown) {
+        m_nothingShown = false;
+        m_status->clearMessage();
+    }
     m_currentEntry = index + 1;
     m_display->setEntry(m_entries.at(index));
     m_status->setState(PlayerStatusBar::State::Opening);
@@ -528,10 +557,19 @@ void TWMTPlayer::forgetQueuedEntry()
     m_queuedEntry = -1;
 }
 
-void TWMTPlayer::finishPlaylist()
+void TWMTPlayer::reportSkipped(int index, const QString& reason)
+{
+    const QString name = QFileInfo(m_entries.at(index)).fileName();
+    m_status->showMessage(QStringLiteral("Skipped: %1 (%2)").arg(name, reason),
+                          m_status->messageTimeout());
+    Q_EMIT EntrySkipped(index + 1, reason);
+}
+
+void TWMTPlayer::finishPlaylist(bool nothingPlayed)
 {
     const bool wasActive = m_active;
     m_active = false;
+    m_entryLoaded = false;
     m_awaitingStart = false;
     m_currentEntry = 0;
     m_index = 0;
@@ -564,6 +602,7 @@ void TWMTPlayer::onFileLoaded()
     if (!m_active || m_awaitingStart || !m_lastStartWasOurs)
         return;
     m_loadedThisPass = true;
+    m_entryLoaded = true;
     m_currentEntry = m_index + 1;
     m_controls->setPlaying(!m_paused);
     m_status->setState(m_paused ? PlayerStatusBar::State::Paused : PlayerStatusBar::State::Playing);
@@ -574,8 +613,8 @@ void TWMTPlayer::onFileLoaded()
     Q_EMIT PlayStateChanged();
 }
 
-void TWMTPlayer::onFileEnded(qint64 entryId, MpvSession::EndReason reason, qint64 insertId,
-                             int insertCount)
+void TWMTPlayer::onFileEnded(qint64 entryId, MpvSession::EndReason reason, const QString& error,
+                             qint64 insertId, int insertCount)
 {
     // End events of a file replaced by a later load, or of a stop we asked for, change nothing.
     if (!m_active || m_awaitingStart || entryId != m_mpvEntry)
@@ -595,9 +634,13 @@ void TWMTPlayer::onFileEnded(qint64 entryId, MpvSession::EndReason reason, qint6
     switch (reason) {
     case MpvSession::EndReason::EndOfFile:
     case MpvSession::EndReason::Error:
+        // An entry that ends before it started to play was not played: mpv could not open it.
+        if (!m_entryLoaded)
+            reportSkipped(m_index, error.isEmpty() ? QStringLiteral("nothing to play") : error);
         startEntry(m_index + 1, Direction::Forward);
         break;
     case MpvSession::EndReason::Redirect:
+        reportSkipped(m_index, QStringLiteral("a playlist, not a clip"));
         // The entry was itself a playlist; its contents are not entries of ours and are
         // never played.
         if (insertCount > 0) {

@@ -29,8 +29,10 @@ class PlayerTrackerBar;
 // started, the entry that follows (so that mpv opens it ahead of time and goes on to it without
 // waiting for this thread), never more; entry numbers are always positions in the ASX file. Every
 // entry is made an absolute path before mpv sees it. An entry that is not a readable regular file,
-// or that mpv cannot play, is skipped; playback goes on with the next one. NewStream is raised when
-// an entry has been opened and starts to play, on every repetition too.
+// or that mpv cannot play, is skipped; playback goes on with the next one. The status bar then
+// says "Skipped: NAME (reason)" for a while, and "Nothing in this playlist could be played" when
+// a pass ends in which no entry played. NewStream is raised when an entry has been opened and
+// starts to play, on every repetition too.
 //
 // Methods that can fail answer false and leave the reason in errorString(), for the caller to
 // show. Without libmpv the control still exists and every such method fails.
@@ -133,9 +135,13 @@ public:
     PlayerStatusBar* statusBar() const { return m_status; }
     PlayerDisplayBar* displayBar() const { return m_display; }
 
+    static constexpr char kNothingPlayed[] = "Nothing in this playlist could be played";
+
 Q_SIGNALS:
     // An entry has begun; GetCurrentEntry() tells which.
     void NewStream();
+    // Entry `entry` (counted from 1) was passed over unplayed, for `reason`.
+    void EntrySkipped(int entry, const QString& reason);
     // Playing, paused or stopped changed (isPlaying(), isPaused()).
     void PlayStateChanged();
     void VolumeChanged(int percent, bool muted);
@@ -156,7 +162,8 @@ private:
     // Starts entry `index` or, when it cannot be loaded, the nearest loadable one in
     // `direction`; at the end of a pass repeats or finishes.
     void startEntry(int index, Direction direction);
-    void finishPlaylist();
+    void finishPlaylist(bool nothingPlayed);
+    void reportSkipped(int index, const QString& reason);
     // Marks entry `index` as begun (the load is issued or mpv goes on to it by itself).
     void beginEntry(int index);
     // Hands mpv the entry that follows the one now playing, when it is a playable file.
@@ -167,8 +174,8 @@ private:
     void showOverlayAndPointer();
     void onFileStarted(qint64 entryId);
     void onFileLoaded();
-    void onFileEnded(qint64 entryId, MpvSession::EndReason reason, qint64 insertId,
-                     int insertCount);
+    void onFileEnded(qint64 entryId, MpvSession::EndReason reason, const QString& error,
+                     qint64 insertId, int insertCount);
     bool repeats() const;
 
     std::unique_ptr<MpvSession> m_session;
@@ -180,7 +187,9 @@ private:
     int m_currentEntry = 0; // reported by GetCurrentEntry
     int m_passesDone = 0;   // completed passes through the playlist
     bool m_loadedThisPass = false;
-    bool m_active = false; // a playlist is playing (possibly paused)
+    bool m_entryLoaded = false;  // the entry at m_index has started to play
+    bool m_nothingShown = false; // the status bar says that nothing could be played
+    bool m_active = false;       // a playlist is playing (possibly paused)
     bool m_paused = false;
     bool m_awaitingStart = false; // a load was issued; mpv has not started it yet
     qint64 m_expectedEntry = -1;  // mpv's id of the file last loaded (-1: not reported)

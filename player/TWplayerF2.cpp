@@ -21,11 +21,15 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QStyle>
 #include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace vantoro {
 
@@ -36,9 +40,8 @@ namespace {
 constexpr QRect kPlayerRect(0, 0, 714, 327);
 constexpr QRect kMemoMarkRect(0, 327, 612, 126);
 constexpr QRect kRadioGroupRect(612, 327, 102, 126);
-constexpr int kRadioItemLeft = 8;
-constexpr int kRadioItemTop = 17;
-constexpr int kRadioItemStep = 18;
+// Screen pixels between the play order's border and its items.
+constexpr int kRadioItemMargin = 4;
 constexpr QSize kGoButtonSize(80, 27);
 constexpr int kGoButtonLeft = 8;
 constexpr QRect kPlayRect(96, 0, 252, 50);
@@ -47,6 +50,27 @@ constexpr QRect kPanelRect(628, 0, 80, 34);
 constexpr int kBoxTop = 22;
 constexpr int kBoxHeight = 20;
 constexpr int kGlyphSize = 24;
+
+// The style of the play-order items: the window's own, with round indicators no taller than
+// a line of their text. Six items share the group's design height, which leaves each a text
+// line; the style's larger indicators would overlap one another there.
+class CompactRadioStyle final : public QProxyStyle
+{
+public:
+    explicit CompactRadioStyle(int indicator) : m_indicator(indicator) {}
+
+    int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                    const QWidget* widget) const override
+    {
+        const int size = QProxyStyle::pixelMetric(metric, option, widget);
+        if (metric == PM_ExclusiveIndicatorWidth || metric == PM_ExclusiveIndicatorHeight)
+            return std::min(size, m_indicator);
+        return size;
+    }
+
+private:
+    int m_indicator;
+};
 
 // The guide panel, an HTML view with the panel's own look.
 THtmlTextView* createMemoMark(QWidget* parent, MessageBoxes* messages)
@@ -104,9 +128,13 @@ int TWplayerF2::scaled(int designPixels) const
 
 void TWplayerF2::buildUi()
 {
+    // Edges are scaled, not sizes, so that controls that meet at the design meet on screen
+    // too, without a pixel of overlap or gap from rounding.
     const auto place = [this](QWidget* widget, const QRect& design) {
-        widget->setGeometry(scaled(design.x()), scaled(design.y()), scaled(design.width()),
-                            scaled(design.height()));
+        const int left = scaled(design.x());
+        const int top = scaled(design.y());
+        widget->setGeometry(left, top, scaled(design.x() + design.width()) - left,
+                            scaled(design.y() + design.height()) - top);
     };
     const QFont arial(QStringLiteral("Arial"), 8);
     setFont(arial);
@@ -129,11 +157,17 @@ void TWplayerF2::buildUi()
     place(m_radioGroup1, kRadioGroupRect);
     m_radioItems = new QButtonGroup(this);
     m_radioItems->setExclusive(true);
+    // The items share the group's contents area (below the title, inside the border), evenly.
+    auto* rows = new QVBoxLayout(m_radioGroup1);
+    rows->setContentsMargins(kRadioItemMargin, 0, kRadioItemMargin, 0);
+    rows->setSpacing(0);
+    auto* itemStyle = new CompactRadioStyle(QFontMetrics(arial).height() - 1);
+    itemStyle->setParent(this);
     const QStringList items = playOrderItems();
     for (int i = 0; i < items.size(); ++i) {
         auto* item = new QRadioButton(items.at(i), m_radioGroup1);
-        place(item, QRect(kRadioItemLeft, kRadioItemTop + i * kRadioItemStep,
-                          kRadioGroupRect.width() - 2 * kRadioItemLeft, kRadioItemStep));
+        item->setStyle(itemStyle);
+        rows->addWidget(item);
         m_radioItems->addButton(item, i);
     }
     connect(m_radioItems, &QButtonGroup::idClicked, this, &TWplayerF2::RadioGroup1Click);
@@ -387,7 +421,7 @@ void TWplayerF2::WMTPlayer1NewStream()
 {
     const int entry = m_wmtPlayer1->GetCurrentEntry();
     m_marking.newStream(entry);
-    if (entry == 1 && m_state.Tag == kModeNew)
+    if (entry >= 1 && m_state.Tag == kModeNew)
         m_memoMark->hide();
     // An entry the clip list does not hold (the control reporting 0, or a list changed after
     // Go) shows the counter alone.

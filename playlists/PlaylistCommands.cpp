@@ -135,8 +135,11 @@ void PlaylistCommands::saveNewPlaylist(bool playlistWritten)
 
 void PlaylistCommands::PlaylistLoadClick()
 {
-    const QStringList chosen = m_services.fileDialogs->openFiles(
-        openDialog2Spec(playlistDialogFolder(m_listDialogFolder)));
+    // The playlist dialog opens on the filter chosen in it last, by Load or by Delete.
+    FileDialogSpec spec = openDialog2Spec(playlistDialogFolder(m_listDialogFolder));
+    spec.filterIndex = m_listDialogFilter;
+    const QStringList chosen = m_services.fileDialogs->openFiles(spec);
+    rememberListDialogFilter();
     if (chosen.isEmpty())
         return;
     loadPlaylist(chosen.first(), false);
@@ -183,11 +186,18 @@ void PlaylistCommands::loadPlaylist(const QString& path, bool goAtOnce)
     m_mainWindow.showMainWindow();
 }
 
+void PlaylistCommands::rememberListDialogFilter()
+{
+    if (const int chosen = m_services.fileDialogs->lastFilterIndex(); chosen >= 0)
+        m_listDialogFilter = chosen;
+}
+
 void PlaylistCommands::PlaylistDeleteClick()
 {
     FileDialogSpec spec = openDialog2Spec(playlistDialogFolder(m_listDialogFolder));
     spec.filterIndex = 0;
     const QStringList chosen = m_services.fileDialogs->openFiles(spec);
+    rememberListDialogFilter();
     if (chosen.isEmpty())
         return;
     const QString path = chosen.first();

@@ -47,6 +47,7 @@ private:
     bool afterPlayer(const PlayerResult& result);
     void saveNewPlaylist(bool playlistWritten);
     void loadPlaylist(const QString& path, bool goAtOnce);
+    void rememberListDialogFilter();
 
     ProgramState& m_state;
     Services m_services;
@@ -55,6 +56,7 @@ private:
     ClipManagerOpener* m_clipManager;
     QString m_clipDialogFolder;
     QString m_listDialogFolder;
+    int m_listDialogFilter = 0; // the playlist dialog's filter chosen last
 };
 
 } // namespace vantoro

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ProductWebsite.h"
 #include "playlists/PlaylistReader.h"
 
 #include <QString>
@@ -9,9 +10,8 @@ class QIODevice;
 
 namespace vantoro {
 
-// The product's web address (the comment line of a written ASX file) and its maker's rights
-// notice (the Copyright element). Kept together: they change together.
-inline constexpr char kProductWebAddress[] = "https://vantoro.example.org";
+// The maker's rights notice (the Copyright element of a written ASX file); the comment line
+// names kProductWebAddress.
 inline constexpr char kProductRightsNotice[] =
     "Copyright (c) Vantoro Software. All rights reserved.";
 

@@ -3,10 +3,13 @@
 #include "app/WebLinks.h"
 #include "common/FakeMessageBoxes.h"
 #include "common/FakeShellOpener.h"
+#include "common/LayoutCheck.h"
 #include "common/TestSupport.h"
 #include "htmlview/THtmlTextView.h"
 #include "platform/MediaPlayerCheck.h"
+#include "playlists/PlaylistFormat.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -278,6 +281,21 @@ TEST_F(MainWindow, CaptionControlsAndGuideSource)
     EXPECT_TRUE(TForm1::guideHtml().startsWith(QStringLiteral("<b>")));
 }
 
+// As shown: every caption inside its control ("Toys & Games" whole in its bold font), nothing
+// sticking out or overlapping, and the seven shop buttons in one row.
+TEST_F(MainWindow, LooksCleanWithTheShopButtonsInOneRow)
+{
+    auto form = makeForm(folder());
+    form->FormCreate();
+    test::expectCleanLayout(*form, QStringLiteral("main-window"));
+    const QList<QPushButton*> shop{form->BitBtn1, form->BitBtn2, form->BitBtn3, form->BitBtn4,
+                                   form->BitBtn6, form->BitBtn8, form->BitBtn5};
+    for (qsizetype i = 1; i < shop.size(); ++i) {
+        EXPECT_EQ(shop[i]->y(), shop[0]->y()) << shop[i]->text().toStdString();
+        EXPECT_GT(shop[i]->x(), shop[i - 1]->geometry().right()) << "left to right, in order";
+    }
+}
+
 TEST_F(MainWindow, LinkButtonsHandTheirTargetsToTheShell)
 {
     writeFileBytes(dir.filePath(QStringLiteral("vthelp.html")), "<html></html>");
@@ -299,6 +317,15 @@ TEST_F(MainWindow, LinkButtonsHandTheirTargetsToTheShell)
         shopHosts.append(QUrl(shell.opened[i]).host());
     shopHosts.removeDuplicates();
     EXPECT_EQ(shopHosts.size(), 1) << "the seven shop pages belong to one shop";
+
+    // The address "Visit our website" opens is the one every written playlist names on its
+    // comment line.
+    QBuffer asx;
+    asx.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(writeAsxPlaylist(asx, QStringLiteral("t"), {QStringLiteral("/m/a.mp3")}));
+    const QList<QByteArray> lines = asx.data().split('\n');
+    ASSERT_GE(lines.size(), 2);
+    EXPECT_EQ(lines[1], "<!-- " + shell.opened[7].toUtf8() + " -->\r");
 }
 
 } // namespace

@@ -9,12 +9,15 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QTreeView>
 
 #include <gtest/gtest.h>
 
@@ -164,6 +167,46 @@ TEST_F(QtFileDialogsTest, ClipDialogListsByFilterPreviewsAndReturnsSeveralFiles)
     EXPECT_EQ(picked, QStringList({photo, song}));
 }
 
+// On a 1280 x 1024 screen the clip dialog opens large enough for the file list with its Name
+// and Size columns whole beside the picture preview, and no larger than the screen.
+TEST_F(QtFileDialogsTest, ClipDialogOpensWithRoomForTheListAndThePreview)
+{
+    const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
+    if (screen.width() < 1280 || screen.height() < 1024)
+        GTEST_SKIP() << "needs a 1280 x 1024 screen (run under Xvfb as platform_file_dialogs_xvfb)";
+    touch(QStringLiteral("a rather long name of a holiday video clip.mp4"));
+    QSize size;
+    QRect pane, list;
+    int columnsEnd = -1;
+    const DialogDriver driver([&](QFileDialog* dialog) {
+        auto* tree = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
+        auto* preview = dialog->findChild<QLabel*>(QStringLiteral("picturePreview"));
+        dialog->setViewMode(QFileDialog::Detail);
+        QCoreApplication::processEvents();
+        size = dialog->size();
+        if (tree && preview && tree->isVisible() && preview->isVisible()) {
+            list = QRect(tree->mapTo(dialog, QPoint()), tree->size());
+            pane = QRect(preview->mapTo(dialog, QPoint()), preview->size());
+            const QHeaderView* header = tree->header();
+            columnsEnd = header->sectionViewportPosition(1) + header->sectionSize(1);
+            if (columnsEnd > tree->viewport()->width())
+                columnsEnd = -columnsEnd; // the Size column is cut
+        }
+        dialog->reject();
+    });
+    m_dialogs.openFiles(openDialog1Spec(m_dir.path()));
+    ASSERT_TRUE(driver.ran());
+    EXPECT_LE(size.width(), 1280);
+    EXPECT_LE(size.height(), 1024);
+    ASSERT_FALSE(pane.isEmpty());
+    EXPECT_TRUE(QRect(QPoint(), size).contains(pane));
+    EXPECT_FALSE(list.intersects(pane));
+    EXPECT_GT(columnsEnd, 0) << "Name and Size must be whole in view; list is " << list.width()
+                             << " wide";
+    // Name at least wide enough for an ordinary clip name.
+    EXPECT_GE(list.width(), 420);
+}
+
 TEST_F(QtFileDialogsTest, PlaylistDialogTakesATypedNameOfAFileThatDoesNotExist)
 {
     QStringList filters;
@@ -186,6 +229,29 @@ TEST_F(QtFileDialogsTest, PlaylistDialogTakesATypedNameOfAFileThatDoesNotExist)
                                     QStringLiteral("pls Playlists (*.pls)"),
                                     QStringLiteral("xspf Playlists (*.xspf)")}));
     EXPECT_EQ(picked, QStringList({m_dir.filePath(QStringLiteral("new list.asx"))}));
+    EXPECT_EQ(m_dialogs.lastFilterIndex(), 0);
+}
+
+// The filter the user leaves selected is reported after the dialog closes, cancelled or not.
+TEST_F(QtFileDialogsTest, TheFilterLeftSelectedIsReported)
+{
+    EXPECT_EQ(m_dialogs.lastFilterIndex(), -1);
+    const DialogDriver driver([&](QFileDialog* dialog) {
+        auto* combo = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        if (combo)
+            combo->setCurrentIndex(1); // as the user picks it
+        dialog->reject();
+    });
+    FileDialogSpec spec = openDialog2Spec(m_dir.path());
+    EXPECT_TRUE(m_dialogs.openFiles(spec).isEmpty());
+    ASSERT_TRUE(driver.ran());
+    EXPECT_EQ(m_dialogs.lastFilterIndex(), 1);
+
+    const DialogDriver opened([](QFileDialog* dialog) { dialog->reject(); });
+    spec.filterIndex = 1;
+    m_dialogs.openFiles(spec);
+    ASSERT_TRUE(opened.ran());
+    EXPECT_EQ(m_dialogs.lastFilterIndex(), 1);
 }
 
 TEST_F(QtFileDialogsTest, SaveDialogProposesItsNameAndOverwritesOnlyWhenToldNotToAsk)

@@ -6,4 +6,5 @@ vantoro_test(platform_core_tests
     ${CMAKE_CURRENT_LIST_DIR}/../common/Unprivileged.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ProgramFolderTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/QtMessageBoxesTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/QtShellOpenerTest.cpp
   LIBS vantoro_platform)

@@ -15,13 +15,13 @@ ProgramState newPlaylist(const QStringList& clips, int mode = kModeNew)
     return state;
 }
 
-TEST(Marking, ButtonShowsAtFirstEntryAndIsEnabledOncePerEntry)
+TEST(Marking, ButtonShowsAtFirstStreamAndIsEnabledOncePerEntry)
 {
     ProgramState state = newPlaylist({"/m/a.mp3", "/m/b.mp3"});
     Marking marking(state);
     EXPECT_FALSE(marking.buttonVisible());
     EXPECT_FALSE(marking.MarkButtonClick(1)); // hidden: nothing
-    marking.newStream(2);                     // not the first entry: still hidden
+    marking.newStream(0);                     // no entry of the list: still hidden
     EXPECT_FALSE(marking.buttonVisible());
     marking.newStream(1);
     EXPECT_TRUE(marking.buttonVisible());
@@ -36,6 +36,19 @@ TEST(Marking, ButtonShowsAtFirstEntryAndIsEnabledOncePerEntry)
     EXPECT_TRUE(marking.MarkButtonClick(2));
     EXPECT_EQ(state.LeftBox, QStringList({"a.mp3", "b.mp3"}));
     EXPECT_EQ(state.PathLeft, QStringList({"/m/a.mp3", "/m/b.mp3"}));
+}
+
+// Entry 1 could not be played and was skipped: the first stream is entry 2, and Mark shows
+// there, or nothing in the playlist could ever be marked.
+TEST(Marking, ButtonShowsWhenTheFirstStreamIsALaterEntry)
+{
+    ProgramState state = newPlaylist({"/m/a-empty.mp3", "/m/b.mp3"});
+    Marking marking(state);
+    marking.newStream(2);
+    EXPECT_TRUE(marking.buttonVisible());
+    EXPECT_TRUE(marking.buttonEnabled());
+    EXPECT_TRUE(marking.MarkButtonClick(2));
+    EXPECT_EQ(state.PathLeft, QStringList({"/m/b.mp3"}));
 }
 
 // Repetitions and duplicate entries give one mark; paths differing only in case give two.

@@ -171,14 +171,13 @@ TEST_F(PlayOrderTest, NoSelectionChangesNothing)
     EXPECT_EQ(keys.kind, OrderKeyKind::None);
 }
 
-// A clip that cannot be read ends the order with its I/O error; nothing has changed.
-TEST_F(PlayOrderTest, UnreadableClipFailsAndChangesNothing)
+// A clip whose length cannot be read ends a size order with its I/O error; nothing has changed.
+TEST_F(PlayOrderTest, UnreadableClipFailsASizeOrderAndChangesNothing)
 {
     makeClip(path("a.mp3"), 10, local(2022, 5, 6, 7, 8, 10));
     makeClip(path("b.mp3"), 20, local(2022, 5, 6, 7, 8, 10));
     const QStringList input{"b.mp3", "gone.mp3", "a.mp3"};
-    for (const PlayOrderKind order : {PlayOrderKind::Largest, PlayOrderKind::Smallest,
-                                      PlayOrderKind::Newest, PlayOrderKind::Oldest}) {
+    for (const PlayOrderKind order : {PlayOrderKind::Largest, PlayOrderKind::Smallest}) {
         SCOPED_TRACE(int(order));
         ClipList clips = listOf(input);
         PlayOrderKeys keys;
@@ -194,6 +193,44 @@ TEST_F(PlayOrderTest, UnreadableClipFailsAndChangesNothing)
     ClipList clips = listOf({"a.mp3", "a.mp3/inner"});
     PlayOrderKeys keys;
     EXPECT_EQ(applyPlayOrder(int(PlayOrderKind::Smallest), clips, keys, m_random), ENOTDIR);
+}
+
+// A clip without a readable date has nothing to sort by: both date orders play the others in
+// their order and put it last (several such clips ascending by path), with no date shown.
+TEST_F(PlayOrderTest, DateOrdersPutAClipWhoseDateCannotBeReadLast)
+{
+    const QDateTime older = local(2021, 3, 4, 5, 6, 8);
+    const QDateTime newer = local(2022, 5, 6, 7, 8, 10);
+    makeClip(path("a.mp3"), 10, older);
+    makeClip(path("b.mp3"), 20, newer);
+    const QStringList input{"zz-gone.mp3", "b.mp3", "Gone.mp3", "a.mp3"};
+    struct Case
+    {
+        PlayOrderKind order;
+        QStringList expected;
+        QList<qint64> keys;
+    };
+    const qint64 a = dosDateStamp(older.toSecsSinceEpoch());
+    const qint64 b = dosDateStamp(newer.toSecsSinceEpoch());
+    const qint64 none = PlayOrderKeys::kNoKey;
+    const Case cases[] = {
+        {PlayOrderKind::Newest, {"b.mp3", "a.mp3", "Gone.mp3", "zz-gone.mp3"}, {b, a, none, none}},
+        {PlayOrderKind::Oldest, {"a.mp3", "b.mp3", "Gone.mp3", "zz-gone.mp3"}, {a, b, none, none}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(int(c.order));
+        ClipList clips = listOf(input);
+        PlayOrderKeys keys;
+        test::FakeMessageBoxes messages;
+        EXPECT_TRUE(applyPlayOrder(int(c.order), clips, keys, m_random, messages));
+        EXPECT_TRUE(messages.shown.isEmpty());
+        EXPECT_EQ(clips.items(), paths(c.expected));
+        EXPECT_EQ(keys.kind, OrderKeyKind::DateStamp);
+        EXPECT_EQ(keys.values, c.keys);
+        EXPECT_FALSE(keys.captionSuffix(1).isEmpty());
+        EXPECT_TRUE(keys.captionSuffix(3).isEmpty());
+        EXPECT_TRUE(keys.captionSuffix(4).isEmpty());
+    }
 }
 
 TEST_F(PlayOrderTest, ChoiceNeedsTwoClips)

@@ -2,6 +2,7 @@
 #include "player/TSleepF.h"
 #include "player/TSpeedF.h"
 
+#include "common/LayoutCheck.h"
 #include "common/TestSupport.h"
 #include "playlists/ProgramState.h"
 
@@ -11,6 +12,7 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -136,6 +138,42 @@ TEST(OptionDialogs, ButtonPicturesComeWithTheFirstShowAndFitTheButtons)
         });
         EXPECT_EQ(result, QDialog::Rejected);
     }
+}
+
+// Both dialogs at the size of the design (scaled from its 120 pixels per inch to the screen),
+// as shown, with every caption inside its control and no control over another.
+TEST(OptionDialogs, SizedToTheDesignWithNothingClippedOrOverlapping)
+{
+    ProgramState state;
+    TSleepF sleep(state);
+    TSpeedF speed;
+    struct Case
+    {
+        QDialog* dialog;
+        const char* name;
+        QSize design;
+    };
+    for (const Case& c : {Case{&speed, "speed-dialog", QSize(588, 185)},
+                          Case{&sleep, "sleep-dialog", QSize(528, 404)}}) {
+        SCOPED_TRACE(c.name);
+        execWith(*c.dialog, [&] {
+            const double scale = c.dialog->logicalDpiY() / 120.0;
+            EXPECT_NEAR(c.dialog->width(), c.design.width() * scale, 2);
+            EXPECT_NEAR(c.dialog->height(), c.design.height() * scale, 2);
+            test::expectCleanLayout(*c.dialog, QString::fromLatin1(c.name));
+            if (c.dialog == &sleep) {
+                // What the window system is asked for: a title, and no buttons on it.
+                ASSERT_NE(sleep.windowHandle(), nullptr);
+                const Qt::WindowFlags flags = sleep.windowHandle()->flags();
+                EXPECT_TRUE(flags & Qt::WindowTitleHint);
+                EXPECT_FALSE(flags & (Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint |
+                                      Qt::WindowContextHelpButtonHint));
+            }
+            c.dialog->reject();
+        });
+    }
+    // The sleep dialog's frame is fixed: nothing to maximise.
+    EXPECT_EQ(sleep.minimumSize(), sleep.maximumSize());
 }
 
 TEST(SleepDialog, ShowsItsItemsAndNote)

@@ -116,11 +116,48 @@ TEST_F(TWMTPlayerTest, MissingCorruptFolderAndPlaylistEntriesAreSkipped)
     writeToneWav(path("folder.wav/inside.wav"), 0.2);
     // A clip that is itself a playlist must not smuggle its own entries in.
     writeFileBytes(path("nested.m3u"), "#EXTM3U\n" + path("first.wav").toUtf8() + "\n");
+    writeFileBytes(path("empty.wav"), QByteArray());
     auto player = makePlayer();
-    ASSERT_TRUE(player->Open(playlist({path("first.wav"), path("missing.wav"), path("corrupt.wav"),
-                                       path("folder.wav"), path("nested.m3u"), path("last.wav")})));
+    QList<QPair<int, QString>> skipped;
+    QObject::connect(player.get(), &TWMTPlayer::EntrySkipped, player.get(),
+                     [&](int entry, const QString& reason) {
+                         skipped.append({entry, reason});
+                     });
+    ASSERT_TRUE(player->Open(
+        playlist({path("first.wav"), path("missing.wav"), path("corrupt.wav"), path("folder.wav"),
+                  path("nested.m3u"), path("empty.wav"), path("last.wav")})));
     ASSERT_TRUE(waitUntil([&] { return m_streams.size() >= 2 && !player->isPlaying(); }, kWaitMs));
-    EXPECT_EQ(m_streams, (QList<int>{1, 6}));
+    EXPECT_EQ(m_streams, (QList<int>{1, 7}));
+
+    // Each skipped entry is reported once, with the reason it could not be played.
+    ASSERT_EQ(skipped.size(), 5);
+    EXPECT_EQ(skipped[0], qMakePair(2, QStringLiteral("File not found")));
+    EXPECT_EQ(skipped[1].first, 3);
+    EXPECT_FALSE(skipped[1].second.isEmpty()); // mpv's own words
+    EXPECT_EQ(skipped[2], qMakePair(4, QStringLiteral("a folder, not a file")));
+    EXPECT_EQ(skipped[3], qMakePair(5, QStringLiteral("a playlist, not a clip")));
+    EXPECT_EQ(skipped[4].first, 6);
+    EXPECT_FALSE(skipped[4].second.isEmpty());
+    // The last of them is still in the status bar while the next entry plays and after the end.
+    EXPECT_EQ(player->statusBar()->text(), "Skipped: empty.wav (" + skipped[4].second + ")");
+}
+
+// The status bar tells what was skipped for a while and then shows the play state again.
+TEST_F(TWMTPlayerTest, SkippedMessageStaysAWhileThenTheStateShowsAgain)
+{
+    writeFileBytes(path("a-empty.wav"), QByteArray());
+    writeToneWav(path("b.wav"), 0.3);
+    auto player = makePlayer();
+    player->statusBar()->setMessageTimeout(600);
+    ASSERT_TRUE(player->Open(playlist({path("a-empty.wav"), path("b.wav")})));
+    ASSERT_TRUE(waitForStreams(1));
+    EXPECT_EQ(m_streams, QList<int>{2});
+    EXPECT_TRUE(player->statusBar()->text().startsWith(QStringLiteral("Skipped: a-empty.wav (")))
+        << player->statusBar()->text().toStdString();
+    EXPECT_TRUE(player->statusBar()->text().endsWith(u')'));
+    ASSERT_TRUE(waitUntil([&] { return !player->isPlaying(); }, kWaitMs));
+    ASSERT_TRUE(waitUntil([&] { return player->statusBar()->message().isEmpty(); }, kWaitMs));
+    EXPECT_TRUE(player->statusBar()->text().startsWith(QStringLiteral("Stopped")));
 }
 
 TEST_F(TWMTPlayerTest, RepeatOfAPlaylistWhereNothingPlaysEnds)
@@ -128,9 +165,24 @@ TEST_F(TWMTPlayerTest, RepeatOfAPlaylistWhereNothingPlaysEnds)
     writeFileBytes(path("corrupt.wav"), QByteArray(2048, '\x33'));
     auto player = makePlayer();
     player->setPlayCount(0);
+    player->statusBar()->setMessageTimeout(200);
     ASSERT_TRUE(player->Open(playlist({path("missing.wav"), path("corrupt.wav")})));
     EXPECT_TRUE(waitUntil([&] { return !player->isPlaying(); }, kWaitMs));
     EXPECT_TRUE(m_streams.isEmpty());
+    // Said in the status bar, and it stays said, not only for the time of a message.
+    EXPECT_EQ(player->statusBar()->text(),
+              QStringLiteral("Nothing in this playlist could be played"));
+    QTest::qWait(400);
+    EXPECT_EQ(player->statusBar()->text(),
+              QStringLiteral("Nothing in this playlist could be played"));
+
+    // A playlist that plays again clears it.
+    writeToneWav(path("good.wav"), 0.2);
+    player->setPlayCount(1);
+    ASSERT_TRUE(player->Open(playlist({path("good.wav")}, QStringLiteral("good.asx"))));
+    ASSERT_TRUE(waitForStreams(1));
+    EXPECT_NE(player->statusBar()->text(),
+              QStringLiteral("Nothing in this playlist could be played"));
 }
 
 TEST_F(TWMTPlayerTest, NextPreviousAndStopMoveThroughThePlaylist)

@@ -1,12 +1,16 @@
 #include "PlayerWindowTestSupport.h"
 
+#include "common/LayoutCheck.h"
+
 #include "htmlview/GuideTexts.h"
 #include "htmlview/THtmlTextView.h"
 #include "platform/HelpPage.h"
 #include "player/PlayOrder.h"
+#include "player/PlayerStatusBar.h"
 #include "playlists/PlaylistFiles.h"
 
 #include <QCheckBox>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -22,6 +26,13 @@ namespace {
 class PlayerWindowTest : public PlayerWindowFixture
 {
 protected:
+    static bool setModified(const QString& file, const QDateTime& when)
+    {
+        QFile f(file);
+        return f.open(QIODevice::ReadWrite) &&
+               f.setFileTime(when, QFileDevice::FileModificationTime);
+    }
+
     // A shown window whose caption changes are recorded in `captions`.
     std::unique_ptr<TWplayerF2> openWindow(QByteArray imageSeconds = "0.3")
     {
@@ -99,6 +110,18 @@ TEST_F(PlayerWindowTest, OpensReadyWithTheGuideAndPlacesTheBottomRowByTheResizeR
     }
 }
 
+// Ready and playing, every caption fits its control and every control its place: the radios
+// inside the play order's border, below its title.
+TEST_F(PlayerWindowTest, LooksCleanReadyAndPlaying)
+{
+    state.AllBox.addAll({tone("a.wav", 1.5), tone("b.wav", 0.3)});
+    auto window = openWindow();
+    expectCleanLayout(*window, QStringLiteral("player-ready"));
+    window->GoButtonClick();
+    ASSERT_TRUE(waitForCaption(QStringLiteral("Vantoro - (1/2) a.wav")));
+    expectCleanLayout(*window, QStringLiteral("player-playing"));
+}
+
 TEST_F(PlayerWindowTest, GoWritesThePlaylistPlaysAndCaptionsFollowTheEntries)
 {
     const QString a = tone("a.wav", 0.3);
@@ -165,6 +188,36 @@ TEST_F(PlayerWindowTest, GoEndsAtAFailingWriteOrAnUnreadableClipAndNothingPlays)
         EXPECT_EQ(state.AllBox.items(),
                   QStringList({path("b.wav"), path("gone.wav"), path("a.wav")}));
     }
+}
+
+// A clip gone after it was picked has no date: Newest plays the others and puts it last, where
+// the control skips it and says so in the status bar.
+TEST_F(PlayerWindowTest, DateOrderPlaysTheOthersAndSkipsAClipThatIsGoneLast)
+{
+    const QString a = tone("a.wav", 0.2);
+    const QString b = tone("b.wav", 0.2);
+    const QDateTime when = QDateTime::currentDateTime().addDays(-3);
+    ASSERT_TRUE(setModified(a, when));
+    ASSERT_TRUE(setModified(b, when.addSecs(3600)));
+    state.AllBox.addAll({a, path("gone.wav"), b});
+    auto window = openWindow();
+    window->wmtPlayer1()->statusBar()->setMessageTimeout(60000);
+    QTest::mouseClick(window->radioItem(int(PlayOrderKind::Newest)), Qt::LeftButton);
+    window->GoButtonClick();
+
+    ASSERT_EQ(messages.shown.size(), 1); // the sound card warning only
+    EXPECT_EQ(messages.shown[0].kind, MessageKind::Information);
+    EXPECT_TRUE(window->playlistWritten());
+    EXPECT_EQ(state.AllBox.items(), QStringList({b, a, path("gone.wav")}));
+    const QByteArray written = readFileBytes(state.PlayFile);
+    EXPECT_LT(written.indexOf(a.toUtf8()), written.indexOf(path("gone.wav").toUtf8()));
+    ASSERT_TRUE(waitUntil(
+        [&] { return captions.size() >= 2 && !window->wmtPlayer1()->isPlaying(); }, kWaitMs));
+    ASSERT_EQ(captions.size(), 2);
+    EXPECT_TRUE(captions[0].startsWith(QStringLiteral("Vantoro - (1/3) b.wav - ")));
+    EXPECT_TRUE(captions[1].startsWith(QStringLiteral("Vantoro - (2/3) a.wav - ")));
+    EXPECT_EQ(window->wmtPlayer1()->statusBar()->text(),
+              QStringLiteral("Skipped: gone.wav (File not found)"));
 }
 
 TEST_F(PlayerWindowTest, SizeOrderAddsItsKeyToTheCaptionAndARefusedOrderAddsNothing)
@@ -268,6 +321,26 @@ TEST_F(PlayerWindowTest, EnterPressesGoThenMarkAndMarkingCollectsEachClipOnce)
     EXPECT_EQ(state.LeftBox, QStringList({"a.wav", "b.wav"}));
     QTest::keyClick(window.get(), Qt::Key_Escape);
     EXPECT_EQ(state.PathLeft, QStringList({a, b})); // stopping changes no mark
+}
+
+// The control skips an entry it cannot play; when that is entry 1, Mark comes with the first
+// stream that starts, and the clip that plays can be marked.
+TEST_F(PlayerWindowTest, MarkShowsAtTheFirstStreamWhenTheFirstClipCannotPlay)
+{
+    const QString empty = path(QStringLiteral("a-empty.wav"));
+    writeFileBytes(empty, QByteArray());
+    const QString b = tone("b.wav", 0.8);
+    state.AllBox.addAll({empty, b});
+    auto window = openWindow();
+    window->GoButtonClick();
+    ASSERT_TRUE(waitForCaption(QStringLiteral("Vantoro - (2/2) b.wav")));
+    EXPECT_FALSE(captions.contains(QStringLiteral("Vantoro - (1/2) a-empty.wav")));
+    ASSERT_TRUE(window->markButton()->isVisible());
+    EXPECT_TRUE(window->markButton()->isEnabled());
+    EXPECT_TRUE(window->markButton()->isDefault());
+    QTest::keyClick(window.get(), Qt::Key_Return);
+    EXPECT_EQ(state.PathLeft, QStringList({b}));
+    EXPECT_EQ(state.LeftBox, QStringList({"b.wav"}));
 }
 
 TEST_F(PlayerWindowTest, LoadedPlaylistNeverShowsMark)

@@ -374,6 +374,25 @@ TEST_F(PlaylistCommandsTest, DeleteRemovesTheFileAndEndsTheProgram)
     EXPECT_EQ(dialogs.asked[0].filterIndex, 0);
 }
 
+// The playlist dialog keeps the filter chosen in it last: Load opens on it (also when that dialog
+// was cancelled, or was Delete's), while Delete always opens on the first one.
+TEST_F(PlaylistCommandsTest, LoadOpensOnTheFilterChosenLastAndDeleteOnTheFirst)
+{
+    EXPECT_EQ(dialogs.lastFilterIndex(), -1);
+    dialogs.filterAnswers = {1, 1, 0, 1};
+    commands->PlaylistLoadClick();   // opens on ASX, m3u chosen, cancelled
+    commands->PlaylistLoadClick();   // opens on m3u, kept, cancelled
+    commands->PlaylistDeleteClick(); // opens on ASX whatever was chosen, ASX kept, cancelled
+    commands->PlaylistLoadClick();   // opens on ASX, m3u chosen
+    commands->PlaylistDeleteClick();
+    commands->PlaylistLoadClick(); // Delete's dialog was left on ASX
+    ASSERT_EQ(dialogs.asked.size(), 6);
+    QList<int> opened;
+    for (const FileDialogSpec& spec : dialogs.asked)
+        opened.append(spec.filterIndex);
+    EXPECT_EQ(opened, QList<int>({0, 1, 0, 0, 0, 0}));
+}
+
 TEST_F(PlaylistCommandsTest, DeleteOfAMissingFileShowsTheErrorAndKeepsRunning)
 {
     dialogs.openAnswers = {{mediaDir.path() + "/typed.asx"}};
