@@ -416,10 +416,6 @@ void TWMTPlayer::Stop()
     m_session->stop();
     m_controls->setPlaying(false);
     m_status->setState(PlayerStatusBar::State::Stopped);
-    if (nothingPlayed) {
-        m_nothingShown = true;
-        m_status->showMessage(QString::fromLatin1(kNothingPlayed), 0);
-    }
     Q_EMIT PlayStateChanged();
 }
 
@@ -579,6 +575,10 @@ void TWMTPlayer::finishPlaylist(bool nothingPlayed)
         m_session->stop();
     m_controls->setPlaying(false);
     m_status->setState(PlayerStatusBar::State::Stopped);
+    if (nothingPlayed) {
+        m_nothingShown = true;
+        m_status->showMessage(QString::fromLatin1(kNothingPlayed), 0);
+    }
     Q_EMIT PlayStateChanged();
 }
 
