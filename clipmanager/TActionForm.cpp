@@ -4,6 +4,7 @@
 #include "clipmanager/TShellFileOp.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ProgramFolder.h"
+#include "playlists/DelayedProgress.h"
 #include "playlists/PlaylistCommands.h"
 #include "playlists/PlaylistFiles.h"
 #include "playlists/ProgramState.h"
@@ -25,6 +26,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <optional>
 
 #include <sys/stat.h>
 
@@ -473,7 +475,11 @@ bool TActionForm::addToExistingPlaylist()
     const QString playlist = chosen.first();
     ClipList& clips = m_state.AllBox;
     // The playlist's clips whose files exist, in file order and unsorted.
-    if (!ReadPlaylist(clips, playlist, *m_services.messages))
+    // A long read shows its progress; a cancelled one ends Go with the clip list unchanged.
+    std::optional<DelayedProgress> progress;
+    if (m_services.progress != nullptr)
+        progress.emplace(*m_services.progress, QStringLiteral("Reading playlist %1").arg(playlist));
+    if (!ReadPlaylist(clips, playlist, *m_services.messages, progress ? &*progress : nullptr))
         return false;
     for (qsizetype k = m_pathRight.size() - 1; k >= 0; --k) {
         const QString& path = m_pathRight.at(k);

@@ -5,6 +5,7 @@
 #include "platform/MainWindowDialogs.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ModalRunner.h"
+#include "playlists/DelayedProgress.h"
 #include "playlists/PlaylistFiles.h"
 #include "playlists/ProgramState.h"
 #include "playlists/TConfirmKill.h"
@@ -21,6 +22,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 namespace vantoro {
 
@@ -149,7 +151,13 @@ bool TMangle::FormCreate()
     setWindowTitle(windowTitle() + QStringLiteral(" [") + m_playlistPath + QStringLiteral("]"));
     // A playlist that cannot be read is never edited: OK would replace it with what little,
     // if anything, was read of it.
-    if (!ReadPlaylist(m_state.AllBox, m_playlistPath, *m_services.messages))
+    // A long read shows its progress; a cancelled one closes the editor as an unread playlist does.
+    std::optional<DelayedProgress> progress;
+    if (m_services.progress != nullptr)
+        progress.emplace(*m_services.progress,
+                         QStringLiteral("Reading playlist %1").arg(m_playlistPath));
+    if (!ReadPlaylist(m_state.AllBox, m_playlistPath, *m_services.messages,
+                      progress ? &*progress : nullptr))
         return false;
     m_list.setItems(m_state.AllBox.items());
     showEntries(-1);

@@ -7,6 +7,7 @@
 #include "common/TestSupport.h"
 #include "platform/FileOpFakes.h"
 #include "platform/MainWindowDialogs.h"
+#include "platform/ProgressWindows.h"
 #include "platform/ShellFileOperation.h"
 #include "playlists/ProgramState.h"
 #include "playlists/TConfirmKill.h"
@@ -577,6 +578,56 @@ TEST_F(PlaylistEditor, TheProgramsEngineSendsTheClipToThePrivateTrash)
     EXPECT_TRUE(readFileBytes(info.filePath(notes.first()))
                     .contains(QByteArray("Path=" + QUrl::toPercentEncoding(b, "/"))));
     EXPECT_EQ(hrefsIn(list), paths({"a.avi"}));
+}
+
+} // namespace
+
+namespace {
+
+// A progress window that the user cancels as soon as it shows.
+class CancellingProgress final : public ProgressWindows
+{
+public:
+    struct Window final : ProgressWindow
+    {
+        void setProgress(qint64, qint64) override {}
+        bool cancelled() const override { return true; }
+    };
+    std::unique_ptr<ProgressWindow> open(const QString& text) override
+    {
+        texts.append(text);
+        return std::make_unique<Window>();
+    }
+    QStringList texts;
+};
+
+TEST_F(PlaylistEditor, ACancelledLongReadNeverShowsTheEditorAndKeepsThePlaylist)
+{
+    const QString a = clip(QStringLiteral("a.avi"));
+    QByteArray m3u;
+    for (int i = 0; i < 200000; ++i)
+        m3u += a.toUtf8() + "\n";
+    const QString list = path(QStringLiteral("long.m3u"));
+    writeFileBytes(list, m3u);
+    CancellingProgress progress;
+    services.progress = &progress;
+    // The read takes as long as it takes on this machine: the file grows until the window shows.
+    int result = QDialog::Accepted;
+    for (int attempt = 0; attempt < 6 && progress.texts.isEmpty(); ++attempt) {
+        if (attempt > 0) {
+            m3u += m3u;
+            writeFileBytes(list, m3u);
+        }
+        modal.shown.clear();
+        dialogs.openAnswers.append(QStringList{list});
+        result = TMangle::PlaylistEdit(state, services, clipFolder, nullptr);
+    }
+    ASSERT_EQ(progress.texts.size(), 1);
+    EXPECT_EQ(progress.texts.front(), "Reading playlist " + list);
+    EXPECT_EQ(result, QDialog::Rejected);
+    EXPECT_TRUE(modal.shown.isEmpty()) << "the editor never opens on a playlist it did not read";
+    EXPECT_TRUE(messages.shown.isEmpty());
+    EXPECT_EQ(readFileBytes(list), m3u);
 }
 
 } // namespace
