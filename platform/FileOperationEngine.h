@@ -15,8 +15,8 @@ constexpr quint16 kRenameOnCollision = 0x0008; // FOF_RENAMEONCOLLISION: "clip (
 constexpr quint16 kNoConfirmation = 0x0010;    // FOF_NOCONFIRMATION: answer every question Yes
 constexpr quint16 kAllowUndo = 0x0040;         // FOF_ALLOWUNDO: a delete goes to the Trash
 constexpr quint16 kFilesOnly = 0x0080;         // FOF_FILESONLY: folders in the list are skipped
-constexpr quint16 kSimpleProgress = 0x0100;    // FOF_SIMPLEPROGRESS: progress titled by progressTitle
-constexpr quint16 kNoConfirmMkdir = 0x0200;    // FOF_NOCONFIRMMKDIR: make a missing folder unasked
+constexpr quint16 kSimpleProgress = 0x0100; // FOF_SIMPLEPROGRESS: progress titled by progressTitle
+constexpr quint16 kNoConfirmMkdir = 0x0200; // FOF_NOCONFIRMMKDIR: make a missing folder unasked
 } // namespace FileOperationFlag
 
 // One delete, copy or move of a list of files, as the program hands it to the engine.
@@ -28,6 +28,20 @@ struct FileOperationRequest
     quint16 flags = 0;     // FileOperationFlag values
     QString progressTitle; // title of the progress window with kSimpleProgress
 };
+
+// The word the progress window uses for an operation ("Copying").
+inline QString fileOperationVerb(FileOperationCode operation)
+{
+    switch (operation) {
+    case FileOperationCode::Move:
+        return QStringLiteral("Moving");
+    case FileOperationCode::Copy:
+        return QStringLiteral("Copying");
+    case FileOperationCode::Delete:
+        break;
+    }
+    return QStringLiteral("Deleting");
+}
 
 struct FileOperationResult
 {

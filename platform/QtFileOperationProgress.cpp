@@ -9,23 +9,6 @@
 
 namespace vantoro {
 
-namespace {
-
-QString verbFor(FileOperationCode operation)
-{
-    switch (operation) {
-    case FileOperationCode::Move:
-        return QStringLiteral("Moving");
-    case FileOperationCode::Copy:
-        return QStringLiteral("Copying");
-    case FileOperationCode::Delete:
-        break;
-    }
-    return QStringLiteral("Deleting");
-}
-
-} // namespace
-
 QtFileOperationProgress::QtFileOperationProgress(QWidget* parent) : m_parent(parent) {}
 
 QtFileOperationProgress::~QtFileOperationProgress()
@@ -75,7 +58,7 @@ void QtFileOperationProgress::begin(const QString& title, FileOperationCode oper
     m_cancelRequested = false;
     m_cancel->setEnabled(true);
     m_window->setWindowTitle(title);
-    m_action->setText(verbFor(operation));
+    m_action->setText(fileOperationVerb(operation));
     m_item->clear();
     m_amount->clear();
     m_bar->setValue(0);
@@ -91,7 +74,7 @@ void QtFileOperationProgress::update(const QString& currentPath, qint64 bytesDon
         const int slash = currentPath.lastIndexOf(QLatin1Char('/'));
         const QString name = slash < 0 ? currentPath : currentPath.mid(slash + 1);
         const QString folder = slash <= 0 ? QStringLiteral("/") : currentPath.left(slash);
-        m_action->setText(verbFor(m_operation) + QLatin1Char(' ') + name);
+        m_action->setText(fileOperationVerb(m_operation) + QLatin1Char(' ') + name);
         m_item->setText(QStringLiteral("from ") + folder);
     }
     if (bytesTotal > 0) {

@@ -66,19 +66,6 @@ private:
     QObject& m_context;
 };
 
-QString defaultTitle(FileOperationCode operation)
-{
-    switch (operation) {
-    case FileOperationCode::Move:
-        return QStringLiteral("Moving");
-    case FileOperationCode::Copy:
-        return QStringLiteral("Copying");
-    case FileOperationCode::Delete:
-        break;
-    }
-    return QStringLiteral("Deleting");
-}
-
 } // namespace
 
 ShellFileOperation::ShellFileOperation(FileOperationQuestions& questions,
@@ -100,7 +87,7 @@ FileOperationResult ShellFileOperation::run(const FileOperationRequest& request)
     const QString title =
         (request.flags & FileOperationFlag::kSimpleProgress) && !request.progressTitle.isEmpty()
             ? request.progressTitle
-            : defaultTitle(request.operation);
+            : fileOperationVerb(request.operation);
 
     if (!QCoreApplication::instance()) {
         // No event loop to keep alive (a command-line use): run right here, unwatched.

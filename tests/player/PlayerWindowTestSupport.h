@@ -6,6 +6,7 @@
 #include "common/FakePowerService.h"
 #include "common/FakeShellOpener.h"
 #include "common/FakeTimerFactory.h"
+#include "common/ScriptedModalRunner.h"
 #include "common/TestSupport.h"
 #include "platform/ModalRunner.h"
 #include "platform/MpvLibrary.h"
@@ -28,32 +29,6 @@
 #include <memory>
 
 namespace vantoro::test {
-
-// Runs each dialog it is given with exec(), and runs the next script against it from inside
-// the dialog's own event loop, as a user would. A dialog still open when its script ends (or
-// that has no script) is closed with reject(). Scripts are taken in the order the dialogs are
-// shown, nested dialogs included.
-class ScriptedModalRunner final : public ModalRunner
-{
-public:
-    using Script = std::function<void(QDialog&)>;
-
-    int exec(QDialog& dialog) override
-    {
-        shown.append(dialog.windowTitle());
-        Script script = scripts.isEmpty() ? Script() : scripts.takeFirst();
-        QTimer::singleShot(0, &dialog, [&dialog, script] {
-            if (script)
-                script(dialog);
-            if (dialog.isVisible())
-                dialog.reject();
-        });
-        return dialog.exec();
-    }
-
-    QList<Script> scripts;
-    QStringList shown; // window titles, in the order shown
-};
 
 // A program state, the fake services and the two long-lived dialogs, with generated clips in a
 // temporary folder that also serves as the program folder.

@@ -1,9 +1,9 @@
 #include "playlists/TMangle.h"
 
-#include "EditorTestSupport.h"
 #include "common/FakeFileDialogs.h"
 #include "common/FakeFileOperationEngine.h"
 #include "common/FakeMessageBoxes.h"
+#include "common/ScriptedModalRunner.h"
 #include "common/TestSupport.h"
 #include "platform/FileOpFakes.h"
 #include "platform/MainWindowDialogs.h"
