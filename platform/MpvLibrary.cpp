@@ -51,6 +51,7 @@ MpvLibrary::MpvLibrary(const char* fileName)
     ok &= resolve(handle, "mpv_wait_event", api.wait_event, error);
     ok &= resolve(handle, "mpv_set_wakeup_callback", api.set_wakeup_callback, error);
     ok &= resolve(handle, "mpv_free_node_contents", api.free_node_contents, error);
+    ok &= resolve(handle, "mpv_stream_cb_add_ro", api.stream_cb_add_ro, error);
     ok &= resolve(handle, "mpv_render_context_create", api.render_context_create, error);
     ok &= resolve(handle, "mpv_render_context_set_update_callback",
                   api.render_context_set_update_callback, error);

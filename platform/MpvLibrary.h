@@ -2,6 +2,7 @@
 
 #include <mpv/client.h>
 #include <mpv/render.h>
+#include <mpv/stream_cb.h>
 
 #include <QString>
 
@@ -33,6 +34,7 @@ public:
         decltype(&::mpv_wait_event) wait_event = nullptr;
         decltype(&::mpv_set_wakeup_callback) set_wakeup_callback = nullptr;
         decltype(&::mpv_free_node_contents) free_node_contents = nullptr;
+        decltype(&::mpv_stream_cb_add_ro) stream_cb_add_ro = nullptr;
         decltype(&::mpv_render_context_create) render_context_create = nullptr;
         decltype(&::mpv_render_context_set_update_callback) render_context_set_update_callback =
             nullptr;

@@ -147,6 +147,11 @@ std::unique_ptr<MpvSession> MpvSession::create(const MpvLibrary& library, const 
         return nullptr;
     }
     std::unique_ptr<MpvSession> session(new MpvSession(library, handle, options));
+    session->m_pictures = std::make_unique<PicturePreloader>();
+    if (!session->m_pictures->attach(mpv, handle)) {
+        error = QStringLiteral("cannot register the picture stream");
+        return nullptr;
+    }
     struct Observation
     {
         Observed id;
@@ -306,6 +311,13 @@ bool MpvSession::appendFile(const QString& absolutePath, qint64& entryId)
     return loadFile(absolutePath, cmd::kAppend, entryId);
 }
 
+bool MpvSession::appendPicture(const QString& absolutePath, QSize box, qint64& entryId)
+{
+    if (!PicturePreloader::isJpegName(absolutePath) || !absolutePath.startsWith(u'/'))
+        return appendFile(absolutePath, entryId);
+    return loadUrl(m_pictures->prepare(absolutePath, box), cmd::kAppend, entryId);
+}
+
 bool MpvSession::loadFile(const QString& absolutePath, const char* mode, qint64& entryId)
 {
     entryId = -1;
@@ -313,8 +325,13 @@ bool MpvSession::loadFile(const QString& absolutePath, const char* mode, qint64&
         m_lastError = QStringLiteral("not an absolute path");
         return false;
     }
-    const QByteArray path = absolutePath.toUtf8();
-    const char* args[] = {cmd::kLoadFile, path.constData(), mode, nullptr};
+    return loadUrl(absolutePath.toUtf8(), mode, entryId);
+}
+
+bool MpvSession::loadUrl(const QByteArray& url, const char* mode, qint64& entryId)
+{
+    entryId = -1;
+    const char* args[] = {cmd::kLoadFile, url.constData(), mode, nullptr};
     mpv_node result{};
     if (!check(api().command_ret(m_handle, args, &result)))
         return false;

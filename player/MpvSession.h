@@ -1,11 +1,13 @@
 #pragma once
 
 #include "platform/MpvLibrary.h"
+#include "player/PicturePreloader.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QObject>
 #include <QPair>
+#include <QSize>
 #include <QString>
 
 #include <atomic>
@@ -61,6 +63,11 @@ public:
     // Appends a local file to mpv's own playlist, after the file that plays, so that mpv goes
     // on to it by itself (and opens it ahead of time). Same rules and `entryId` as loadFile.
     bool appendFile(const QString& absolutePath, qint64& entryId);
+    // Like appendFile, for a still picture: a JPEG is decoded ahead of time, fitted into `box`
+    // (device pixels), and mpv reads the result from memory (PicturePreloader), so that the
+    // slideshow need not wait for the decoding of a large photo when it goes on to it.
+    // Anything else is appended as appendFile does.
+    bool appendPicture(const QString& absolutePath, QSize box, qint64& entryId);
     // Drops every entry of mpv's playlist but the file that plays.
     bool clearQueue();
     // Whether the file that plays shows a still picture (not a video, and not the cover art of
@@ -104,6 +111,7 @@ private:
     MpvSession(const MpvLibrary& library, mpv_handle* handle, const Options& options);
     bool check(int status);
     bool loadFile(const QString& absolutePath, const char* mode, qint64& entryId);
+    bool loadUrl(const QByteArray& url, const char* mode, qint64& entryId);
     bool flagProperty(const char* name) const;
     void handleEvent(const mpv_event& event);
     static void wakeup(void* context);
@@ -113,6 +121,8 @@ private:
     Options m_options;
     QString m_lastError;
     std::atomic<bool> m_drainQueued{false};
+    // Destroyed after the destructor's body has ended mpv, whose streams read from it.
+    std::unique_ptr<PicturePreloader> m_pictures;
 };
 
 } // namespace vantoro

@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPalette>
+#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -537,8 +538,19 @@ void TWMTPlayer::queueFollowingEntry()
     // An entry that would be skipped is left to startEntry, which passes over it.
     if (!isPlayableFile(m_entries.at(next)))
         return;
+    // A JPEG is decoded while the present entry plays, at the size of the screen.
+    const QString& path = m_entries.at(next);
+    const auto append = [&](qint64& id) {
+        if (!PicturePreloader::isJpegName(path))
+            return m_session->appendFile(path, id);
+        const QScreen* shownOn = screen();
+        const QSize box = shownOn != nullptr
+                              ? shownOn->geometry().size() * shownOn->devicePixelRatio()
+                              : QSize();
+        return m_session->appendPicture(path, box, id);
+    };
     qint64 id = -1;
-    if (!m_session->clearQueue() || !m_session->appendFile(m_entries.at(next), id) || id < 0) {
+    if (!m_session->clearQueue() || !append(id) || id < 0) {
         // mpv then simply stops after this entry, and startEntry loads the next one.
         m_session->clearQueue();
         return;
