@@ -311,11 +311,22 @@ bool MpvSession::appendFile(const QString& absolutePath, qint64& entryId)
     return loadFile(absolutePath, cmd::kAppend, entryId);
 }
 
+bool MpvSession::loadPicture(const QString& absolutePath, QSize box, qint64& entryId)
+{
+    return loadPicture(absolutePath, box, cmd::kReplace, entryId);
+}
+
 bool MpvSession::appendPicture(const QString& absolutePath, QSize box, qint64& entryId)
 {
+    return loadPicture(absolutePath, box, cmd::kAppend, entryId);
+}
+
+bool MpvSession::loadPicture(const QString& absolutePath, QSize box, const char* mode,
+                             qint64& entryId)
+{
     if (!PicturePreloader::isJpegName(absolutePath) || !absolutePath.startsWith(u'/'))
-        return appendFile(absolutePath, entryId);
-    return loadUrl(m_pictures->prepare(absolutePath, box), cmd::kAppend, entryId);
+        return loadFile(absolutePath, mode, entryId);
+    return loadUrl(m_pictures->prepare(absolutePath, box), mode, entryId);
 }
 
 bool MpvSession::loadFile(const QString& absolutePath, const char* mode, qint64& entryId)

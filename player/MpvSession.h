@@ -63,10 +63,12 @@ public:
     // Appends a local file to mpv's own playlist, after the file that plays, so that mpv goes
     // on to it by itself (and opens it ahead of time). Same rules and `entryId` as loadFile.
     bool appendFile(const QString& absolutePath, qint64& entryId);
-    // Like appendFile, for a still picture: a JPEG is decoded ahead of time, fitted into `box`
-    // (device pixels), and mpv reads the result from memory (PicturePreloader), so that the
-    // slideshow need not wait for the decoding of a large photo when it goes on to it.
-    // Anything else is appended as appendFile does.
+    // Like loadFile and appendFile, for a file that may be a photo: a JPEG is decoded on a
+    // worker thread, fitted into `box` (device pixels) and turned upright, and mpv reads the
+    // result from memory (PicturePreloader); appended, it is decoded while the present file
+    // still plays, so a slideshow need not wait for the decoding of a large photo. Any other
+    // file is loaded or appended as it is.
+    bool loadPicture(const QString& absolutePath, QSize box, qint64& entryId);
     bool appendPicture(const QString& absolutePath, QSize box, qint64& entryId);
     // Drops every entry of mpv's playlist but the file that plays.
     bool clearQueue();
@@ -111,6 +113,7 @@ private:
     MpvSession(const MpvLibrary& library, mpv_handle* handle, const Options& options);
     bool check(int status);
     bool loadFile(const QString& absolutePath, const char* mode, qint64& entryId);
+    bool loadPicture(const QString& absolutePath, QSize box, const char* mode, qint64& entryId);
     bool loadUrl(const QByteArray& url, const char* mode, qint64& entryId);
     bool flagProperty(const char* name) const;
     void handleEvent(const mpv_event& event);

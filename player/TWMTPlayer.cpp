@@ -501,7 +501,7 @@ void TWMTPlayer::startEntry(int index, Direction direction)
     }
     beginEntry(index);
     // Replacing the file also empties mpv's playlist: nothing stays queued.
-    if (!m_session->loadFile(m_entries.at(index), m_expectedEntry)) {
+    if (!m_session->loadPicture(m_entries.at(index), pictureBox(), m_expectedEntry)) {
         // mpv refused the command itself; go on as after an entry that failed to play.
         m_awaitingStart = false;
         reportSkipped(index, m_session->lastError());
@@ -526,6 +526,14 @@ void TWMTPlayer::beginEntry(int index)
     m_tracker->setLength(0);
 }
 
+QSize TWMTPlayer::pictureBox() const
+{
+    // The screen's size: the picture may go full screen while it shows.
+    const QScreen* shownOn = screen();
+    return shownOn != nullptr ? shownOn->geometry().size() * shownOn->devicePixelRatio()
+                              : QSize();
+}
+
 void TWMTPlayer::queueFollowingEntry()
 {
     forgetQueuedEntry();
@@ -538,19 +546,10 @@ void TWMTPlayer::queueFollowingEntry()
     // An entry that would be skipped is left to startEntry, which passes over it.
     if (!isPlayableFile(m_entries.at(next)))
         return;
-    // A JPEG is decoded while the present entry plays, at the size of the screen.
-    const QString& path = m_entries.at(next);
-    const auto append = [&](qint64& id) {
-        if (!PicturePreloader::isJpegName(path))
-            return m_session->appendFile(path, id);
-        const QScreen* shownOn = screen();
-        const QSize box = shownOn != nullptr
-                              ? shownOn->geometry().size() * shownOn->devicePixelRatio()
-                              : QSize();
-        return m_session->appendPicture(path, box, id);
-    };
+    // A JPEG is decoded while the present entry plays.
     qint64 id = -1;
-    if (!m_session->clearQueue() || !append(id) || id < 0) {
+    if (!m_session->clearQueue() ||
+        !m_session->appendPicture(m_entries.at(next), pictureBox(), id) || id < 0) {
         // mpv then simply stops after this entry, and startEntry loads the next one.
         m_session->clearQueue();
         return;

@@ -167,6 +167,8 @@ private:
     // Marks entry `index` as begun (the load is issued or mpv goes on to it by itself).
     void beginEntry(int index);
     // Hands mpv the entry that follows the one now playing, when it is a playable file.
+    // The size in device pixels a photo is decoded for.
+    QSize pictureBox() const;
     void queueFollowingEntry();
     void forgetQueuedEntry();
     void setPausedState(bool paused);

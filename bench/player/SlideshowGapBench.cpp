@@ -2,7 +2,10 @@
 // end of one picture (mpv's end-file) to the next picture's first frame (mpv's playback
 // restart), as the media control plays it and as bare libmpv plays the same files from its own
 // playlist with the same options. Both use null outputs, so the figure is the engine's opening
-// and decoding plus whatever the control adds between entries.
+// and decoding plus whatever the control adds between entries. The control decodes each photo
+// itself, fitted to the screen, while the one before it shows (PicturePreloader); bare libmpv
+// decodes each file when it comes to it, so its gap is about one full decode
+// (BM_DecodeOnePicture).
 //
 // Each benchmark plays the slideshow a few times and reports the median gap ("gap_ms", also the
 // manual iteration time), the largest gap and, for the control, its median against bare

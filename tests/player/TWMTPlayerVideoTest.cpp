@@ -44,7 +44,11 @@ TEST(TWMTPlayerVideo, ShowsAGeneratedVideoAndThenAStillImage)
     const QColor green(30, 200, 40);
     writeY4mVideo(dir.filePath("red.y4m"), 160, 120, 150, 25, red);
     writeImage(dir.filePath("green.png"), green, 160, 120);
-    writeAsx(dir.filePath("list.asx"), {dir.filePath("red.y4m"), dir.filePath("green.png")});
+    // A photo comes through the control's own decoder: red and blue must not trade places.
+    const QColor orange(230, 130, 20);
+    writeImage(dir.filePath("orange.jpg"), orange, 2400, 1800);
+    writeAsx(dir.filePath("list.asx"),
+             {dir.filePath("red.y4m"), dir.filePath("green.png"), dir.filePath("orange.jpg")});
 
     MpvSession::Options options;
     options.audioOutput = "null";
@@ -73,6 +77,10 @@ TEST(TWMTPlayerVideo, ShowsAGeneratedVideoAndThenAStillImage)
     const QPoint centre = surface->geometry().center();
     EXPECT_TRUE(looksLike(shot.pixelColor(centre), green))
         << shot.pixelColor(centre).name().toStdString();
+    player.Next();
+    ASSERT_TRUE(waitUntil([&] { return streams.size() >= 3; }, 15000));
+    EXPECT_TRUE(waitUntil([&] { return looksLike(centreOf(surface), orange); }, 10000))
+        << centreOf(surface).name().toStdString();
     player.Stop();
 }
 

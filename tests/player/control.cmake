@@ -3,6 +3,8 @@ vantoro_test(player_control_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/TWMTPlayerTest.cpp
           ${CMAKE_CURRENT_LIST_DIR}/TWMTPlayerTestMedia.cpp
           ${CMAKE_CURRENT_LIST_DIR}/MpvAsxReaderTest.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/PicturePreloaderTest.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/../platform/JpegSamples.cpp
   LIBS vantoro_player
   TIMEOUT 180)
 
