@@ -4,12 +4,15 @@
 // - a one-line keyboard scroll in a 1 MB document, against a full repaint of the view
 //   (target: under a tenth).
 // For reference only: Page Down through the same document, where each full repaint draws text
-// the view has not drawn before (the repeated repaint above redraws runs shaped earlier).
+// the view has not drawn before (the repeated repaint above redraws runs shaped earlier); and
+// the floor under any one-line scroll: the toolkit moving the pixels of an opaque widget of
+// the text panel's size that paints nothing at all.
 
 #include "htmlview/THtmlTextView.h"
 #include "htmlview/TPaintPanel.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QKeyEvent>
 
 #include <benchmark/benchmark.h>
@@ -124,11 +127,41 @@ void BM_PageDownThrough1MB(benchmark::State& state)
     }
 }
 
+// An opaque widget of the text panel's size that draws nothing.
+class BlankPanel final : public QWidget
+{
+public:
+    explicit BlankPanel(QWidget* parent) : QWidget(parent)
+    {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {}
+};
+
+void BM_PixelMoveOnly(benchmark::State& state)
+{
+    View v(QStringLiteral("x"), false);
+    BlankPanel blank(&v.view);
+    blank.setGeometry(v.view.paintPanel()->geometry());
+    blank.show();
+    QApplication::processEvents();
+    const int line = QFontMetrics(v.view.font()).height();
+    bool down = true;
+    for (auto _ : state) {
+        blank.scroll(0, down ? -line : line);
+        QApplication::processEvents();
+        down = !down;
+    }
+}
+
 BENCHMARK(BM_TableScreenAtTheEnd)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PlainTextScreenAtTheEnd)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FullRepaint1MB)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_OneLineKeyScroll1MB)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PageDownThrough1MB)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PixelMoveOnly)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 } // namespace vantoro
