@@ -104,10 +104,13 @@ void MpvVideoSurface::onRenderUpdate(void* context)
         self,
         [self] {
             self->m_updateQueued.store(false);
-            if (self->m_render != nullptr &&
-                (self->m_session.api().render_context_update(self->m_render) &
-                 MPV_RENDER_UPDATE_FRAME) != 0)
-                self->update();
+            if (self->m_render == nullptr)
+                return;
+            // Repainted even when mpv reports no new frame: mpv waits only a moment for a
+            // frame to be rendered and then makes it its current one without a word, so when
+            // this thread comes late (mpv's core held it up), only a render shows it.
+            self->m_session.api().render_context_update(self->m_render);
+            self->update();
         },
         Qt::QueuedConnection);
 }

@@ -138,6 +138,12 @@ void TWMTPlayer::connectSession()
     MpvSession* session = m_session.get();
     connect(session, &MpvSession::fileStarted, this, &TWMTPlayer::onFileStarted);
     connect(session, &MpvSession::fileLoaded, this, &TWMTPlayer::onFileLoaded);
+    connect(session, &MpvSession::playbackRestarted, this, [this] {
+        if (!m_queueOnRestart || !m_active || m_awaitingStart || !m_entryLoaded)
+            return;
+        m_queueOnRestart = false;
+        queueFollowingEntry();
+    });
     connect(session, &MpvSession::fileEnded, this,
             [this](qint64 id, MpvSession::EndReason reason, const QString& error, qint64 insertId,
                    int insertCount) { onFileEnded(id, reason, error, insertId, insertCount); });
@@ -512,6 +518,7 @@ void TWMTPlayer::startEntry(int index, Direction direction)
 void TWMTPlayer::beginEntry(int index)
 {
     forgetQueuedEntry();
+    m_queueOnRestart = false;
     m_index = index;
     m_active = true;
     m_awaitingStart = true;
@@ -617,7 +624,9 @@ void TWMTPlayer::onFileLoaded()
     m_currentEntry = m_index + 1;
     m_controls->setPlaying(!m_paused);
     m_status->setState(m_paused ? PlayerStatusBar::State::Paused : PlayerStatusBar::State::Playing);
-    queueFollowingEntry();
+    // The following entry is queued once the first frame is out: until then mpv's core is
+    // busy decoding it, and a command sent now would hold this thread until it is done.
+    m_queueOnRestart = true;
     if (m_overlay->isVisible())
         updateOverlay();
     Q_EMIT NewStream();

@@ -201,6 +201,7 @@ private:
     bool m_lastStartWasOurs = false;
     int m_queuedIndex = -1;    // entry handed to mpv to follow the one playing
     qint64 m_queuedEntry = -1; // its mpv id; -1: nothing queued
+    bool m_queueOnRestart = false; // queue the following entry once the first frame is out
 
     int m_playCount = 1;
     double m_rate = 1.0;

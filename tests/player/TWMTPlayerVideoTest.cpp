@@ -6,8 +6,12 @@
 #include "player/TWMTPlayer.h"
 
 #include <QColor>
+#include <QGuiApplication>
 #include <QImage>
+#include <QPixmap>
+#include <QScreen>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -81,6 +85,61 @@ TEST(TWMTPlayerVideo, ShowsAGeneratedVideoAndThenAStillImage)
     ASSERT_TRUE(waitUntil([&] { return streams.size() >= 3; }, 15000));
     EXPECT_TRUE(waitUntil([&] { return looksLike(centreOf(surface), orange); }, 10000))
         << centreOf(surface).name().toStdString();
+    player.Stop();
+}
+
+// What the screen itself shows at the middle of the picture (not a render made for a grab).
+QColor onScreen(MpvVideoSurface* surface)
+{
+    const QPoint centre = surface->mapToGlobal(surface->rect().center());
+    const QImage shot =
+        QGuiApplication::primaryScreen()->grabWindow(0, centre.x(), centre.y(), 1, 1).toImage();
+    return shot.isNull() ? QColor(Qt::black) : shot.pixelColor(0, 0);
+}
+
+// Every picture of a slideshow reaches the screen while its name is shown, even when the GUI
+// thread is held up as the picture arrives (a slow slot, a long layout): mpv waits only a
+// moment for a frame to be rendered before it takes it as shown.
+TEST(TWMTPlayerVideo, EveryPictureOfASlideshowReachesTheScreen)
+{
+    if (!MpvVideoSurface::isSupported()) {
+        if (qEnvironmentVariableIsSet("VANTORO_REQUIRE_PICTURE"))
+            FAIL() << "no OpenGL display platform under Xvfb";
+        GTEST_SKIP() << "needs a display with OpenGL";
+    }
+    QTemporaryDir dir;
+    const QList<QColor> colours = {QColor(220, 40, 40), QColor(40, 200, 60), QColor(40, 60, 220),
+                                   QColor(230, 200, 40)};
+    QStringList entries;
+    for (int i = 0; i < colours.size(); ++i) {
+        entries.append(dir.filePath(QStringLiteral("picture%1.png").arg(i)));
+        writeImage(entries.last(), colours.at(i), 320, 240);
+    }
+    writeAsx(dir.filePath("list.asx"), entries);
+
+    MpvSession::Options options;
+    options.audioOutput = "null";
+    options.extraOptions = {{"image-display-duration", "2"}};
+    TWMTPlayer player(MpvLibrary::shared(), options);
+    player.resize(400, 360);
+    player.show();
+    MpvVideoSurface* surface = player.videoSurface();
+    ASSERT_TRUE(waitUntil([&] { return surface->isRendering(); }, 10000));
+    QList<int> streams;
+    QObject::connect(&player, &TWMTPlayer::NewStream, &player, [&] {
+        streams.append(player.GetCurrentEntry());
+        QThread::msleep(400);
+    });
+    ASSERT_TRUE(player.Open(dir.filePath("list.asx")));
+    for (int i = 0; i < colours.size(); ++i) {
+        ASSERT_TRUE(waitUntil([&] { return streams.size() > i; }, 15000)) << i;
+        const bool shown = waitUntil(
+            [&] { return streams.size() == i + 1 && looksLike(onScreen(surface), colours.at(i)); },
+            1500);
+        EXPECT_TRUE(shown) << "picture " << i + 1 << " not on screen; it shows "
+                           << onScreen(surface).name().toStdString();
+    }
+    EXPECT_EQ(streams, (QList<int>{1, 2, 3, 4}));
     player.Stop();
 }
 
