@@ -5,6 +5,7 @@
 #include "common/TestSupport.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -314,7 +315,19 @@ TEST_F(FileOpFaultTest, KilledMidCopyNeverLeavesAPartialFile)
         QProcess helper;
         helper.start(QStringLiteral(FILEOP_HELPER), arguments);
         ASSERT_TRUE(helper.waitForStarted());
-        QThread::msleep(QRandomGenerator::global()->bounded(20, 400));
+        if (round % 2 == 0) {
+            // Anywhere from before the first copy on.
+            QThread::msleep(QRandomGenerator::global()->bounded(0, 60));
+        } else {
+            // A copy of 48 MB takes a quiet machine a few tens of milliseconds: the kill is
+            // aimed at the moment the first file has got its name.
+            QElapsedTimer waited;
+            waited.start();
+            while (folderEntries(path("dst")).isEmpty() && waited.elapsed() < 10000 &&
+                   helper.state() == QProcess::Running)
+                QThread::usleep(200);
+            QThread::usleep(QRandomGenerator::global()->bounded(0, 3000));
+        }
         ::kill(pid_t(helper.processId()), SIGKILL);
         helper.waitForFinished();
         const QList<QByteArray> entries = folderEntries(path("dst"));
