@@ -782,9 +782,10 @@ CursorPosition TableLayout::cursorAt(const ThtmlTable& t, int x, int y)
     return found;
 }
 
-const TUrlTarget* TableLayout::linkAt(ThtmlTable& t, int x, int y)
+template <typename Found, typename Find>
+const Found* TableLayout::firstInCells(ThtmlTable& t, int x, int y, Find find)
 {
-    const TUrlTarget* found = nullptr;
+    const Found* found = nullptr;
     const auto it = m_document.store().tables.find(&t);
     if (it == m_document.store().tables.end())
         return nullptr;
@@ -794,30 +795,25 @@ const TUrlTarget* TableLayout::linkAt(ThtmlTable& t, int x, int y)
             const int top = t.yValue + cy;
             if (x < cx || y < top)
                 return false;
-            found = m_document.linkInCell(const_cast<TCell&>(cell), x - cx, y - top);
+            found = find(const_cast<TCell&>(cell), x - cx, y - top);
             return found != nullptr;
         },
         y - t.yValue);
     return found;
 }
 
+const TUrlTarget* TableLayout::linkAt(ThtmlTable& t, int x, int y)
+{
+    return firstInCells<TUrlTarget>(t, x, y, [this](TCell& cell, int cellX, int cellY) {
+        return m_document.linkInCell(cell, cellX, cellY);
+    });
+}
+
 const TImageObj* TableLayout::imageAt(ThtmlTable& t, int x, int y)
 {
-    const TImageObj* found = nullptr;
-    const auto it = m_document.store().tables.find(&t);
-    if (it == m_document.store().tables.end())
-        return nullptr;
-    forEachCell(
-        t, *it->second,
-        [&](const TCell& cell, int cx, int cy) {
-            const int top = t.yValue + cy;
-            if (x < cx || y < top)
-                return false;
-            found = m_document.imageInCell(const_cast<TCell&>(cell), x - cx, y - top);
-            return found != nullptr;
-        },
-        y - t.yValue);
-    return found;
+    return firstInCells<TImageObj>(t, x, y, [this](TCell& cell, int cellX, int cellY) {
+        return m_document.imageInCell(cell, cellX, cellY);
+    });
 }
 
 const TSection* TableLayout::sectionHolding(const ThtmlTable& t, int index) const

@@ -96,6 +96,10 @@ public:
     static std::pair<size_t, size_t> rowsMeeting(const TableGeometry& g, int top, int bottom);
 
 private:
+    // The first non-null answer of `find(cell, x, y)` (the point relative to the cell) among
+    // the cells at or left of and above the point (x, y).
+    template <typename Found, typename Find>
+    const Found* firstInCells(ThtmlTable& table, int x, int y, Find find);
     TableGeometry* geometry(ThtmlTable& table, QString& error);
     int layoutRows(ThtmlTable& table, TableGeometry& g, int& cursor);
 
