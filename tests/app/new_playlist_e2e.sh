@@ -3,7 +3,7 @@
 # two clip names into the file dialog, press Go, and watch the player's caption name the first
 # clip. Then close the player, decline saving, and close the program.
 #   new_playlist_e2e.sh <built vantoro executable>
-# Runs under xvfb-run (see e2e.cmake).
+# Runs on a display of its own (tests/tools/with-display, see e2e.cmake).
 set -euo pipefail
 exe="$1"
 work=$(mktemp -d /tmp/vantoro-e2e-XXXXXX)

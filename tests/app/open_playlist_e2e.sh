@@ -3,7 +3,7 @@
 # `vantoro second.m3u` while the first copy plays hands the playlist over and ends; when the user
 # closes the player, the running copy plays the second playlist. A wrong argument ends with code 2.
 #   open_playlist_e2e.sh <built vantoro executable>
-# Runs under xvfb-run (see e2e.cmake).
+# Runs on a display of its own (tests/tools/with-display, see e2e.cmake).
 set -euo pipefail
 exe="$1"
 work=$(mktemp -d /tmp/vantoro-open-e2e-XXXXXX)

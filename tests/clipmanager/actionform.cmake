@@ -16,11 +16,10 @@ endif()
 
 # The built program driven from outside on a virtual display: New, Mark, the clip manager, the
 # Trash.
-find_program(XVFB_RUN xvfb-run)
 find_program(XDOTOOL xdotool)
-if(TARGET vantoro AND XVFB_RUN AND XDOTOOL)
+if(TARGET vantoro AND VANTORO_WITH_DISPLAY AND XDOTOOL)
   add_test(NAME clip_manager_e2e
-           COMMAND ${XVFB_RUN} -a -s "-screen 0 1280x1024x24"
+           COMMAND ${VANTORO_WITH_DISPLAY} --
                    ${CMAKE_CURRENT_LIST_DIR}/clip_manager_e2e.sh $<TARGET_FILE:vantoro>)
   set_tests_properties(clip_manager_e2e PROPERTIES TIMEOUT 180 LABELS "xvfb;e2e")
 endif()

@@ -4,7 +4,7 @@
 # that opens move the clip into the Action Box and send it to the Trash. The clip must be in the
 # private Trash, the other clip where it was, and the main window back.
 #   clip_manager_e2e.sh <built vantoro executable>
-# Runs under xvfb-run (see actionform.cmake). E2E_SHOT=file.png keeps a picture of the window.
+# Runs on a display of its own (tests/tools/with-display, see actionform.cmake). E2E_SHOT=file.png keeps a picture of the window.
 set -euo pipefail
 exe="$1"
 work=$(mktemp -d /tmp/vantoro-e2e-XXXXXX)

@@ -10,10 +10,9 @@ vantoro_test(platform_file_dialogs_test
   LIBS vantoro_platform TIMEOUT 120)
 
 # The clip dialog's size on a screen of 1280 x 1024, which the offscreen platform does not have.
-find_program(XVFB_RUN xvfb-run)
-if(XVFB_RUN)
+if(VANTORO_WITH_DISPLAY)
   add_test(NAME platform_file_dialogs_xvfb
-           COMMAND ${XVFB_RUN} -a -s "-screen 0 1280x1024x24"
+           COMMAND ${VANTORO_WITH_DISPLAY} --
                    $<TARGET_FILE:platform_file_dialogs_test> --gtest_filter=*ClipDialogOpensWithRoom*)
   set_tests_properties(platform_file_dialogs_xvfb PROPERTIES TIMEOUT 120 LABELS xvfb
     ENVIRONMENT "QT_QPA_PLATFORM=xcb")

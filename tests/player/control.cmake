@@ -21,10 +21,9 @@ add_executable(player_control_video_test
   ${CMAKE_CURRENT_LIST_DIR}/TWMTPlayerTestMedia.cpp)
 target_link_libraries(player_control_video_test PRIVATE vantoro_testmain vantoro_player)
 vantoro_warnings(player_control_video_test)
-find_program(XVFB_RUN xvfb-run)
-if(XVFB_RUN)
+if(VANTORO_WITH_DISPLAY)
   add_test(NAME player_control_video_xvfb
-           COMMAND ${XVFB_RUN} -a -s "-screen 0 1280x1024x24"
+           COMMAND ${VANTORO_WITH_DISPLAY} --
                    $<TARGET_FILE:player_control_video_test>)
   set_tests_properties(player_control_video_xvfb PROPERTIES TIMEOUT 120 LABELS xvfb
     ENVIRONMENT "QT_QPA_PLATFORM=xcb;VANTORO_REQUIRE_PICTURE=1")

@@ -10,10 +10,9 @@ vantoro_test(player_window_test
   TIMEOUT 240)
 
 # The same under Xvfb, where the control shows the picture on a real OpenGL surface.
-find_program(XVFB_RUN xvfb-run)
-if(XVFB_RUN)
+if(VANTORO_WITH_DISPLAY)
   add_test(NAME player_window_xvfb
-           COMMAND ${XVFB_RUN} -a -s "-screen 0 1280x1024x24" $<TARGET_FILE:player_window_test>)
+           COMMAND ${VANTORO_WITH_DISPLAY} -- $<TARGET_FILE:player_window_test>)
   set_tests_properties(player_window_xvfb PROPERTIES TIMEOUT 240 LABELS xvfb
     ENVIRONMENT "QT_QPA_PLATFORM=xcb")
 endif()
