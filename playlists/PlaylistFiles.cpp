@@ -133,6 +133,9 @@ std::optional<int> ReadPlaylist(ClipList& list, const QString& path, MessageBoxe
             bytesRead = total;
             return keepGoing();
         });
+    // The window goes the moment the read ends, before any box or window that follows.
+    if (progress != nullptr)
+        progress->finish();
     if (stopped)
         return std::nullopt;
     missing += entryMissing ? 1 : 0;

@@ -35,8 +35,9 @@ bool WritePlaylist(const ClipList& list, const QString& path, const QString& tit
 // the list.
 //
 // With `progress`, a long read shows its progress window (bytes read of the file's size) with
-// Cancel. A cancelled read answers nullopt without a box (progress->cancelled() tells) and
-// leaves the clip list as it was before the read.
+// Cancel; the window is closed (progress->finish()) as the read ends, whatever its outcome. A
+// cancelled read answers nullopt without a box (progress->cancelled() tells) and leaves the clip
+// list as it was before the read.
 std::optional<int> ReadPlaylist(ClipList& list, const QString& path, MessageBoxes& boxes,
                                 DelayedProgress* progress = nullptr);
 
