@@ -42,9 +42,9 @@ QByteArray LetterCaseLookup::folded(QByteArrayView name)
 
 const LetterCaseLookup::Listing& LetterCaseLookup::listing(const QByteArray& folder)
 {
-    const auto known = m_listings.constFind(folder);
-    if (known != m_listings.cend())
-        return *known;
+    const auto known = m_listings.find(folder);
+    if (known != m_listings.end())
+        return known->second;
     Listing names;
     if (DIR* dir = ::opendir(folder.constData())) {
         while (const dirent* e = ::readdir(dir)) {
@@ -59,12 +59,12 @@ const LetterCaseLookup::Listing& LetterCaseLookup::listing(const QByteArray& fol
         }
         ::closedir(dir);
     }
-    return *m_listings.insert(folder, std::move(names));
+    return m_listings.emplace(folder, std::move(names)).first->second;
 }
 
-bool LetterCaseLookup::match(const QByteArray& folder, QByteArrayView component, Listed& found)
+bool LetterCaseLookup::match(const QByteArray& folder, const Listing& names,
+                             QByteArrayView component, Listed& found)
 {
-    const Listing& names = listing(folder);
     const auto it = names.constFind(folded(component));
     if (it == names.cend())
         return false;
@@ -83,27 +83,42 @@ bool LetterCaseLookup::match(const QByteArray& folder, QByteArrayView component,
     return true;
 }
 
-QByteArray LetterCaseLookup::folder(const QByteArray& written, qsizetype baseLength)
+const LetterCaseLookup::Folder* LetterCaseLookup::knownFolder(QByteArrayView written)
+{
+    if (!m_lastWritten.isNull() && written == m_lastWritten)
+        return &m_last;
+    const QByteArray key = written.toByteArray();
+    const auto known = m_folders.constFind(key);
+    if (known == m_folders.cend())
+        return nullptr;
+    m_lastWritten = key;
+    m_last = *known;
+    return &m_last;
+}
+
+void LetterCaseLookup::lookUpFolder(const QByteArray& written, qsizetype baseLength)
 {
     // Back to the longest folder already known or existing as written; the components after
-    // it are then looked up one by one.
+    // it are then looked up one by one, and each folder on the way is kept.
     QVarLengthArray<qsizetype, 8> ends;
     QByteArray found;
     qsizetype end = written.size();
     for (;;) {
         if (end <= baseLength) {
             found = written.first(baseLength);
+            if (end == written.size())
+                m_folders.insert(written, Folder{found});
             break;
         }
         const QByteArray prefix = written.first(end);
         const auto known = m_folders.constFind(prefix);
         if (known != m_folders.cend()) {
-            found = *known;
+            found = known->found;
             break;
         }
         if (isDirectory(prefix)) {
             found = prefix;
-            m_folders.insert(prefix, found);
+            m_folders.insert(prefix, Folder{found});
             break;
         }
         ends.append(end);
@@ -119,25 +134,23 @@ QByteArray LetterCaseLookup::folder(const QByteArray& written, qsizetype baseLen
                 ; // a//b and a/./b name a/b
             else if (component == "..")
                 found += "../";
-            else if (match(found, component, listed) && listed.type != DT_REG)
+            else if (match(found, listing(found), component, listed) && listed.type != DT_REG)
                 found += listed.name + '/';
             else
                 found.clear();
         }
-        m_folders.insert(written.first(next), found);
+        m_folders.insert(written.first(next), Folder{found});
         end = next;
     }
-    return found;
 }
 
-bool LetterCaseLookup::folderAbsentAsWritten(const QByteArray& name) const
+bool LetterCaseLookup::folderAbsentAsWritten(const QByteArray& name)
 {
     if (m_folders.isEmpty())
         return false;
-    const qsizetype slash = name.lastIndexOf('/');
-    const QByteArray written = name.first(slash + 1);
-    const auto known = m_folders.constFind(written);
-    return known != m_folders.cend() && *known != written;
+    const QByteArrayView written = QByteArrayView(name).first(name.lastIndexOf('/') + 1);
+    const Folder* known = knownFolder(written);
+    return known != nullptr && known->found != written;
 }
 
 QByteArray LetterCaseLookup::find(const QByteArray& name, qsizetype baseLength)
@@ -145,11 +158,23 @@ QByteArray LetterCaseLookup::find(const QByteArray& name, qsizetype baseLength)
     const qsizetype slash = name.lastIndexOf('/');
     if (baseLength <= 0 || slash < baseLength - 1 || slash == name.size() - 1)
         return {};
-    const QByteArray where = folder(name.first(slash + 1), baseLength);
-    Listed listed;
-    if (where.isEmpty() || !match(where, QByteArrayView(name).sliced(slash + 1), listed))
+    const QByteArrayView written = QByteArrayView(name).first(slash + 1);
+    const Folder* where = knownFolder(written);
+    if (where == nullptr) {
+        lookUpFolder(written.toByteArray(), baseLength);
+        where = knownFolder(written);
+    }
+    if (where == nullptr || where->found.isEmpty())
         return {};
-    QByteArray path = where + listed.name;
+    if (where->listing == nullptr) {
+        const Listing* names = &listing(where->found);
+        m_folders[written.toByteArray()].listing = names;
+        m_last.listing = names; // `where` is the folder kept aside
+    }
+    Listed listed;
+    if (!match(where->found, *where->listing, QByteArrayView(name).sliced(slash + 1), listed))
+        return {};
+    QByteArray path = where->found + listed.name;
     if (listed.type == DT_REG || (listed.type != DT_DIR && isRegularFile(path)))
         return path;
     return {};

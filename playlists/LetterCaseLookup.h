@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QHash>
 
+#include <unordered_map>
+
 namespace vantoro {
 
 // Finds a file that a playlist names in another letter case than the disk holds
@@ -24,7 +26,7 @@ public:
 
     // Whether `name`'s folder is already known not to exist as written in this read (so that
     // `name` cannot exist as written either, and need not be asked for).
-    bool folderAbsentAsWritten(const QByteArray& name) const;
+    bool folderAbsentAsWritten(const QByteArray& name);
 
     // The key names are compared by: ASCII letters lowered, anything else case-folded.
     static QByteArray folded(QByteArrayView name);
@@ -36,16 +38,32 @@ private:
         unsigned char type = 0; // dirent type (DT_*)
         bool several = false;   // more than one name of the folder folds to this key
     };
-    using Listing = QHash<QByteArray, Listed>;
+    using Listing = QHash<QByteArray, Listed>; // by folded name
+    struct Folder
+    {
+        QByteArray found;                 // with a trailing '/'; empty when there is none
+        const Listing* listing = nullptr; // of `found`, once it has been needed
+    };
+    struct KeyHash
+    {
+        size_t operator()(const QByteArray& key) const { return qHash(key); }
+    };
 
-    // The folder (with a trailing '/') that `written` (ending with '/') stands for, or empty.
-    QByteArray folder(const QByteArray& written, qsizetype baseLength);
-    // The name in `folder` that `component` stands for; false when none or several.
-    bool match(const QByteArray& folder, QByteArrayView component, Listed& found);
+    // The folder known for `written` (ending with '/'), or null. The last one asked for is
+    // kept aside, as a playlist's entries come by folder.
+    const Folder* knownFolder(QByteArrayView written);
+    // Looks up the folder that `written` (ending with '/') stands for and keeps the answer.
+    void lookUpFolder(const QByteArray& written, qsizetype baseLength);
+    // The name in the folder that `component` stands for; false when none or several.
+    static bool match(const QByteArray& folder, const Listing& names, QByteArrayView component,
+                      Listed& found);
     const Listing& listing(const QByteArray& folder);
 
-    QHash<QByteArray, Listing> m_listings;
-    QHash<QByteArray, QByteArray> m_folders; // written folder -> folder found, or empty
+    // Listings stay where they are as more are added: folders point at them.
+    std::unordered_map<QByteArray, Listing, KeyHash> m_listings;
+    QHash<QByteArray, Folder> m_folders; // by written folder
+    QByteArray m_lastWritten;
+    Folder m_last;
 };
 
 } // namespace vantoro
