@@ -14,8 +14,8 @@ namespace vantoro {
 // case (Unicode case folding); when none or several do, nothing is found.
 //
 // Each folder is listed at most once in the object's life, however many names lead into it,
-// and the folders found for each written folder are kept: one object serves one read of a
-// playlist, so that its entries see the disk as it was when the read began.
+// and the folder found for each written folder is kept: one object serves one read of a
+// playlist, whose entries all see each folder as it was when the read first looked at it.
 class LetterCaseLookup
 {
 public:
