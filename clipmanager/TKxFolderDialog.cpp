@@ -56,18 +56,22 @@ unsigned browseFlags(TKxFolderDialog::TBrowseInfoFlagSet flags)
     return result;
 }
 
-// Why `name` cannot be a new folder's name inside another folder; empty when it can.
+// Why `name` cannot name a new folder inside another folder; empty when it can. A name with
+// '/' names nested folders, each of which may be new; each part must be a name of its own.
 QString newFolderNameProblem(const QString& name)
 {
-    if (name.isEmpty())
-        return QStringLiteral("Please type a name for the new folder.");
-    if (name == QLatin1String(".") || name == QLatin1String(".."))
-        return QStringLiteral("\"%1\" cannot be the name of a new folder.").arg(name);
-    if (name.contains(QLatin1Char('/')))
-        return QStringLiteral("A folder name cannot contain \"/\".\rType the name of one folder, "
-                              "to be made inside the selected folder.");
     if (name.contains(QChar(u'\0')))
         return QStringLiteral("A folder name cannot contain a NUL character.");
+    const QStringList parts = name.split(QLatin1Char('/'));
+    for (const QString& part : parts) {
+        if (part.isEmpty())
+            return QStringLiteral("\"%1\" holds an empty folder name.\rType folder names "
+                                  "separated by a single \"/\", to be made inside the selected "
+                                  "folder.")
+                .arg(name);
+        if (part == QLatin1String(".") || part == QLatin1String(".."))
+            return QStringLiteral("\"%1\" cannot be the name of a new folder.").arg(part);
+    }
     return {};
 }
 
@@ -328,6 +332,8 @@ std::optional<QString> TKxFolderDialog::askNewFolderName()
         if (!answer)
             return std::nullopt;
         const QString name = answer->trimmed();
+        if (name.isEmpty())
+            return std::nullopt; // nothing typed: nothing more to do
         const QString problem = newFolderNameProblem(name);
         if (problem.isEmpty())
             return name;
@@ -350,7 +356,14 @@ void TKxFolderDialog::newFolderClicked(FolderBrowserWindow& window)
     if (!path.endsWith(QLatin1Char('/')))
         path += QLatin1Char('/');
     path += *name;
-    if (const int error = makeFolder(path); error != 0) {
+    // Nested names make each folder in turn; those already there are kept.
+    int error = 0;
+    for (qsizetype slash = path.indexOf(QLatin1Char('/'), path.size() - name->size());
+         error == 0 && slash >= 0; slash = path.indexOf(QLatin1Char('/'), slash + 1))
+        error = makeFolder(path.left(slash));
+    if (error == 0)
+        error = makeFolder(path);
+    if (error != 0) {
         // Reopened on the folder that was selected, so the user can try another name.
         if (m_services.messages)
             m_services.messages->error(QStringLiteral("The folder \"%1\" could not be made:\r%2")

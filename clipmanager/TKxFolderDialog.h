@@ -118,7 +118,7 @@ private:
                                  const QString& displayName) override;
     void newFolderClicked(FolderBrowserWindow& window);
     // Asks for the new folder's name until it is one that can be made inside the selected
-    // folder; nullopt when the user cancels.
+    // folder ("a/b" names nested folders); nullopt when the user cancels or answers nothing.
     std::optional<QString> askNewFolderName();
     void placeNewFolderButton();
     void updateNewFolderButton();

@@ -1,5 +1,6 @@
 #include "platform/QtFileDialogs.h"
 
+#include "platform/MultiFileDialog.h"
 #include "platform/PicturePreview.h"
 
 #include <QApplication>
@@ -122,13 +123,18 @@ void QtFileDialogs::addPicturePreview(QFileDialog& dialog)
 
 QStringList QtFileDialogs::openFiles(const FileDialogSpec& spec)
 {
+    if (spec.multiSelect) {
+        MultiFileDialog dialog(QApplication::activeWindow());
+        configure(dialog, spec);
+        const int result = dialog.exec();
+        rememberFilter(dialog);
+        return result == QDialog::Accepted ? dialog.chosenFiles() : QStringList();
+    }
     QFileDialog dialog(QApplication::activeWindow());
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     // A typed name of a file that does not exist can only be taken alone: Qt's dialog accepts
     // such names in its single-file mode only.
-    if (spec.multiSelect)
-        dialog.setFileMode(QFileDialog::ExistingFiles);
-    else if (spec.acceptNonExisting)
+    if (spec.acceptNonExisting)
         dialog.setFileMode(QFileDialog::AnyFile);
     else
         dialog.setFileMode(QFileDialog::ExistingFile);

@@ -29,6 +29,8 @@ bool DelayedProgress::update(qint64 done, qint64 total)
 {
     if (m_cancelled)
         return false;
+    if (m_finished)
+        return true;
     if (m_window == nullptr) {
         if (m_clock() - m_start < kDelayMs)
             return true;
@@ -37,6 +39,12 @@ bool DelayedProgress::update(qint64 done, qint64 total)
     m_window->setProgress(done, total);
     m_cancelled = m_window->cancelled();
     return !m_cancelled;
+}
+
+void DelayedProgress::finish()
+{
+    m_finished = true;
+    m_window.reset();
 }
 
 } // namespace vantoro

@@ -11,7 +11,8 @@ class ProgressWindow;
 class ProgressWindows;
 
 // Progress of an operation that is usually quick: no window at all until it has run for
-// kDelayMs, then a progress window (done of total, with Cancel) until this object goes.
+// kDelayMs, then a progress window (done of total, with Cancel) until finish() or until this
+// object goes, whichever comes first.
 class DelayedProgress
 {
 public:
@@ -27,6 +28,9 @@ public:
 
     // Answers false once the user has cancelled.
     bool update(qint64 done, qint64 total);
+    // The operation is over: the window closes at once, before whatever the caller shows next,
+    // and no later update opens one again. cancelled() still tells.
+    void finish();
     bool cancelled() const { return m_cancelled; }
     bool windowShown() const { return m_window != nullptr; }
 
@@ -37,6 +41,7 @@ private:
     qint64 m_start = 0;
     std::unique_ptr<ProgressWindow> m_window;
     bool m_cancelled = false;
+    bool m_finished = false;
 };
 
 } // namespace vantoro

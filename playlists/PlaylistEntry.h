@@ -35,6 +35,9 @@ struct PlaylistEntry
     PlaylistEntryCharset charset;
     PlaylistEntryEscapes escapes;
     PlaylistEntryForm form;
+    // Another reference of the entry before (the REFs of one ASX ENTRY are alternatives, tried
+    // in order): it stands for a clip only when none of the references before it does.
+    bool alternative = false;
 };
 
 } // namespace vantoro

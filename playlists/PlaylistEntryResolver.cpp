@@ -226,7 +226,9 @@ void PlaylistEntryResolver::addName(Candidates& c, QByteArray name) const
 {
     if (name.isEmpty() || name.contains('\0'))
         return;
+    qsizetype base = 1;
     if (!name.startsWith('/')) {
+        base = m_folder.size();
         QByteArrayView relative(name);
         while (relative.startsWith("./"))
             relative = relative.sliced(2);
@@ -238,6 +240,7 @@ void PlaylistEntryResolver::addName(Candidates& c, QByteArray name) const
     }
     if (c.count > 0 && c.names[0] == name)
         return;
+    c.baseLengths[size_t(c.count)] = base;
     c.names[size_t(c.count++)] = std::move(name);
 }
 

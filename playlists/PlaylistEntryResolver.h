@@ -29,6 +29,9 @@ public:
     struct Candidates
     {
         std::array<QByteArray, 2> names;
+        // The length of each name's part that is not the entry's own: the playlist's folder
+        // for a relative name, "/" for an absolute one (see LetterCaseLookup).
+        std::array<qsizetype, 2> baseLengths{};
         int count = 0;
     };
 

@@ -5,6 +5,7 @@
 #include "platform/MessageBoxes.h"
 #include "playlists/ClipList.h"
 #include "playlists/DelayedProgress.h"
+#include "playlists/LetterCaseLookup.h"
 #include "playlists/PlaylistEntryResolver.h"
 #include "playlists/PlaylistFormat.h"
 #include "playlists/ReadOnlyFileDevice.h"
@@ -85,6 +86,25 @@ std::optional<int> ReadPlaylist(ClipList& list, const QString& path, MessageBoxe
         return !stopped;
     };
     PlaylistEntryResolver resolver(path);
+    LetterCaseLookup lookup;
+    // The clip an entry's names stand for: the first name that exists as written, else the
+    // first found ignoring letter case; empty when none.
+    const auto clipFor = [&](const PlaylistEntryResolver::Candidates& candidates) -> QByteArray {
+        for (int i = 0; i < candidates.count; ++i) {
+            const QByteArray& name = candidates.names[size_t(i)];
+            if (!lookup.folderAbsentAsWritten(name) && isExistingFile(name))
+                return name;
+        }
+        for (int i = 0; i < candidates.count; ++i) {
+            QByteArray found =
+                lookup.find(candidates.names[size_t(i)], candidates.baseLengths[size_t(i)]);
+            if (!found.isEmpty())
+                return found;
+        }
+        return {};
+    };
+    // Whether the entry being read (with its alternatives) has named no clip so far.
+    bool entryMissing = false;
     const bool readOk = readPlaylistEntries(
         file, playlistRulesFor(path),
         [&](const PlaylistEntry& entry) {
@@ -95,22 +115,30 @@ std::optional<int> ReadPlaylist(ClipList& list, const QString& path, MessageBoxe
                 if (!keepGoing())
                     return;
             }
-            const PlaylistEntryResolver::Candidates candidates = resolver.localNames(entry);
-            for (int i = 0; i < candidates.count; ++i) {
-                // Candidates are valid UTF-8 (see PlaylistEntryResolver).
-                if (isExistingFile(candidates.names[size_t(i)])) {
-                    clips.append(QString::fromUtf8(candidates.names[size_t(i)]));
-                    return;
-                }
+            if (!entry.alternative) {
+                missing += entryMissing ? 1 : 0;
+                entryMissing = true;
             }
-            ++missing;
+            const PlaylistEntryResolver::Candidates candidates = resolver.localNames(entry);
+            if (!entryMissing)
+                return; // an earlier reference of this entry named its clip
+            const QByteArray clip = clipFor(candidates);
+            if (!clip.isEmpty()) {
+                // Names found are valid UTF-8 (see PlaylistEntryResolver, LetterCaseLookup).
+                clips.append(QString::fromUtf8(clip));
+                entryMissing = false;
+            }
         },
         [&](qint64 total) {
             bytesRead = total;
             return keepGoing();
         });
+    // The window goes the moment the read ends, before any box or window that follows.
+    if (progress != nullptr)
+        progress->finish();
     if (stopped)
         return std::nullopt;
+    missing += entryMissing ? 1 : 0;
     list.setItems(std::move(clips));
     if (!readOk || !file.closeFile()) {
         boxes.error(ioErrorText(file.error() != 0 ? file.error() : EIO));

@@ -27,13 +27,17 @@ bool WritePlaylist(const ClipList& list, const QString& path, const QString& tit
 // order (the rules by its extension: ASX, M3U, PLS or XSPF, see PlaylistReader): each entry
 // that names an existing regular file (a symbolic link to one counts; a folder does not) is
 // appended as the path found (see PlaylistEntryResolver: a relative name is taken against the
-// playlist's folder, a file: URI becomes its path). Answers the number of entries that named
-// no such file (another scheme, a missing file, a name that is not text), or nullopt after an
-// error box; entries read before a read failure are then in the list.
+// playlist's folder, a file: URI becomes its path). A name that does not exist as written is
+// looked for ignoring letter case (see LetterCaseLookup), and the clip is the file found. Of
+// the references of one ASX ENTRY, the first that names a file is the clip. Answers the
+// number of entries that named no such file (another scheme, a missing file, a name that is
+// not text), or nullopt after an error box; entries read before a read failure are then in
+// the list.
 //
 // With `progress`, a long read shows its progress window (bytes read of the file's size) with
-// Cancel. A cancelled read answers nullopt without a box (progress->cancelled() tells) and
-// leaves the clip list as it was before the read.
+// Cancel; the window is closed (progress->finish()) as the read ends, whatever its outcome. A
+// cancelled read answers nullopt without a box (progress->cancelled() tells) and leaves the clip
+// list as it was before the read.
 std::optional<int> ReadPlaylist(ClipList& list, const QString& path, MessageBoxes& boxes,
                                 DelayedProgress* progress = nullptr);
 

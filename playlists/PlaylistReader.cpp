@@ -70,7 +70,7 @@ PlaylistReader::PlaylistReader(PlaylistRules rules, PlaylistEntrySink sink)
                                              : PlaylistEntryCharset::Utf8Else1252)
 {
     if (m_rules == PlaylistRules::Xspf) {
-        m_xml.reset(XmlPlaylistScanner::Mode::Xspf, [this](const QByteArray& value) {
+        m_xml.reset(XmlPlaylistScanner::Mode::Xspf, [this](const QByteArray& value, bool) {
             passEntry(value, PlaylistEntryEscapes::Xml, PlaylistEntryForm::Uri);
         });
     }
@@ -242,9 +242,10 @@ void PlaylistReader::decideAsxKind()
     const bool own = m_line4.trimmed() == QByteArrayView(kOwnAuthorLine, kOwnAuthorLineBytes);
     m_asxKind = own ? AsxKind::Own : AsxKind::Other;
     if (!own) {
-        m_xml.reset(XmlPlaylistScanner::Mode::Asx, [this](const QByteArray& value) {
-            passEntry(value, PlaylistEntryEscapes::Xml, PlaylistEntryForm::Path);
-        });
+        m_xml.reset(
+            XmlPlaylistScanner::Mode::Asx, [this](const QByteArray& value, bool alternative) {
+                passEntry(value, PlaylistEntryEscapes::Xml, PlaylistEntryForm::Path, alternative);
+            });
     }
     const QByteArray prelude = std::move(m_prelude);
     m_prelude = QByteArray();
@@ -483,12 +484,12 @@ void PlaylistReader::endPlsLine()
 }
 
 void PlaylistReader::passEntry(const QByteArray& bytes, PlaylistEntryEscapes escapes,
-                               PlaylistEntryForm form)
+                               PlaylistEntryForm form, bool alternative)
 {
     // Vantoro's own files are UTF-8, as their writer makes them.
     const PlaylistEntryCharset charset =
         escapes == PlaylistEntryEscapes::OwnLineBreaks ? PlaylistEntryCharset::Utf8 : m_charset;
-    m_sink(PlaylistEntry{bytes, charset, escapes, form});
+    m_sink(PlaylistEntry{bytes, charset, escapes, form, alternative});
 }
 
 void PlaylistReader::resetLine()

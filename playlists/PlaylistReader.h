@@ -34,7 +34,8 @@ using PlaylistEntrySink = std::function<void(const PlaylistEntry& entry)>;
 // the trimmed line; the entry is the text after it up to the next double quote, at most 999
 // characters; with no quote after the marker the entry is empty. Only `&#13;` and `&#10;` are
 // decoded in them (PlaylistEntryEscapes::OwnLineBreaks).
-// Any other ASX file is read as XML (XmlPlaylistScanner): the first REF of each ENTRY.
+// Any other ASX file is read as XML (XmlPlaylistScanner): every REF of each ENTRY, those after
+// the first passed on as alternatives (PlaylistEntry::alternative).
 // M3U: every trimmed line that is not empty and does not start with '#' is an entry.
 // PLS: the value of every `FileN=` line (key in any case, blanks around '=').
 // XSPF: the first <location> of every <track>, a URI.
@@ -76,7 +77,8 @@ private:
     void endLine();
     void endPlsLine();
     void resetLine();
-    void passEntry(const QByteArray& bytes, PlaylistEntryEscapes escapes, PlaylistEntryForm form);
+    void passEntry(const QByteArray& bytes, PlaylistEntryEscapes escapes, PlaylistEntryForm form,
+                   bool alternative = false);
 
     PlaylistRules m_rules;
     PlaylistEntrySink m_sink;

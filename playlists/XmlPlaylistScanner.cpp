@@ -65,7 +65,7 @@ void XmlPlaylistScanner::keep(const char* begin, const char* end)
     m_value.append(begin, end - begin);
 }
 
-void XmlPlaylistScanner::pass()
+void XmlPlaylistScanner::pass(bool alternative)
 {
     qsizetype b = 0;
     qsizetype e = m_value.size();
@@ -75,7 +75,7 @@ void XmlPlaylistScanner::pass()
         --e;
     if (b > 0 || e < m_value.size())
         m_value = m_value.mid(b, e - b);
-    m_sink(m_value);
+    m_sink(m_value, alternative);
     m_value.resize(0);
     m_valueCut = false;
 }
@@ -131,8 +131,7 @@ void XmlPlaylistScanner::tagDone(bool selfClosing)
 
 void XmlPlaylistScanner::attributeNameDone()
 {
-    m_keepValue =
-        m_tag == Tag::Ref && nameIs("href") && !m_refTaken && !(m_inEntry && m_entryHasRef);
+    m_keepValue = m_tag == Tag::Ref && nameIs("href") && !m_refTaken;
     if (m_keepValue) {
         m_value.resize(0);
         m_valueCut = false;
@@ -145,9 +144,10 @@ void XmlPlaylistScanner::valueDone()
         return;
     m_keepValue = false;
     m_refTaken = true;
+    const bool alternative = m_inEntry && m_entryHasRef;
     if (m_inEntry)
         m_entryHasRef = true;
-    pass();
+    pass(alternative);
 }
 
 void XmlPlaylistScanner::feed(const char* data, qsizetype size)

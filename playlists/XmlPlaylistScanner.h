@@ -12,8 +12,9 @@ namespace vantoro {
 //
 // ASX (as other programs write it): element and attribute names in any case, blanks around
 // '=', values in double or single quotes or unquoted, any number of elements on one line. The
-// HREF of the first REF of each ENTRY is an entry; a REF outside any ENTRY is an entry of its
-// own; ENTRYREF, MOREINFO, BANNER and every other element are not.
+// HREF of each REF is passed on; the REFs of one ENTRY are alternatives to each other (every
+// one after the first is passed with `alternative` set); a REF outside any ENTRY is an entry
+// of its own; ENTRYREF, MOREINFO, BANNER and every other element are not entries.
 // XSPF: the text of the first <location> of each <track> (a CDATA section counts as text).
 //
 // Values and texts are passed on as found, trimmed of codes 0..32: character and entity
@@ -24,7 +25,7 @@ class XmlPlaylistScanner
 {
 public:
     enum class Mode { Asx, Xspf };
-    using Sink = std::function<void(const QByteArray& value)>;
+    using Sink = std::function<void(const QByteArray& value, bool alternative)>;
 
     XmlPlaylistScanner() = default;
     void reset(Mode mode, Sink sink);
@@ -60,7 +61,7 @@ private:
     bool nameIs(const char* name) const;
     void keep(const char* begin, const char* end);
     void keepChar(char c) { keep(&c, &c + 1); }
-    void pass();
+    void pass(bool alternative = false);
     void endLocation();
 
     Mode m_mode = Mode::Asx;

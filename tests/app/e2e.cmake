@@ -9,6 +9,14 @@ if(VANTORO_WITH_DISPLAY AND XDOTOOL)
            COMMAND ${VANTORO_WITH_DISPLAY} --
                    ${CMAKE_CURRENT_LIST_DIR}/open_playlist_e2e.sh $<TARGET_FILE:vantoro>)
   set_tests_properties(app_open_playlist_e2e PROPERTIES TIMEOUT 180 LABELS "xvfb;e2e")
+  add_test(NAME app_playlist_progress_e2e
+           COMMAND ${VANTORO_WITH_DISPLAY} --wm --
+                   ${CMAKE_CURRENT_LIST_DIR}/playlist_progress_e2e.sh $<TARGET_FILE:vantoro>)
+  set_tests_properties(app_playlist_progress_e2e PROPERTIES TIMEOUT 300 LABELS "xvfb;e2e")
+  add_test(NAME app_clip_dialog_e2e
+           COMMAND ${VANTORO_WITH_DISPLAY} --wm --
+                   ${CMAKE_CURRENT_LIST_DIR}/clip_dialog_e2e.sh $<TARGET_FILE:vantoro>)
+  set_tests_properties(app_clip_dialog_e2e PROPERTIES TIMEOUT 180 LABELS "xvfb;e2e")
 endif()
 
 # The install rules and the Debian package.

@@ -400,12 +400,12 @@ TEST_F(FolderDialogTest, NewFolderIsMadeInsideTheSelectedFolderAndSelectedAfterT
 TEST_F(FolderDialogTest, RefusedNamesAreExplainedAndAskedAgainAndNothingIsMadeElsewhere)
 {
     TKxFolderDialog dialog(services);
-    input.answers = {QString(),
-                     QStringLiteral("   "),
-                     QStringLiteral("."),
+    input.answers = {QStringLiteral("."),
                      QStringLiteral(".."),
                      QStringLiteral("../Escaped"),
-                     QStringLiteral("a/b"),
+                     QStringLiteral("a/./b"),
+                     QStringLiteral("a//b"),
+                     QStringLiteral("a/"),
                      QStringLiteral("/tmp/elsewhere"),
                      QStringLiteral("nul") + QChar(u'\0') + QStringLiteral("name"),
                      QStringLiteral("Good")};
@@ -416,8 +416,10 @@ TEST_F(FolderDialogTest, RefusedNamesAreExplainedAndAskedAgainAndNothingIsMadeEl
     ASSERT_EQ(messages.shown.size(), 8);
     for (const auto& shown : messages.shown)
         EXPECT_EQ(shown.kind, MessageKind::Error);
-    EXPECT_TRUE(messages.shown[0].text.contains(QStringLiteral("name")));
-    EXPECT_TRUE(messages.shown[5].text.contains(QStringLiteral("\"/\"")));
+    EXPECT_TRUE(messages.shown[2].text.contains(QStringLiteral("\"..\"")));
+    EXPECT_TRUE(messages.shown[3].text.contains(QStringLiteral("\".\"")));
+    EXPECT_TRUE(messages.shown[4].text.contains(QStringLiteral("empty")));
+    EXPECT_TRUE(messages.shown[6].text.contains(QStringLiteral("empty")));
     EXPECT_TRUE(messages.shown[7].text.contains(QStringLiteral("NUL")));
     EXPECT_EQ(entries(videos), QStringList{QStringLiteral("Good")});
     EXPECT_EQ(entries(dir.path()), QStringList{QStringLiteral("Videos")});
@@ -432,6 +434,52 @@ TEST_F(FolderDialogTest, RefusedNamesAreExplainedAndAskedAgainAndNothingIsMadeEl
     EXPECT_EQ(browser.specs.size(), 3);
     EXPECT_EQ(messages.shown.size(), 1);
     EXPECT_EQ(entries(videos), QStringList{QStringLiteral("Good")});
+
+    // An empty answer is a Cancel too: no message, nothing made, no reopen.
+    for (const QString& empty : {QString(), QStringLiteral("   ")}) {
+        messages.shown.clear();
+        input.answers = {empty};
+        browser.scripts.append(selectAndMakeFolder(videos));
+        const qsizetype shown = browser.specs.size();
+        EXPECT_FALSE(dialog.Execute());
+        EXPECT_EQ(browser.specs.size(), shown + 1);
+        EXPECT_TRUE(messages.shown.isEmpty());
+        EXPECT_TRUE(input.answers.isEmpty()) << "asked only once";
+        EXPECT_EQ(entries(videos), QStringList{QStringLiteral("Good")});
+    }
+}
+
+TEST_F(FolderDialogTest, ANameWithSlashesMakesTheNestedFoldersItNames)
+{
+    TKxFolderDialog dialog(services);
+    QDir().mkpath(videos + QStringLiteral("/Old"));
+    input.answers = {QStringLiteral("Old/2024/Summer trip")};
+    browser.scripts.append(selectAndMakeFolder(videos));
+    QString selectedAfterReopen;
+    browser.scripts.append([&](Window& window, FolderBrowserCallbacks&) {
+        selectedAfterReopen = window.selected;
+        return std::optional<QString>(window.selected);
+    });
+    ASSERT_TRUE(dialog.Execute());
+    const QString made = videos + QStringLiteral("/Old/2024/Summer trip");
+    EXPECT_TRUE(QFileInfo(made).isDir());
+    EXPECT_EQ(selectedAfterReopen, made);
+    EXPECT_EQ(dialog.Folder(), made);
+    EXPECT_TRUE(messages.shown.isEmpty());
+    EXPECT_EQ(entries(dir.path()), QStringList{QStringLiteral("Videos")});
+
+    // A file in the way of a part: reported.
+    test::writeFileBytes(videos + QStringLiteral("/Old/file"), "x");
+    input.answers = {QStringLiteral("Old/file/x")};
+    messages.shown.clear();
+    browser.scripts.append(selectAndMakeFolder(videos));
+    browser.scripts.append(
+        [](Window&, FolderBrowserCallbacks&) { return std::optional<QString>(); });
+    EXPECT_FALSE(dialog.Execute());
+    ASSERT_EQ(messages.shown.size(), 1);
+    EXPECT_TRUE(messages.shown[0].text.contains(QStringLiteral("could not be made")));
+    EXPECT_TRUE(messages.shown[0].text.contains(videos + QStringLiteral("/Old/file/x")));
+    EXPECT_TRUE(QFileInfo(videos + QStringLiteral("/Old/file")).isFile());
 }
 
 TEST_F(FolderDialogTest, AFolderThatCannotBeMadeIsReportedAndTheDialogReopensOnTheSelection)

@@ -22,4 +22,8 @@ if(TARGET vantoro AND VANTORO_WITH_DISPLAY AND XDOTOOL)
            COMMAND ${VANTORO_WITH_DISPLAY} --
                    ${CMAKE_CURRENT_LIST_DIR}/clip_manager_e2e.sh $<TARGET_FILE:vantoro>)
   set_tests_properties(clip_manager_e2e PROPERTIES TIMEOUT 180 LABELS "xvfb;e2e")
+  add_test(NAME clip_manager_new_folder_e2e
+           COMMAND ${VANTORO_WITH_DISPLAY} --wm --
+                   ${CMAKE_CURRENT_LIST_DIR}/new_folder_e2e.sh $<TARGET_FILE:vantoro>)
+  set_tests_properties(clip_manager_new_folder_e2e PROPERTIES TIMEOUT 180 LABELS "xvfb;e2e")
 endif()

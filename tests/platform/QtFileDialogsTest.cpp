@@ -15,6 +15,7 @@
 #include <QListView>
 #include <QMessageBox>
 #include <QScreen>
+#include <QTest>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeView>
@@ -165,6 +166,52 @@ TEST_F(QtFileDialogsTest, ClipDialogListsByFilterPreviewsAndReturnsSeveralFiles)
     EXPECT_EQ(imageFiles, kImageFiles);
     EXPECT_TRUE(previewShown);
     EXPECT_EQ(picked, QStringList({photo, song}));
+}
+
+// Select All in a folder with subfolders, then Open: the files, not the first subfolder. Open on
+// a folder alone still goes into it.
+TEST_F(QtFileDialogsTest, OpenOnFilesAndFoldersTakesTheFiles)
+{
+    ASSERT_TRUE(QDir(m_dir.path()).mkpath(QStringLiteral("a folder/inner")));
+    ASSERT_TRUE(QDir(m_dir.path()).mkpath(QStringLiteral("b folder")));
+    const QString one = touch(QStringLiteral("c one.mp3"));
+    const QString two = touch(QStringLiteral("d two.wav"));
+    const QStringList kListed = {QStringLiteral("a folder"), QStringLiteral("b folder"),
+                                 QStringLiteral("c one.mp3"), QStringLiteral("d two.wav")};
+    QStringList listed;
+    QString folderAfterOpen;
+    bool stillOpen = false;
+    const DialogDriver driver([&](QFileDialog* dialog) {
+        auto* view = dialog->findChild<QListView*>(QStringLiteral("listView"));
+        listed = listedNames(dialog, kListed);
+        if (!view || listed != kListed) {
+            dialog->reject();
+            return;
+        }
+        // A folder alone: Open goes into it.
+        const QModelIndexList folder =
+            view->model()->match(view->model()->index(0, 0, view->rootIndex()), Qt::DisplayRole,
+                                 QStringLiteral("a folder"), 1, Qt::MatchExactly);
+        if (!folder.isEmpty())
+            view->selectionModel()->select(folder.first(), QItemSelectionModel::ClearAndSelect |
+                                                               QItemSelectionModel::Rows);
+        QMetaObject::invokeMethod(dialog, "accept");
+        stillOpen = dialog->isVisible();
+        folderAfterOpen = dialog->directory().absolutePath();
+        dialog->setDirectory(m_dir.path());
+        listedNames(dialog, kListed);
+        // Everything: Open takes the files.
+        view->setFocus();
+        QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    QStringList picked = m_dialogs.openFiles(openDialog1Spec(m_dir.path()));
+    ASSERT_TRUE(driver.ran());
+    ASSERT_EQ(listed, kListed);
+    EXPECT_TRUE(stillOpen);
+    EXPECT_EQ(folderAfterOpen, QDir(m_dir.filePath(QStringLiteral("a folder"))).absolutePath());
+    picked.sort();
+    EXPECT_EQ(picked, QStringList({one, two}));
 }
 
 // On a 1280 x 1024 screen the clip dialog opens large enough for the file list with its Name

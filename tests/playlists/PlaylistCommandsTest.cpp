@@ -331,6 +331,58 @@ TEST_F(PlaylistCommandsTest, CancelledLoadLeavesEverythingAsItWas)
     EXPECT_EQ(player.opened, 0);
 }
 
+// A progress window that stays until it is closed; counts the windows on screen.
+class LastingProgress final : public ProgressWindows
+{
+public:
+    struct Window final : ProgressWindow
+    {
+        explicit Window(LastingProgress& windows) : owner(windows) { ++owner.onScreen; }
+        ~Window() override { --owner.onScreen; }
+        void setProgress(qint64, qint64) override {}
+        bool cancelled() const override { return false; }
+        LastingProgress& owner;
+    };
+    std::unique_ptr<ProgressWindow> open(const QString&) override
+    {
+        ++opened;
+        return std::make_unique<Window>(*this);
+    }
+    int opened = 0;
+    int onScreen = 0;
+};
+
+TEST_F(PlaylistCommandsTest, ProgressWindowClosesBeforeTheMissingBoxAndThePlayer)
+{
+    const QString a = clip("a.wav");
+    QByteArray m3u = a.toUtf8() + "\n";
+    for (int i = 0; i < 100000; ++i)
+        m3u += mediaDir.path().toUtf8() + "/gone/" + QByteArray::number(i) + ".wav\n";
+    const QString list = mediaDir.path() + "/long.m3u";
+    LastingProgress progress;
+    services.progress = &progress;
+    commands =
+        std::make_unique<PlaylistCommands>(state, services, mainWindow, player, &clipManager);
+    QList<int> openAtBox;
+    messages.onShow = [&](const auto&) { openAtBox.append(progress.onScreen); };
+    int openAtPlayer = -1;
+    player.during = [&](ProgramState&) { openAtPlayer = progress.onScreen; };
+    // The read takes as long as it takes on this machine: the file grows until the window shows.
+    for (int attempt = 0; attempt < 6 && progress.opened == 0; ++attempt) {
+        if (attempt > 0)
+            m3u += m3u.mid(m3u.indexOf('\n') + 1);
+        writeFileBytes(list, m3u);
+        openAtBox.clear();
+        dialogs.openAnswers = {{list}};
+        commands->PlaylistLoadClick();
+    }
+    ASSERT_EQ(progress.opened, 1);
+    ASSERT_EQ(openAtBox.size(), 1);
+    EXPECT_TRUE(messages.shown.back().text.contains(QStringLiteral("could not be found")));
+    EXPECT_EQ(openAtBox.front(), 0) << "no progress window under the missing-clips box";
+    EXPECT_EQ(openAtPlayer, 0) << "no progress window behind the player";
+}
+
 TEST_F(PlaylistCommandsTest, LoadCountsMissingEntriesAndRefusesAnEmptyResult)
 {
     const QString list = mediaDir.path() + "/gone.asx";

@@ -495,7 +495,8 @@ class FakeProgressWindows final : public ProgressWindows
 public:
     struct Window final : ProgressWindow
     {
-        explicit Window(FakeProgressWindows& windows) : owner(windows) {}
+        explicit Window(FakeProgressWindows& windows) : owner(windows) { ++owner.onScreen; }
+        ~Window() override { --owner.onScreen; }
         void setProgress(qint64 done, qint64 total) override
         {
             owner.updates.append({done, total});
@@ -514,6 +515,7 @@ public:
     QList<std::pair<qint64, qint64>> updates;
     int cancelAtUpdate = 0;
     bool pressedCancel = false;
+    int onScreen = 0; // windows not yet closed
 };
 
 TEST_F(PlaylistFiles, LongReadsShowProgressAndCancelLeavesTheListAsItWas)
@@ -548,6 +550,9 @@ TEST_F(PlaylistFiles, LongReadsShowProgressAndCancelLeavesTheListAsItWas)
         EXPECT_EQ(ReadPlaylist(list, playlist, m_boxes, &progress), std::optional<int>(0));
         EXPECT_EQ(list.count(), 40000);
         ASSERT_EQ(windows.texts, QStringList(QStringLiteral("Reading")));
+        EXPECT_EQ(windows.onScreen, 0) << "the window closes as the read ends";
+        EXPECT_TRUE(progress.update(1, 1));
+        EXPECT_EQ(windows.onScreen, 0) << "and does not come back";
         ASSERT_FALSE(windows.updates.isEmpty());
         EXPECT_EQ(windows.updates.last(), std::make_pair(qint64(m3u.size()), qint64(m3u.size())));
         for (const auto& [done, total] : windows.updates)
@@ -565,6 +570,7 @@ TEST_F(PlaylistFiles, LongReadsShowProgressAndCancelLeavesTheListAsItWas)
         EXPECT_EQ(list.items(), before.items());
         EXPECT_TRUE(list.sorted());
         EXPECT_EQ(windows.updates.size(), cancelAt) << "reading stops at the cancel";
+        EXPECT_EQ(windows.onScreen, 0);
         EXPECT_TRUE(m_boxes.shown.isEmpty());
     }
 }

@@ -18,6 +18,7 @@ struct Found
     QList<PlaylistEntryEscapes> escapes;
     QList<PlaylistEntryCharset> charsets;
     QList<PlaylistEntryForm> forms;
+    QList<bool> alternatives;
 };
 
 Found readIn(const QByteArray& input, PlaylistRules rules, qsizetype chunk)
@@ -28,6 +29,7 @@ Found readIn(const QByteArray& input, PlaylistRules rules, qsizetype chunk)
         found.escapes.append(e.escapes);
         found.charsets.append(e.charset);
         found.forms.append(e.form);
+        found.alternatives.append(e.alternative);
     });
     for (qsizetype at = 0; at < input.size(); at += chunk)
         if (!reader.feed(input.constData() + at, std::min(chunk, input.size() - at)))
@@ -45,6 +47,7 @@ Found read(const QByteArray& input, PlaylistRules rules)
     EXPECT_EQ(whole.bytes, bytewise.bytes) << input.left(200).constData();
     EXPECT_EQ(whole.escapes, bytewise.escapes);
     EXPECT_EQ(whole.charsets, bytewise.charsets);
+    EXPECT_EQ(whole.alternatives, bytewise.alternatives);
     return whole;
 }
 
@@ -176,10 +179,10 @@ TEST(PlaylistReaderAsx, OtherProgramsFilesAreReadAsXml)
          "<ASX><ENTRY><REF HREF=\"1.mp3\"/></ENTRY><ENTRY><REF HREF=\"2.mp3\"/></ENTRY>"
          "<ENTRY><REF HREF=\"3.mp3\"/></ENTRY></ASX>",
          {"1.mp3", "2.mp3", "3.mp3"}},
-        {"only the first REF of an ENTRY",
+        {"every REF of an ENTRY",
          "<ASX>\n<ENTRY>\n<REF HREF=\"main.mp3\"/>\n<REF HREF=\"fallback.mp3\"/>\n</ENTRY>\n"
          "<ENTRY><REF/><REF HREF=\"first-with-href.mp3\"/></ENTRY></ASX>",
-         {"main.mp3", "first-with-href.mp3"}},
+         {"main.mp3", "fallback.mp3", "first-with-href.mp3"}},
         {"links, pictures and pages are no clips",
          "<ASX><ENTRYREF HREF=\"http://x.example/more.asx\"/><MOREINFO HREF=\"http://x.example\"/>"
          "<BANNER HREF=\"b.gif\"><MOREINFO HREF=\"x\"/></BANNER>"
@@ -208,6 +211,27 @@ TEST(PlaylistReaderAsx, OtherProgramsFilesAreReadAsXml)
         for (const PlaylistEntryEscapes e : found.escapes)
             EXPECT_EQ(e, PlaylistEntryEscapes::Xml) << c.name;
     }
+}
+
+TEST(PlaylistReaderAsx, LaterReferencesOfAnEntryAreItsAlternatives)
+{
+    const Found found = read("<ASX><ENTRY><REF HREF=\"a1\"/><ref href='a2'><REF HREF=\"a3\" "
+                             "HREF=\"not-a-reference\"/></ENTRY>"
+                             "<REF HREF=\"loose1\"/><REF HREF=\"loose2\"/>"
+                             "<ENTRY><REF/><REF HREF=\"b1\"/><REF HREF=\"b2\"/></ENTRY>"
+                             "<ENTRY/><ENTRY><REF HREF=\"c1\"/></ENTRY></ASX>",
+                             PlaylistRules::Asx);
+    EXPECT_EQ(found.bytes,
+              (QList<QByteArray>{"a1", "a2", "a3", "loose1", "loose2", "b1", "b2", "c1"}));
+    EXPECT_EQ(found.alternatives,
+              (QList<bool>{false, true, true, false, false, false, true, false}));
+    // No other format has alternatives.
+    for (const PlaylistRules rules : {PlaylistRules::M3u, PlaylistRules::Pls, PlaylistRules::Xspf})
+        for (const bool a : read("<track><location>x</location><location>y</location></track>\n"
+                                 "File1=z\n",
+                                 rules)
+                                .alternatives)
+            EXPECT_FALSE(a);
 }
 
 QByteArray ownHeader(const QByteArray& lineEnd = "\r\n")

@@ -12,3 +12,6 @@ vantoro_test(playlist_reader_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/PlaylistReaderTest.cpp
           ${CMAKE_CURRENT_LIST_DIR}/PlaylistEntryResolverTest.cpp
   LIBS vantoro_playlists)
+vantoro_test(playlist_letter_case_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/PlaylistLetterCaseTest.cpp
+  LIBS vantoro_playlists)
