@@ -63,7 +63,9 @@ constexpr const char* kCurrentAo = "current-ao";
 namespace cmd {
 constexpr const char* kLoadFile = "loadfile";
 constexpr const char* kReplace = "replace";
-constexpr const char* kAppend = "append";
+// Appends, and starts the entry when mpv has already gone idle: the entry that plays may end
+// (a short picture, a busy GUI thread) before the one that follows it is queued.
+constexpr const char* kAppend = "append-play";
 constexpr const char* kStop = "stop";
 constexpr const char* kSeek = "seek";
 constexpr const char* kRelative = "relative";

@@ -61,7 +61,8 @@ public:
     // How long a still image shows, in seconds; holds from the next image on at the latest.
     bool setImageDuration(double seconds);
     // Appends a local file to mpv's own playlist, after the file that plays, so that mpv goes
-    // on to it by itself (and opens it ahead of time). Same rules and `entryId` as loadFile.
+    // on to it by itself (and opens it ahead of time); when mpv has gone idle because that file
+    // already ended, the appended file starts at once. Same rules and `entryId` as loadFile.
     bool appendFile(const QString& absolutePath, qint64& entryId);
     // Like loadFile and appendFile, for a file that may be a photo: a JPEG is decoded on a
     // worker thread, fitted into `box` (device pixels) and turned upright, and mpv reads the
