@@ -2,6 +2,8 @@
 
 #include "platform/FileOperationEngine.h"
 
+#include <functional>
+
 namespace vantoro {
 
 class FileOperationQuestions;
@@ -19,11 +21,16 @@ public:
     ShellFileOperation(FileOperationQuestions& questions, FileOperationProgress& progress);
 
     FileOperationResult run(const FileOperationRequest& request) override;
+    // GUI thread, while `run` is under way (from a handler it dispatches): cancels the
+    // operation; an open question is closed as Cancel and no further one is asked. Does nothing
+    // when no operation runs.
+    void cancel();
 
 private:
     FileOperationQuestions& m_questions;
     FileOperationProgress& m_progress;
     bool m_running = false;
+    std::function<void()> m_cancel; // set while an operation runs
 };
 
 } // namespace vantoro
