@@ -4,7 +4,8 @@
 # is answered by a click on its button. One scenario per run:
 #
 #   delete       ">>", Go, the Trash question answered Yes after reading it: the clip is in the
-#                Trash, and no progress window covered the question meanwhile.
+#                Trash, no progress window covered the question meanwhile, and its focused
+#                button, Yes, showed a focus frame.
 #   copy, move   Copy/Move to a folder holding an older file of the same name: the folder
 #                browser, "Ready to ...", then the conflict question answered Replace.
 #   keys         Escape and Alt+F4 leave the window open with its clips; Close closes it.
@@ -35,6 +36,10 @@ CLOSE=(504 407)
 box_button() { # box, index from the right (0 = last)
   click_from "$1" $((-53 - 90 * $2)) -24
 }
+# The Trash question's Yes button (x y width height from the right and bottom edges), and how
+# many black pixels make a focus frame there (its label alone has fewer than ten).
+TRASH_YES=(-178 -36 86 26)
+FRAMED=30
 no_progress_over() { # what is being asked
   visible '^Vantoro$' && fail "the progress window came up over the open $1"
   return 0
@@ -54,6 +59,9 @@ delete)
   pace
   shot "$question" trash-question
   no_progress_over "Trash question"
+  focus "$question"
+  black=$(black_pixels "$question" "${TRASH_YES[@]}")
+  ((black >= FRAMED)) || fail "the focused Yes shows no focus frame ($black black pixels)"
   box_button "$question" 1 # Yes
   wait_gone '^Move to Trash$' 5 || fail "the Trash question took no click"
   wait_gone '^Vantoro - Media File Manager$' 10 || fail "the clip manager stayed open"

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The playlist editor at a person's pace: the built program on a private display with a window
 # manager, driven from outside with the mouse and keys.
-#   1. A clip selected, "Delete clip": the question is read, Tab moves the focus to No, Return
-#      answers No: the clip stays.
+#   1. A clip selected, "Delete clip": the question is read; the focused button (Yes, then No
+#      after a Tab) shows a focus frame; Return answers No: the clip stays.
 #   2. "Delete clip" again, "Send clip to the Trash also" ticked with the mouse, Yes clicked:
 #      the clip leaves the playlist and its file goes to the Trash.
 #   3. OK: the playlist written beside the M3U lists only the other clip.
@@ -22,9 +22,15 @@ printf '%s\n%s\n' "$w/a.wav" "$w/b.wav" >"$w/list.m3u"
 FIRST_ROW=(60 40)
 DELETE_BUTTON=(-70 88)
 OK_BUTTON=(-70 -58)
-# Places in the deletion question: the check box, and Yes.
+# Places in the deletion question: the check box, and Yes; the rectangles of the two buttons
+# (x y width height from the right and bottom edges).
 CHECK_BOX=(30 60)
 YES=(-287 -26)
+YES_BUTTON=(-330 -42 90 30)
+NO_BUTTON=(-220 -42 90 30)
+# A button's label alone shows fewer than this many black pixels; with the dotted focus frame
+# around it, several times more.
+FRAMED=30
 
 e2e_start
 key "$main" alt+e
@@ -45,9 +51,18 @@ wait_for_window '^Confirm clip deletion from playlist$' 10 || fail "the deletion
 question=$win
 pace
 shot "$question" question
-key "$question" Tab # from Yes to No
-sleep 0.3
+focus "$question"
+yes_black=$(black_pixels "$question" "${YES_BUTTON[@]}")
+no_black=$(black_pixels "$question" "${NO_BUTTON[@]}")
+((yes_black >= FRAMED && no_black < FRAMED)) ||
+  fail "the focused Yes shows no focus frame (black pixels: Yes $yes_black, No $no_black)"
+xdotool key Tab # from Yes to No
+sleep 0.5
 shot "$question" question-no-focused
+yes_black=$(black_pixels "$question" "${YES_BUTTON[@]}")
+no_black=$(black_pixels "$question" "${NO_BUTTON[@]}")
+((no_black >= FRAMED && yes_black < FRAMED)) ||
+  fail "the focused No shows no focus frame (black pixels: Yes $yes_black, No $no_black)"
 xdotool key Return
 wait_gone '^Confirm clip deletion from playlist$' 5 || fail "Return on No left the question open"
 

@@ -114,6 +114,18 @@ key() {
   xdotool key "$@"
 }
 
+# black_pixels WINDOW X Y W H: how many pure black pixels a rectangle of the window shows now
+# (X and Y negative: from the right or bottom edge). Text and the focus frame are drawn black.
+black_pixels() {
+  local file="$e2e_work/picture.png" WIDTH HEIGHT X Y SCREEN WINDOW
+  import -window "$1" "$file" 2>/dev/null
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  local x=$2 y=$3
+  ((x < 0)) && x=$((WIDTH + x))
+  ((y < 0)) && y=$((HEIGHT + y))
+  convert "$file" -crop "${4}x${5}+${x}+${y}" +repage txt:- | grep -c '#000000' || true
+}
+
 shot() { [[ -n "$e2e_shots" ]] && import -window "$1" "$e2e_shots/$2.png" 2>/dev/null || true; }
 
 # e2e_mark_and_open_clip_manager CLIP...: New with the clips (in the work folder, picked in the
