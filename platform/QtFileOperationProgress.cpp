@@ -9,6 +9,12 @@
 
 namespace vantoro {
 
+namespace {
+
+constexpr int kMaxTextWidth = 640;
+
+} // namespace
+
 QtFileOperationProgress::QtFileOperationProgress(QWidget* parent) : m_parent(parent) {}
 
 QtFileOperationProgress::~QtFileOperationProgress()
@@ -77,11 +83,16 @@ void QtFileOperationProgress::update(const QString& currentPath, qint64 bytesDon
         const int slash = currentPath.lastIndexOf(QLatin1Char('/'));
         const QString name = slash < 0 ? currentPath : currentPath.mid(slash + 1);
         const QString folder = slash <= 0 ? QStringLiteral("/") : currentPath.left(slash);
-        m_action->setText(fileOperationVerb(m_operation) + QLatin1Char(' ') + name);
         QString where = QStringLiteral("from ") + folder;
         if (!m_destination.isEmpty())
             where += QStringLiteral(" to ") + m_destination;
-        m_item->setText(where);
+        // Long paths are shortened in the middle, so the window never outgrows the screen.
+        const auto fit = [](QLabel* label, const QString& text) {
+            label->setText(label->fontMetrics().elidedText(text, Qt::ElideMiddle, kMaxTextWidth));
+            label->setToolTip(text);
+        };
+        fit(m_action, fileOperationVerb(m_operation) + QLatin1Char(' ') + name);
+        fit(m_item, where);
     }
     if (bytesTotal > 0) {
         m_bar->setValue(int(qMin<qint64>(1000, bytesDone * 1000 / bytesTotal)));

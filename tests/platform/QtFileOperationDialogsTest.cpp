@@ -240,6 +240,11 @@ TEST_F(QtFileOperationDialogsTest, ProgressNamesNoFileBeforeTheFirstAndTheDestin
     m_progress.update(QStringLiteral("/videos/a.avi"), 1, 10, 0, 1);
     EXPECT_TRUE(progressTexts(m_progress.window()).contains(u"Moving a.avi"));
     EXPECT_TRUE(progressTexts(m_progress.window()).contains(u"from /videos to /keep"));
+    // Long folder names are shortened: the window keeps a width a screen can show.
+    const QString deep = u"/deep"_qs.repeated(120);
+    m_progress.setDestination(deep);
+    m_progress.update(deep + u"/a.avi"_qs, 2, 10, 0, 1);
+    EXPECT_LT(m_progress.window()->sizeHint().width(), 900);
     m_progress.end();
 }
 
