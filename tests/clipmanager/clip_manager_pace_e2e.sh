@@ -8,6 +8,8 @@
 #                button, Yes, showed a focus frame.
 #   copy, move   Copy/Move to a folder holding an older file of the same name: the folder
 #                browser, "Ready to ...", then the conflict question answered Replace.
+#   error        the marked clip vanishes before a Copy: the per-file error question, read, then
+#                Skip clicked; nothing lands in the destination.
 #   keys         Escape and Alt+F4 leave the window open with its clips; Close closes it.
 #   quit         SIGTERM while the Trash question is open: the program ends by itself, cleanly
 #                and promptly (before its five-second backstop), and the clip stays.
@@ -70,9 +72,10 @@ delete)
   [[ ! -e "$w/a.wav" ]] || fail "a.wav is still in its folder"
   [[ -f "$w/b.wav" ]] || fail "b.wav, never marked, is gone"
   ;;
-copy | move)
+copy | move | error)
   click_from "$manager" "${SELECT_ALL[@]}"
-  if [[ $scenario == copy ]]; then click_from "$manager" "${COPY[@]}"; else click_from "$manager" "${MOVE[@]}"; fi
+  [[ $scenario == error ]] && mv "$w/a.wav" "$w/gone.wav"
+  if [[ $scenario != move ]]; then click_from "$manager" "${COPY[@]}"; else click_from "$manager" "${MOVE[@]}"; fi
   pace
   click_from "$manager" "${GO[@]}"
   wait_for_window '^Browse for Folder$' 10 || fail "the folder browser did not appear"
@@ -88,6 +91,20 @@ copy | move)
   wait_for_window '^Confirm$' 10 || fail "the 'Ready to' question did not appear"
   pace
   box_button "$win" 1 # OK
+  if [[ $scenario == error ]]; then
+    wait_for_window '^File Operation Error$' 10 || fail "the error question did not appear"
+    question=$win
+    pace
+    shot "$question" error-question
+    no_progress_over "error question"
+    box_button "$question" 1 # Retry, Skip, Cancel
+    wait_gone '^File Operation Error$' 5 || fail "the error question took no click"
+    wait_gone '^Vantoro - Media File Manager$' 10 || fail "the clip manager stayed open"
+    e2e_quit || fail "the program did not end cleanly (status $?)"
+    [[ $(cat "$w/dst/a.wav") == older ]] || fail "dst/a.wav changed although its source was gone"
+    echo "1 passed, 0 failed"
+    exit 0
+  fi
   wait_for_window '^Replace Item$' 10 || fail "the conflict question did not appear"
   question=$win
   pace
