@@ -194,9 +194,7 @@ FileOperationResult ShellFileOperation::run(const FileOperationRequest& request)
         finished = true;
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });
-    m_cancel = [&questions] { questions.cancel(); };
     loop.exec();
-    m_cancel = nullptr;
     // The loop also ends when the program quits (every event loop is told to leave): the work
     // is cancelled, its questions are answered Cancel, and it stops at its next safe point.
     if (!finished)
@@ -212,12 +210,6 @@ FileOperationResult ShellFileOperation::run(const FileOperationRequest& request)
         result.anyOperationsAborted = true;
     m_running = false;
     return result;
-}
-
-void ShellFileOperation::cancel()
-{
-    if (m_cancel)
-        m_cancel();
 }
 
 } // namespace vantoro

@@ -2,8 +2,6 @@
 
 #include "platform/FileOperationEngine.h"
 
-#include <functional>
-
 namespace vantoro {
 
 class FileOperationQuestions;
@@ -15,22 +13,23 @@ class FileOperationProgress;
 // thread and the GUI thread keeps handling events (the progress window, its Cancel button, the
 // questions, which are always asked on the GUI thread). One operation at a time: a `run`
 // called while another one runs does nothing and reports an abort.
+//
+// While a question is open the progress window stays away (FileOperationProgress::
+// setQuestionOpen); a Cancel in the progress window closes an open question as Cancel. When the
+// program quits (QCoreApplication::exit tells every event loop to leave), the operation is
+// cancelled, every question still due is answered Cancel unasked, and `run` returns once the
+// worker has stopped at its next safe point.
 class ShellFileOperation final : public FileOperationEngine
 {
 public:
     ShellFileOperation(FileOperationQuestions& questions, FileOperationProgress& progress);
 
     FileOperationResult run(const FileOperationRequest& request) override;
-    // GUI thread, while `run` is under way (from a handler it dispatches): cancels the
-    // operation; an open question is closed as Cancel and no further one is asked. Does nothing
-    // when no operation runs.
-    void cancel();
 
 private:
     FileOperationQuestions& m_questions;
     FileOperationProgress& m_progress;
     bool m_running = false;
-    std::function<void()> m_cancel; // set while an operation runs
 };
 
 } // namespace vantoro
