@@ -9,6 +9,7 @@
 #include "clipmanager/ClipManagerWindowOpener.h"
 #include "platform/DBusMediaSession.h"
 #include "platform/DBusScreenSaverInhibitor.h"
+#include "platform/FocusFrameStyle.h"
 #include "platform/LogindPowerService.h"
 #include "platform/ModalRunner.h"
 #include "platform/MpvLibrary.h"
@@ -202,6 +203,8 @@ int runVantoro(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vantoro"));
+    // Every focused button shows it: Return and Space press that one.
+    QApplication::setStyle(new FocusFrameStyle);
     // The playback engine reads numbers with the C library: keep the decimal point a dot.
     MpvLibrary::useCNumericLocale();
 

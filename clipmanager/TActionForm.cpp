@@ -10,6 +10,7 @@
 #include "playlists/ProgramState.h"
 
 #include <QButtonGroup>
+#include <QCloseEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontMetrics>
@@ -17,6 +18,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -229,6 +231,25 @@ void TActionForm::buildWindow()
     layout->addLayout(bottom);
     // Not resizable: the window keeps the size its contents need.
     layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void TActionForm::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TActionForm::closeEvent(QCloseEvent* event)
+{
+    // A spontaneous close comes from the window system; the program's own close() does not.
+    if (event->spontaneous()) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
 }
 
 void TActionForm::showEvent(QShowEvent* event)

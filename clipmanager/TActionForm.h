@@ -111,6 +111,11 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // The window closes only by CloseButton or after Go has left nothing to act on: Escape and
+    // the window manager's close request (Alt+F4, the window menu) would throw away the clips
+    // still in the lists, which cannot be reached again, so both do nothing here.
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildWindow();

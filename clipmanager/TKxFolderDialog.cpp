@@ -292,8 +292,8 @@ void TKxFolderDialog::browserInitialized(FolderBrowserWindow& window)
     button->setObjectName(QStringLiteral("NewFolderButton"));
     button->setFont(QApplication::font());
     button->setFocusPolicy(Qt::StrongFocus);
-    // Enter keeps meaning OK wherever the focus is.
-    button->setAutoDefault(false);
+    // Return presses it while it has the focus, OK anywhere else.
+    button->setAutoDefault(true);
     m_newFolderButton = button;
     placeNewFolderButton();
     dialog->installEventFilter(this);

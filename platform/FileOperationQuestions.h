@@ -48,6 +48,12 @@ public:
     virtual bool confirmPermanentDelete(const QString& path, const QString& reason) = 0;
     // A file failed: retry it, skip it, or cancel the rest of the operation.
     virtual ErrorChoice askError(const FileOperationError& error) = 0;
+
+    // Called by the engine on the GUI thread, never by the work itself:
+    // the operation whose questions follow (a question may name copying or moving);
+    virtual void operationStarts(FileOperationCode operation) { Q_UNUSED(operation); }
+    // the operation was cancelled while a question is open: close it as its Cancel answer.
+    virtual void cancelOpenQuestion() {}
 };
 
 // The progress window of one operation. Called on the GUI thread: `begin` once, `update` about
@@ -66,6 +72,13 @@ public:
     // True once the user pressed Cancel; the engine stops between blocks of the current copy.
     virtual bool cancelRequested() const = 0;
     virtual void end() = 0;
+
+    // The folder a copy or move goes to, called right after `begin` (empty for a delete).
+    virtual void setDestination(const QString& folder) { Q_UNUSED(folder); }
+    // A question of the operation is open (true) or has been answered (false). While one is
+    // open the window does not appear; after the answer the delay before it appears starts
+    // afresh. A window already showing stays, under the question.
+    virtual void setQuestionOpen(bool open) { Q_UNUSED(open); }
 };
 
 } // namespace vantoro

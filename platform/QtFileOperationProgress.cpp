@@ -9,6 +9,12 @@
 
 namespace vantoro {
 
+namespace {
+
+constexpr int kMaxTextWidth = 640;
+
+} // namespace
+
 QtFileOperationProgress::QtFileOperationProgress(QWidget* parent) : m_parent(parent) {}
 
 QtFileOperationProgress::~QtFileOperationProgress()
@@ -56,6 +62,8 @@ void QtFileOperationProgress::begin(const QString& title, FileOperationCode oper
         buildWindow();
     m_operation = operation;
     m_cancelRequested = false;
+    m_questionOpen = false;
+    m_destination.clear();
     m_cancel->setEnabled(true);
     m_window->setWindowTitle(title);
     m_action->setText(fileOperationVerb(operation));
@@ -70,12 +78,21 @@ void QtFileOperationProgress::update(const QString& currentPath, qint64 bytesDon
 {
     if (!m_window)
         return;
-    if (!m_cancelRequested) {
+    // Nothing is said about a file before the first one has started.
+    if (!m_cancelRequested && !currentPath.isEmpty()) {
         const int slash = currentPath.lastIndexOf(QLatin1Char('/'));
         const QString name = slash < 0 ? currentPath : currentPath.mid(slash + 1);
         const QString folder = slash <= 0 ? QStringLiteral("/") : currentPath.left(slash);
-        m_action->setText(fileOperationVerb(m_operation) + QLatin1Char(' ') + name);
-        m_item->setText(QStringLiteral("from ") + folder);
+        QString where = QStringLiteral("from ") + folder;
+        if (!m_destination.isEmpty())
+            where += QStringLiteral(" to ") + m_destination;
+        // Long paths are shortened in the middle, so the window never outgrows the screen.
+        const auto fit = [](QLabel* label, const QString& text) {
+            label->setText(label->fontMetrics().elidedText(text, Qt::ElideMiddle, kMaxTextWidth));
+            label->setToolTip(text);
+        };
+        fit(m_action, fileOperationVerb(m_operation) + QLatin1Char(' ') + name);
+        fit(m_item, where);
     }
     if (bytesTotal > 0) {
         m_bar->setValue(int(qMin<qint64>(1000, bytesDone * 1000 / bytesTotal)));
@@ -84,8 +101,21 @@ void QtFileOperationProgress::update(const QString& currentPath, qint64 bytesDon
         m_bar->setValue(qMin(1000, itemsDone * 1000 / itemCount));
         m_amount->setText(QStringLiteral("%1 of %2 items").arg(itemsDone).arg(itemCount));
     }
-    if (!m_window->isVisible() && m_clock.elapsed() >= kShowDelayMs)
+    if (!m_window->isVisible() && !m_questionOpen && m_clock.elapsed() >= kShowDelayMs)
         m_window->show();
+}
+
+void QtFileOperationProgress::setDestination(const QString& folder)
+{
+    m_destination = folder;
+}
+
+void QtFileOperationProgress::setQuestionOpen(bool open)
+{
+    m_questionOpen = open;
+    // The time a person spent on the question does not count towards the delay.
+    if (!open)
+        m_clock.start();
 }
 
 void QtFileOperationProgress::end()

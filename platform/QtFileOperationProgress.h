@@ -12,9 +12,11 @@ class QPushButton;
 
 namespace vantoro {
 
-// The progress window of a file operation: the item being worked on, bytes done of the total
-// and a Cancel button. Application-modal while it shows; it shows only once the operation has
-// run for `kShowDelayMs`, so that quick operations flash nothing.
+// The progress window of a file operation: the item being worked on (with the destination
+// folder of a copy or move), bytes done of the total and a Cancel button. Application-modal while
+// it shows; it shows only once the operation has run for `kShowDelayMs` with no question open,
+// so that quick operations flash nothing and a question a person is reading is never covered
+// (and blocked) by it.
 class QtFileOperationProgress final : public FileOperationProgress
 {
 public:
@@ -28,6 +30,8 @@ public:
                 int itemCount) override;
     bool cancelRequested() const override { return m_cancelRequested; }
     void end() override;
+    void setDestination(const QString& folder) override;
+    void setQuestionOpen(bool open) override;
 
     // The window while an operation runs (null before the first one), for tests.
     QDialog* window() const { return m_window.data(); }
@@ -46,7 +50,9 @@ private:
     QPushButton* m_cancel = nullptr;
     QElapsedTimer m_clock;
     FileOperationCode m_operation = FileOperationCode::Copy;
+    QString m_destination;
     bool m_cancelRequested = false;
+    bool m_questionOpen = false;
 };
 
 } // namespace vantoro

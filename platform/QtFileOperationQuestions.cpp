@@ -54,11 +54,14 @@ QString QtFileOperationQuestions::deleteText(const QStringList& paths, bool toTr
                          .arg(count);
 }
 
-QString QtFileOperationQuestions::collisionText(const QString& name, const QString& folder)
+QString QtFileOperationQuestions::collisionText(const QString& name, const QString& folder,
+                                                FileOperationCode operation)
 {
     return QStringLiteral("The folder %1 already contains an item named %2.\n\nDo you want to "
-                          "replace it with the one you are copying?")
-        .arg(quoted(folder), quoted(name));
+                          "replace it with the one you are %3?")
+        .arg(quoted(folder), quoted(name),
+             operation == FileOperationCode::Move ? QStringLiteral("moving")
+                                                  : QStringLiteral("copying"));
 }
 
 QString QtFileOperationQuestions::createFolderText(const QString& folder)
@@ -95,6 +98,25 @@ QString QtFileOperationQuestions::errorText(const FileOperationError& error)
     return what + QStringLiteral("\n\n") + error.reason;
 }
 
+int QtFileOperationQuestions::ask(QMessageBox& box)
+{
+    m_open = &box;
+    const int result = box.exec();
+    m_open = nullptr;
+    return result;
+}
+
+void QtFileOperationQuestions::operationStarts(FileOperationCode operation)
+{
+    m_operation = operation;
+}
+
+void QtFileOperationQuestions::cancelOpenQuestion()
+{
+    if (m_open)
+        m_open->reject();
+}
+
 bool QtFileOperationQuestions::confirmDelete(const QStringList& paths, bool toTrash)
 {
     QMessageBox box(toTrash ? QMessageBox::Question : QMessageBox::Warning,
@@ -102,7 +124,7 @@ bool QtFileOperationQuestions::confirmDelete(const QStringList& paths, bool toTr
                             : QStringLiteral("Delete Permanently"),
                     deleteText(paths, toTrash), QMessageBox::Yes | QMessageBox::No, owner());
     box.setDefaultButton(toTrash ? QMessageBox::Yes : QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
+    return ask(box) == QMessageBox::Yes;
 }
 
 bool QtFileOperationQuestions::confirmCreateFolder(const QString& folder)
@@ -110,13 +132,13 @@ bool QtFileOperationQuestions::confirmCreateFolder(const QString& folder)
     QMessageBox box(QMessageBox::Question, QStringLiteral("Create Folder"),
                     createFolderText(folder), QMessageBox::Yes | QMessageBox::No, owner());
     box.setDefaultButton(QMessageBox::Yes);
-    return box.exec() == QMessageBox::Yes;
+    return ask(box) == QMessageBox::Yes;
 }
 
 CollisionAnswer QtFileOperationQuestions::askCollision(const QString& name, const QString& folder)
 {
     QMessageBox box(QMessageBox::Question, QStringLiteral("Replace Item"),
-                    collisionText(name, folder), QMessageBox::NoButton, owner());
+                    collisionText(name, folder, m_operation), QMessageBox::NoButton, owner());
     QPushButton* replace = box.addButton(QStringLiteral("&Replace"), QMessageBox::AcceptRole);
     QPushButton* skip = box.addButton(QStringLiteral("&Skip"), QMessageBox::RejectRole);
     QPushButton* cancel = box.addButton(QMessageBox::Cancel);
@@ -124,7 +146,7 @@ CollisionAnswer QtFileOperationQuestions::askCollision(const QString& name, cons
     box.setEscapeButton(cancel);
     auto* forAll = new QCheckBox(QStringLiteral("&Do this for all remaining conflicts"), &box);
     box.setCheckBox(forAll);
-    box.exec();
+    ask(box);
     CollisionAnswer answer;
     if (box.clickedButton() == replace)
         answer.choice = CollisionChoice::Replace;
@@ -142,7 +164,7 @@ bool QtFileOperationQuestions::confirmPermanentDelete(const QString& path, const
                     permanentDeleteText(path, reason), QMessageBox::Yes | QMessageBox::No, owner());
     box.setDefaultButton(QMessageBox::No);
     box.setEscapeButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
+    return ask(box) == QMessageBox::Yes;
 }
 
 ErrorChoice QtFileOperationQuestions::askError(const FileOperationError& error)
@@ -152,7 +174,7 @@ ErrorChoice QtFileOperationQuestions::askError(const FileOperationError& error)
     QPushButton* skip = box.addButton(QStringLiteral("&Skip"), QMessageBox::ActionRole);
     box.setDefaultButton(skip);
     box.setEscapeButton(QMessageBox::Cancel);
-    box.exec();
+    ask(box);
     if (box.clickedButton() == skip)
         return ErrorChoice::Skip;
     if (box.clickedButton() == box.button(QMessageBox::Retry))

@@ -13,6 +13,12 @@ class FileOperationProgress;
 // thread and the GUI thread keeps handling events (the progress window, its Cancel button, the
 // questions, which are always asked on the GUI thread). One operation at a time: a `run`
 // called while another one runs does nothing and reports an abort.
+//
+// While a question is open the progress window stays away (FileOperationProgress::
+// setQuestionOpen); a Cancel in the progress window closes an open question as Cancel. When the
+// program quits (QCoreApplication::exit tells every event loop to leave), the operation is
+// cancelled, every question still due is answered Cancel unasked, and `run` returns once the
+// worker has stopped at its next safe point.
 class ShellFileOperation final : public FileOperationEngine
 {
 public:

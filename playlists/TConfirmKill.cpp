@@ -42,7 +42,9 @@ TConfirmKill::TConfirmKill(QWidget* parent) : QDialog(parent)
     OKbutton->setAutoDefault(true);
     CancelButton = new QPushButton(style()->standardIcon(QStyle::SP_DialogNoButton),
                                    QStringLiteral("&No"), this);
-    CancelButton->setAutoDefault(false);
+    // Return presses the button that has the focus: Yes while no other button has it, No once
+    // it is tabbed to.
+    CancelButton->setAutoDefault(true);
     connect(OKbutton, &QPushButton::clicked, this, [this] { OKbuttonClick(); });
     // Esc reaches QDialog::reject() as well.
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);

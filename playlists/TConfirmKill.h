@@ -9,7 +9,8 @@ class QPushButton;
 namespace vantoro {
 
 // The editor's question before a clip leaves the playlist: a small yellow dialog without
-// title-bar buttons, left only through Yes (Enter) or No (Esc).
+// title-bar buttons, left only through Yes or No (Esc). Return presses the focused button: Yes,
+// the default, while no other button has the focus; No when the focus is on No.
 //
 // Yes (OKbutton) closes with QDialog::Accepted, the only answer the editor takes as "delete";
 // every other way out (No, Esc, the window manager closing it) closes with QDialog::Rejected.

@@ -6,6 +6,7 @@ vantoro_test(app_tests
     ${CMAKE_CURRENT_LIST_DIR}/HelpPageTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CommandLineTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TerminationTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/DialogKeysTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../common/Unprivileged.cpp
   LIBS vantoro_app)
 add_dependencies(app_tests vantoro)

@@ -13,6 +13,7 @@
 #include "playlists/PlaylistFiles.h"
 #include "playlists/ProgramState.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -507,6 +508,23 @@ TEST_F(ActionFormTest, TheOpenerShowsOneWindowForTheMarkedClips)
     opener.OpenClipManager();
     EXPECT_EQ(runner.titles, QStringList{QStringLiteral("Vantoro - Media File Manager")});
     EXPECT_EQ(runner.names, QStringList({"x.avi", "y.avi"}));
+}
+
+// Escape would throw the clips away: the window stays. Return on the focused Close closes it.
+TEST_F(ActionFormTest, EscapeKeepsTheWindowReturnOnCloseClosesIt)
+{
+    mark(QStringLiteral("a.avi"));
+    TActionForm& window = open();
+    QApplication::setActiveWindow(&window);
+    QTest::keyClick(window.LeftBox, Qt::Key_Escape);
+    QTest::keyClick(&window, Qt::Key_Escape);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(window.PathLeft().size(), 1);
+    for (int i = 0; i < 20 && window.focusWidget() != window.CloseButton; ++i)
+        QTest::keyClick(window.focusWidget() ? window.focusWidget() : &window, Qt::Key_Tab);
+    ASSERT_EQ(window.focusWidget(), window.CloseButton);
+    QTest::keyClick(window.CloseButton, Qt::Key_Return);
+    EXPECT_FALSE(window.isVisible());
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
@@ -180,6 +181,53 @@ TEST_F(FolderDialogDrivenTest, NewFolderTypedIntoTheInputBoxIsSelectedWhenTheDia
     EXPECT_EQ(selectedOnReopen, clips);
     EXPECT_EQ(dialog.Folder(), clips);
     EXPECT_TRUE(messages.shown.isEmpty());
+}
+
+// Return presses the button that has the focus: Cancel cancels, New folder asks for a name
+// (and is not taken for OK).
+TEST_F(FolderDialogDrivenTest, ReturnPressesTheFocusedButton)
+{
+    const auto tabToAndPressReturn = [](QWidget* window, QWidget* target) {
+        for (int i = 0; i < 20 && window->focusWidget() != target; ++i)
+            QTest::keyClick(window->focusWidget() ? window->focusWidget() : window, Qt::Key_Tab);
+        ASSERT_EQ(window->focusWidget(), target);
+        QTest::keyClick(target, Qt::Key_Return);
+    };
+    {
+        Watchdog watchdog;
+        TKxFolderDialog dialog(services);
+        dialog.setFolder(home + QStringLiteral("/Zulu"));
+        QObject::connect(&dialog, &TKxFolderDialog::OnInitialized, [&](auto*, QWidget* window) {
+            QTimer::singleShot(0, window, [&, window] {
+                for (QPushButton* button : window->findChildren<QPushButton*>())
+                    if (button->text().remove(u'&') == u"Cancel")
+                        tabToAndPressReturn(window, button);
+            });
+        });
+        EXPECT_FALSE(dialog.Execute());
+        EXPECT_FALSE(watchdog.fired);
+    }
+    {
+        Watchdog watchdog;
+        TKxFolderDialog dialog(services);
+        dialog.setFolder(home + QStringLiteral("/Zulu"));
+        bool asked = false;
+        QObject::connect(
+            &dialog, &TKxFolderDialog::OnInitialized, [&](auto* sender, QWidget* window) {
+                QTimer::singleShot(0, window, [&, sender, window] {
+                    whenInputBoxShows([&, window](QInputDialog* box) {
+                        asked = true;
+                        box->reject();
+                        QTimer::singleShot(0, window,
+                                           [window] { qobject_cast<QDialog*>(window)->reject(); });
+                    });
+                    tabToAndPressReturn(window, sender->NewFolderButton());
+                });
+            });
+        EXPECT_FALSE(dialog.Execute()) << "Return on New folder was taken for OK";
+        EXPECT_TRUE(asked);
+        EXPECT_FALSE(watchdog.fired);
+    }
 }
 
 } // namespace

@@ -18,7 +18,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QLabel>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
+#include <thread>
 
 namespace vantoro {
 namespace {
@@ -207,6 +214,161 @@ TEST_F(QtFileOperationDialogsTest, WindowStaysResponsiveWhileCopyingAndCancelSto
         EXPECT_EQ(QFileInfo(qpath("dst/big.mkv")).size(), big.size());
     }
     EXPECT_EQ(QFileInfo(qpath("big.mkv")).size(), big.size());
+}
+
+// The texts of the progress window's labels, top to bottom.
+QStringList progressTexts(QDialog* window)
+{
+    QStringList texts;
+    for (QLabel* label : window->findChildren<QLabel*>())
+        texts.append(label->text());
+    return texts;
+}
+
+TEST_F(QtFileOperationDialogsTest, ProgressNamesNoFileBeforeTheFirstAndTheDestinationOfACopy)
+{
+    m_progress.begin(QStringLiteral("Vantoro"), FileOperationCode::Delete);
+    m_progress.update(QString(), 0, 0, 0, 3);
+    ASSERT_TRUE(m_progress.window());
+    for (const QString& text : progressTexts(m_progress.window()))
+        EXPECT_FALSE(text.startsWith(QStringLiteral("from")) || text.startsWith(u"Deleting "))
+            << text.toStdString();
+    m_progress.end();
+
+    m_progress.begin(QStringLiteral("Vantoro"), FileOperationCode::Move);
+    m_progress.setDestination(QStringLiteral("/keep"));
+    m_progress.update(QStringLiteral("/videos/a.avi"), 1, 10, 0, 1);
+    EXPECT_TRUE(progressTexts(m_progress.window()).contains(u"Moving a.avi"));
+    EXPECT_TRUE(progressTexts(m_progress.window()).contains(u"from /videos to /keep"));
+    // Long folder names are shortened: the window keeps a width a screen can show.
+    const QString deep = u"/deep"_qs.repeated(120);
+    m_progress.setDestination(deep);
+    m_progress.update(deep + u"/a.avi"_qs, 2, 10, 0, 1);
+    EXPECT_LT(m_progress.window()->sizeHint().width(), 900);
+    m_progress.end();
+}
+
+TEST_F(QtFileOperationDialogsTest, ProgressWaitsWhileAQuestionIsOpenAndCountsAfreshFromTheAnswer)
+{
+    m_progress.begin(QStringLiteral("Vantoro"), FileOperationCode::Copy);
+    m_progress.setQuestionOpen(true);
+    QTest::qWait(QtFileOperationProgress::kShowDelayMs + 100);
+    m_progress.update(qpath("a.avi"), 1, 10, 0, 1);
+    EXPECT_FALSE(m_progress.window()->isVisible()) << "the window covered an open question";
+    m_progress.setQuestionOpen(false);
+    m_progress.update(qpath("a.avi"), 2, 10, 0, 1);
+    EXPECT_FALSE(m_progress.window()->isVisible()) << "the delay did not start at the answer";
+    QTest::qWait(QtFileOperationProgress::kShowDelayMs + 50);
+    m_progress.update(qpath("a.avi"), 3, 10, 0, 1);
+    EXPECT_TRUE(m_progress.window()->isVisible());
+
+    // A question asked now is the progress window's child, on top of it.
+    QWidget* owner = nullptr;
+    BoxAnswerer answerer([&](QMessageBox* box) {
+        owner = box->parentWidget();
+        box->button(QMessageBox::No)->click();
+    });
+    EXPECT_FALSE(m_questions.confirmCreateFolder(qpath("new")));
+    EXPECT_EQ(owner, m_progress.window());
+    m_progress.end();
+}
+
+// A person reading the question for longer than the progress window's delay: the window must
+// not come up over the question while it is open.
+TEST_F(QtFileOperationDialogsTest, SlowAnswerIsNeverCoveredByTheProgressWindow)
+{
+    QDir().mkpath(qpath("dst"));
+    makeFile(path("a.avi"), "new");
+    makeFile(path("dst/a.avi"), "old");
+    bool coveredWhileOpen = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (qobject_cast<QMessageBox*>(window) && window->isVisible() && m_progress.window() &&
+                m_progress.window()->isVisible())
+                coveredWhileOpen = true;
+        }
+    });
+    watch.start(20);
+    QElapsedTimer read;
+    BoxAnswerer answerer([&](QMessageBox* box) {
+        read.start();
+        QTimer::singleShot(QtFileOperationProgress::kShowDelayMs * 3, box,
+                           [box] { buttonNamed(box, QStringLiteral("Replace"))->click(); });
+    });
+    FileOperationRequest request =
+        makeRequest(FileOperationCode::Move, {qpath("a.avi")}, qpath("dst"), Flag::kSimpleProgress);
+    request.progressTitle = QStringLiteral("Vantoro");
+    EXPECT_FALSE(m_engine.run(request).anyOperationsAborted);
+    EXPECT_FALSE(coveredWhileOpen);
+    EXPECT_GE(read.elapsed(), QtFileOperationProgress::kShowDelayMs * 3 - 20);
+    EXPECT_EQ(fileContents(path("dst/a.avi")), "new");
+    ASSERT_EQ(answerer.texts.size(), 1);
+    EXPECT_TRUE(answerer.texts.at(0).endsWith(u"with the one you are moving?"))
+        << answerer.texts.at(0).toStdString();
+}
+
+TEST_F(QtFileOperationDialogsTest, CancelWhileAQuestionIsOpenAnswersItCancel)
+{
+    QDir().mkpath(qpath("dst"));
+    makeFile(path("a.avi"), "new");
+    makeFile(path("dst/a.avi"), "old");
+    BoxAnswerer answerer([&](QMessageBox* box) {
+        // The operation is cancelled behind the question (the progress window's Cancel, as the
+        // engine sees it); should the question stay open, Replace is pressed after a while.
+        QTimer::singleShot(50, m_progress.window(),
+                           [this] { m_progress.window()->findChild<QPushButton*>()->click(); });
+        QTimer::singleShot(3000, box,
+                           [box] { buttonNamed(box, QStringLiteral("Replace"))->click(); });
+    });
+    FileOperationRequest request =
+        makeRequest(FileOperationCode::Copy, {qpath("a.avi")}, qpath("dst"), Flag::kSimpleProgress);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_TRUE(m_engine.run(request).anyOperationsAborted);
+    EXPECT_LT(clock.elapsed(), 2500) << "the question stayed open after the cancel";
+    EXPECT_EQ(fileContents(path("dst/a.avi")), "old");
+}
+
+// The program quits (a logout, SIGTERM) while the work is under way and a question is due: the
+// engine must not wait for a worker that waits for the GUI thread.
+TEST_F(QtFileOperationDialogsTest, QuitWhileAQuestionIsDueCancelsAndEnds)
+{
+    QDir().mkpath(qpath("dst"));
+    for (const char* name : {"a.avi", "b.avi"}) {
+        makeFile(path("") + name, "new");
+        makeFile(path("dst/") + name, "old");
+    }
+    BoxAnswerer answerer([&](QMessageBox* box) {
+        if (answerer.texts.size() == 1)
+            QCoreApplication::exit(0); // every event loop is told to leave
+        buttonNamed(box, QStringLiteral("Replace"))->click();
+    });
+    std::atomic<bool> returned{false};
+    std::thread watchdog([&] {
+        for (int i = 0; i < 200 && !returned; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        if (!returned) {
+            std::fprintf(stderr, "the engine never returned after the quit\n");
+            std::_Exit(1);
+        }
+    });
+    const FileOperationResult result =
+        m_engine.run(makeRequest(FileOperationCode::Copy, {qpath("a.avi"), qpath("b.avi")},
+                                 qpath("dst"), Flag::kSimpleProgress));
+    returned = true;
+    watchdog.join();
+    // Leave the quitting state, so that later event loops run again.
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    QCoreApplication::exec();
+
+    EXPECT_TRUE(result.anyOperationsAborted);
+    EXPECT_EQ(answerer.texts.size(), 1) << "a question was asked after the quit";
+    // The first file, answered Replace just before the quit, is either copied or untouched.
+    EXPECT_TRUE(fileContents(path("dst/a.avi")) == "new" ||
+                fileContents(path("dst/a.avi")) == "old");
+    EXPECT_EQ(fileContents(path("dst/b.avi")), "old");
+    EXPECT_EQ(fileContents(path("b.avi")), "new");
 }
 
 } // namespace

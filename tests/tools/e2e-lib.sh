@@ -1,0 +1,182 @@
+# Shared steps of the tests that drive the built program from outside, as a person does: on a
+# private display with a window manager (tests/tools/with-display --wm), with xdotool moving the
+# mouse and clicking at screen positions, and Tab, Return and Escape on the keyboard. A person
+# reads a question before answering it, so every answer waits `pace` (1.5 s) first: past every
+# timer of the program (a progress window is due after 0.5 s).
+#
+# Source it from a bash test script, then call e2e_begin EXE. Windows are found by their title
+# (xdotool search --name); a button is clicked at its place in the window, given in pixels from
+# the window's edges, as the window's layout puts it.
+
+E2E_PACE=${E2E_PACE:-1.5}
+e2e_pid=""
+e2e_work=""
+e2e_shots=${E2E_SHOTS:-}
+
+e2e_cleanup() {
+  [[ -n "$e2e_pid" ]] && kill -KILL "$e2e_pid" 2>/dev/null || true
+  [[ -n "$e2e_work" ]] && rm -rf "$e2e_work"
+}
+
+fail() {
+  echo "FAIL: $*" >&2
+  xdotool search --onlyvisible --name '.' getwindowname %@ 2>/dev/null | sed 's/^/  window: /' >&2 || true
+  [[ -n "$e2e_shots" ]] && import -window root "$e2e_shots/failure.png" 2>/dev/null
+  exit 1
+}
+
+pace() { sleep "$E2E_PACE"; }
+
+# e2e_begin EXE: a work folder with a private HOME and XDG tree; the program is copied into it,
+# so its settings and temporary playlist stay there.
+e2e_begin() {
+  e2e_work=$(mktemp -d /tmp/vantoro-e2e-XXXXXX)
+  trap e2e_cleanup EXIT
+  cp "$1" "$e2e_work/vantoro"
+  mkdir -p "$e2e_work/home/.local/share" "$e2e_work/run"
+  chmod 700 "$e2e_work/run"
+}
+
+# write_wav FILE: a silent three-second 8 kHz mono WAV (the player needs real media to mark).
+write_wav() {
+  local bytes=24000
+  {
+    printf 'RIFF'; printf "\\x$(printf %02x $(( (36 + bytes) & 255 )))\\x$(printf %02x $(( ((36 + bytes) >> 8) & 255 )))\\x00\\x00"
+    printf 'WAVEfmt '; printf '\x10\x00\x00\x00\x01\x00\x01\x00\x40\x1f\x00\x00\x40\x1f\x00\x00\x01\x00\x08\x00'
+    printf 'data'; printf "\\x$(printf %02x $(( bytes & 255 )))\\x$(printf %02x $(( (bytes >> 8) & 255 )))\\x00\\x00"
+    head -c "$bytes" /dev/zero | tr '\0' '\200'
+  } > "$1"
+}
+
+# e2e_start: starts the program in the work folder and waits for its main window ($main).
+e2e_start() {
+  (cd "$e2e_work" && HOME="$e2e_work/home" XDG_RUNTIME_DIR="$e2e_work/run" \
+    XDG_CONFIG_HOME="$e2e_work/home/.config" XDG_DATA_HOME="$e2e_work/home/.local/share" \
+    QT_QPA_PLATFORM=xcb exec ./vantoro) &
+  e2e_pid=$!
+  wait_for_window '^Vantoro 5\.0' 20 || fail "the main window did not appear"
+  main=$win
+  sleep 0.5
+}
+
+# wait_for_window REGEX SECONDS: the first visible window whose title matches, in $win.
+wait_for_window() {
+  local i
+  for ((i = 0; i < $2 * 10; i++)); do
+    win=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1 || true)
+    [[ -n "$win" ]] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# wait_gone REGEX SECONDS: succeeds once no visible window's title matches.
+wait_gone() {
+  local i
+  for ((i = 0; i < $2 * 10; i++)); do
+    xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+visible() { xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
+
+# click_from WINDOW X Y: a left click at a point of the window; a negative X or Y counts from
+# the right or bottom edge. The pointer moves there first, as a hand would.
+click_from() {
+  local WIDTH HEIGHT X Y SCREEN WINDOW
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  local x=$2 y=$3
+  ((x < 0)) && x=$((WIDTH + x))
+  ((y < 0)) && y=$((HEIGHT + y))
+  xdotool mousemove --window "$1" "$x" "$y"
+  sleep 0.2
+  xdotool click 1
+}
+
+# click_at WINDOW X/1000 Y/1000: a click at a point given in thousandths of the window's size.
+click_at() {
+  local WIDTH HEIGHT X Y SCREEN WINDOW
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  click_from "$1" $((WIDTH * $2 / 1000)) $((HEIGHT * $3 / 1000))
+}
+
+focus() {
+  xdotool windowactivate --sync "$1" 2>/dev/null || xdotool windowfocus "$1" 2>/dev/null || true
+  sleep 0.1
+}
+
+# key WINDOW KEY...: keys to the window that has the focus, after focusing WINDOW.
+key() {
+  focus "$1"
+  shift
+  xdotool key "$@"
+}
+
+# black_pixels WINDOW X Y W H: how many pure black pixels a rectangle of the window shows now
+# (X and Y negative: from the right or bottom edge). Text and the focus frame are drawn black.
+black_pixels() {
+  local file="$e2e_work/picture.png" WIDTH HEIGHT X Y SCREEN WINDOW
+  import -window "$1" "$file" 2>/dev/null
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  local x=$2 y=$3
+  ((x < 0)) && x=$((WIDTH + x))
+  ((y < 0)) && y=$((HEIGHT + y))
+  convert "$file" -crop "${4}x${5}+${x}+${y}" +repage txt:- | grep -c '#000000' || true
+}
+
+shot() { [[ -n "$e2e_shots" ]] && import -window "$1" "$e2e_shots/$2.png" 2>/dev/null || true; }
+
+# e2e_mark_and_open_clip_manager CLIP...: New with the clips (in the work folder, picked in the
+# clip dialog), Go, mark the first in play order, close the player: the clip manager opens
+# ($manager). The clips play in alphabetical order.
+e2e_mark_and_open_clip_manager() {
+  local names="" c
+  for c in "$@"; do names+="\"$c\" "; done
+  key "$main" alt+n
+  wait_for_window '^Select clip' 20 || fail "the clip dialog did not appear"
+  focus "$win"
+  sleep 0.5
+  xdotool type --delay 20 "$names"
+  xdotool key Return
+
+  wait_for_window '^Vantoro - Player' 20 || fail "the player window did not appear"
+  local player=$win first
+  first=$(printf '%s\n' "$@" | sort | head -n1)
+  sleep 0.5
+  key "$player" Return # Go is the default button
+  local i title="" marked=""
+  for ((i = 0; i < 200; i++)); do
+    # This machine may have no sound card: acknowledge the warning and playback goes on.
+    local box
+    box=$(xdotool search --onlyvisible --name '^Information$' 2>/dev/null | head -n1 || true)
+    if [[ -n "$box" ]]; then
+      key "$box" Return
+      sleep 0.3
+    fi
+    title=$(xdotool getwindowname "$player" 2>/dev/null || true)
+    if [[ "$title" == "Vantoro - (1/"*") $first"* ]]; then
+      sleep 0.3
+      key "$player" Return # Mark, the default button while a new playlist plays
+      marked=1
+      break
+    fi
+    sleep 0.1
+  done
+  [[ -n "$marked" ]] || fail "the player never played $first (caption '$title')"
+  key "$player" Escape
+  click_from "$player" -18 -23 # the player's Close button
+  wait_for_window '^Vantoro - Media File Manager$' 15 || fail "the clip manager did not appear"
+  manager=$win
+  sleep 0.5
+}
+
+# e2e_quit: SIGTERM, as a logout sends; the program must end by itself, promptly and cleanly.
+e2e_quit() {
+  kill -TERM "$e2e_pid"
+  local status=0
+  wait "$e2e_pid" || status=$?
+  e2e_pid=""
+  return "$status"
+}
