@@ -86,6 +86,18 @@ QString uncopiableKindReason(mode_t mode)
     return {};
 }
 
+QString sameFileReason()
+{
+    return QStringLiteral("The source and the destination are the same file");
+}
+
+QString changedSinceCopyReason()
+{
+    return QStringLiteral("It changed while it was being moved (it is still being written, or "
+                          "another program replaced it): it was copied but not moved, the "
+                          "original is kept");
+}
+
 int removePermanently(const QByteArray& path)
 {
     struct stat st;

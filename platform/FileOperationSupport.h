@@ -28,6 +28,11 @@ bool linkLeadsTo(const QByteArray& link, const struct stat& entry);
 // Why a file of this kind (device, pipe, socket) is not copied; empty for the kinds that are.
 QString uncopiableKindReason(mode_t mode);
 
+// The reasons the engine gives for refusing a file that is its own destination, and for keeping
+// the source of a move that changed after it was copied.
+QString sameFileReason();
+QString changedSinceCopyReason();
+
 // Removes a file, or a folder with everything in it, for good. Answers 0 or an errno value.
 int removePermanently(const QByteArray& path);
 
