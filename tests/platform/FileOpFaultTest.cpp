@@ -400,6 +400,24 @@ TEST_F(FileOpFaultTest, TmpfsHasNoTrashSoTheEngineAsksBeforeDeletingForGood)
     EXPECT_TRUE(folderEntries(path("tmp")).isEmpty());
 }
 
+// Made unasked (no confirmation, or "make missing folders"), a destination that is a dangling
+// link once kept the worker making it for ever: the helper must end, with the error.
+TEST_F(FileOpFaultTest, UnaskedDestinationThatIsADanglingLinkEndsWithAnError)
+{
+    makeFile(path("clip.avi"), "clip");
+    ASSERT_EQ(::symlink(path("nowhere").constData(), path("dangling").constData()), 0);
+    QByteArray output;
+    ASSERT_EQ(test::runProgram(QStringLiteral(FILEOP_HELPER),
+                               {QStringLiteral("copy"), qpath("dangling"), qpath("clip.avi")},
+                               &output, 15000),
+              0)
+        << "did not end";
+    const QList<QByteArray> out = output.trimmed().split('\n');
+    EXPECT_EQ(out.value(0), "error " + QByteArray::number(ENOTDIR) + ' ' + path("dangling"));
+    EXPECT_EQ(out.value(1), "aborted 1");
+    EXPECT_FALSE(pathExists(path("nowhere")));
+}
+
 // The clip manager reaches this: it skips folders, not links.
 TEST_F(FileOpFaultTest, LinkToTheDestinationFileOnAnotherFileSystemIsRefused)
 {
