@@ -100,6 +100,7 @@ TEST_F(FileOpEdgeCaseTest, LinkThatLeadsToTheDestinationFileIsTheSameFile)
     EXPECT_EQ(fileContents(path("dst/album/song.mp3")), "song");
 }
 
+// Folders only: the clip manager, which sets files-only, never copies one.
 TEST_F(FileOpEdgeCaseTest, FolderIsNotCopiedIntoALinkToOneOfItsSubfolders)
 {
     mkdir("v");
@@ -143,6 +144,7 @@ TEST_F(FileOpEdgeCaseTest, DestinationThatIsADanglingLinkIsAnErrorNotAFolderToMa
     EXPECT_EQ(fileContents(path("clip.avi")), "clip");
 }
 
+// Folders only: the clip manager, which sets files-only, never copies one.
 TEST_F(FileOpEdgeCaseTest, EveryFileAFolderCopyLeavesBehindIsNamedWithItsReason)
 {
     mkdir("album");
@@ -196,6 +198,7 @@ TEST_F(FileOpEdgeCaseTest, EveryFileAFolderCopyLeavesBehindIsNamedWithItsReason)
               0);
 }
 
+// The clip manager reaches this with any clip it copies.
 TEST_F(FileOpEdgeCaseTest, CopyKeepsHolesUserAttributesAndAcls)
 {
     mkdir("dst");
@@ -244,6 +247,7 @@ TEST_F(FileOpEdgeCaseTest, CopyKeepsHolesUserAttributesAndAcls)
               QByteArray(reinterpret_cast<const char*>(acl), sizeof acl));
 }
 
+// The clip manager reaches this with its next copy or move into the folder.
 TEST_F(FileOpEdgeCaseTest, LeftoversOfAKilledCopyGoOnlyWhenNoCopyHoldsThem)
 {
     mkdir("dst");

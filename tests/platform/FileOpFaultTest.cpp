@@ -491,6 +491,7 @@ TEST_F(FileOpFaultTest, MovedSourceThatChangesAfterItsCopyIsKept)
     }
 }
 
+// The clip manager reaches this with a move of clips to another volume.
 TEST_F(FileOpFaultTest, FailedFlushOfTheDestinationFolderKeepsTheSources)
 {
     REQUIRE_ROOT();
@@ -512,6 +513,7 @@ TEST_F(FileOpFaultTest, FailedFlushOfTheDestinationFolderKeepsTheSources)
     EXPECT_EQ(fileContents(path("src/b.avi")), "b");
 }
 
+// The clip manager reaches this: a marked clip may be a link, and files-only keeps links.
 TEST_F(FileOpFaultTest, MovedLinkWhoseSourceCannotBeRemovedIsReported)
 {
     REQUIRE_ROOT();
@@ -582,6 +584,8 @@ TEST_F(FileOpFaultTest, TrashOnAFullDiskLeavesNoClipThatCannotBePutBack)
         EXPECT_FALSE(fileContents(trash + "/info/" + record).isEmpty()) << record.data();
 }
 
+// A folder move, which the clip manager never makes (files-only); its clips keep their holes
+// and attributes the same way.
 TEST_F(FileOpFaultTest, MoveAcrossFileSystemsKeepsHolesAttributesAndDeviceFilesAreNamed)
 {
     REQUIRE_ROOT();
