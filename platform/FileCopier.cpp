@@ -6,9 +6,12 @@
 #include <cstring>
 #include <vector>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <linux/fs.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace vantoro {
@@ -87,6 +90,93 @@ int readWriteCopy(int in, int out, off_t offset, const CopyControl& control)
     }
 }
 
+// Copies [offset, offset + length) at the same place in `out`: copy_file_range within one
+// file system, else read and write.
+int copyRange(int in, int out, off_t offset, off_t length, const CopyControl& control)
+{
+    std::vector<char> buffer;
+    loff_t inOffset = offset;
+    loff_t outOffset = offset;
+    bool kernelCopy = true;
+    while (length > 0) {
+        if (cancelled(control))
+            return ECANCELED;
+        const size_t chunk = size_t(qMin<off_t>(length, off_t(kCopyChunk)));
+        ssize_t n = -1;
+        if (kernelCopy) {
+            n = ::copy_file_range(in, &inOffset, out, &outOffset, chunk, 0);
+            if (n < 0 && errno != EINTR) {
+                if (errno != EXDEV && errno != ENOSYS && errno != EOPNOTSUPP && errno != EINVAL &&
+                    errno != EBADF)
+                    return errno;
+                kernelCopy = false;
+            }
+            if (n == 0) // the source became shorter meanwhile
+                return 0;
+        } else {
+            if (buffer.empty())
+                buffer.resize(kBufferSize);
+            n = ::pread(in, buffer.data(), qMin(chunk, buffer.size()), inOffset);
+            if (n == 0)
+                return 0;
+            if (n > 0) {
+                if (const int error = writeAll(out, buffer.data(), size_t(n), outOffset))
+                    return error;
+                inOffset += n;
+                outOffset += n;
+            } else if (errno != EINTR) {
+                return errno;
+            }
+        }
+        if (n > 0) {
+            length -= n;
+            countBytes(control, n);
+        }
+    }
+    return 0;
+}
+
+// A sparse file, segment by segment: only the data is copied, the holes between stay holes
+// (the file system allocates nothing for them) and the end is set by the size.
+int copySparse(int in, int out, const struct stat& inStat, const CopyControl& control)
+{
+    off_t offset = 0;
+    while (offset < inStat.st_size) {
+        const off_t data = ::lseek(in, offset, SEEK_DATA);
+        if (data < 0) {
+            if (errno == ENXIO) // only a hole up to the end
+                break;
+            return errno;
+        }
+        off_t hole = ::lseek(in, data, SEEK_HOLE);
+        if (hole < 0)
+            return errno;
+        hole = qMin(hole, inStat.st_size);
+        countBytes(control, data - offset);
+        if (const int error = copyRange(in, out, data, hole - data, control))
+            return error;
+        offset = hole;
+    }
+    countBytes(control, qMax<off_t>(0, inStat.st_size - offset));
+    return ::ftruncate(out, inStat.st_size) == 0 ? 0 : errno;
+}
+
+bool isCopyTemporaryName(const QByteArray& name)
+{
+    // "." + stem + ".vantoro-" + 8 letters or digits + ".part"
+    static const QByteArray kMark = ".vantoro-";
+    static const QByteArray kEnd = ".part";
+    const int markAt = int(name.size()) - int(kEnd.size()) - 8 - int(kMark.size());
+    if (!name.startsWith('.') || markAt < 1 || !name.endsWith(kEnd) ||
+        name.mid(markAt, kMark.size()) != kMark)
+        return false;
+    for (const char c : name.mid(markAt + kMark.size(), 8)) {
+        if (!((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept
@@ -119,6 +209,9 @@ int copyFileContents(int in, int out, const struct stat& inStat, const CopyContr
         countBytes(control, inStat.st_size);
         return 0;
     }
+    // Fewer blocks than the size needs: the file has holes.
+    if (S_ISREG(inStat.st_mode) && inStat.st_blocks * 512 < inStat.st_size)
+        return copySparse(in, out, inStat, control);
     loff_t inOffset = 0;
     loff_t outOffset = 0;
     for (;;) {
@@ -187,6 +280,9 @@ int StagedFile::stage(int source, const struct stat& sourceStat, const SharedFd&
         }
     }
     m_file.reset(fd);
+    // Held until the copy is closed: the clean-up of a later run tells a copy at work from one
+    // that a killed run left (a hard link of an unnamed copy shares this lock).
+    ::flock(fd, LOCK_EX | LOCK_NB);
     struct stat own;
     if (::fstat(fd, &own) == 0)
         m_device = own.st_dev;
@@ -194,6 +290,8 @@ int StagedFile::stage(int source, const struct stat& sourceStat, const SharedFd&
     int error = copyFileContents(source, fd, sourceStat, control);
     if (!error && ::fchmod(fd, mode) != 0)
         error = errno;
+    if (!error)
+        copyExtendedAttributes(source, fd); // after the mode: an access ACL sets the group bits
     if (!error) {
         const struct timespec times[2] = {sourceStat.st_atim, sourceStat.st_mtim};
         if (::futimens(fd, times) != 0)
@@ -305,6 +403,71 @@ QByteArray freeNameInFolder(int folder, const QByteArray& name)
             break;
     }
     return candidate;
+}
+
+void copyExtendedAttributes(int in, int out)
+{
+    std::vector<char> names(4096);
+    ssize_t length = ::flistxattr(in, names.data(), names.size());
+    if (length < 0 && errno == ERANGE) {
+        length = ::flistxattr(in, nullptr, 0);
+        if (length > 0) {
+            names.resize(size_t(length));
+            length = ::flistxattr(in, names.data(), names.size());
+        }
+    }
+    if (length <= 0)
+        return;
+    std::vector<char> value;
+    for (const char* name = names.data(); name < names.data() + length;
+         name += std::strlen(name) + 1) {
+        // Only the user's own attributes and the ACLs: "trusted." and "security." belong to the
+        // system (and a security label to the place the file is in), owners are not copied.
+        const bool wanted = std::strncmp(name, "user.", 5) == 0 ||
+                            std::strcmp(name, "system.posix_acl_access") == 0 ||
+                            std::strcmp(name, "system.posix_acl_default") == 0;
+        if (!wanted)
+            continue;
+        const ssize_t size = ::fgetxattr(in, name, nullptr, 0);
+        if (size < 0)
+            continue;
+        value.resize(size_t(size) + 1);
+        const ssize_t n = ::fgetxattr(in, name, value.data(), value.size());
+        if (n >= 0)
+            ::fsetxattr(out, name, value.data(), size_t(n), 0);
+    }
+}
+
+int removeStaleCopyTemporaries(int folder)
+{
+    const int scan = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (scan < 0)
+        return 0;
+    DIR* dir = ::fdopendir(scan);
+    if (!dir) {
+        ::close(scan);
+        return 0;
+    }
+    int removed = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (!isCopyTemporaryName(name))
+            continue;
+        struct stat st;
+        if (::fstatat(folder, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISREG(st.st_mode) || st.st_uid != ::geteuid())
+            continue;
+        UniqueFd fd(::openat(folder, entry->d_name,
+                             O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        struct stat opened;
+        // A copy at work holds its lock; a killed one's lock went with its process.
+        if (fd.isValid() && ::flock(fd.get(), LOCK_EX | LOCK_NB) == 0 &&
+            ::fstat(fd.get(), &opened) == 0 && opened.st_dev == st.st_dev &&
+            opened.st_ino == st.st_ino && ::unlinkat(folder, entry->d_name, 0) == 0)
+            ++removed;
+    }
+    ::closedir(dir);
+    return removed;
 }
 
 } // namespace vantoro

@@ -56,8 +56,9 @@ public:
     StagedFile& operator=(const StagedFile&) = delete;
 
     // Copies the open `source` (described by `sourceStat`) into a new file in `folder`, with the
-    // source's permission bits and modification time. Answers 0 or an errno value; ECANCELED
-    // when the copy stopped for a cancel. On failure nothing is left in the folder.
+    // source's permission bits, modification time, user extended attributes and ACLs. Answers 0 or
+    // an errno value; ECANCELED when the copy stopped for a cancel. On failure nothing is left in
+    // the folder.
     int stage(int source, const struct stat& sourceStat, const SharedFd& folder,
               const CopyControl& control);
 
@@ -88,7 +89,8 @@ private:
 
 // Copies the contents from `in` to `out` from their current start: a reflink clone where the
 // file system shares blocks, else the kernel's copy_file_range, else read and write; stops
-// between blocks when `control.cancel` is set (ECANCELED). Answers 0 or an errno value.
+// between blocks when `control.cancel` is set (ECANCELED). The holes of a sparse file stay
+// holes. Answers 0 or an errno value.
 int copyFileContents(int in, int out, const struct stat& inStat, const CopyControl& control);
 
 // A name of the form "clip (2).avi" that does not exist in `folder` yet, for `name`.
@@ -96,5 +98,15 @@ QByteArray freeNameInFolder(int folder, const QByteArray& name);
 
 // Whether something of that name (not following a final symbolic link) is in the folder.
 bool existsInFolder(int folder, const QByteArray& name);
+
+// Copies the user's extended attributes ("user.*") and the POSIX ACLs of `in` to `out`, not
+// the owner. Where the destination refuses one (a file system without them, a name it does not
+// allow) the copy goes on without it: these are kept where possible, never a reason to fail.
+void copyExtendedAttributes(int in, int out);
+
+// Removes the hidden temporaries (".NAME.vantoro-XXXXXXXX.part") that a copy killed before its
+// commit left in `folder`: only regular files of this user that no running copy holds locked.
+// Answers how many were removed.
+int removeStaleCopyTemporaries(int folder);
 
 } // namespace vantoro

@@ -1,18 +1,16 @@
 #include "platform/FileOperationJob.h"
 
+#include "platform/FileOperationSupport.h"
 #include "platform/IoError.h"
-#include "platform/Folders.h"
 #include "platform/Trash.h"
 
 #include <QFile>
 
 #include <algorithm>
 #include <cerrno>
-#include <set>
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <ftw.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,80 +26,6 @@ constexpr qint64 kBatchBytes = 64 * 1024 * 1024;
 QString display(const QByteArray& path)
 {
     return QFile::decodeName(path);
-}
-
-QByteArray withoutTrailingSlashes(QByteArray path)
-{
-    while (path.size() > 1 && path.endsWith('/'))
-        path.chop(1);
-    return path;
-}
-
-QByteArray baseName(const QByteArray& path)
-{
-    const int slash = path.lastIndexOf('/');
-    return slash < 0 ? path : path.mid(slash + 1);
-}
-
-QByteArray parentFolder(const QByteArray& path)
-{
-    const int slash = path.lastIndexOf('/');
-    if (slash < 0)
-        return ".";
-    return slash == 0 ? QByteArray("/") : path.left(slash);
-}
-
-bool sameFile(const struct stat& a, const struct stat& b)
-{
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
-int removeEntry(const char* path, const struct stat*, int type, struct FTW*)
-{
-    const int rc = type == FTW_DP ? ::rmdir(path) : ::unlink(path);
-    return rc == 0 ? 0 : errno;
-}
-
-// Removes a file, or a folder with everything in it, for good.
-int removePermanently(const QByteArray& path)
-{
-    struct stat st;
-    if (::lstat(path.constData(), &st) != 0)
-        return errno;
-    if (!S_ISDIR(st.st_mode))
-        return ::unlink(path.constData()) == 0 ? 0 : errno;
-    const int rc = ::nftw(path.constData(), removeEntry, 32, FTW_DEPTH | FTW_PHYS);
-    return rc < 0 ? errno : rc;
-}
-
-// After a folder was moved by copying: removes the folders of the source that are empty now,
-// deepest first. Anything still inside (a file that could not be moved, or one that appeared
-// meanwhile) keeps its folders.
-void removeEmptyFolders(const QByteArray& path)
-{
-    if (DIR* dir = ::opendir(path.constData())) {
-        std::vector<QByteArray> children;
-        while (const dirent* entry = ::readdir(dir)) {
-            const QByteArray name(entry->d_name);
-            if (name != "." && name != ".." && entry->d_type == DT_DIR)
-                children.push_back(path + '/' + name);
-        }
-        ::closedir(dir);
-        for (const QByteArray& child : children)
-            removeEmptyFolders(child);
-    }
-    ::rmdir(path.constData());
-}
-
-int makeFolders(const QByteArray& path)
-{
-    for (int slash = path.indexOf('/', 1);; slash = path.indexOf('/', slash + 1)) {
-        const QByteArray prefix = slash < 0 ? path : path.left(slash);
-        if (::mkdir(prefix.constData(), 0777) != 0 && errno != EEXIST)
-            return errno;
-        if (slash < 0)
-            return 0;
-    }
 }
 
 } // namespace
@@ -255,12 +179,24 @@ bool FileOperationJob::prepareDestination()
                 if (fd >= 0) {
                     m_destinationFolder = std::make_shared<const UniqueFd>(fd);
                     ::fstat(fd, &m_destinationStat);
+                    // The folder as the file system has it, links resolved: a folder must not
+                    // go into itself by way of a link that names one of its sub-folders.
+                    if (char* resolved = ::realpath(m_destination.constData(), nullptr)) {
+                        m_resolvedDestination = resolved;
+                        ::free(resolved);
+                    } else {
+                        m_resolvedDestination = m_destination;
+                    }
+                    removeStaleCopyTemporaries(fd);
                     return true;
                 }
                 error = errno;
             } else {
                 error = ENOTDIR;
             }
+        } else if (errno == ENOENT && ::lstat(m_destination.constData(), &st) == 0) {
+            // Something is there that is not a folder and cannot become one (a dangling link).
+            error = ENOTDIR;
         } else if (errno == ENOENT) {
             if (!flag(FileOperationFlag::kNoConfirmMkdir) &&
                 !flag(FileOperationFlag::kNoConfirmation) &&
@@ -383,11 +319,11 @@ FileOperationJob::Step FileOperationJob::transferOne(const QByteArray& source,
         const bool sameFolder = m_parentKnown && sameFile(m_parentStat, m_destinationStat);
         QString refusal;
         if (sameFolder && (move || !flag(FileOperationFlag::kRenameOnCollision)))
-            refusal = QStringLiteral("The source and the destination are the same file");
+            refusal = sameFileReason();
         if (S_ISDIR(st.st_mode) && refusal.isEmpty()) {
             // A folder cannot go into itself or into one of its own sub-folders: walk up from
             // the destination comparing identities, not names.
-            for (QByteArray up = m_destination;; up = parentFolder(up)) {
+            for (QByteArray up = m_resolvedDestination;; up = parentFolder(up)) {
                 struct stat at;
                 if (::stat(up.constData(), &at) == 0 && sameFile(at, st)) {
                     refusal =
@@ -427,19 +363,17 @@ FileOperationJob::Step FileOperationJob::transferOne(const QByteArray& source,
                 return step;
             }
         }
-        struct stat existing = {};
-        const bool nameTaken =
-            ::fstatat(folder, name.constData(), &existing, AT_SYMLINK_NOFOLLOW) == 0 ||
-            errno != ENOENT;
-        if (nameTaken && sameFile(existing, st) && !flag(FileOperationFlag::kRenameOnCollision)) {
-            // The destination holds this very file under another link: replacing it with a
-            // copy of itself would gain nothing, a move would lose the last name.
-            const Step step = askAboutError(
-                source, 0, QStringLiteral("The source and the destination are the same file"));
+        if (namesSameFile(source, st, folder, name) &&
+            !flag(FileOperationFlag::kRenameOnCollision)) {
+            // The destination holds this very file under another name, or the source is a link
+            // that leads to it: replacing it with a copy of itself would gain nothing, putting
+            // the link in its place would leave a link to itself and lose the data.
+            const Step step = askAboutError(source, 0, sameFileReason());
             if (step == Step::Retry)
                 continue;
             return step;
         }
+        const bool nameTaken = existsInFolder(folder, name);
         if (nameTaken) {
             const Step collision = resolveCollision(folder, name, replace, sameFolder);
             if (collision != Step::Done)
@@ -470,7 +404,7 @@ FileOperationJob::Step FileOperationJob::transferOne(const QByteArray& source,
         if (S_ISREG(st.st_mode))
             return copyFile(source, m_destinationFolder, name, replace, move, nullptr);
         if (S_ISLNK(st.st_mode))
-            return copySymlink(source, folder, name, replace, move);
+            return copySymlink(source, st, m_destinationFolder, name, replace, move);
         if (S_ISDIR(st.st_mode)) {
             bool incomplete = false;
             const Step step = copyTree(source, m_destinationFolder, name, move, incomplete);
@@ -481,11 +415,21 @@ FileOperationJob::Step FileOperationJob::transferOne(const QByteArray& source,
                 m_result.anyOperationsAborted = true;
             return step;
         }
-        const Step step = askAboutError(source, EOPNOTSUPP);
+        const Step step = askAboutError(source, EOPNOTSUPP, uncopiableKindReason(st.st_mode));
         if (step == Step::Retry)
             continue;
         return step;
     }
+}
+
+bool FileOperationJob::namesSameFile(const QByteArray& source, const struct stat& sourceStat,
+                                     int folder, const QByteArray& name) const
+{
+    struct stat existing;
+    if (::fstatat(folder, name.constData(), &existing, AT_SYMLINK_NOFOLLOW) != 0)
+        return false;
+    return sameFile(existing, sourceStat) ||
+           (S_ISLNK(sourceStat.st_mode) && linkLeadsTo(source, existing));
 }
 
 FileOperationJob::Step FileOperationJob::copyFile(const QByteArray& source, const SharedFd& folder,
@@ -529,6 +473,7 @@ FileOperationJob::Step FileOperationJob::copyFile(const QByteArray& source, cons
         pending.replace = replace;
         pending.renameOnCollision = flag(FileOperationFlag::kRenameOnCollision);
         pending.sourcePath = source;
+        pending.copiedStat = st;
         if (removeSource)
             pending.sourceToRemove = source;
         pending.treeIncomplete = treeIncomplete;
@@ -540,28 +485,46 @@ FileOperationJob::Step FileOperationJob::copyFile(const QByteArray& source, cons
     }
 }
 
-FileOperationJob::Step FileOperationJob::copySymlink(const QByteArray& source, int folder,
-                                                     const QByteArray& name, bool replace,
-                                                     bool removeSource)
+FileOperationJob::Step FileOperationJob::copySymlink(const QByteArray& source,
+                                                     const struct stat& linkStat,
+                                                     const SharedFd& folder, const QByteArray& name,
+                                                     bool replace, bool removeSource)
 {
+    const int dir = folder->get();
+    bool made = false;
     for (;;) {
-        QByteArray target(4096, '\0');
-        const ssize_t n = ::readlink(source.constData(), target.data(), size_t(target.size()));
-        int error = n < 0 ? errno : 0;
-        if (!error) {
-            target.truncate(int(n));
-            const QByteArray temp = replace ? "." + name.left(200) + ".vantoro-link" : name;
-            if (::symlinkat(target.constData(), folder, temp.constData()) != 0)
+        int error = 0;
+        QString reason;
+        if (!made) {
+            QByteArray target(4096, '\0');
+            const ssize_t n = ::readlink(source.constData(), target.data(), size_t(target.size()));
+            error = n < 0 ? errno : 0;
+            if (!error) {
+                target.truncate(int(n));
+                const QByteArray temp = replace ? "." + name.left(200) + ".vantoro-link" : name;
+                if (::symlinkat(target.constData(), dir, temp.constData()) != 0)
+                    error = errno;
+                else if (replace && ::renameat(dir, temp.constData(), dir, name.constData()) != 0)
+                    error = errno, ::unlinkat(dir, temp.constData(), 0);
+            }
+            made = error == 0;
+        }
+        if (made && removeSource) {
+            // The new link must be on the disk before the old one goes, and the old one must
+            // still be the link that was copied: a file put in its place is not removed.
+            struct stat now;
+            if (::fsync(dir) != 0)
                 error = errno;
-            else if (replace && ::renameat(folder, temp.constData(), folder, name.constData()) != 0)
-                error = errno, ::unlinkat(folder, temp.constData(), 0);
+            else if (::lstat(source.constData(), &now) != 0)
+                error = errno == ENOENT ? 0 : errno;
+            else if (!sameFile(now, linkStat))
+                error = EBUSY, reason = changedSinceCopyReason();
+            else if (::unlink(source.constData()) != 0 && errno != ENOENT)
+                error = errno;
         }
-        if (!error) {
-            if (removeSource)
-                ::unlink(source.constData());
+        if (!error)
             return Step::Done;
-        }
-        const Step step = askAboutError(source, error);
+        const Step step = askAboutError(source, error, reason);
         if (step != Step::Retry)
             return step;
     }
@@ -577,16 +540,22 @@ FileOperationJob::Step FileOperationJob::copyTree(const QByteArray& source, cons
         int error = 0;
         if (::lstat(source.constData(), &sourceStat) != 0)
             error = errno;
-        else if (::mkdirat(folder->get(), name.constData(), 0700) != 0 && errno != EEXIST)
-            error = errno;
+        bool merging = false;
+        if (!error && ::mkdirat(folder->get(), name.constData(), 0700) != 0) {
+            error = errno == EEXIST ? 0 : errno;
+            merging = error == 0;
+        }
         if (!error) {
             // An existing folder of the name is merged into; anything else of the name is not.
             const int fd = ::openat(folder->get(), name.constData(),
                                     O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-            if (fd >= 0)
+            if (fd >= 0) {
                 sub = std::make_shared<const UniqueFd>(fd);
-            else
+                if (merging)
+                    removeStaleCopyTemporaries(fd);
+            } else {
                 error = errno;
+            }
         }
         if (!error)
             break;
@@ -618,180 +587,48 @@ FileOperationJob::Step FileOperationJob::copyTree(const QByteArray& source, cons
             return Step::Cancelled;
         }
         const QByteArray child = source + '/' + childName;
-        struct stat st;
-        if (::lstat(child.constData(), &st) != 0) {
-            incomplete = true;
-            continue;
-        }
         m_status.setCurrentPath(display(child));
-        if (S_ISDIR(st.st_mode)) {
-            copyTree(child, sub, childName, removeSource, incomplete);
-            continue;
-        }
-        QByteArray target = childName;
-        bool replace = false;
-        if (resolveCollision(sub->get(), target, replace, false) != Step::Done) {
-            incomplete = true;
-            continue;
-        }
-        Step step = Step::Done;
-        if (S_ISREG(st.st_mode))
-            step = copyFile(child, sub, target, replace, removeSource, &incomplete);
-        else if (S_ISLNK(st.st_mode))
-            step = copySymlink(child, sub->get(), target, replace, removeSource);
-        else
-            incomplete = true; // devices, sockets and pipes are not copied
-        if (step != Step::Done)
+        if (copyTreeEntry(child, sub, childName, removeSource, incomplete) != Step::Done)
             incomplete = true;
     }
     ::fchmod(sub->get(), sourceStat.st_mode & 07777);
+    // A folder's default ACL is what its new files inherit: it goes with the folder.
+    const UniqueFd sourceFolder(
+        ::open(source.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (sourceFolder.isValid())
+        copyExtendedAttributes(sourceFolder.get(), sub->get());
     return m_stop ? Step::Cancelled : Step::Done;
 }
 
-FileOperationJob::Step FileOperationJob::commitPending(Pending& pending)
+FileOperationJob::Step FileOperationJob::copyTreeEntry(const QByteArray& child, const SharedFd& sub,
+                                                       const QByteArray& childName,
+                                                       bool removeSource, bool& incomplete)
 {
     for (;;) {
-        int error = pending.file.commit(pending.finalName, pending.replace);
-        if (error == 0)
-            return Step::Done;
-        if (error == EEXIST && !pending.replace) {
-            // Taken meanwhile, e.g. by an earlier file of the same name in this very operation.
-            const int folder = pending.file.folder()->get();
-            QByteArray name = pending.renameOnCollision ? pending.originalName : pending.finalName;
+        // Whatever is left behind is named with its reason, never only counted.
+        struct stat st;
+        Step step = Step::Done;
+        if (::lstat(child.constData(), &st) != 0) {
+            step = askAboutError(child, errno);
+        } else if (S_ISDIR(st.st_mode)) {
+            return copyTree(child, sub, childName, removeSource, incomplete);
+        } else if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) {
+            step = askAboutError(child, EOPNOTSUPP, uncopiableKindReason(st.st_mode));
+        } else if (namesSameFile(child, st, sub->get(), childName)) {
+            step = askAboutError(child, 0, sameFileReason());
+        } else {
+            QByteArray target = childName;
             bool replace = false;
-            const Step step = resolveCollision(folder, name, replace, false);
+            step = resolveCollision(sub->get(), target, replace, false);
             if (step != Step::Done)
                 return step;
-            pending.finalName = name;
-            pending.replace = replace;
-            continue;
+            if (S_ISREG(st.st_mode))
+                return copyFile(child, sub, target, replace, removeSource, &incomplete);
+            return copySymlink(child, st, sub, target, replace, removeSource);
         }
-        const Step step = askAboutError(pending.sourcePath, error);
         if (step != Step::Retry)
             return step;
     }
-}
-
-int FileOperationJob::flushBatch()
-{
-    if (m_batch.empty())
-        return 0;
-    std::vector<Pending> batch;
-    batch.swap(m_batch);
-    m_batchBytes = 0;
-
-    // One flush for the whole batch: syncfs per file system when there are several files
-    // (a single journal commit instead of one per file). syncfs reports a write-back error on
-    // its file system without saying which file; then each file is flushed to find it.
-    std::vector<int> syncError(batch.size(), 0);
-    if (batch.size() == 1) {
-        syncError[0] = batch[0].file.sync();
-    } else {
-        std::set<dev_t> failedDevices;
-        std::set<dev_t> doneDevices;
-        for (const Pending& p : batch) {
-            if (doneDevices.insert(p.file.device()).second && ::syncfs(p.file.fd()) != 0)
-                failedDevices.insert(p.file.device());
-        }
-        for (size_t i = 0; i < batch.size(); ++i) {
-            if (failedDevices.count(batch[i].file.device()))
-                syncError[i] = batch[i].file.sync();
-        }
-    }
-
-    std::set<const UniqueFd*> touchedFolders;
-    std::vector<SharedFd> keepFolders;
-    std::vector<bool> committed(batch.size(), false);
-    // A cancel from the progress window keeps the copies that are complete; a Cancel answered
-    // to a question during this flush drops the ones not yet placed.
-    const bool stoppedBefore = m_stop;
-    for (size_t i = 0; i < batch.size(); ++i) {
-        Pending& p = batch[i];
-        if (m_stop && !stoppedBefore) {
-            p.file.discard();
-            continue;
-        }
-        if (syncError[i]) {
-            // The kernel reported the write-back error once and will not again: this copy
-            // cannot be trusted, the file is copied afresh on Retry.
-            p.file.discard();
-            Step step = Step::Retry;
-            while (step == Step::Retry) {
-                FileOperationError error;
-                error.operation = m_request.operation;
-                error.path = display(p.sourcePath);
-                error.destination = display(m_destination);
-                error.errorCode = syncError[i];
-                error.reason = systemErrorText(syncError[i]);
-                const ErrorChoice choice = m_questions.askError(error);
-                if (choice == ErrorChoice::Cancel) {
-                    m_stop = true;
-                    step = Step::Cancelled;
-                    break;
-                }
-                if (choice == ErrorChoice::Skip) {
-                    step = Step::Skipped;
-                    break;
-                }
-                UniqueFd in(::open(p.sourcePath.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
-                struct stat st;
-                const SharedFd folder = p.file.folder() ? p.file.folder() : m_destinationFolder;
-                int again = (!in.isValid() || ::fstat(in.get(), &st) != 0) ? errno : 0;
-                if (!again)
-                    again = p.file.stage(in.get(), st, folder,
-                                         CopyControl{&m_status.cancel, &m_status.bytesDone});
-                if (!again)
-                    again = p.file.sync();
-                if (!again)
-                    step = Step::Done;
-                else
-                    syncError[i] = again, p.file.discard();
-            }
-            if (step != Step::Done) {
-                m_result.anyOperationsAborted = true;
-                continue;
-            }
-        }
-        const SharedFd folder = p.file.folder();
-        if (commitPending(p) == Step::Done) {
-            committed[i] = true;
-            if (touchedFolders.insert(folder.get()).second)
-                keepFolders.push_back(folder);
-        } else {
-            p.file.discard();
-        }
-    }
-    // The new names must be on the disk before any source of a move goes.
-    for (const SharedFd& folder : keepFolders)
-        ::fsync(folder->get());
-    for (size_t i = 0; i < batch.size(); ++i) {
-        Pending& p = batch[i];
-        if (!committed[i]) {
-            if (p.treeIncomplete)
-                *p.treeIncomplete = true;
-            continue;
-        }
-        if (p.sourceToRemove.isEmpty())
-            continue;
-        while (::unlink(p.sourceToRemove.constData()) != 0 && errno != ENOENT) {
-            FileOperationError error;
-            error.operation = m_request.operation;
-            error.path = display(p.sourceToRemove);
-            error.destination = display(m_destination);
-            error.errorCode = errno;
-            error.reason = systemErrorText(error.errorCode);
-            const ErrorChoice choice = m_questions.askError(error);
-            if (choice == ErrorChoice::Retry)
-                continue;
-            m_result.anyOperationsAborted = true;
-            if (p.treeIncomplete)
-                *p.treeIncomplete = true;
-            if (choice == ErrorChoice::Cancel)
-                m_stop = true;
-            break;
-        }
-    }
-    return 0;
 }
 
 } // namespace vantoro

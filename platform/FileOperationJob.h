@@ -67,6 +67,7 @@ private:
         bool renameOnCollision = false;
         QByteArray sourceToRemove; // a moved file's source, removed after the commit
         QByteArray sourcePath;
+        struct stat copiedStat = {};    // the source as it was when copied
         bool* treeIncomplete = nullptr; // set when this file of a folder move is not committed
     };
     enum class Step { Done, Retry, Skipped, Cancelled };
@@ -86,9 +87,16 @@ private:
                   bool replace, bool removeSource, bool* treeIncomplete);
     Step copyTree(const QByteArray& source, const SharedFd& folder, const QByteArray& name,
                   bool removeSource, bool& incomplete);
-    Step copySymlink(const QByteArray& source, int folder, const QByteArray& name, bool replace,
-                     bool removeSource);
+    Step copyTreeEntry(const QByteArray& child, const SharedFd& sub, const QByteArray& childName,
+                       bool removeSource, bool& incomplete);
+    Step copySymlink(const QByteArray& source, const struct stat& linkStat, const SharedFd& folder,
+                     const QByteArray& name, bool replace, bool removeSource);
+    bool namesSameFile(const QByteArray& source, const struct stat& sourceStat, int folder,
+                       const QByteArray& name) const;
     int flushBatch();
+    int stageAgain(Pending& pending, const SharedFd& folder);
+    Step askAboutPending(const Pending& pending, int errorCode, const QString& reason);
+    Step removeMovedSource(Pending& pending, const SharedFd& folder);
     Step commitPending(Pending& pending);
     qint64 totalBytes(const QByteArray& path) const;
 
@@ -97,6 +105,7 @@ private:
     FileOperationStatus& m_status;
     FileOperationResult m_result;
     QByteArray m_destination;
+    QByteArray m_resolvedDestination; // m_destination with every link resolved
     SharedFd m_destinationFolder;
     struct stat m_destinationStat = {};
     QByteArray m_parentPath; // the folder of the last source, and its identity

@@ -1,8 +1,20 @@
 #include "platform/Trash.h"
 
-#include <cerrno>
+#include "platform/FileOperationSupport.h"
+#include "platform/IoError.h"
 
+#include <QFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+
+#include <dirent.h>
+#include <fcntl.h>
 #include <gio/gio.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
 
 namespace vantoro {
 
@@ -30,12 +42,153 @@ int errnoOf(const GError* error)
     }
 }
 
+// Names are tried in this order for a trashed item when the Trash holds its name already:
+// "clip.avi", "clip.2.avi", "clip.3.avi"; "notes", "notes.2" (the number goes before the first
+// dot). The item is recognised by its identity, which a move into the Trash keeps.
+QByteArray numberedName(const QByteArray& name, int number)
+{
+    if (number == 1)
+        return name;
+    const int dot = name.indexOf('.');
+    const QByteArray n = QByteArray::number(number);
+    if (dot < 0)
+        return name + '.' + n;
+    return name.left(dot) + '.' + n + name.mid(dot);
+}
+
+constexpr int kNumberedNamesTried = 1000;
+
+bool isEntry(const QByteArray& path, const struct stat& item)
+{
+    struct stat st;
+    return ::lstat(path.constData(), &st) == 0 && sameFile(st, item);
+}
+
+// The name of `item` in the files/ folder of `trash`, or empty.
+QByteArray findEntry(const QByteArray& trash, const QByteArray& name, const struct stat& item)
+{
+    for (int number = 1; number <= kNumberedNamesTried; ++number) {
+        const QByteArray candidate = numberedName(name, number);
+        if (isEntry(trash + "/files/" + candidate, item))
+            return candidate;
+        struct stat st;
+        // Names are taken in order: a free record name is where the search ends.
+        if (::lstat(QByteArray(trash + "/info/" + candidate + ".trashinfo").constData(), &st) != 0)
+            break;
+    }
+    // Named some other way: look at every entry (only ever in an unusual Trash).
+    QByteArray found;
+    if (DIR* dir = ::opendir(QByteArray(trash + "/files").constData())) {
+        while (const dirent* entry = ::readdir(dir)) {
+            if (entry->d_ino == item.st_ino && isEntry(trash + "/files/" + entry->d_name, item)) {
+                found = entry->d_name;
+                break;
+            }
+        }
+        ::closedir(dir);
+    }
+    return found;
+}
+
+// The Trash folders an item of `item`'s volume can have gone to: the home Trash, and the
+// volume's own two at its top folder.
+QList<QByteArray> trashFoldersFor(const QByteArray& path, const struct stat& item)
+{
+    QList<QByteArray> folders;
+    folders.append(QFile::encodeName(QString::fromUtf8(g_get_user_data_dir())) + "/Trash");
+    QByteArray top;
+    if (char* resolved = ::realpath(parentFolder(path).constData(), nullptr)) {
+        top = resolved;
+        ::free(resolved);
+    }
+    while (!top.isEmpty() && top != "/") {
+        struct stat st;
+        const QByteArray up = parentFolder(top);
+        if (::stat(up.constData(), &st) != 0 || st.st_dev != item.st_dev)
+            break;
+        top = up;
+    }
+    if (!top.isEmpty()) {
+        const QByteArray base = top == "/" ? QByteArray() : top;
+        const QByteArray uid = QByteArray::number(::getuid());
+        folders.append(base + "/.Trash/" + uid);
+        folders.append(base + "/.Trash-" + uid);
+    }
+    return folders;
+}
+
+// A record the desktop can put the item back from: the group, the path and the date.
+bool recordIsUsable(const QByteArray& recordPath)
+{
+    const int fd = ::open(recordPath.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return false;
+    QByteArray record(64 * 1024, '\0');
+    qsizetype size = 0;
+    for (;;) {
+        const ssize_t n = ::read(fd, record.data() + size, size_t(record.size() - size));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        size += n;
+        if (size == record.size())
+            break;
+    }
+    ::close(fd);
+    record.truncate(size);
+    return record.startsWith("[Trash Info]\n") && record.contains("\nPath=") &&
+           record.contains("\nDeletionDate=") && record.endsWith('\n');
+}
+
+// Checks the record of an item GIO has trashed, and undoes the move when it is unusable.
+void checkTrashedItem(const QByteArray& path, const struct stat& item, TrashOutcome& outcome)
+{
+    const QByteArray name = baseName(path);
+    for (const QByteArray& trash : trashFoldersFor(path, item)) {
+        struct stat st;
+        if (::stat(trash.constData(), &st) != 0 || st.st_dev != item.st_dev)
+            continue;
+        const QByteArray entry = findEntry(trash, name, item);
+        if (entry.isEmpty())
+            continue;
+        outcome.trashFolder = trash;
+        outcome.entryName = entry;
+        const QByteArray record = trash + "/info/" + entry + ".trashinfo";
+        if (recordIsUsable(record))
+            return;
+        struct statvfs fs;
+        outcome.status = TrashOutcome::Status::Failed;
+        outcome.errorCode =
+            ::statvfs(trash.constData(), &fs) == 0 && fs.f_bavail == 0 ? ENOSPC : EIO;
+        const QByteArray trashed = trash + "/files/" + entry;
+        if (::renameat2(AT_FDCWD, trashed.constData(), AT_FDCWD, path.constData(),
+                        RENAME_NOREPLACE) == 0) {
+            ::unlink(record.constData());
+            outcome.trashFolder.clear();
+            outcome.entryName.clear();
+            outcome.reason = QStringLiteral("The Trash could not record where it came from (%1); "
+                                            "it was left in its place")
+                                 .arg(systemErrorText(outcome.errorCode));
+        } else {
+            outcome.reason = QStringLiteral("The Trash could not record where it came from (%1), "
+                                            "and it could not be put back (%2); it is in the "
+                                            "Trash as %3")
+                                 .arg(systemErrorText(outcome.errorCode), systemErrorText(errno),
+                                      QFile::decodeName(trashed));
+        }
+        return;
+    }
+}
+
 } // namespace
 
 TrashOutcome moveToTrash(const QByteArray& path)
 {
     // The local VFS directly: no desktop daemon or session bus is needed or started for a file
     // on a local disk.
+    struct stat item;
+    const bool known = ::lstat(path.constData(), &item) == 0;
     GFile* file = g_vfs_get_file_for_path(g_vfs_get_local(), path.constData());
     GError* error = nullptr;
     const gboolean ok = g_file_trash(file, nullptr, &error);
@@ -43,6 +196,8 @@ TrashOutcome moveToTrash(const QByteArray& path)
     TrashOutcome outcome;
     if (ok) {
         outcome.status = TrashOutcome::Status::Trashed;
+        if (known)
+            checkTrashedItem(path, item, outcome);
         return outcome;
     }
     outcome.reason = QString::fromUtf8(error->message);

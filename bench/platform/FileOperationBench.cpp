@@ -2,8 +2,12 @@
 // same run on the same file system (the temporary folder's):
 //   copy a 1 GiB file              vs  cp + sync of that file       (target: at most 1.1x)
 //   copy 2,000 files of 50 KB      vs  cp + one sync of the volume   (target: at most 1.3x)
+//   copy 10,000 files in 20 folders (124 MB) vs cp -r + sync -f      (target: at most 1.3x)
 //   move 2,000 files, one volume   vs  mv                            (target: at most 1.5x)
 //   trash 1,000 files              vs  gio trash                     (target: at most 1.2x)
+//   trash 10,000 files             vs  gio trash                     (target: at most 1.2x)
+// The "...Vs..." benchmarks run both sides in every iteration, taking turns at going first, and
+// report the median of the per-iteration ratios as "vs_cp" / "vs_gio".
 // The Trash is a private one under the benchmark's own temporary folder.
 #include "platform/FileOperationQuestions.h"
 #include "platform/ShellFileOperation.h"
@@ -191,7 +195,7 @@ QStringList makeSmallFiles(const QString& folder, int count, qint64 size)
     freshFolder(folder);
     QStringList paths;
     for (int i = 0; i < count; ++i) {
-        const QString p = folder + QStringLiteral("/clip%1.jpg").arg(i, 4, 10, QLatin1Char('0'));
+        const QString p = folder + QStringLiteral("/clip%1.jpg").arg(i, 5, 10, QLatin1Char('0'));
         QFile file(p);
         if (!file.open(QIODevice::WriteOnly))
             std::abort();
@@ -238,6 +242,69 @@ void copySmallFilesCpSync(benchmark::State& state)
     }
 }
 BENCHMARK(copySmallFilesCpSync)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+// ---- a tree of many small files ---------------------------------------------------------
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t mid = values.size() / 2;
+    return values.size() % 2 != 0 ? values[mid] : (values[mid - 1] + values[mid]) / 2.0;
+}
+
+// 10,000 files of 4 to 21 KB (124 MB) in 20 folders.
+const QString& smallTree()
+{
+    static const QString tree = [] {
+        const QString top = root() + QStringLiteral("/tree/set");
+        freshFolder(top);
+        int n = 0;
+        for (int folder = 0; folder < 20; ++folder) {
+            const QString sub =
+                top + QStringLiteral("/folder%1").arg(folder, 2, 10, QLatin1Char('0'));
+            QDir().mkpath(sub);
+            for (int i = 0; i < 500; ++i, ++n) {
+                QFile file(sub + QStringLiteral("/clip%1.jpg").arg(i, 3, 10, QLatin1Char('0')));
+                if (!file.open(QIODevice::WriteOnly))
+                    std::abort();
+                file.write(QByteArray(4096 + (n % 17) * 1040, char('a' + n % 26)));
+            }
+        }
+        run(QStringLiteral("sync"), {QStringLiteral("-f"), top});
+        return top;
+    }();
+    return tree;
+}
+
+void copyTreeEngineVsCpSync(benchmark::State& state)
+{
+    const QString tree = smallTree();
+    const QString target = root() + QStringLiteral("/tree-out");
+    std::vector<double> ratios;
+    for (auto _ : state) {
+        double engineMs = 0.0;
+        double cpMs = 0.0;
+        for (int turn = 0; turn < 2; ++turn) {
+            const bool engineNow = (turn == 0) == (ratios.size() % 2 == 0);
+            freshFolder(target);
+            run(QStringLiteral("sync"), {QStringLiteral("-f"), root()});
+            QElapsedTimer clock;
+            clock.start();
+            if (engineNow) {
+                runEngine(FileOperationCode::Copy, {tree}, target, FileOperationFlag::kSilent);
+                engineMs = clock.nsecsElapsed() / 1e6;
+            } else {
+                run(QStringLiteral("cp"), {QStringLiteral("-r"), tree, target});
+                run(QStringLiteral("sync"), {QStringLiteral("-f"), target});
+                cpMs = clock.nsecsElapsed() / 1e6;
+            }
+        }
+        ratios.push_back(engineMs / cpMs);
+        state.SetIterationTime(engineMs / 1e3);
+    }
+    state.counters["vs_cp"] = median(ratios);
+}
+BENCHMARK(copyTreeEngineVsCpSync)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
 
 // ---- moves within one volume ---------------------------------------------------------------
 
@@ -316,6 +383,35 @@ void trashFilesGio(benchmark::State& state)
     }
 }
 BENCHMARK(trashFilesGio)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+void trashManyEngineVsGio(benchmark::State& state)
+{
+    const QString folder = root() + QStringLiteral("/trash-many");
+    std::vector<double> ratios;
+    for (auto _ : state) {
+        double engineMs = 0.0;
+        double gioMs = 0.0;
+        for (int turn = 0; turn < 2; ++turn) {
+            const bool engineNow = (turn == 0) == (ratios.size() % 2 == 0);
+            emptyTrash();
+            const QStringList sources = makeSmallFiles(folder, 10000, 1024);
+            QElapsedTimer clock;
+            clock.start();
+            if (engineNow) {
+                runEngine(FileOperationCode::Delete, sources, {},
+                          FileOperationFlag::kSilent | FileOperationFlag::kAllowUndo);
+                engineMs = clock.nsecsElapsed() / 1e6;
+            } else {
+                run(QStringLiteral("gio"), QStringList{QStringLiteral("trash")} + sources);
+                gioMs = clock.nsecsElapsed() / 1e6;
+            }
+        }
+        ratios.push_back(engineMs / gioMs);
+        state.SetIterationTime(engineMs / 1e3);
+    }
+    state.counters["vs_gio"] = median(ratios);
+}
+BENCHMARK(trashManyEngineVsGio)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
 
 } // namespace
 

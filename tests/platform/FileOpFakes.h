@@ -26,6 +26,8 @@ public:
     {
         note();
         createFolderQuestions.append(folder);
+        if (!createFolderAnswers.isEmpty())
+            return createFolderAnswers.takeFirst();
         return createFolderAnswer;
     }
     CollisionAnswer askCollision(const QString& name, const QString& folder) override
@@ -67,6 +69,7 @@ public:
 
     bool deleteAnswer = true;
     bool createFolderAnswer = true;
+    QList<bool> createFolderAnswers; // answered first, in order
     CollisionAnswer collisionAnswer{CollisionChoice::Replace, false};
     QList<CollisionAnswer> collisionAnswers;
     bool permanentDeleteAnswer = false;

@@ -1,4 +1,5 @@
 #include "platform/ShellFileOperation.h"
+#include "platform/Trash.h"
 
 #include "FileOpFakes.h"
 #include "FileOpTestSupport.h"
@@ -14,9 +15,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace vantoro {
@@ -392,6 +398,225 @@ TEST_F(FileOpFaultTest, TmpfsHasNoTrashSoTheEngineAsksBeforeDeletingForGood)
     m_questions.permanentDeleteAnswer = true;
     EXPECT_FALSE(m_engine.run(request).anyOperationsAborted);
     EXPECT_TRUE(folderEntries(path("tmp")).isEmpty());
+}
+
+// Made unasked (no confirmation, or "make missing folders"), a destination that is a dangling
+// link once kept the worker making it for ever: the helper must end, with the error.
+TEST_F(FileOpFaultTest, UnaskedDestinationThatIsADanglingLinkEndsWithAnError)
+{
+    makeFile(path("clip.avi"), "clip");
+    ASSERT_EQ(::symlink(path("nowhere").constData(), path("dangling").constData()), 0);
+    QByteArray output;
+    ASSERT_EQ(test::runProgram(QStringLiteral(FILEOP_HELPER),
+                               {QStringLiteral("copy"), qpath("dangling"), qpath("clip.avi")},
+                               &output, 15000),
+              0)
+        << "did not end";
+    const QList<QByteArray> out = output.trimmed().split('\n');
+    EXPECT_EQ(out.value(0), "error " + QByteArray::number(ENOTDIR) + ' ' + path("dangling"));
+    EXPECT_EQ(out.value(1), "aborted 1");
+    EXPECT_FALSE(pathExists(path("nowhere")));
+}
+
+// The clip manager reaches this: it skips folders, not links.
+TEST_F(FileOpFaultTest, LinkToTheDestinationFileOnAnotherFileSystemIsRefused)
+{
+    REQUIRE_ROOT();
+    mkdir("src");
+    mkdir("dst");
+    Mount mount;
+    ASSERT_TRUE(mount.tmpfs(path("dst"), 1024));
+    makeFile(path("dst/clip.avi"), "the only copy");
+    ASSERT_EQ(::symlink(path("dst/clip.avi").constData(), path("src/clip.avi").constData()), 0);
+    for (const FileOperationCode code : {FileOperationCode::Move, FileOperationCode::Copy}) {
+        m_questions.errors.clear();
+        EXPECT_TRUE(m_engine
+                        .run(makeRequest(code, {qpath("src/clip.avi")}, qpath("dst"),
+                                         Flag::kNoConfirmation))
+                        .anyOperationsAborted);
+        ASSERT_EQ(m_questions.errors.size(), 1);
+        struct stat st;
+        ASSERT_EQ(::lstat(path("dst/clip.avi").constData(), &st), 0);
+        EXPECT_TRUE(S_ISREG(st.st_mode));
+        EXPECT_EQ(fileContents(path("dst/clip.avi")), "the only copy");
+    }
+}
+
+// A move across file systems whose source changes between its copy and its removal: the
+// flush of the destination folder is slowed down so that the change lands in that window.
+// The clip manager reaches this with a clip that is still being recorded.
+TEST_F(FileOpFaultTest, MovedSourceThatChangesAfterItsCopyIsKept)
+{
+    REQUIRE_ROOT();
+    mkdir("src");
+    mkdir("dst");
+    Mount mount;
+    ASSERT_TRUE(mount.tmpfs(path("dst"), 16 * 1024));
+    const QByteArray recorded = test::patternBytes(512 * 1024, 30);
+    const QByteArray growth = test::patternBytes(1024 * 1024, 31);
+    for (const bool replace : {false, true}) {
+        SCOPED_TRACE(replace ? "replaced" : "grown");
+        makeFile(path("src/clip.avi"), recorded);
+        QProcess helper;
+        helper.setProcessChannelMode(QProcess::MergedChannels);
+        helper.start(QStringLiteral("strace"),
+                     {QStringLiteral("-f"), QStringLiteral("-qq"), QStringLiteral("-o"),
+                      QStringLiteral("/dev/null"), QStringLiteral("-P"), qpath("dst"),
+                      QStringLiteral("-e"), QStringLiteral("inject=fsync:delay_enter=1500000"),
+                      QStringLiteral(FILEOP_HELPER), QStringLiteral("move"), qpath("dst"),
+                      qpath("src/clip.avi")});
+        ASSERT_TRUE(helper.waitForStarted());
+        // The copy has its name once it is complete; its folder's flush comes next.
+        QElapsedTimer waited;
+        waited.start();
+        while (!pathExists(path("dst/clip.avi")) && waited.elapsed() < 20000)
+            QThread::msleep(5);
+        ASSERT_TRUE(pathExists(path("dst/clip.avi")));
+        if (replace) {
+            makeFile(path("src/new.avi"), growth);
+            ASSERT_EQ(::rename(path("src/new.avi").constData(), path("src/clip.avi").constData()),
+                      0);
+        } else {
+            const int fd = ::open(path("src/clip.avi").constData(), O_WRONLY | O_APPEND);
+            ASSERT_EQ(::write(fd, growth.constData(), size_t(growth.size())), growth.size());
+            ::close(fd);
+        }
+        ASSERT_TRUE(helper.waitForFinished(30000));
+        const QList<QByteArray> out = helper.readAll().trimmed().split('\n');
+        EXPECT_EQ(out.value(0), "error " + QByteArray::number(EBUSY) + ' ' + path("src/clip.avi"));
+        EXPECT_EQ(out.value(1), "aborted 1");
+        EXPECT_EQ(fileContents(path("src/clip.avi")), replace ? growth : recorded + growth);
+        EXPECT_EQ(fileContents(path("dst/clip.avi")), recorded);
+        ::unlink(path("dst/clip.avi").constData());
+    }
+}
+
+// The clip manager reaches this with a move of clips to another volume.
+TEST_F(FileOpFaultTest, FailedFlushOfTheDestinationFolderKeepsTheSources)
+{
+    REQUIRE_ROOT();
+    mkdir("src");
+    mkdir("dst");
+    Mount mount;
+    ASSERT_TRUE(mount.tmpfs(path("dst"), 16 * 1024));
+    makeFile(path("src/a.avi"), "a");
+    makeFile(path("src/b.avi"), "b");
+    // Only the folder's flush fails: the copies' own flushes go through unnamed files.
+    const QList<QByteArray> out =
+        runHelper({QStringLiteral("strace"), QStringLiteral("-f"), QStringLiteral("-qq"),
+                   QStringLiteral("-o"), QStringLiteral("/dev/null"), QStringLiteral("-P"),
+                   qpath("dst"), QStringLiteral("-e"), QStringLiteral("inject=fsync:error=EIO")},
+                  {QStringLiteral("move"), qpath("dst"), qpath("src/a.avi"), qpath("src/b.avi")});
+    EXPECT_EQ(out.value(0), "error " + QByteArray::number(EIO) + ' ' + path("src/a.avi"));
+    EXPECT_EQ(out.value(1), "aborted 1") << "one question for the folder";
+    EXPECT_EQ(fileContents(path("src/a.avi")), "a");
+    EXPECT_EQ(fileContents(path("src/b.avi")), "b");
+}
+
+// The clip manager reaches this: a marked clip may be a link, and files-only keeps links.
+TEST_F(FileOpFaultTest, MovedLinkWhoseSourceCannotBeRemovedIsReported)
+{
+    REQUIRE_ROOT();
+    mkdir("src");
+    mkdir("dst");
+    Mount mount;
+    ASSERT_TRUE(mount.tmpfs(path("dst"), 1024));
+    ASSERT_EQ(::symlink("clip.avi", path("src/link.avi").constData()), 0);
+    ASSERT_EQ(test::runProgram(QStringLiteral("chattr"), {QStringLiteral("+i"), qpath("src")}), 0);
+    const FileOperationResult result = m_engine.run(
+        makeRequest(FileOperationCode::Move, {qpath("src/link.avi")}, qpath("dst"), Flag::kSilent));
+    test::runProgram(QStringLiteral("chattr"), {QStringLiteral("-i"), qpath("src")});
+    EXPECT_TRUE(result.anyOperationsAborted);
+    ASSERT_EQ(m_questions.errors.size(), 1);
+    EXPECT_EQ(m_questions.errors.at(0).path, qpath("src/link.avi"));
+    EXPECT_EQ(m_questions.errors.at(0).errorCode, EPERM);
+    EXPECT_TRUE(pathExists(path("src/link.avi")));
+    EXPECT_TRUE(pathExists(path("dst/link.avi")));
+}
+
+// Trashing clips on a full disk: the Trash can move them but not write their records.
+// The clip manager reaches this with its delete to the Trash.
+TEST_F(FileOpFaultTest, TrashOnAFullDiskLeavesNoClipThatCannotBePutBack)
+{
+    REQUIRE_ROOT();
+    mkdir("vol");
+    Mount mount;
+    ASSERT_TRUE(mount.ext4(path("volume.img"), path("vol")));
+    makeFile(path("vol/first.avi"), "first"); // makes the volume's Trash
+    ASSERT_EQ(moveToTrash(path("vol/first.avi")).status, TrashOutcome::Status::Trashed);
+    QStringList clips;
+    for (const char* name : {"one.avi", "two.avi", "three.avi"}) {
+        makeFile(path("vol/") + name, name);
+        clips.append(qpath(QByteArray("vol/") + name));
+    }
+    const int filler = ::open(path("vol/filler").constData(), O_WRONLY | O_CREAT, 0644);
+    const QByteArray block(64 * 1024, 'f');
+    while (::write(filler, block.constData(), size_t(block.size())) > 0) {
+    }
+    const QByteArray small(512, 'f');
+    while (::write(filler, small.constData(), size_t(small.size())) > 0) {
+    }
+    ::fsync(filler);
+    ::close(filler);
+
+    m_questions.errorAnswer = ErrorChoice::Skip;
+    EXPECT_TRUE(m_engine
+                    .run(makeRequest(FileOperationCode::Delete, clips, {},
+                                     Flag::kAllowUndo | Flag::kNoConfirmation))
+                    .anyOperationsAborted);
+    EXPECT_FALSE(m_questions.errors.isEmpty());
+    const QByteArray trash = path("vol/.Trash-") + QByteArray::number(::getuid());
+    for (const char* name : {"one.avi", "two.avi", "three.avi"}) {
+        SCOPED_TRACE(name);
+        const bool reported = std::any_of(m_questions.errors.begin(), m_questions.errors.end(),
+                                          [&](const FileOperationError& e) {
+                                              return e.path == qpath(QByteArray("vol/") + name);
+                                          });
+        if (reported) {
+            EXPECT_EQ(fileContents(path("vol/") + name), name) << "put back in its place";
+            EXPECT_FALSE(pathExists(trash + "/files/" + name));
+        } else {
+            EXPECT_EQ(fileContents(trash + "/files/" + name), name);
+            EXPECT_TRUE(fileContents(trash + "/info/" + name + ".trashinfo").contains("Path="));
+        }
+    }
+    for (const QByteArray& record : folderEntries(trash + "/info"))
+        EXPECT_FALSE(fileContents(trash + "/info/" + record).isEmpty()) << record.data();
+}
+
+// A folder move, which the clip manager never makes (files-only); its clips keep their holes
+// and attributes the same way.
+TEST_F(FileOpFaultTest, MoveAcrossFileSystemsKeepsHolesAttributesAndDeviceFilesAreNamed)
+{
+    REQUIRE_ROOT();
+    mkdir("album");
+    mkdir("dst");
+    Mount mount;
+    ASSERT_TRUE(mount.tmpfs(path("dst"), 64 * 1024));
+    const QByteArray data = test::patternBytes(128 * 1024, 40);
+    makeFile(path("album/sparse.img"), data);
+    ASSERT_EQ(::truncate(path("album/sparse.img").constData(), 32 * 1024 * 1024), 0);
+    ASSERT_EQ(::setxattr(path("album/sparse.img").constData(), "user.rating", "5", 1, 0), 0);
+    ASSERT_EQ(::mknod(path("album/null").constData(), S_IFCHR | 0644, makedev(1, 3)), 0);
+    m_questions.errorAnswer = ErrorChoice::Skip;
+    EXPECT_TRUE(m_engine
+                    .run(makeRequest(FileOperationCode::Move, {qpath("album")}, qpath("dst"),
+                                     Flag::kSilent))
+                    .anyOperationsAborted);
+    ASSERT_EQ(m_questions.errors.size(), 1);
+    EXPECT_EQ(m_questions.errors.at(0).path, qpath("album/null"));
+    EXPECT_TRUE(m_questions.errors.at(0).reason.contains(QStringLiteral("device")));
+    EXPECT_TRUE(pathExists(path("album/null"))) << "what was not moved stays";
+    struct stat st;
+    ASSERT_EQ(::stat(path("dst/album/sparse.img").constData(), &st), 0);
+    EXPECT_EQ(st.st_size, 32 * 1024 * 1024);
+    EXPECT_LT(st.st_blocks * 512, 4 * 1024 * 1024) << "the hole was filled";
+    EXPECT_EQ(fileContents(path("dst/album/sparse.img")).left(data.size()), data);
+    char value[8] = {};
+    EXPECT_EQ(
+        ::getxattr(path("dst/album/sparse.img").constData(), "user.rating", value, sizeof value),
+        1);
+    EXPECT_FALSE(pathExists(path("album/sparse.img")));
 }
 
 } // namespace

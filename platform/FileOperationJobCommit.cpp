@@ -1,0 +1,237 @@
+// The commit of a batch of staged copies: one flush, the final names, the flush of their
+// folders, and only then the removal of a move's sources.
+#include "platform/FileOperationJob.h"
+
+#include "platform/FileOperationSupport.h"
+#include "platform/IoError.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <map>
+#include <set>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vantoro {
+
+namespace {
+
+QString display(const QByteArray& path)
+{
+    return QFile::decodeName(path);
+}
+
+} // namespace
+
+FileOperationJob::Step FileOperationJob::commitPending(Pending& pending)
+{
+    for (;;) {
+        int error = pending.file.commit(pending.finalName, pending.replace);
+        if (error == 0)
+            return Step::Done;
+        if (error == EEXIST && !pending.replace) {
+            // Taken meanwhile, e.g. by an earlier file of the same name in this very operation.
+            const int folder = pending.file.folder()->get();
+            QByteArray name = pending.renameOnCollision ? pending.originalName : pending.finalName;
+            bool replace = false;
+            const Step step = resolveCollision(folder, name, replace, false);
+            if (step != Step::Done)
+                return step;
+            pending.finalName = name;
+            pending.replace = replace;
+            continue;
+        }
+        const Step step = askAboutError(pending.sourcePath, error);
+        if (step != Step::Retry)
+            return step;
+    }
+}
+
+int FileOperationJob::stageAgain(Pending& pending, const SharedFd& folder)
+{
+    UniqueFd in(::open(pending.sourcePath.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+    if (!in.isValid() || ::fstat(in.get(), &pending.copiedStat) != 0)
+        return errno;
+    if (const int error = pending.file.stage(in.get(), pending.copiedStat, folder,
+                                             CopyControl{&m_status.cancel, &m_status.bytesDone}))
+        return error;
+    return pending.file.sync();
+}
+
+FileOperationJob::Step FileOperationJob::askAboutPending(const Pending& pending, int errorCode,
+                                                         const QString& reason)
+{
+    // The batch is being placed: only this file is asked about, nothing is flushed first.
+    FileOperationError error;
+    error.operation = m_request.operation;
+    error.path = display(pending.sourcePath);
+    error.destination = display(m_destination);
+    error.errorCode = errorCode;
+    error.reason = reason.isEmpty() ? systemErrorText(errorCode) : reason;
+    switch (m_questions.askError(error)) {
+    case ErrorChoice::Retry:
+        return Step::Retry;
+    case ErrorChoice::Skip:
+        m_result.anyOperationsAborted = true;
+        return Step::Skipped;
+    case ErrorChoice::Cancel:
+        break;
+    }
+    m_result.anyOperationsAborted = true;
+    m_stop = true;
+    return Step::Cancelled;
+}
+
+FileOperationJob::Step FileOperationJob::removeMovedSource(Pending& pending, const SharedFd& folder)
+{
+    const QByteArray& source = pending.sourceToRemove;
+    for (;;) {
+        // The source goes by name, so the name must still hold what was copied: a recording
+        // that grew, or a file another program put in its place, stays. (Between this look
+        // and the unlink a replacement can still slip in; no call removes a name only if it
+        // still names a given file.)
+        struct stat now;
+        int error = 0;
+        QString reason;
+        if (::lstat(source.constData(), &now) != 0) {
+            if (errno == ENOENT)
+                return Step::Done;
+            error = errno;
+        } else if (!unchangedSince(now, pending.copiedStat)) {
+            error = EBUSY;
+            reason = changedSinceCopyReason();
+        } else if (::unlink(source.constData()) == 0 || errno == ENOENT) {
+            return Step::Done;
+        } else {
+            error = errno;
+        }
+        const Step step = askAboutPending(pending, error, reason);
+        if (step != Step::Retry)
+            return step;
+        if (reason.isEmpty())
+            continue;
+        // Retry of a changed source: copy it afresh over the copy just placed, then look again.
+        for (;;) {
+            int again = stageAgain(pending, folder);
+            if (!again)
+                again = pending.file.commit(pending.finalName, true);
+            if (!again && ::fsync(folder->get()) != 0)
+                again = errno;
+            if (!again)
+                break;
+            pending.file.discard();
+            const Step retry = askAboutPending(pending, again, {});
+            if (retry != Step::Retry)
+                return retry;
+        }
+    }
+}
+
+int FileOperationJob::flushBatch()
+{
+    if (m_batch.empty())
+        return 0;
+    std::vector<Pending> batch;
+    batch.swap(m_batch);
+    m_batchBytes = 0;
+
+    // One flush for the whole batch: syncfs per file system when there are several files
+    // (a single journal commit instead of one per file). syncfs reports a write-back error on
+    // its file system without saying which file; then each file is flushed to find it.
+    std::vector<int> syncError(batch.size(), 0);
+    if (batch.size() == 1) {
+        syncError[0] = batch[0].file.sync();
+    } else {
+        std::set<dev_t> failedDevices;
+        std::set<dev_t> doneDevices;
+        for (const Pending& p : batch) {
+            if (doneDevices.insert(p.file.device()).second && ::syncfs(p.file.fd()) != 0)
+                failedDevices.insert(p.file.device());
+        }
+        for (size_t i = 0; i < batch.size(); ++i) {
+            if (failedDevices.count(batch[i].file.device()))
+                syncError[i] = batch[i].file.sync();
+        }
+    }
+
+    std::vector<SharedFd> folders(batch.size());
+    std::vector<bool> committed(batch.size(), false);
+    // A cancel from the progress window keeps the copies that are complete; a Cancel answered
+    // to a question during this flush drops the ones not yet placed.
+    const bool stoppedBefore = m_stop;
+    for (size_t i = 0; i < batch.size(); ++i) {
+        Pending& p = batch[i];
+        if (m_stop && !stoppedBefore) {
+            p.file.discard();
+            continue;
+        }
+        folders[i] = p.file.folder() ? p.file.folder() : m_destinationFolder;
+        if (syncError[i]) {
+            // The kernel reported the write-back error once and will not again: this copy
+            // cannot be trusted, the file is copied afresh on Retry.
+            p.file.discard();
+            Step step = Step::Retry;
+            while (step == Step::Retry) {
+                step = askAboutPending(p, syncError[i], {});
+                if (step != Step::Retry)
+                    break;
+                syncError[i] = stageAgain(p, folders[i]);
+                if (!syncError[i])
+                    step = Step::Done;
+                else
+                    p.file.discard(), step = Step::Retry;
+            }
+            if (step != Step::Done)
+                continue;
+        }
+        if (commitPending(p) == Step::Done)
+            committed[i] = true;
+        else
+            p.file.discard();
+    }
+
+    // The new names must be on the disk before any source of a move goes. A folder whose flush
+    // failed may not hold them after a crash: its sources stay, and the user is asked once per
+    // folder whether to flush it again.
+    struct FolderFlush
+    {
+        int error = 0;
+        std::optional<Step> answer; // what the user chose for a folder that failed
+    };
+    std::map<const UniqueFd*, FolderFlush> flushes;
+    for (size_t i = 0; i < batch.size(); ++i) {
+        if (committed[i] && !flushes.count(folders[i].get()))
+            flushes[folders[i].get()].error = ::fsync(folders[i]->get()) == 0 ? 0 : errno;
+    }
+    for (size_t i = 0; i < batch.size(); ++i) {
+        Pending& p = batch[i];
+        Step step = committed[i] ? Step::Done : Step::Skipped;
+        if (committed[i]) {
+            FolderFlush& flush = flushes[folders[i].get()];
+            while (flush.error && !flush.answer) {
+                const Step answer = askAboutPending(p, flush.error, {});
+                if (answer != Step::Retry)
+                    flush.answer = answer;
+                else if (::fsync(folders[i]->get()) == 0)
+                    flush.error = 0;
+                else
+                    flush.error = errno;
+            }
+            if (flush.error)
+                step = *flush.answer;
+        }
+        if (step == Step::Done && !p.sourceToRemove.isEmpty())
+            step = removeMovedSource(p, folders[i]);
+        if (step != Step::Done) {
+            m_result.anyOperationsAborted = true;
+            if (p.treeIncomplete)
+                *p.treeIncomplete = true;
+        }
+    }
+    return 0;
+}
+
+} // namespace vantoro
