@@ -43,6 +43,26 @@ int writeRefusal(const QString& path)
     return ::access(name.constData(), W_OK) == 0 ? 0 : errno;
 }
 
+// The text of an entry that names no local file (a web address, say), its escapes decoded.
+QString entryText(const PlaylistEntry& entry)
+{
+    QByteArray utf8 = entry.bytes;
+    if (entry.charset == PlaylistEntryCharset::Utf8Else1252 &&
+        !QByteArrayView(entry.bytes).isValidUtf8())
+        utf8 = PlaylistEntryResolver::fromWindows1252(entry.bytes).toUtf8();
+    switch (entry.escapes) {
+    case PlaylistEntryEscapes::Xml:
+        utf8 = PlaylistEntryResolver::decodeXmlReferences(utf8);
+        break;
+    case PlaylistEntryEscapes::OwnLineBreaks:
+        utf8 = PlaylistEntryResolver::decodeOwnLineBreaks(utf8);
+        break;
+    case PlaylistEntryEscapes::None:
+        break;
+    }
+    return QString::fromUtf8(utf8);
+}
+
 } // namespace
 
 bool WritePlaylist(const ClipList& list, const QString& path, const QString& title,
@@ -65,7 +85,7 @@ bool WritePlaylist(const ClipList& list, const QString& path, const QString& tit
 }
 
 std::optional<int> ReadPlaylist(ClipList& list, const QString& path, MessageBoxes& boxes,
-                                DelayedProgress* progress)
+                                DelayedProgress* progress, QStringList* missingEntries)
 {
     ReadOnlyFileDevice file(path);
     if (!file.openFile()) {
@@ -76,6 +96,7 @@ std::optional<int> ReadPlaylist(ClipList& list, const QString& path, MessageBoxe
     }
     // The clips are gathered aside, so that a cancelled read leaves the list as it was.
     QStringList clips;
+    QStringList notFound;
     int missing = 0;
     qint64 bytesRead = 0;
     int sinceCheck = 0;
@@ -104,6 +125,9 @@ std::optional<int> ReadPlaylist(ClipList& list, const QString& path, MessageBoxe
                 }
             }
             ++missing;
+            if (missingEntries != nullptr && !entry.bytes.isEmpty())
+                notFound.append(candidates.count > 0 ? QString::fromUtf8(candidates.names[0])
+                                                     : entryText(entry));
         },
         [&](qint64 total) {
             bytesRead = total;
@@ -112,6 +136,8 @@ std::optional<int> ReadPlaylist(ClipList& list, const QString& path, MessageBoxe
     if (stopped)
         return std::nullopt;
     list.setItems(std::move(clips));
+    if (missingEntries != nullptr)
+        missingEntries->append(notFound);
     if (!readOk || !file.closeFile()) {
         boxes.error(ioErrorText(file.error() != 0 ? file.error() : EIO));
         return std::nullopt;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -34,7 +35,13 @@ bool WritePlaylist(const ClipList& list, const QString& path, const QString& tit
 // With `progress`, a long read shows its progress window (bytes read of the file's size) with
 // Cancel. A cancelled read answers nullopt without a box (progress->cancelled() tells) and
 // leaves the clip list as it was before the read.
+//
+// With `missing`, the entries that named no existing file are appended to it, in file order,
+// so that a caller can write them back: each as the local name it stands for (a relative name
+// taken against the playlist's folder, a file: URI as its path), or, for an entry of another
+// scheme, as its text. An empty entry names nothing and is left out (it is still counted).
 std::optional<int> ReadPlaylist(ClipList& list, const QString& path, MessageBoxes& boxes,
-                                DelayedProgress* progress = nullptr);
+                                DelayedProgress* progress = nullptr,
+                                QStringList* missing = nullptr);
 
 } // namespace vantoro
