@@ -20,6 +20,7 @@
 #include <QListView>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -854,6 +855,86 @@ TEST_F(PlaylistEditor, ACancelledLongReadNeverShowsTheEditorAndKeepsThePlaylist)
     EXPECT_TRUE(modal.shown.isEmpty()) << "the editor never opens on a playlist it did not read";
     EXPECT_TRUE(messages.shown.isEmpty());
     EXPECT_EQ(readFileBytes(list), m3u);
+}
+
+} // namespace
+
+namespace {
+
+// Progress windows that count how many are open.
+class CountingProgress final : public ProgressWindows
+{
+public:
+    struct Window final : ProgressWindow
+    {
+        explicit Window(int& open) : m_open(open) { ++m_open; }
+        ~Window() override { --m_open; }
+        void setProgress(qint64, qint64) override {}
+        bool cancelled() const override { return false; }
+        int& m_open;
+    };
+    std::unique_ptr<ProgressWindow> open(const QString&) override
+    {
+        ++opened;
+        return std::make_unique<Window>(openNow);
+    }
+    int opened = 0;
+    int openNow = 0;
+};
+
+// A long read's progress window closes with the read: it never lingers under the warning box
+// or over an editor that has nothing to show yet.
+TEST_F(PlaylistEditor, TheProgressWindowClosesWhenTheReadEnds)
+{
+    const QString a = clip(QStringLiteral("a.avi"));
+    QByteArray m3u = path(QStringLiteral("unplugged.avi")).toUtf8() + "\n";
+    for (int i = 0; i < 200000; ++i)
+        m3u += a.toUtf8() + "\n";
+    const QString list = path(QStringLiteral("long.m3u"));
+    CountingProgress progress;
+    services.progress = &progress;
+    int openAtBox = -1;
+    int openAtEditor = -1;
+    qsizetype listed = 0;
+    messages.onShow = [&](const test::FakeMessageBoxes::Shown& box) {
+        if (box.kind == MessageKind::Error)
+            openAtBox = progress.openNow;
+    };
+    // The read takes as long as it takes on this machine: the file grows until the window shows.
+    for (int attempt = 0; attempt < 6 && progress.opened == 0; ++attempt) {
+        if (attempt > 0)
+            m3u += m3u.mid(m3u.indexOf('\n') + 1);
+        writeFileBytes(list, m3u);
+        edit(list, [&](TMangle& m) {
+            openAtEditor = progress.openNow;
+            listed = m.ListBox1->model()->rowCount();
+            click(m.BitBtn1);
+        });
+    }
+    ASSERT_GT(progress.opened, 0) << "the read never took long enough to show its progress";
+    EXPECT_EQ(openAtBox, 0);
+    EXPECT_EQ(openAtEditor, 0);
+    EXPECT_EQ(listed, m3u.count('\n') - 1);
+}
+
+// Rows share one size, taken from the widest paths: the longest path is not cut short and
+// the list scrolls far enough to show its end.
+TEST_F(PlaylistEditor, EveryPathFitsItsRow)
+{
+    const QString longName = QString(180, u'W') + QStringLiteral(".avi");
+    const QString list = playlist(QStringLiteral("l.asx"), {"a.avi", "b.mp3"});
+    edit(list, [&](TMangle& m) {
+        // Not the last row, which a list view would otherwise measure for all.
+        m.addClips({clip(longName), path(QStringLiteral("c.wav"))});
+        QCoreApplication::processEvents();
+        const int textWidth = m.ListBox1->fontMetrics().horizontalAdvance(path(longName));
+        const QModelIndex index = m.ListBox1->model()->index(2, 0);
+        ASSERT_EQ(index.data().toString(), path(longName));
+        EXPECT_GE(m.ListBox1->visualRect(index).width(), textWidth);
+        EXPECT_GE(m.ListBox1->horizontalScrollBar()->maximum() + m.ListBox1->viewport()->width(),
+                  textWidth);
+        click(m.BitBtn1);
+    });
 }
 
 } // namespace
