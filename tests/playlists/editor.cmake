@@ -3,3 +3,12 @@ vantoro_test(playlist_editor_tests
     ${CMAKE_CURRENT_LIST_DIR}/TMangleTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TConfirmKillTest.cpp
   LIBS vantoro_playlists)
+
+# The editor at a person's pace: the built program driven from outside on a virtual display.
+find_program(XDOTOOL xdotool)
+if(TARGET vantoro AND VANTORO_WITH_DISPLAY AND XDOTOOL)
+  add_test(NAME playlist_editor_e2e
+           COMMAND ${VANTORO_WITH_DISPLAY} --wm --
+                   ${CMAKE_CURRENT_LIST_DIR}/editor_e2e.sh $<TARGET_FILE:vantoro>)
+  set_tests_properties(playlist_editor_e2e PROPERTIES TIMEOUT 180 LABELS "xvfb;e2e")
+endif()
