@@ -11,6 +11,7 @@
 #include "playlists/ProgramState.h"
 #include "playlists/TConfirmKill.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -347,6 +348,9 @@ void TMangle::ButtonUpClick(QObject* sender)
 {
     const int index = selectedIndex();
     if (index < 0) {
+        // A held button stops repeating: one message, not one per repeat.
+        if (auto* button = qobject_cast<QAbstractButton*>(sender))
+            button->setDown(false);
         m_services.messages->plain(kSelectFirst);
         return;
     }

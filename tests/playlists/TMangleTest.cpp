@@ -323,6 +323,32 @@ TEST_F(PlaylistEditor, CommandsWithoutASelectionAskForOne)
     EXPECT_EQ(readFileBytes(list), before);
 }
 
+// Holding a Move button keeps moving the clip; held without a selection it says so once.
+TEST_F(PlaylistEditor, AHeldMoveButtonRepeats)
+{
+    const QString list = playlist(QStringLiteral("l.asx"), {"a.avi", "b.mp3", "c.wav", "D.jpg"});
+    edit(list, [&](TMangle& m) {
+        EXPECT_TRUE(m.ButtonDown->autoRepeat());
+        EXPECT_TRUE(m.ButtonUp->autoRepeat());
+        QTest::mousePress(m.ButtonDown, Qt::LeftButton);
+        QTest::qWait(m.ButtonDown->autoRepeatDelay() + 3 * m.ButtonDown->autoRepeatInterval() +
+                     200);
+        QTest::mouseRelease(m.ButtonDown, Qt::LeftButton);
+        EXPECT_EQ(messages.texts(),
+                  QStringList(QStringLiteral("You must first select (click on) a clip")));
+        EXPECT_FALSE(m.ButtonDown->isDown());
+
+        select(m, 0);
+        QTest::mousePress(m.ButtonDown, Qt::LeftButton);
+        QTest::qWait(m.ButtonDown->autoRepeatDelay() + 3 * m.ButtonDown->autoRepeatInterval() +
+                     200);
+        QTest::mouseRelease(m.ButtonDown, Qt::LeftButton);
+        EXPECT_EQ(shownEntries(m), paths({"b.mp3", "c.wav", "D.jpg", "a.avi"}));
+        EXPECT_EQ(selectedEntries(m), paths({"a.avi"}));
+        click(m.BitBtn1);
+    });
+}
+
 TEST_F(PlaylistEditor, MovesStopAtBothEndsAlsoAfterAddingAndRemoving)
 {
     const QString list = playlist(QStringLiteral("l.asx"), {"a.avi", "b.mp3", "c.wav"});
