@@ -25,6 +25,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSet>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -502,10 +503,15 @@ bool TActionForm::addToExistingPlaylist()
         progress.emplace(*m_services.progress, QStringLiteral("Reading playlist %1").arg(playlist));
     if (!ReadPlaylist(clips, playlist, *m_services.messages, progress ? &*progress : nullptr))
         return false;
+    // A clip already listed is not added twice; paths are compared exactly, as file names
+    // here tell letter cases apart.
+    QSet<QString> listed(clips.items().begin(), clips.items().end());
     for (qsizetype k = m_pathRight.size() - 1; k >= 0; --k) {
         const QString& path = m_pathRight.at(k);
-        if (!clips.items().contains(path, Qt::CaseInsensitive))
+        if (!listed.contains(path)) {
+            listed.insert(path);
             clips.add(path);
+        }
         removeRight(static_cast<int>(k));
     }
     clips.setSorted(true);

@@ -71,6 +71,17 @@ void ClipList::add(const QString& path)
     m_keys.insert(at, std::move(key));
 }
 
+qsizetype ClipList::placeFor(const QString& path) const
+{
+    if (!m_sorted)
+        return m_items.size();
+    const QCollatorSortKey key = sortKeyOf(path);
+    const auto at = std::upper_bound(
+        m_keys.begin(), m_keys.end(), key,
+        [](const QCollatorSortKey& a, const QCollatorSortKey& b) { return a.compare(b) < 0; });
+    return at - m_keys.begin();
+}
+
 void ClipList::addAll(const QStringList& paths)
 {
     if (!m_sorted) {
@@ -138,8 +149,10 @@ void ClipList::setItems(QStringList paths)
     m_items = std::move(paths);
 }
 
-void ClipList::setSorted(bool on)
+void ClipList::setSorted(bool on, std::vector<qsizetype>* order)
 {
+    if (order != nullptr)
+        order->clear();
     if (on == m_sorted)
         return;
     m_sorted = on;
@@ -152,16 +165,18 @@ void ClipList::setSorted(bool on)
     keys.reserve(size_t(m_items.size()));
     for (const QString& p : std::as_const(m_items))
         keys.push_back(sortKeyOf(p));
-    const std::vector<qsizetype> order = stableOrder(keys);
+    std::vector<qsizetype> sortedOrder = stableOrder(keys);
     QStringList items;
     items.reserve(m_items.size());
     m_keys.clear();
     m_keys.reserve(keys.size());
-    for (const qsizetype i : order) {
+    for (const qsizetype i : sortedOrder) {
         items.append(m_items.at(i));
-        m_keys.push_back(keys[size_t(i)]);
+        m_keys.push_back(std::move(keys[size_t(i)]));
     }
     m_items = std::move(items);
+    if (order != nullptr)
+        *order = std::move(sortedOrder);
 }
 
 } // namespace vantoro

@@ -25,6 +25,8 @@ public:
 
     void clear();
     void add(const QString& path);
+    // Where add() would put `path`: the end, or its sorted place while sorted.
+    qsizetype placeFor(const QString& path) const;
     // Adds the paths in the given order; while sorted, each goes to its sorted place as if
     // added one by one.
     void addAll(const QStringList& paths);
@@ -36,7 +38,9 @@ public:
     void setItems(QStringList paths);
 
     bool sorted() const { return m_sorted; }
-    void setSorted(bool on);
+    // With `order`, switching sorting on tells where each entry came from: the entry now at
+    // index i stood at (*order)[i] before. Left empty when nothing was reordered.
+    void setSorted(bool on, std::vector<qsizetype>* order = nullptr);
 
 private:
     QStringList m_items;

@@ -44,6 +44,26 @@ int writeRefusal(const QString& path)
     return ::access(name.constData(), W_OK) == 0 ? 0 : errno;
 }
 
+// The text of an entry that names no local file (a web address, say), its escapes decoded.
+QString entryText(const PlaylistEntry& entry)
+{
+    QByteArray utf8 = entry.bytes;
+    if (entry.charset == PlaylistEntryCharset::Utf8Else1252 &&
+        !QByteArrayView(entry.bytes).isValidUtf8())
+        utf8 = PlaylistEntryResolver::fromWindows1252(entry.bytes).toUtf8();
+    switch (entry.escapes) {
+    case PlaylistEntryEscapes::Xml:
+        utf8 = PlaylistEntryResolver::decodeXmlReferences(utf8);
+        break;
+    case PlaylistEntryEscapes::OwnLineBreaks:
+        utf8 = PlaylistEntryResolver::decodeOwnLineBreaks(utf8);
+        break;
+    case PlaylistEntryEscapes::None:
+        break;
+    }
+    return QString::fromUtf8(utf8);
+}
+
 } // namespace
 
 bool WritePlaylist(const ClipList& list, const QString& path, const QString& title,
@@ -66,7 +86,7 @@ bool WritePlaylist(const ClipList& list, const QString& path, const QString& tit
 }
 
 std::optional<int> ReadPlaylist(ClipList& list, const QString& path, MessageBoxes& boxes,
-                                DelayedProgress* progress)
+                                DelayedProgress* progress, QStringList* missingEntries)
 {
     ReadOnlyFileDevice file(path);
     if (!file.openFile()) {
@@ -77,6 +97,7 @@ std::optional<int> ReadPlaylist(ClipList& list, const QString& path, MessageBoxe
     }
     // The clips are gathered aside, so that a cancelled read leaves the list as it was.
     QStringList clips;
+    QStringList notFound;
     int missing = 0;
     qint64 bytesRead = 0;
     int sinceCheck = 0;
@@ -103,8 +124,18 @@ std::optional<int> ReadPlaylist(ClipList& list, const QString& path, MessageBoxe
         }
         return {};
     };
-    // Whether the entry being read (with its alternatives) has named no clip so far.
+    // Whether the entry being read (with its alternatives) has named no clip so far, and what
+    // stands for it among the missing entries.
     bool entryMissing = false;
+    QString entryNotFound;
+    const auto closeEntry = [&] {
+        if (entryMissing) {
+            ++missing;
+            if (!entryNotFound.isEmpty())
+                notFound.append(entryNotFound);
+        }
+        entryNotFound.clear();
+    };
     const bool readOk = readPlaylistEntries(
         file, playlistRulesFor(path),
         [&](const PlaylistEntry& entry) {
@@ -116,10 +147,14 @@ std::optional<int> ReadPlaylist(ClipList& list, const QString& path, MessageBoxe
                     return;
             }
             if (!entry.alternative) {
-                missing += entryMissing ? 1 : 0;
+                closeEntry();
                 entryMissing = true;
             }
             const PlaylistEntryResolver::Candidates candidates = resolver.localNames(entry);
+            // An entry that names nothing is kept as its first reference reads.
+            if (!entry.alternative && missingEntries != nullptr && !entry.bytes.isEmpty())
+                entryNotFound = candidates.count > 0 ? QString::fromUtf8(candidates.names[0])
+                                                     : entryText(entry);
             if (!entryMissing)
                 return; // an earlier reference of this entry named its clip
             const QByteArray clip = clipFor(candidates);
@@ -138,8 +173,10 @@ std::optional<int> ReadPlaylist(ClipList& list, const QString& path, MessageBoxe
         progress->finish();
     if (stopped)
         return std::nullopt;
-    missing += entryMissing ? 1 : 0;
+    closeEntry();
     list.setItems(std::move(clips));
+    if (missingEntries != nullptr)
+        missingEntries->append(notFound);
     if (!readOk || !file.closeFile()) {
         boxes.error(ioErrorText(file.error() != 0 ? file.error() : EIO));
         return std::nullopt;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -38,7 +39,13 @@ bool WritePlaylist(const ClipList& list, const QString& path, const QString& tit
 // Cancel; the window is closed (progress->finish()) as the read ends, whatever its outcome. A
 // cancelled read answers nullopt without a box (progress->cancelled() tells) and leaves the clip
 // list as it was before the read.
+//
+// With `missing`, the entries that named no existing file are appended to it, in file order,
+// so that a caller can write them back: each as the local name it stands for (a relative name
+// taken against the playlist's folder, a file: URI as its path), or, for an entry of another
+// scheme, as its text. An empty entry names nothing and is left out (it is still counted).
 std::optional<int> ReadPlaylist(ClipList& list, const QString& path, MessageBoxes& boxes,
-                                DelayedProgress* progress = nullptr);
+                                DelayedProgress* progress = nullptr,
+                                QStringList* missing = nullptr);
 
 } // namespace vantoro

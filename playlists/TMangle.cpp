@@ -5,30 +5,47 @@
 #include "platform/MainWindowDialogs.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ModalRunner.h"
+#include "playlists/ClipListModel.h"
 #include "playlists/DelayedProgress.h"
 #include "playlists/PlaylistFiles.h"
 #include "playlists/ProgramState.h"
 #include "playlists/TConfirmKill.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QScreen>
+#include <QSet>
 #include <QStyle>
+#include <QStyleHints>
+#include <QStyleOptionViewItem>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace vantoro {
 
 namespace {
 
 const QString kSelectFirst = QStringLiteral("You must first select (click on) a clip");
+const QString kMissingAtOpening = QStringLiteral(
+    "Warning: %1 clip(s) could not be found.\rThey stay in the playlist unless you remove them.");
+const QString kKeepMissing = QStringLiteral("Keep the %1 entries whose files could not be found?");
+const QString kPlaylistExists =
+    QStringLiteral("Playlist with that name already exists!\rOK to overwrite?");
+
+// How many of the longest paths (by characters) are measured for the width of the rows:
+// measuring every one of a long list would take longer than the list takes to show.
+constexpr qsizetype kMeasuredPaths = 32;
 
 // Where the entry at `oldRow` of `before` stands in `after`, when `after` is `before` with
 // entries inserted (order otherwise kept) and no inserted entry equals an existing one.
@@ -71,11 +88,30 @@ void TMangle::buildControls()
     blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
     Label1->setPalette(blue);
 
-    ListBox1 = new QListWidget(this);
+    m_model = new ClipListModel(this);
+    ListBox1 = new QListView(this);
+    ListBox1->setObjectName(QStringLiteral("ListBox1"));
+    ListBox1->setModel(m_model);
     ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListBox1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Every row is one line of text: the view lays out a long list without measuring each.
+    ListBox1->setUniformItemSizes(true);
     ListBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     ListBox1->setMinimumSize(560, 340);
     Label1->setBuddy(ListBox1);
+
+    // The framed (current) row is the selected one: a row the keyboard frames is selected with
+    // it, and a row whose selection is taken away loses its frame too.
+    QItemSelectionModel* selection = ListBox1->selectionModel();
+    connect(selection, &QItemSelectionModel::currentChanged, this,
+            [selection](const QModelIndex& current) {
+                if (current.isValid() && !selection->isSelected(current))
+                    selection->select(current, QItemSelectionModel::ClearAndSelect);
+            });
+    connect(selection, &QItemSelectionModel::selectionChanged, this, [selection] {
+        if (!selection->hasSelection() && selection->currentIndex().isValid())
+            selection->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+    });
 
     auto button = [this](const char* name, const char* caption, const char* hint) {
         auto* b = new QPushButton(QString::fromLatin1(caption), this);
@@ -88,6 +124,14 @@ void TMangle::buildControls()
     ButtonUp = button("ButtonUp", "Move Up", "Move selected clip up in Playlist");
     ButtonDown = button("ButtonDown", "Move Down", "Move selected clip down in Playlist");
     ButtonDown->setProperty("tag", kMoveDownTag);
+    // Holding a Move button (the mouse, or Space) keeps moving the clip at the keyboard's
+    // repeat rate.
+    const int repeatMs = std::clamp(
+        int(1000 / std::max(1, QGuiApplication::styleHints()->keyboardAutoRepeatRate())), 20, 200);
+    for (QPushButton* move : {ButtonUp, ButtonDown}) {
+        move->setAutoRepeat(true);
+        move->setAutoRepeatInterval(repeatMs);
+    }
     ButtonSort = button("ButtonSort", "Sort", "Put clips in alphabetical order");
     ButtonOK = button("ButtonOK", "OK", "Save changes & Exit");
     ButtonOK->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
@@ -143,7 +187,7 @@ bool TMangle::FormCreate()
     spec.title = QStringLiteral("Select Playlist to Modify");
     spec.defaultSuffix = QStringLiteral("asx");
     spec.multiSelect = false;
-    m_list.setSorted(false);
+    m_model->setSorted(false);
     const QStringList chosen = m_services.fileDialogs->openFiles(spec);
     if (chosen.isEmpty())
         return false;
@@ -152,16 +196,31 @@ bool TMangle::FormCreate()
     // A playlist that cannot be read is never edited: OK would replace it with what little,
     // if anything, was read of it.
     // A long read shows its progress; a cancelled one closes the editor as an unread playlist does.
-    std::optional<DelayedProgress> progress;
-    if (m_services.progress != nullptr)
-        progress.emplace(*m_services.progress,
-                         QStringLiteral("Reading playlist %1").arg(m_playlistPath));
-    if (!ReadPlaylist(m_state.AllBox, m_playlistPath, *m_services.messages,
-                      progress ? &*progress : nullptr))
+    std::optional<int> missing;
+    QStringList missingEntries;
+    {
+        std::optional<DelayedProgress> progress;
+        if (m_services.progress != nullptr)
+            progress.emplace(*m_services.progress,
+                             QStringLiteral("Reading playlist %1").arg(m_playlistPath));
+        missing = ReadPlaylist(m_state.AllBox, m_playlistPath, *m_services.messages,
+                               progress ? &*progress : nullptr, &missingEntries);
+        // The progress window goes with the read, before any box; filling the list takes no
+        // time worth showing.
+    }
+    if (!missing)
         return false;
-    m_list.setItems(m_state.AllBox.items());
-    showEntries(-1);
+    m_missing = std::move(missingEntries);
+    fitRowSize(m_state.AllBox.items());
+    m_model->setItems(m_state.AllBox.items());
+    if (*missing > 0)
+        m_services.messages->error(kMissingAtOpening.arg(*missing));
     return true;
+}
+
+const ClipList& TMangle::entries() const
+{
+    return m_model->list();
 }
 
 QString TMangle::savePathFor(const QString& path)
@@ -178,18 +237,49 @@ QString TMangle::savePathFor(const QString& path)
 
 int TMangle::selectedIndex() const
 {
-    const QList<QListWidgetItem*> selected = ListBox1->selectedItems();
-    return selected.isEmpty() ? -1 : ListBox1->row(selected.first());
+    const QModelIndexList selected = ListBox1->selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? -1 : selected.first().row();
 }
 
-void TMangle::showEntries(int row)
+void TMangle::selectRow(int row)
 {
-    ListBox1->clear();
-    ListBox1->addItems(m_list.items());
-    if (row >= 0)
-        ListBox1->setCurrentRow(row);
-    else
-        ListBox1->setCurrentRow(-1);
+    QItemSelectionModel* selection = ListBox1->selectionModel();
+    if (row < 0) {
+        selection->clear();
+        return;
+    }
+    const QModelIndex index = m_model->index(row);
+    selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    ListBox1->scrollTo(index);
+}
+
+void TMangle::fitRowSize(const QStringList& paths)
+{
+    if (paths.isEmpty())
+        return;
+    // The longest paths by characters; the widest on screen is almost always among them.
+    std::vector<qsizetype> longest(size_t(paths.size()));
+    for (qsizetype i = 0; i < paths.size(); ++i)
+        longest[size_t(i)] = i;
+    const qsizetype measured = std::min(kMeasuredPaths, paths.size());
+    std::nth_element(
+        longest.begin(), longest.begin() + (measured - 1), longest.end(),
+        [&](qsizetype a, qsizetype b) { return paths.at(a).size() > paths.at(b).size(); });
+    // Measured as the view's delegate measures a row of text.
+    QStyleOptionViewItem option;
+    option.initFrom(ListBox1);
+    option.font = ListBox1->font();
+    option.fontMetrics = ListBox1->fontMetrics();
+    option.features = QStyleOptionViewItem::HasDisplay;
+    option.displayAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+    QSize size = m_model->itemSize();
+    for (qsizetype k = 0; k < measured; ++k) {
+        option.text = paths.at(longest[size_t(k)]);
+        const QSize row = ListBox1->style()->sizeFromContents(QStyle::CT_ItemViewItem, &option,
+                                                              QSize(), ListBox1);
+        size = size.isValid() ? size.expandedTo(row) : row;
+    }
+    m_model->setItemSize(size);
 }
 
 int TMangle::runModal(QDialog& dialog)
@@ -201,19 +291,32 @@ void TMangle::ButtonAddClick()
 {
     const QStringList picked =
         m_services.fileDialogs->openFiles(openDialog1Spec(m_clipDialogFolder));
-    if (picked.isEmpty())
-        return;
-    const QStringList before = m_list.items();
-    const int selected = selectedIndex();
-    for (const QString& path : picked) {
-        // Listed already when only the letter case differs.
-        if (!m_list.items().contains(path, Qt::CaseInsensitive))
-            m_list.add(path);
+    if (!picked.isEmpty())
+        addClips(picked);
+}
+
+void TMangle::addClips(const QStringList& paths)
+{
+    // Paths are compared exactly: file names here tell letter cases apart.
+    const QStringList& listed = m_model->list().items();
+    QSet<QString> known(listed.begin(), listed.end());
+    QStringList fresh;
+    for (const QString& path : paths) {
+        if (!known.contains(path)) {
+            known.insert(path);
+            fresh.append(path);
+        }
     }
-    if (m_list.count() == before.size())
+    if (fresh.isEmpty())
         return;
-    // The selected clip stays selected wherever the additions moved it.
-    showEntries(rowAfterInsertions(before, m_list.items(), selected));
+    const QStringList before = listed;
+    const int selected = selectedIndex();
+    fitRowSize(fresh);
+    m_model->addAll(fresh);
+    // The selected clip stays selected wherever the additions moved it (many additions reset
+    // the view, which forgets its selection).
+    if (selected >= 0 && selectedIndex() < 0)
+        selectRow(rowAfterInsertions(before, m_model->list().items(), selected));
 }
 
 void TMangle::ButtonDeleteClick()
@@ -230,47 +333,71 @@ void TMangle::ButtonDeleteClick()
     if (confirm->CheckBox1->isChecked()) {
         FileOperationRequest request;
         request.operation = FileOperationCode::Delete;
-        request.sources = {m_list.at(index)};
+        request.sources = {m_model->list().at(index)};
         request.flags = FileOperationFlag::kAllowUndo | FileOperationFlag::kNoConfirmation |
                         FileOperationFlag::kSilent | FileOperationFlag::kFilesOnly;
         // The engine has shown why the file stayed; so does its entry.
         if (m_services.fileOperations->run(request).anyOperationsAborted)
             return;
     }
-    m_list.removeAt(index);
-    delete ListBox1->takeItem(index);
-    ListBox1->setCurrentRow(-1);
+    m_model->removeAt(index);
+    selectRow(-1);
 }
 
 void TMangle::ButtonUpClick(QObject* sender)
 {
     const int index = selectedIndex();
     if (index < 0) {
+        // A held button stops repeating: one message, not one per repeat.
+        if (auto* button = qobject_cast<QAbstractButton*>(sender))
+            button->setDown(false);
         m_services.messages->plain(kSelectFirst);
         return;
     }
-    m_list.setSorted(false);
+    m_model->setSorted(false);
     const bool down = sender && sender->property("tag").toInt() == kMoveDownTag;
     const int to = down ? index + 1 : index - 1;
-    if (to < 0 || to >= m_list.count())
+    if (to < 0 || to >= m_model->rowCount())
         return;
-    m_list.move(index, to);
-    QListWidgetItem* item = ListBox1->takeItem(index);
-    ListBox1->insertItem(to, item);
+    m_model->move(index, to);
     // The moved clip stays selected, so that repeated clicks keep moving it.
-    ListBox1->setCurrentRow(to);
+    selectRow(to);
 }
 
 void TMangle::ButtonSortClick()
 {
-    m_list.setSorted(true);
-    showEntries(-1);
+    // The selection follows its clip to its sorted place.
+    m_model->setSorted(true);
+    if (const int selected = selectedIndex(); selected >= 0)
+        ListBox1->scrollTo(m_model->index(selected));
+}
+
+bool TMangle::mayReplace(const QString& target)
+{
+    // Saving an M3U playlist writes an ASX file of the same name beside it: an existing one is
+    // another playlist, replaced only when the user says so. The opened file itself is
+    // updated without a question.
+    const QFileInfo existing(target);
+    if (!existing.exists() && !existing.isSymLink())
+        return true;
+    if (existing.isDir())
+        return true; // not replaced; the write reports why
+    const QFileInfo opened(m_playlistPath);
+    if (existing.canonicalFilePath() == opened.canonicalFilePath() &&
+        !existing.canonicalFilePath().isEmpty())
+        return true;
+    return m_services.messages->askOkCancel(kPlaylistExists);
 }
 
 void TMangle::ButtonOKClick()
 {
-    m_state.AllBox.setItems(m_list.items());
     const QString target = savePathFor(m_playlistPath);
+    if (!mayReplace(target))
+        return;
+    QStringList written = m_model->list().items();
+    if (!m_missing.isEmpty() && m_services.messages->askYesNo(kKeepMissing.arg(m_missing.size())))
+        written.append(m_missing);
+    m_state.AllBox.setItems(std::move(written));
     // A playlist that could not be written (its error box has been shown) keeps the editor
     // open with every edit, so the user can make room and try again or cancel; the file on
     // disk is still the old one.

@@ -7,11 +7,12 @@
 #include <QString>
 
 class QLabel;
-class QListWidget;
+class QListView;
 class QPushButton;
 
 namespace vantoro {
 
+class ClipListModel;
 struct ProgramState;
 
 // The playlist editor: the user picks a saved playlist, adds clips to it, removes clips
@@ -25,6 +26,14 @@ struct ProgramState;
 //
 // The shared clip list AllBox is overwritten when the playlist is read and again on OK; it is
 // not restored afterwards.
+//
+// Entries whose files are not there when the playlist is read (an unplugged drive, a share not
+// mounted) are not listed, but they are not lost: the editor says so as it opens, and OK asks
+// whether to keep them, writing them back after the listed clips.
+//
+// The list is a view of a ClipListModel: a move, a removal or an addition is one row's change,
+// so the editor answers at once also with a hundred thousand entries. The selected row is
+// always the framed (current) one.
 class TMangle final : public QDialog
 {
     Q_OBJECT
@@ -44,8 +53,9 @@ public:
                             const QString& clipDialogFolder, QWidget* parent);
 
     // Opening: asks for the playlist ("Select Playlist to Modify"), adds its path to the
-    // caption and reads it; clips whose files are gone are left out silently. Answers false
-    // when the user cancelled or the playlist could not be read (its error box has been shown).
+    // caption and reads it. Entries whose files are gone are left out of the list and kept
+    // aside for OK; a box tells how many. Answers false when the user cancelled or the playlist
+    // could not be read (its error box has been shown).
     bool FormCreate();
 
     // The path under which OK saves a playlist opened at `path`: its extension replaced by
@@ -54,8 +64,16 @@ public:
     static QString savePathFor(const QString& path);
 
     // The editor's entries, in the order shown.
-    const ClipList& entries() const { return m_list; }
+    const ClipList& entries() const;
     QString playlistPath() const { return m_playlistPath; }
+    // The entries of the playlist whose files were not found as it was read, in file order.
+    const QStringList& missingEntries() const { return m_missing; }
+
+    // Adds clips as Add does with the paths picked in its dialog: a path already listed
+    // (exactly; another letter case is another file) is skipped, as is a repeat within
+    // `paths`; each goes to the end, or to its sorted place while the list is sorted. The
+    // selected clip stays selected.
+    void addClips(const QStringList& paths);
 
     void ButtonAddClick();
     void ButtonDeleteClick();
@@ -66,7 +84,7 @@ public:
     void BitBtn1Click();
 
     QLabel* Label1 = nullptr;
-    QListWidget* ListBox1 = nullptr;
+    QListView* ListBox1 = nullptr;
     QPushButton* ButtonAdd = nullptr;
     QPushButton* ButtonDelete = nullptr;
     QPushButton* ButtonUp = nullptr;
@@ -82,15 +100,21 @@ private:
     void buildControls();
     // The selected entry, or -1.
     int selectedIndex() const;
-    // Shows the entries again and selects `row` (-1: nothing).
-    void showEntries(int row);
+    // Selects `row` and makes it the current one, or clears both for -1.
+    void selectRow(int row);
+    // Widens the common row size, when needed, to fit the widest of `paths`.
+    void fitRowSize(const QStringList& paths);
+    // Whether OK may write `target`: another file of that name is replaced only when the user
+    // says so.
+    bool mayReplace(const QString& target);
     int runModal(QDialog& dialog);
 
     ProgramState& m_state;
     Services m_services;
     QString m_clipDialogFolder;
     QString m_playlistPath;
-    ClipList m_list;
+    ClipListModel* m_model = nullptr;
+    QStringList m_missing;
 };
 
 } // namespace vantoro

@@ -27,6 +27,31 @@ TEST(ClipListSorted, SortsIgnoringCaseAndKeepsEqualEntriesInOrder)
     EXPECT_EQ(list.at(0), "/m/0.mp3");
 }
 
+TEST(ClipListSorted, TellsWhereEntriesGoAndWhereTheyCameFrom)
+{
+    ClipList list;
+    list.addAll({"/m/c.mp3", "/m/A.mp3", "/m/b.mp3", "/m/a.mp3"});
+    EXPECT_EQ(list.placeFor("/m/0.mp3"), 4) << "unsorted: at the end";
+    std::vector<qsizetype> order;
+    list.setSorted(true, &order);
+    EXPECT_EQ(list.items(), QStringList({"/m/A.mp3", "/m/a.mp3", "/m/b.mp3", "/m/c.mp3"}));
+    EXPECT_EQ(order, (std::vector<qsizetype>{1, 3, 2, 0}));
+    // Already sorted: nothing reordered.
+    list.setSorted(true, &order);
+    EXPECT_TRUE(order.empty());
+    const struct
+    {
+        const char* path;
+        qsizetype place;
+    } places[] = {{"/m/0.mp3", 0}, {"/m/A.MP3", 2}, {"/m/B.mp3", 3}, {"/m/z.mp3", 4}};
+    for (const auto& p : places) {
+        EXPECT_EQ(list.placeFor(p.path), p.place) << p.path;
+        ClipList copy = list;
+        copy.add(p.path);
+        EXPECT_EQ(copy.at(p.place), p.path);
+    }
+}
+
 TEST(ClipListSorted, BatchAdditionMatchesAddingOneByOne)
 {
     QStringList start;

@@ -130,6 +130,42 @@ TEST_F(PlaylistFiles, RelativeNamesAreTakenAgainstThePlaylistsFolder)
                                          path(QStringLiteral("beside-the-playlist.mp3"))}));
 }
 
+// What a caller needs to write the missing entries back: the local name each stands for, or
+// the text of one that names no local file; in file order, duplicates kept.
+TEST_F(PlaylistFiles, MissingEntriesAreHandedBackInFileOrder)
+{
+    const QString clip = touch(QStringLiteral("clip.mp3"));
+    const QByteArray ref = " <ENTRY><REF HREF=\"";
+    const QByteArray end = "\" /></ENTRY>\r\n";
+    const QByteArray asx = asxBytes(QStringLiteral("t"), {}).replace("</ASX>\r\n", "") + ref +
+                           "/unplugged/a.mp3" + end + ref + clip.toUtf8() + end + ref +
+                           "sub/relative.mp3" + end + ref + "file:///unplugged/b%20c.mp3" + end +
+                           ref + "http://example.org/live.mp3" + end +
+                           " <ENTRY><REF HREF=\"no closing quote\r\n" + // empty: nothing to keep
+                           ref + "/unplugged/a.mp3" + end + "</ASX>\r\n";
+    writeFileBytes(path(QStringLiteral("list.asx")), asx);
+    ClipList list;
+    QStringList missing = {QStringLiteral("kept before")};
+    EXPECT_EQ(ReadPlaylist(list, path(QStringLiteral("list.asx")), m_boxes, nullptr, &missing),
+              std::optional<int>(6));
+    EXPECT_EQ(list.items(), QStringList{clip});
+    EXPECT_EQ(
+        missing,
+        QStringList({QStringLiteral("kept before"), QStringLiteral("/unplugged/a.mp3"),
+                     path(QStringLiteral("sub/relative.mp3")), QStringLiteral("/unplugged/b c.mp3"),
+                     QStringLiteral("http://example.org/live.mp3"),
+                     QStringLiteral("/unplugged/a.mp3")}));
+
+    // Another program's ASX: XML references are decoded in an address kept as text.
+    writeFileBytes(path(QStringLiteral("other.asx")),
+                   "<asx version=\"3.0\"><entry><ref href=\"http://h/s?a=1&amp;b=2\"/></entry>"
+                   "</asx>");
+    missing.clear();
+    EXPECT_EQ(ReadPlaylist(list, path(QStringLiteral("other.asx")), m_boxes, nullptr, &missing),
+              std::optional<int>(1));
+    EXPECT_EQ(missing, QStringList{QStringLiteral("http://h/s?a=1&b=2")});
+}
+
 TEST_F(PlaylistFiles, ExtensionChoosesTheRules)
 {
     const QString clip = touch(QStringLiteral("clip.mp3"));

@@ -6,7 +6,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -146,10 +146,9 @@ TEST(Mangle, ControlsCarryTheirCaptionsAndHintsAndFitTheWindow)
     }
     EXPECT_EQ(editor.ButtonDown->property("tag").toInt(), 69);
     EXPECT_TRUE(editor.ButtonOK->isDefault());
-    editor.ListBox1->addItems(
-        {QStringLiteral("/home/user/Music/An Artist/First Album/01 Track.mp3"),
-         QStringLiteral("/home/user/Videos/Holiday 2023/beach.avi"),
-         QStringLiteral("/home/user/Pictures/slides/img_0001.jpg")});
+    editor.addClips({QStringLiteral("/home/user/Music/An Artist/First Album/01 Track.mp3"),
+                     QStringLiteral("/home/user/Videos/Holiday 2023/beach.avi"),
+                     QStringLiteral("/home/user/Pictures/slides/img_0001.jpg")});
     editor.show();
     const QSize before = editor.size();
     expectNothingClipped(editor);

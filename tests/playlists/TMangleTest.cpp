@@ -12,13 +12,16 @@
 #include "playlists/ProgramState.h"
 #include "playlists/TConfirmKill.h"
 
+#include <QAbstractItemModelTester>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
@@ -128,15 +131,27 @@ protected:
     static QStringList shownEntries(const TMangle& m)
     {
         QStringList texts;
-        for (int i = 0; i < m.ListBox1->count(); ++i)
-            texts.append(m.ListBox1->item(i)->text());
+        const QAbstractItemModel* model = m.ListBox1->model();
+        for (int i = 0; i < model->rowCount(); ++i)
+            texts.append(model->index(i, 0).data().toString());
         return texts;
     }
-    static void click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
-    static void select(TMangle& m, int row)
+    // The selected rows' texts.
+    static QStringList selectedEntries(const TMangle& m)
     {
-        const QRect where = m.ListBox1->visualItemRect(m.ListBox1->item(row));
-        QTest::mouseClick(m.ListBox1->viewport(), Qt::LeftButton, {}, where.center());
+        QStringList texts;
+        for (const QModelIndex& index : m.ListBox1->selectionModel()->selectedIndexes())
+            texts.append(index.data().toString());
+        return texts;
+    }
+    static int currentRow(const TMangle& m) { return m.ListBox1->currentIndex().row(); }
+    static void click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+    static void select(TMangle& m, int row, Qt::KeyboardModifiers modifiers = {})
+    {
+        const QModelIndex index = m.ListBox1->model()->index(row, 0);
+        m.ListBox1->scrollTo(index);
+        const QRect where = m.ListBox1->visualRect(index);
+        QTest::mouseClick(m.ListBox1->viewport(), Qt::LeftButton, modifiers, where.center());
     }
     // The next TConfirmKill answers Yes, with the check box as given.
     void confirmDelete(bool toTrash)
@@ -178,9 +193,9 @@ TEST_F(PlaylistEditor, CancellingThePlaylistDialogShowsNothing)
     EXPECT_FALSE(spec.multiSelect);
 }
 
-TEST_F(PlaylistEditor, OpensTheListDroppingMissingClipsSilentlyAndSavesOnOk)
+TEST_F(PlaylistEditor, OpensTheListAndSavesOnOk)
 {
-    const QString list = playlist(QStringLiteral("mix.asx"), {"b.mp3", "gone.avi", "a.avi"});
+    const QString list = playlist(QStringLiteral("mix.asx"), {"b.mp3", "a.avi"});
     QString caption;
     QStringList shown;
     const int result = edit(list, [&](TMangle& m) {
@@ -200,6 +215,90 @@ TEST_F(PlaylistEditor, OpensTheListDroppingMissingClipsSilentlyAndSavesOnOk)
     EXPECT_EQ(messages.shown[0].kind, MessageKind::Information);
     EXPECT_EQ(messages.shown[0].text,
               QStringLiteral("Playlist ") + list + QStringLiteral(" created/updated"));
+}
+
+// The clips of an unplugged drive are not listed, but they are not lost for good either.
+TEST_F(PlaylistEditor, EntriesWhoseFilesAreMissingAreKeptUnlessTheUserSaysNo)
+{
+    const QString gone = path(QStringLiteral("unplugged/gone.avi"));
+    const QString web = QStringLiteral("http://example.com/stream.mp3");
+    const QByteArray file = "<ASX VERSION=\"3.0\">\r\n"
+                            " <ENTRY><REF HREF=\"" +
+                            gone.toUtf8() +
+                            "\" /></ENTRY>\r\n"
+                            " <ENTRY><REF HREF=\"" +
+                            path("b.mp3").toUtf8() +
+                            "\" /></ENTRY>\r\n"
+                            " <ENTRY><REF HREF=\"" +
+                            web.toUtf8() +
+                            "\" /></ENTRY>\r\n"
+                            " <ENTRY><REF HREF=\"" +
+                            path("a.avi").toUtf8() +
+                            "\" /></ENTRY>\r\n"
+                            " <ENTRY><REF HREF=\"also gone.wav\" /></ENTRY>\r\n"
+                            " <ENTRY><REF HREF=\"" +
+                            gone.toUtf8() +
+                            "\" /></ENTRY>\r\n"
+                            "</ASX>\r\n";
+    const QString list = path(QStringLiteral("drive.asx"));
+    const QStringList missing = {gone, web, path(QStringLiteral("also gone.wav")), gone};
+    const struct
+    {
+        MessageResult answer;
+        QStringList written;
+    } cases[] = {
+        // The listed clips first, as edited, then the missing ones in their old order.
+        {MessageResult::Yes, paths({"a.avi", "c.wav"}) + missing},
+        {MessageResult::No, paths({"a.avi", "c.wav"})},
+    };
+    for (const auto& c : cases) {
+        writeFileBytes(list, file);
+        messages.shown.clear();
+        messages.answers = {MessageResult::Ok, c.answer};
+        confirmDelete(false);
+        const int result = edit(list, [&](TMangle& m) {
+            EXPECT_EQ(shownEntries(m), paths({"b.mp3", "a.avi"}));
+            EXPECT_EQ(m.missingEntries(), missing);
+            // The box came before the editor.
+            ASSERT_EQ(messages.shown.size(), 1);
+            EXPECT_EQ(messages.shown[0].kind, MessageKind::Error);
+            EXPECT_EQ(messages.shown[0].text,
+                      QStringLiteral("Warning: 4 clip(s) could not be found.\r"
+                                     "They stay in the playlist unless you remove them."));
+            select(m, 0);
+            click(m.ButtonDelete);
+            dialogs.openAnswers.append({path(QStringLiteral("c.wav"))});
+            click(m.ButtonAdd);
+            click(m.ButtonOK);
+        });
+        EXPECT_EQ(result, QDialog::Accepted);
+        ASSERT_EQ(messages.shown.size(), 3);
+        EXPECT_EQ(messages.shown[1].kind, MessageKind::Confirmation);
+        EXPECT_EQ(messages.shown[1].buttons, MessageButtons::YesNo);
+        EXPECT_EQ(messages.shown[1].text,
+                  QStringLiteral("Keep the 4 entries whose files could not be found?"));
+        EXPECT_EQ(messages.shown[2].kind, MessageKind::Information);
+        EXPECT_EQ(hrefsIn(list), c.written);
+    }
+
+    // Cancel writes nothing and asks nothing.
+    writeFileBytes(list, file);
+    messages.shown.clear();
+    edit(list, [&](TMangle& m) { click(m.BitBtn1); });
+    EXPECT_EQ(readFileBytes(list), file);
+    EXPECT_EQ(messages.shown.size(), 1); // the warning at opening only
+}
+
+// A playlist whose clips are all there asks nothing at OK.
+TEST_F(PlaylistEditor, NothingIsAskedWhenNoFileIsMissing)
+{
+    const QString list = playlist(QStringLiteral("l.asx"), {"a.avi"});
+    edit(list, [&](TMangle& m) {
+        EXPECT_TRUE(m.missingEntries().isEmpty());
+        click(m.ButtonOK);
+    });
+    ASSERT_EQ(messages.shown.size(), 1);
+    EXPECT_EQ(messages.shown[0].kind, MessageKind::Information);
 }
 
 TEST_F(PlaylistEditor, CommandsWithoutASelectionAskForOne)
@@ -224,6 +323,32 @@ TEST_F(PlaylistEditor, CommandsWithoutASelectionAskForOne)
     EXPECT_EQ(readFileBytes(list), before);
 }
 
+// Holding a Move button keeps moving the clip; held without a selection it says so once.
+TEST_F(PlaylistEditor, AHeldMoveButtonRepeats)
+{
+    const QString list = playlist(QStringLiteral("l.asx"), {"a.avi", "b.mp3", "c.wav", "D.jpg"});
+    edit(list, [&](TMangle& m) {
+        EXPECT_TRUE(m.ButtonDown->autoRepeat());
+        EXPECT_TRUE(m.ButtonUp->autoRepeat());
+        QTest::mousePress(m.ButtonDown, Qt::LeftButton);
+        QTest::qWait(m.ButtonDown->autoRepeatDelay() + 3 * m.ButtonDown->autoRepeatInterval() +
+                     200);
+        QTest::mouseRelease(m.ButtonDown, Qt::LeftButton);
+        EXPECT_EQ(messages.texts(),
+                  QStringList(QStringLiteral("You must first select (click on) a clip")));
+        EXPECT_FALSE(m.ButtonDown->isDown());
+
+        select(m, 0);
+        QTest::mousePress(m.ButtonDown, Qt::LeftButton);
+        QTest::qWait(m.ButtonDown->autoRepeatDelay() + 3 * m.ButtonDown->autoRepeatInterval() +
+                     200);
+        QTest::mouseRelease(m.ButtonDown, Qt::LeftButton);
+        EXPECT_EQ(shownEntries(m), paths({"b.mp3", "c.wav", "D.jpg", "a.avi"}));
+        EXPECT_EQ(selectedEntries(m), paths({"a.avi"}));
+        click(m.BitBtn1);
+    });
+}
+
 TEST_F(PlaylistEditor, MovesStopAtBothEndsAlsoAfterAddingAndRemoving)
 {
     const QString list = playlist(QStringLiteral("l.asx"), {"a.avi", "b.mp3", "c.wav"});
@@ -234,7 +359,7 @@ TEST_F(PlaylistEditor, MovesStopAtBothEndsAlsoAfterAddingAndRemoving)
         for (int i = 0; i < 4; ++i)
             click(m.ButtonDown);
         EXPECT_EQ(shownEntries(m), paths({"b.mp3", "c.wav", "a.avi"}));
-        EXPECT_EQ(m.ListBox1->currentRow(), 2);
+        EXPECT_EQ(currentRow(m), 2);
         click(m.ButtonUp);
         click(m.ButtonUp);
         click(m.ButtonUp);
@@ -276,8 +401,7 @@ TEST_F(PlaylistEditor, SortThenAddPlacesNewClipsThenMoveLeavesTheOrder)
         dialogs.openAnswers.append(paths({"D.jpg", "a.avi"}));
         click(m.ButtonAdd);
         EXPECT_EQ(shownEntries(m), paths({"a.avi", "b.mp3", "c.wav", "D.jpg", "e.ogg"}));
-        ASSERT_EQ(m.ListBox1->selectedItems().size(), 1);
-        EXPECT_EQ(m.ListBox1->selectedItems().first()->text(), path(QStringLiteral("c.wav")));
+        EXPECT_EQ(selectedEntries(m), paths({"c.wav"}));
 
         // A move leaves the sorted order, and later additions go to the end.
         select(m, 0);
@@ -300,20 +424,26 @@ TEST_F(PlaylistEditor, SortThenAddPlacesNewClipsThenMoveLeavesTheOrder)
     EXPECT_TRUE(clipDialog.picturePreview);
 }
 
-TEST_F(PlaylistEditor, AddSkipsPathsListedInAnotherLetterCase)
+// Names that differ in letter case are different files here: both are listed, and sorting
+// still ignores the case.
+TEST_F(PlaylistEditor, AddSkipsExactlyTheListedPaths)
 {
     const QString list = playlist(QStringLiteral("l.asx"), {"a.avi", "D.jpg"});
     edit(list, [&](TMangle& m) {
-        dialogs.openAnswers.append({path(QStringLiteral("A.AVI")), path(QStringLiteral("d.jpg")),
-                                    path(QStringLiteral("c.wav")), path(QStringLiteral("C.WAV"))});
+        dialogs.openAnswers.append({path(QStringLiteral("A.avi")), path(QStringLiteral("D.jpg")),
+                                    path(QStringLiteral("c.wav")), path(QStringLiteral("c.wav"))});
         click(m.ButtonAdd);
-        EXPECT_EQ(shownEntries(m), paths({"a.avi", "D.jpg", "c.wav"}));
+        EXPECT_EQ(shownEntries(m), paths({"a.avi", "D.jpg", "A.avi", "c.wav"}));
         // Cancelling the clip dialog changes nothing.
         click(m.ButtonAdd);
-        EXPECT_EQ(shownEntries(m), paths({"a.avi", "D.jpg", "c.wav"}));
+        EXPECT_EQ(shownEntries(m), paths({"a.avi", "D.jpg", "A.avi", "c.wav"}));
+        click(m.ButtonSort);
+        EXPECT_EQ(shownEntries(m), paths({"a.avi", "A.avi", "c.wav", "D.jpg"}));
+        m.addClips(paths({"b.mp3", "a.avi", "C.wav"}));
+        EXPECT_EQ(shownEntries(m), paths({"a.avi", "A.avi", "b.mp3", "c.wav", "C.wav", "D.jpg"}));
         click(m.ButtonOK);
     });
-    EXPECT_EQ(hrefsIn(list), paths({"a.avi", "D.jpg", "c.wav"}));
+    EXPECT_EQ(hrefsIn(list), paths({"a.avi", "A.avi", "b.mp3", "c.wav", "C.wav", "D.jpg"}));
 }
 
 TEST_F(PlaylistEditor, DeleteKeepsTheFileUnlessTheTrashIsAskedFor)
@@ -396,7 +526,7 @@ TEST_F(PlaylistEditor, OkOnAnEmptiedListWritesAPlaylistWithoutEntries)
         click(m.ButtonDelete);
         select(m, 0);
         click(m.ButtonDelete);
-        EXPECT_EQ(m.ListBox1->count(), 0);
+        EXPECT_EQ(m.ListBox1->model()->rowCount(), 0);
         // Enter in the list is OK.
         m.ListBox1->setFocus();
         QTest::keyClick(m.ListBox1, Qt::Key_Return);
@@ -426,6 +556,129 @@ TEST_F(PlaylistEditor, AnM3uIsSavedAsAnAsxBesideIt)
     ASSERT_EQ(messages.shown.size(), 1);
     EXPECT_EQ(messages.shown[0].text,
               QStringLiteral("Playlist ") + asx + QStringLiteral(" created/updated"));
+}
+
+// OK on NAME.m3u writes NAME.asx: another playlist of that name is replaced only on OK.
+TEST_F(PlaylistEditor, SavingBesideAnM3uAsksBeforeReplacingAnotherPlaylist)
+{
+    const QString m3u = path(QStringLiteral("mix.m3u"));
+    writeFileBytes(m3u, path(QStringLiteral("a.avi")).toUtf8() + "\r\n");
+    const QString asx = playlist(QStringLiteral("mix.asx"), {"e.ogg", "c.wav"});
+    const QByteArray other = readFileBytes(asx);
+    messages.answers = {MessageResult::Cancel, MessageResult::Ok};
+    const int result = edit(m3u, [&](TMangle& m) {
+        dialogs.openAnswers.append({path(QStringLiteral("b.mp3"))});
+        click(m.ButtonAdd);
+        click(m.ButtonOK);
+        // Cancel: nothing written, the editor stays with its edits.
+        EXPECT_TRUE(m.isVisible());
+        EXPECT_EQ(readFileBytes(asx), other);
+        EXPECT_EQ(shownEntries(m), paths({"a.avi", "b.mp3"}));
+        click(m.ButtonOK);
+    });
+    EXPECT_EQ(result, QDialog::Accepted);
+    ASSERT_EQ(messages.shown.size(), 3);
+    for (int i : {0, 1}) {
+        EXPECT_EQ(messages.shown[i].kind, MessageKind::Confirmation);
+        EXPECT_EQ(messages.shown[i].buttons, MessageButtons::OkCancel);
+        EXPECT_EQ(messages.shown[i].text,
+                  QStringLiteral("Playlist with that name already exists!\rOK to overwrite?"));
+    }
+    EXPECT_EQ(messages.shown[2].kind, MessageKind::Information);
+    EXPECT_EQ(hrefsIn(asx), paths({"a.avi", "b.mp3"}));
+
+    // The opened playlist itself, also through a link to it, is updated without a question.
+    const QString link = path(QStringLiteral("link.m3u"));
+    ASSERT_TRUE(QFile::link(asx, path(QStringLiteral("link.asx"))));
+    writeFileBytes(link, "");
+    messages.shown.clear();
+    edit(asx, [&](TMangle& m) { click(m.ButtonOK); });
+    ASSERT_EQ(messages.shown.size(), 1);
+    EXPECT_EQ(messages.shown[0].kind, MessageKind::Information);
+}
+
+// The framed row is the selected one: a person who sees a row framed can delete or move it.
+TEST_F(PlaylistEditor, TheFramedRowIsTheSelectedOne)
+{
+    const QString list = playlist(QStringLiteral("l.asx"), {"a.avi", "b.mp3", "c.wav"});
+    confirmDelete(false);
+    edit(list, [&](TMangle& m) {
+        m.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&m, 2000));
+        m.ButtonAdd->setFocus();
+        m.ListBox1->setFocus(Qt::TabFocusReason);
+        // Focus frames the first row: it is selected with it.
+        ASSERT_EQ(currentRow(m), 0);
+        EXPECT_EQ(selectedEntries(m), paths({"a.avi"}));
+        // The keyboard moves the frame without selecting (Ctrl+Down): the selection follows.
+        QTest::keyClick(m.ListBox1, Qt::Key_Down, Qt::ControlModifier);
+        EXPECT_EQ(currentRow(m), 1);
+        EXPECT_EQ(selectedEntries(m), paths({"b.mp3"}));
+        click(m.ButtonDelete);
+        EXPECT_EQ(shownEntries(m), paths({"a.avi", "c.wav"}));
+        // After a delete nothing is framed or selected.
+        EXPECT_EQ(currentRow(m), -1);
+        EXPECT_TRUE(selectedEntries(m).isEmpty());
+        // Ctrl+click takes the selection away, and the frame with it.
+        select(m, 1);
+        EXPECT_EQ(selectedEntries(m), paths({"c.wav"}));
+        select(m, 1, Qt::ControlModifier);
+        EXPECT_TRUE(selectedEntries(m).isEmpty());
+        EXPECT_EQ(currentRow(m), -1);
+        click(m.ButtonOK);
+    });
+    EXPECT_EQ(hrefsIn(list), paths({"a.avi", "c.wav"}));
+    EXPECT_EQ(messages.shown.size(), 1) << "no \"You must first select\"";
+}
+
+TEST_F(PlaylistEditor, SortKeepsTheSelectedClipSelected)
+{
+    // Two entries of the same clip: the selected one of the two stays selected.
+    const QString list = playlist(QStringLiteral("l.asx"), {"e.ogg", "c.wav", "a.avi", "c.wav"});
+    edit(list, [&](TMangle& m) {
+        select(m, 3);
+        click(m.ButtonSort);
+        EXPECT_EQ(shownEntries(m), paths({"a.avi", "c.wav", "c.wav", "e.ogg"}));
+        EXPECT_EQ(currentRow(m), 2);
+        EXPECT_EQ(selectedEntries(m), paths({"c.wav"}));
+        click(m.ButtonUp);
+        EXPECT_EQ(currentRow(m), 1);
+        select(m, 3);
+        click(m.ButtonSort);
+        EXPECT_EQ(selectedEntries(m), paths({"e.ogg"}));
+        EXPECT_EQ(currentRow(m), 3);
+        click(m.BitBtn1);
+    });
+}
+
+// A one-row change is told to the view as that change: the view keeps its layout and its
+// selection instead of taking a hundred thousand rows again.
+TEST_F(PlaylistEditor, OneRowChangesDoNotRebuildTheList)
+{
+    const QString list = playlist(QStringLiteral("l.asx"), {"a.avi", "b.mp3", "c.wav"});
+    confirmDelete(false);
+    edit(list, [&](TMangle& m) {
+        QAbstractItemModelTester tester(m.ListBox1->model(),
+                                        QAbstractItemModelTester::FailureReportingMode::Warning);
+        QSignalSpy resets(m.ListBox1->model(), &QAbstractItemModel::modelReset);
+        QSignalSpy moves(m.ListBox1->model(), &QAbstractItemModel::rowsMoved);
+        QSignalSpy removals(m.ListBox1->model(), &QAbstractItemModel::rowsRemoved);
+        QSignalSpy insertions(m.ListBox1->model(), &QAbstractItemModel::rowsInserted);
+        select(m, 0);
+        click(m.ButtonDown);
+        click(m.ButtonDown);
+        click(m.ButtonUp);
+        EXPECT_EQ(moves.size(), 3);
+        click(m.ButtonDelete);
+        EXPECT_EQ(removals.size(), 1);
+        click(m.ButtonSort);
+        dialogs.openAnswers.append(paths({"e.ogg", "D.jpg"}));
+        click(m.ButtonAdd);
+        EXPECT_EQ(insertions.size(), 2);
+        EXPECT_EQ(shownEntries(m), paths({"b.mp3", "c.wav", "D.jpg", "e.ogg"}));
+        EXPECT_EQ(resets.size(), 0);
+        click(m.BitBtn1);
+    });
 }
 
 TEST(PlaylistEditorSavePath, ReplacesTheExtensionWithAsx)
@@ -628,6 +881,86 @@ TEST_F(PlaylistEditor, ACancelledLongReadNeverShowsTheEditorAndKeepsThePlaylist)
     EXPECT_TRUE(modal.shown.isEmpty()) << "the editor never opens on a playlist it did not read";
     EXPECT_TRUE(messages.shown.isEmpty());
     EXPECT_EQ(readFileBytes(list), m3u);
+}
+
+} // namespace
+
+namespace {
+
+// Progress windows that count how many are open.
+class CountingProgress final : public ProgressWindows
+{
+public:
+    struct Window final : ProgressWindow
+    {
+        explicit Window(int& open) : m_open(open) { ++m_open; }
+        ~Window() override { --m_open; }
+        void setProgress(qint64, qint64) override {}
+        bool cancelled() const override { return false; }
+        int& m_open;
+    };
+    std::unique_ptr<ProgressWindow> open(const QString&) override
+    {
+        ++opened;
+        return std::make_unique<Window>(openNow);
+    }
+    int opened = 0;
+    int openNow = 0;
+};
+
+// A long read's progress window closes with the read: it never lingers under the warning box
+// or over an editor that has nothing to show yet.
+TEST_F(PlaylistEditor, TheProgressWindowClosesWhenTheReadEnds)
+{
+    const QString a = clip(QStringLiteral("a.avi"));
+    QByteArray m3u = path(QStringLiteral("unplugged.avi")).toUtf8() + "\n";
+    for (int i = 0; i < 200000; ++i)
+        m3u += a.toUtf8() + "\n";
+    const QString list = path(QStringLiteral("long.m3u"));
+    CountingProgress progress;
+    services.progress = &progress;
+    int openAtBox = -1;
+    int openAtEditor = -1;
+    qsizetype listed = 0;
+    messages.onShow = [&](const test::FakeMessageBoxes::Shown& box) {
+        if (box.kind == MessageKind::Error)
+            openAtBox = progress.openNow;
+    };
+    // The read takes as long as it takes on this machine: the file grows until the window shows.
+    for (int attempt = 0; attempt < 6 && progress.opened == 0; ++attempt) {
+        if (attempt > 0)
+            m3u += m3u.mid(m3u.indexOf('\n') + 1);
+        writeFileBytes(list, m3u);
+        edit(list, [&](TMangle& m) {
+            openAtEditor = progress.openNow;
+            listed = m.ListBox1->model()->rowCount();
+            click(m.BitBtn1);
+        });
+    }
+    ASSERT_GT(progress.opened, 0) << "the read never took long enough to show its progress";
+    EXPECT_EQ(openAtBox, 0);
+    EXPECT_EQ(openAtEditor, 0);
+    EXPECT_EQ(listed, m3u.count('\n') - 1);
+}
+
+// Rows share one size, taken from the widest paths: the longest path is not cut short and
+// the list scrolls far enough to show its end.
+TEST_F(PlaylistEditor, EveryPathFitsItsRow)
+{
+    const QString longName = QString(180, u'W') + QStringLiteral(".avi");
+    const QString list = playlist(QStringLiteral("l.asx"), {"a.avi", "b.mp3"});
+    edit(list, [&](TMangle& m) {
+        // Not the last row, which a list view would otherwise measure for all.
+        m.addClips({clip(longName), path(QStringLiteral("c.wav"))});
+        QCoreApplication::processEvents();
+        const int textWidth = m.ListBox1->fontMetrics().horizontalAdvance(path(longName));
+        const QModelIndex index = m.ListBox1->model()->index(2, 0);
+        ASSERT_EQ(index.data().toString(), path(longName));
+        EXPECT_GE(m.ListBox1->visualRect(index).width(), textWidth);
+        EXPECT_GE(m.ListBox1->horizontalScrollBar()->maximum() + m.ListBox1->viewport()->width(),
+                  textWidth);
+        click(m.BitBtn1);
+    });
 }
 
 } // namespace

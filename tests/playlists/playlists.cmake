@@ -7,6 +7,7 @@ vantoro_test(playlist_files_test
   TIMEOUT 600)
 vantoro_test(clip_list_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/ClipListTest.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/ClipListModelTest.cpp
   LIBS vantoro_playlists)
 vantoro_test(playlist_reader_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/PlaylistReaderTest.cpp

@@ -1,0 +1,123 @@
+#include "playlists/ClipListModel.h"
+
+namespace vantoro {
+
+namespace {
+
+// Above this many additions the views are reset once rather than told of each row.
+constexpr qsizetype kRowByRowAdditions = 64;
+
+} // namespace
+
+ClipListModel::ClipListModel(QObject* parent) : QAbstractListModel(parent) {}
+
+void ClipListModel::setItems(QStringList paths)
+{
+    beginResetModel();
+    m_list.setItems(std::move(paths));
+    endResetModel();
+}
+
+int ClipListModel::add(const QString& path)
+{
+    const int row = int(m_list.placeFor(path));
+    beginInsertRows(QModelIndex(), row, row);
+    m_list.add(path);
+    endInsertRows();
+    return row;
+}
+
+void ClipListModel::addAll(const QStringList& paths)
+{
+    if (paths.isEmpty())
+        return;
+    if (!m_list.sorted()) {
+        const int first = int(m_list.count());
+        beginInsertRows(QModelIndex(), first, first + int(paths.size()) - 1);
+        m_list.addAll(paths);
+        endInsertRows();
+        return;
+    }
+    if (paths.size() <= kRowByRowAdditions) {
+        for (const QString& path : paths)
+            add(path);
+        return;
+    }
+    beginResetModel();
+    m_list.addAll(paths);
+    endResetModel();
+}
+
+void ClipListModel::removeAt(int row)
+{
+    beginRemoveRows(QModelIndex(), row, row);
+    m_list.removeAt(row);
+    endRemoveRows();
+}
+
+void ClipListModel::move(int from, int to)
+{
+    if (from == to)
+        return;
+    // Qt names the row before which the moved row lands, counted before the move.
+    beginMoveRows(QModelIndex(), from, from, QModelIndex(), to > from ? to + 1 : to);
+    m_list.move(from, to);
+    endMoveRows();
+}
+
+void ClipListModel::setSorted(bool on)
+{
+    if (on == m_list.sorted())
+        return;
+    if (!on) {
+        m_list.setSorted(false);
+        return;
+    }
+    Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    std::vector<qsizetype> order;
+    m_list.setSorted(true, &order);
+    // order[new row] = old row; the views' persistent indexes move with their entries.
+    std::vector<int> newRowOf(order.size());
+    for (size_t row = 0; row < order.size(); ++row)
+        newRowOf[size_t(order[row])] = int(row);
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex& index : before)
+        after.append(index.isValid() && size_t(index.row()) < newRowOf.size()
+                         ? createIndex(newRowOf[size_t(index.row())], 0)
+                         : QModelIndex());
+    changePersistentIndexList(before, after);
+    Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void ClipListModel::setItemSize(QSize size)
+{
+    if (size == m_itemSize)
+        return;
+    m_itemSize = size;
+    if (!m_list.isEmpty())
+        Q_EMIT dataChanged(index(0), index(int(m_list.count()) - 1), {Qt::SizeHintRole});
+}
+
+int ClipListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(m_list.count());
+}
+
+QVariant ClipListModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_list.count())
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        return m_list.at(index.row());
+    case Qt::SizeHintRole:
+        return m_itemSize.isValid() ? QVariant(m_itemSize) : QVariant();
+    default:
+        return {};
+    }
+}
+
+} // namespace vantoro

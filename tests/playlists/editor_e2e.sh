@@ -1,0 +1,139 @@
+#!/usr/bin/env bash
+# End to end, as a person edits a playlist at their own pace with the keyboard: open an M3U
+# playlist one of whose clips is on a drive that is not there, read the warning, delete the
+# framed clip, hold Move Down, and press OK, which asks before replacing the ASX playlist of the
+# same name (first Cancel, then OK) and whether to keep the missing clip (Yes). Every question
+# is answered only after 1.5 s. The saved playlist must hold the edits and the missing clip.
+#   editor_e2e.sh <built vantoro executable>
+# Runs on a display of its own with a window manager (tests/tools/with-display --wm, see
+# editor.cmake). E2E_SHOT=file.png keeps a picture of the editor.
+set -euo pipefail
+exe="$1"
+work=$(mktemp -d /tmp/vantoro-editor-e2e-XXXXXX)
+pid=""
+cleanup() {
+  [[ -n "$pid" ]] && kill -KILL "$pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() { echo "FAIL: $*" >&2; xdotool search --name '.' getwindowname %@ 2>/dev/null | sed 's/^/  window: /' >&2 || true; exit 1; }
+
+wait_for_window() { # name-regex, seconds
+  local i
+  for ((i = 0; i < $2 * 10; i++)); do
+    win=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1 || true)
+    [[ -n "$win" ]] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+# Waits for a box, reads it as a person would (1.5 s) and answers with a key.
+answer() { # name-regex, what it is, key
+  wait_for_window "$1" 10 || fail "$2 did not appear"
+  sleep 1.5
+  xdotool windowfocus "$win"
+  xdotool key "$3"
+  sleep 0.5
+}
+# The entries of a playlist file, in order.
+hrefs() { grep -o 'HREF="[^"]*"' "$1" | sed 's/^HREF="//; s/"$//'; }
+
+cp "$exe" "$work/vantoro"
+mkdir -p "$work/home" "$work/run" "$work/clips"; chmod 700 "$work/run"
+{
+  printf '#EXTM3U\r\n'
+  for i in $(seq -w 1 20); do
+    : > "$work/clips/w$i.wav"
+    printf '%s\r\n' "$work/clips/w$i.wav"
+    [[ $i == 03 ]] && printf '%s\r\n' "$work/unplugged/gone.wav"
+  done
+} > "$work/mix.m3u"
+cp "$work/mix.m3u" "$work/mix.m3u.before"
+printf '<ASX VERSION="3.0">\r\n <ENTRY><REF HREF="%s" /></ENTRY>\r\n</ASX>\r\n' \
+  "$work/clips/w20.wav" > "$work/mix.asx"
+cp "$work/mix.asx" "$work/mix.asx.before"
+
+cd "$work"
+HOME="$work/home" XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/home/.config" \
+  XDG_DATA_HOME="$work/home/.local/share" QT_QPA_PLATFORM=xcb ./vantoro &
+pid=$!
+
+wait_for_window '^Vantoro 5\.0' 20 || fail "the main window did not appear"
+main=$win
+sleep 0.5
+xdotool windowfocus --sync "$main" 2>/dev/null || xdotool windowfocus "$main"
+xdotool key --window "$main" alt+e
+
+wait_for_window '^Select Playlist to Modify' 20 || fail "the playlist dialog did not appear"
+xdotool windowfocus "$win"
+sleep 0.5
+xdotool type --delay 20 "$work/mix.m3u"
+xdotool key Return
+
+# The clip that could not be found is announced, not dropped silently.
+answer '^Error$' "the warning about the missing clip" Return
+
+wait_for_window '^Vantoro - Edit Playlist \[' 20 || fail "the editor did not appear"
+editor=$win
+sleep 1.5
+[[ -n "${E2E_SHOT:-}" ]] && import -window "$editor" "$E2E_SHOT"
+xdotool windowfocus "$editor"
+# The list has the focus and frames its first row: that row is the selected one, so Delete
+# asks about it (and does not answer "You must first select").
+xdotool key Tab Tab space # Add clip(s), Delete clip
+wait_for_window '^Confirm clip deletion from playlist$|^Vantoro$' 10 ||
+  fail "Delete showed nothing"
+[[ "$(xdotool getwindowname "$win")" == Vantoro ]] &&
+  fail "Delete answered that no clip is selected, with a row framed"
+answer '^Confirm clip deletion from playlist$' "the deletion question" Return
+
+# Back to the list, where nothing is selected after a delete: Down selects the first row
+# (w02); then hold Move Down.
+xdotool windowfocus "$editor"
+xdotool key shift+Tab shift+Tab
+sleep 0.5
+xdotool key Down
+sleep 0.3
+xdotool key Tab Tab Tab Tab # Add, Delete, Move Up, Move Down
+sleep 0.3
+xdotool keydown space
+sleep 1.5
+xdotool keyup space
+sleep 0.5
+
+# OK replaces mix.asx, another playlist: first Cancel (nothing written, the editor stays)...
+xdotool key Tab Tab space # Sort, OK
+answer '^Confirm$' "the overwrite question" Escape
+cmp -s "$work/mix.asx" "$work/mix.asx.before" || fail "Cancel still wrote mix.asx"
+xdotool search --onlyvisible --name '^Vantoro - Edit Playlist \[' >/dev/null 2>&1 ||
+  fail "the editor closed on Cancel"
+# ...then OK, and Yes to keeping the missing clip.
+xdotool windowfocus "$editor"
+xdotool key space
+answer '^Confirm$' "the overwrite question" Return
+wait_for_window '^Confirm$' 10 || fail "the question about the missing clip did not appear"
+sleep 1.5
+xdotool windowfocus "$win"
+xdotool key Return # Yes, the default
+answer '^Information$' "the saved message" Return
+
+for ((i = 0; i < 50; i++)); do
+  xdotool search --onlyvisible --name '^Vantoro - Edit Playlist' >/dev/null 2>&1 || break
+  sleep 0.1
+done
+kill -TERM "$pid"
+wait "$pid" || true
+pid=""
+
+cmp -s "$work/mix.m3u" "$work/mix.m3u.before" || fail "the M3U playlist was changed"
+mapfile -t saved < <(hrefs "$work/mix.asx")
+echo "saved: ${saved[*]##*/}"
+[[ ${#saved[@]} -eq 20 ]] || fail "mix.asx holds ${#saved[@]} entries, not 19 clips and the missing one"
+[[ "${saved[19]}" == "$work/unplugged/gone.wav" ]] || fail "the missing clip is not kept at the end"
+printf '%s\n' "${saved[@]}" | grep -q '/w01\.wav$' && fail "the deleted clip w01 is still there"
+# Held for 1.5 s, Move Down carried w02 more than one place.
+for ((at = 0; at < 19; at++)); do [[ "${saved[$at]}" == */w02.wav ]] && break; done
+[[ $at -ge 3 ]] || fail "holding Move Down moved w02 only to place $at"
+echo "w02 moved to place $at"
+echo "1 passed, 0 failed"
