@@ -7,6 +7,7 @@
 #include "htmlview/GuideTexts.h"
 #include "htmlview/THtmlTextView.h"
 #include "platform/AtomicFileWriter.h"
+#include "platform/DroppedPaths.h"
 #include "platform/HelpPage.h"
 #include "platform/MediaPlayerCheck.h"
 #include "platform/MessageBoxes.h"
@@ -18,6 +19,8 @@
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
@@ -25,6 +28,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QThreadPool>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -95,6 +99,7 @@ TForm1::TForm1(const Services& services, QWidget* parent)
         QStringLiteral("Vantoro 5.0 - Player, SlideShow Viewer, Playlister & Media Manager"));
     setFixedSize(kClientWidth, kClientHeight);
     buildControls();
+    setAcceptDrops(true);
     XJustOne1 = new TXJustOne(this);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -337,6 +342,44 @@ void TForm1::closeEvent(QCloseEvent* event)
 {
     FormClose();
     event->accept();
+}
+
+QStringList TForm1::acceptableDrop(const QMimeData* mime) const
+{
+    if (!m_commands || QApplication::activeModalWidget())
+        return {};
+    return localPathsOfDrag(mime);
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (acceptableDrop(event->mimeData()).isEmpty())
+        event->ignore();
+    else
+        acceptAsCopy(event);
+}
+
+void TForm1::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (acceptableDrop(event->mimeData()).isEmpty())
+        event->ignore();
+    else
+        acceptAsCopy(event);
+}
+
+void TForm1::dropEvent(QDropEvent* event)
+{
+    const QStringList paths = acceptableDrop(event->mimeData());
+    if (paths.isEmpty() || !acceptAsCopy(event)) {
+        event->ignore();
+        return;
+    }
+    // The file manager waits until the drop returns: the command, whose player runs modally,
+    // starts once it has.
+    QTimer::singleShot(0, this, [this, paths] {
+        if (m_commands && !QApplication::activeModalWidget())
+            m_commands->PlaylistDropped(paths);
+    });
 }
 
 void TForm1::PlaylistNewClick()

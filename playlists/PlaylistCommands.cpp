@@ -4,12 +4,15 @@
 #include "platform/FileSystem.h"
 #include "platform/IoError.h"
 #include "platform/MainWindowDialogs.h"
+#include "platform/MediaFileSearch.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ProgramFolder.h"
 #include "playlists/DelayedProgress.h"
 #include "playlists/PlayerOpener.h"
 #include "playlists/PlaylistFiles.h"
 #include "playlists/ProgramState.h"
+
+#include <QFileInfo>
 
 #include <optional>
 
@@ -42,6 +45,18 @@ QString PlaylistCommands::folderOf(const QString& path)
     if (slash == 0)
         return QStringLiteral("/");
     return path.left(slash);
+}
+
+bool PlaylistCommands::isPlaylistFileName(const QString& path)
+{
+    const QString fileName = path.mid(path.lastIndexOf(u'/') + 1);
+    const qsizetype dot = fileName.lastIndexOf(u'.');
+    if (dot < 0)
+        return false;
+    const QString extension = fileName.mid(dot + 1).toLower();
+    return extension == QLatin1String("asx") || extension == QLatin1String("m3u") ||
+           extension == QLatin1String("m3u8") || extension == QLatin1String("pls") ||
+           extension == QLatin1String("xspf");
 }
 
 QString PlaylistCommands::withPlaylistExtension(const QString& name)
@@ -89,8 +104,44 @@ void PlaylistCommands::PlaylistNewClick()
         m_services.fileDialogs->openFiles(openDialog1Spec(m_clipDialogFolder));
     if (picked.isEmpty())
         return;
+    startNew(picked, folderOf(picked.first()));
+}
+
+void PlaylistCommands::PlaylistDropped(const QStringList& paths)
+{
+    if (paths.isEmpty())
+        return;
+    const QString& first = paths.first();
+    const bool firstIsFolder = QFileInfo(first).isDir();
+    if (paths.size() == 1 && !firstIsFolder && isPlaylistFileName(first)) {
+        loadPlaylist(first, false);
+        return;
+    }
+    QStringList clips;
+    QStringList extensions;
+    for (const QString& path : paths) {
+        if (QFileInfo(path).isDir()) {
+            if (extensions.isEmpty())
+                extensions = clipDialogMediaExtensions();
+            clips.append(findFilesBelow(path, extensions));
+        } else if (!isPlaylistFileName(path)) {
+            clips.append(path);
+        }
+    }
+    if (clips.isEmpty()) {
+        m_services.messages->error(QStringLiteral("Warning: No clips found!"));
+        return;
+    }
+    QString sourceFolder = firstIsFolder ? first : folderOf(first);
+    while (sourceFolder.size() > 1 && sourceFolder.endsWith(u'/'))
+        sourceFolder.chop(1);
+    startNew(clips, sourceFolder);
+}
+
+void PlaylistCommands::startNew(const QStringList& clips, const QString& sourceFolder)
+{
     m_state.Tag = kModeNew;
-    m_state.SourceFolder = folderOf(picked.first());
+    m_state.SourceFolder = sourceFolder;
     m_state.ClipFolder = m_state.SourceFolder;
     m_state.PlayFile = m_state.ProgramFolder + kTemporaryPlaylistName;
     m_state.PlaylistTitle = m_state.PlayFile;
@@ -99,7 +150,7 @@ void PlaylistCommands::PlaylistNewClick()
     m_state.AllBox.setSorted(false);
     m_state.PathLeft.clear();
     // Names typed into the dialog are taken as they are, existing or not.
-    m_state.AllBox.addAll(picked);
+    m_state.AllBox.addAll(clips);
     m_state.AllBox.setSorted(true);
 
     const PlayerResult result = m_player.OpenPlayer();

@@ -27,11 +27,19 @@ public:
     void PlaylistNewClick() override;
     void PlaylistLoadClick() override;
     void PlaylistDeleteClick() override;
+    // A single playlist file (see isPlaylistFileName) is loaded as Load loads a picked one.
+    // Anything else starts New as if the paths had been picked in the clip dialog: a folder
+    // stands for the files below it that the dialog's media filters accept (hidden ones and
+    // playlists excluded), a file for itself; the source folder is the first item's folder, or
+    // the first item itself when that is a folder.
+    void PlaylistDropped(const QStringList& paths) override;
 
     // Load with `path` instead of a picked file, then Go at once: what opening a playlist from
     // the file manager (or the command line) does.
     void playPlaylistFile(const QString& path);
 
+    // ASX, M3U, M3U8, PLS or XSPF, by the extension (any case).
+    static bool isPlaylistFileName(const QString& path);
     // The folder part of a path, without trailing '/'; the root keeps its '/'.
     static QString folderOf(const QString& path);
     // A name without any extension gets ".asx"; any other name is kept.
@@ -45,6 +53,8 @@ public:
 private:
     // Answers false when the command must stop (the power-off outcome has been handled).
     bool afterPlayer(const PlayerResult& result);
+    // New from its step after the clip dialog, with `clips` picked in `sourceFolder`.
+    void startNew(const QStringList& clips, const QString& sourceFolder);
     void saveNewPlaylist(bool playlistWritten);
     void loadPlaylist(const QString& path, bool goAtOnce);
     void rememberListDialogFilter();
