@@ -24,6 +24,7 @@
 #include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -353,23 +354,37 @@ QStringList TForm1::acceptableDrop(const QMimeData* mime) const
 
 void TForm1::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (acceptableDrop(event->mimeData()).isEmpty())
+    m_draggedPaths = acceptableDrop(event->mimeData());
+    if (m_draggedPaths.isEmpty() || !acceptAsCopy(event)) {
+        m_draggedPaths.clear();
         event->ignore();
-    else
-        acceptAsCopy(event);
+    }
 }
 
 void TForm1::dragMoveEvent(QDragMoveEvent* event)
 {
-    if (acceptableDrop(event->mimeData()).isEmpty())
+    if (m_draggedPaths.isEmpty() || QApplication::activeModalWidget())
         event->ignore();
     else
         acceptAsCopy(event);
 }
 
+void TForm1::dragLeaveEvent(QDragLeaveEvent* event)
+{
+    m_draggedPaths.clear();
+    event->accept();
+}
+
 void TForm1::dropEvent(QDropEvent* event)
 {
-    const QStringList paths = acceptableDrop(event->mimeData());
+    QStringList paths = acceptableDrop(event->mimeData());
+    // Over X11 a drop's data is fetched from the source once more, and that fetch can come back
+    // empty (seen with Qt sources driven by synthetic input); the list read when the drag came in
+    // is the same drag's.
+    if (paths.isEmpty() && !QApplication::activeModalWidget() &&
+        event->mimeData()->data(QStringLiteral("text/uri-list")).isEmpty())
+        paths = m_draggedPaths;
+    m_draggedPaths.clear();
     if (paths.isEmpty() || !acceptAsCopy(event)) {
         event->ignore();
         return;

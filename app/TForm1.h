@@ -10,6 +10,7 @@
 #include <functional>
 
 class QDragEnterEvent;
+class QDragLeaveEvent;
 class QDragMoveEvent;
 class QDropEvent;
 class QFrame;
@@ -112,6 +113,7 @@ protected:
     // is not a local file, and any drop while a modal window is open, is refused.
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:
@@ -127,6 +129,7 @@ private:
     ProgramState m_state;
     PlaylistCommandHandler* m_commands = nullptr;
     std::function<void()> m_editPlaylist;
+    QStringList m_draggedPaths; // of the drag over the window, read as it came in
     bool m_mediaCheckDeferred = false;
     bool m_terminating = false;
     bool m_mediaCheckDue = false;

@@ -209,6 +209,43 @@ TEST_F(MainWindowDrop, DropsAreRefusedWhileAModalWindowIsOpen)
     EXPECT_TRUE(waitUntil([&] { return recorder.drops.size() == 1; }, 5000));
 }
 
+// Over X11 the drop fetches the data from the source once more, and that can come back empty:
+// the paths read as the drag came in are the same drag's. A drag that left the window takes
+// them along, and a drop carrying something else is judged on its own.
+TEST_F(MainWindowDrop, ADropWhoseDataComesBackEmptyUsesWhatTheDragBrought)
+{
+    const QString local = file(QStringLiteral("My Music/a b.mp3"));
+    std::unique_ptr<QMimeData> entering(uriList(uriOf(local) + "\r\n"));
+    std::unique_ptr<QMimeData> emptied(uriList(""));
+    std::unique_ptr<QMimeData> web(uriList("https://example.org/a.mp3\r\n"));
+    const QPoint at(10, 10);
+    const auto enter = [&] {
+        QDragEnterEvent event(at, Qt::CopyAction, entering.get(), Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(form.get(), &event);
+        return event.isAccepted();
+    };
+    const auto drop = [&](QMimeData* data) {
+        QDropEvent event(QPointF(at), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        event.ignore();
+        QCoreApplication::sendEvent(form.get(), &event);
+        return event.isAccepted();
+    };
+
+    ASSERT_TRUE(enter());
+    EXPECT_TRUE(drop(emptied.get()));
+    ASSERT_TRUE(waitUntil([&] { return recorder.drops.size() == 1; }, 5000));
+    EXPECT_EQ(recorder.drops.first(), QStringList{local});
+
+    ASSERT_TRUE(enter());
+    EXPECT_FALSE(drop(web.get())) << "what the drop carries is judged, not what came in";
+    ASSERT_TRUE(enter());
+    QDragLeaveEvent leave;
+    QCoreApplication::sendEvent(form.get(), &leave);
+    EXPECT_FALSE(drop(emptied.get())) << "a drag that left took its paths along";
+    QCoreApplication::processEvents();
+    EXPECT_EQ(recorder.drops.size(), 1);
+}
+
 // The whole road: a dropped tree reaches the player through the real commands.
 TEST_F(MainWindowDrop, DroppedFolderTreeAndPlaylistReachThePlayer)
 {
