@@ -4,10 +4,10 @@
 #include "platform/FileSystem.h"
 #include "platform/IoError.h"
 #include "platform/MainWindowDialogs.h"
-#include "platform/MediaFileSearch.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ProgramFolder.h"
 #include "playlists/DelayedProgress.h"
+#include "playlists/DroppedClips.h"
 #include "playlists/PlayerOpener.h"
 #include "playlists/PlaylistFiles.h"
 #include "playlists/ProgramState.h"
@@ -45,18 +45,6 @@ QString PlaylistCommands::folderOf(const QString& path)
     if (slash == 0)
         return QStringLiteral("/");
     return path.left(slash);
-}
-
-bool PlaylistCommands::isPlaylistFileName(const QString& path)
-{
-    const QString fileName = path.mid(path.lastIndexOf(u'/') + 1);
-    const qsizetype dot = fileName.lastIndexOf(u'.');
-    if (dot < 0)
-        return false;
-    const QString extension = fileName.mid(dot + 1).toLower();
-    return extension == QLatin1String("asx") || extension == QLatin1String("m3u") ||
-           extension == QLatin1String("m3u8") || extension == QLatin1String("pls") ||
-           extension == QLatin1String("xspf");
 }
 
 QString PlaylistCommands::withPlaylistExtension(const QString& name)
@@ -117,17 +105,7 @@ void PlaylistCommands::PlaylistDropped(const QStringList& paths)
         loadPlaylist(first, false);
         return;
     }
-    QStringList clips;
-    QStringList extensions;
-    for (const QString& path : paths) {
-        if (QFileInfo(path).isDir()) {
-            if (extensions.isEmpty())
-                extensions = clipDialogMediaExtensions();
-            clips.append(findFilesBelow(path, extensions));
-        } else if (!isPlaylistFileName(path)) {
-            clips.append(path);
-        }
-    }
+    const QStringList clips = clipsOfDroppedPaths(paths);
     if (clips.isEmpty()) {
         m_services.messages->error(QStringLiteral("Warning: No clips found!"));
         return;

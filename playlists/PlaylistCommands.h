@@ -28,9 +28,8 @@ public:
     void PlaylistLoadClick() override;
     void PlaylistDeleteClick() override;
     // A single playlist file (see isPlaylistFileName) is loaded as Load loads a picked one.
-    // Anything else starts New as if the paths had been picked in the clip dialog: a folder
-    // stands for the files below it that the dialog's media filters accept (hidden ones and
-    // playlists excluded), a file for itself; the source folder is the first item's folder, or
+    // Anything else starts New with the clips the paths stand for (clipsOfDroppedPaths) as if
+    // they had been picked in the clip dialog; the source folder is the first item's folder, or
     // the first item itself when that is a folder.
     void PlaylistDropped(const QStringList& paths) override;
 
@@ -38,8 +37,6 @@ public:
     // the file manager (or the command line) does.
     void playPlaylistFile(const QString& path);
 
-    // ASX, M3U, M3U8, PLS or XSPF, by the extension (any case).
-    static bool isPlaylistFileName(const QString& path);
     // The folder part of a path, without trailing '/'; the root keeps its '/'.
     static QString folderOf(const QString& path);
     // A name without any extension gets ".asx"; any other name is kept.

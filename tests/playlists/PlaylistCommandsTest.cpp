@@ -4,6 +4,7 @@
 #include "common/FakeMessageBoxes.h"
 #include "common/TestSupport.h"
 #include "platform/ProgressWindows.h"
+#include "playlists/DroppedClips.h"
 #include "playlists/PlayerOpener.h"
 #include "playlists/PlaylistFiles.h"
 #include "playlists/ProgramState.h"
@@ -551,7 +552,7 @@ TEST_F(PlaylistDropTest, FolderWithoutMediaSaysSoAndOpensNothing)
 TEST(PlaylistFileNames, TheFivePlaylistFormatsInAnyCase)
 {
     for (const char* name : {"/a/b.asx", "/a/b.M3U", "/a/b.m3u8", "/a/b.Pls", "/a/b.XSPF"})
-        EXPECT_TRUE(PlaylistCommands::isPlaylistFileName(QString::fromUtf8(name))) << name;
+        EXPECT_TRUE(isPlaylistFileName(QString::fromUtf8(name))) << name;
     for (const char* name : {"/a/b.mp3", "/a/asx", "/a.asx/b", "/a/b.asx.txt", "/a/b.m3u9"})
-        EXPECT_FALSE(PlaylistCommands::isPlaylistFileName(QString::fromUtf8(name))) << name;
+        EXPECT_FALSE(isPlaylistFileName(QString::fromUtf8(name))) << name;
 }
