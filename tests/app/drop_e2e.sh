@@ -60,14 +60,14 @@ drag_to_main() {
   xdotool mousemove "$sx" "$sy"
   sleep 0.3
   xdotool mousedown 1
-  sleep 0.5
+  sleep 1 # the source starts its drag and grabs the pointer
   for ((i = 1; i <= 20; i++)); do
     xdotool mousemove $((sx + (tx - sx) * i / 20)) $((sy + (ty - sy) * i / 20))
-    sleep 0.1
+    sleep 0.15
   done
   sleep 1.5 # past every timer, as a person would hover
   xdotool mouseup 1
-  for ((i = 0; i < 100; i++)); do
+  for ((i = 0; i < 150; i++)); do
     [[ -s "$work/source.out" ]] && break
     sleep 0.1
   done
