@@ -3,6 +3,3 @@ vantoro_test(playlist_editor_tests
     ${CMAKE_CURRENT_LIST_DIR}/TMangleTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TConfirmKillTest.cpp
   LIBS vantoro_playlists)
-vantoro_test(playlist_drop_target_test
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/ClipDropTargetTest.cpp
-  LIBS vantoro_playlists)
