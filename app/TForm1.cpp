@@ -7,6 +7,7 @@
 #include "htmlview/GuideTexts.h"
 #include "htmlview/THtmlTextView.h"
 #include "platform/AtomicFileWriter.h"
+#include "platform/DroppedPaths.h"
 #include "platform/HelpPage.h"
 #include "platform/MediaPlayerCheck.h"
 #include "platform/MessageBoxes.h"
@@ -18,13 +19,17 @@
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QThreadPool>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -95,6 +100,7 @@ TForm1::TForm1(const Services& services, QWidget* parent)
         QStringLiteral("Vantoro 5.0 - Player, SlideShow Viewer, Playlister & Media Manager"));
     setFixedSize(kClientWidth, kClientHeight);
     buildControls();
+    setAcceptDrops(true);
     XJustOne1 = new TXJustOne(this);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -337,6 +343,58 @@ void TForm1::closeEvent(QCloseEvent* event)
 {
     FormClose();
     event->accept();
+}
+
+QStringList TForm1::acceptableDrop(const QMimeData* mime) const
+{
+    if (!m_commands || QApplication::activeModalWidget())
+        return {};
+    return localPathsOfDrag(mime);
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event)
+{
+    m_draggedPaths = acceptableDrop(event->mimeData());
+    if (m_draggedPaths.isEmpty() || !acceptAsCopy(event)) {
+        m_draggedPaths.clear();
+        event->ignore();
+    }
+}
+
+void TForm1::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (m_draggedPaths.isEmpty() || QApplication::activeModalWidget())
+        event->ignore();
+    else
+        acceptAsCopy(event);
+}
+
+void TForm1::dragLeaveEvent(QDragLeaveEvent* event)
+{
+    m_draggedPaths.clear();
+    event->accept();
+}
+
+void TForm1::dropEvent(QDropEvent* event)
+{
+    QStringList paths = acceptableDrop(event->mimeData());
+    // Over X11 a drop's data is fetched from the source once more, and that fetch can come back
+    // empty (seen with Qt sources driven by synthetic input); the list read when the drag came in
+    // is the same drag's.
+    if (paths.isEmpty() && !QApplication::activeModalWidget() &&
+        event->mimeData()->data(QStringLiteral("text/uri-list")).isEmpty())
+        paths = m_draggedPaths;
+    m_draggedPaths.clear();
+    if (paths.isEmpty() || !acceptAsCopy(event)) {
+        event->ignore();
+        return;
+    }
+    // The file manager waits until the drop returns: the command, whose player runs modally,
+    // starts once it has.
+    QTimer::singleShot(0, this, [this, paths] {
+        if (m_commands && !QApplication::activeModalWidget())
+            m_commands->PlaylistDropped(paths);
+    });
 }
 
 void TForm1::PlaylistNewClick()

@@ -9,7 +9,12 @@
 
 #include <functional>
 
+class QDragEnterEvent;
+class QDragLeaveEvent;
+class QDragMoveEvent;
+class QDropEvent;
 class QFrame;
+class QMimeData;
 class QGroupBox;
 class QPlainTextEdit;
 class QPushButton;
@@ -104,6 +109,12 @@ public Q_SLOTS:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Files, folders and playlists dropped from a file manager start New or Load; anything that
+    // is not a local file, and any drop while a modal window is open, is refused.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // Places the seven shop buttons in one row across GroupBox1, each wide enough for its
@@ -111,11 +122,14 @@ private:
     void placeShopButtons(const QList<QPushButton*>& buttons);
     void buildControls();
     void openTarget(const QString& target);
+    // The paths a drag carries when this window takes it now; empty when it is refused.
+    QStringList acceptableDrop(const QMimeData* mime) const;
 
     Services m_services;
     ProgramState m_state;
     PlaylistCommandHandler* m_commands = nullptr;
     std::function<void()> m_editPlaylist;
+    QStringList m_draggedPaths; // of the drag over the window, read as it came in
     bool m_mediaCheckDeferred = false;
     bool m_terminating = false;
     bool m_mediaCheckDue = false;

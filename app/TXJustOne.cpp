@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <cstdio>
+#include <utility>
 
 namespace vantoro {
 
@@ -23,6 +24,8 @@ bool TXJustOne::Loaded(const QString& name)
     switch (m_lock->acquire()) {
     case NamedInstanceLock::Outcome::Acquired:
         m_channel = new InstanceChannel(title, this);
+        connect(m_channel, &InstanceChannel::activationTokenReceived, this,
+                [this](const QByteArray& token) { m_activationToken = token; });
         connect(m_channel, &InstanceChannel::foregroundRequested, this, &TXJustOne::bringForward);
         connect(m_channel, &InstanceChannel::playRequested, this, [this](const QString& playlist) {
             bringForward();
@@ -43,15 +46,20 @@ bool TXJustOne::Loaded(const QString& name)
     }
     if (AlreadyExist)
         AlreadyExist(this);
+    // On Wayland only a token from the launcher lets the running copy take the focus: it goes
+    // along with the request.
+    InstanceChannel channel(title);
+    channel.setActivationToken(qgetenv("XDG_ACTIVATION_TOKEN"));
     if (!PlaylistToHandOver.isEmpty())
-        InstanceChannel(title).requestPlay(PlaylistToHandOver);
+        channel.requestPlay(PlaylistToHandOver);
     else if (SwitchToPrevious)
-        InstanceChannel(title).requestForeground();
+        channel.requestForeground();
     return false;
 }
 
 void TXJustOne::bringForward()
 {
+    const QByteArray token = std::exchange(m_activationToken, QByteArray());
     // The modal window in front, if one is open (a dialog or the player), else the owner window.
     QWidget* window = QApplication::activeModalWidget();
     if (!window)
@@ -64,7 +72,18 @@ void TXJustOne::bringForward()
     // The owner of a modal window may itself be hidden (the main window while the player plays).
     window->show();
     window->raise();
+    // Wayland lets no client raise itself: the compositor activates a window for a token it
+    // issued (xdg-activation), which Qt's Wayland plugin reads from XDG_ACTIVATION_TOKEN when the
+    // window asks to be activated. A compositor without the protocol leaves the window where it
+    // is (most flag it as wanting attention); raise() and show() above are all a client can do.
+    const bool handToCompositor =
+        !token.isEmpty() && QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    if (handToCompositor)
+        qputenv("XDG_ACTIVATION_TOKEN", token);
     window->activateWindow();
+    if (handToCompositor)
+        qunsetenv("XDG_ACTIVATION_TOKEN"); // good for one activation, never a later one
+    m_lastActivationToken = handToCompositor ? token : QByteArray();
     Q_EMIT broughtForward(window);
 }
 

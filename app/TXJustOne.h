@@ -37,6 +37,10 @@ public:
     // copy, which must then end without showing a window.
     bool Loaded(const QString& name);
 
+    // The activation token the last bringing forward handed to the window system: on Wayland,
+    // the one a second copy's launcher gave it. Empty when none was (X11, or no token came).
+    QByteArray lastActivationToken() const { return m_lastActivationToken; }
+
 Q_SIGNALS:
     // First copy: a second copy asked it to come forward; the top window has been raised.
     void broughtForward(QWidget* window);
@@ -49,6 +53,8 @@ private:
     std::unique_ptr<NamedInstanceLock> m_lock;
     InstanceChannel* m_channel = nullptr;
     bool m_loaded = false;
+    QByteArray m_activationToken; // sent with the request being served
+    QByteArray m_lastActivationToken;
 };
 
 } // namespace vantoro

@@ -501,8 +501,14 @@ bool TActionForm::addToExistingPlaylist()
     std::optional<DelayedProgress> progress;
     if (m_services.progress != nullptr)
         progress.emplace(*m_services.progress, QStringLiteral("Reading playlist %1").arg(playlist));
-    if (!ReadPlaylist(clips, playlist, *m_services.messages, progress ? &*progress : nullptr))
+    QStringList missing;
+    if (!ReadPlaylist(clips, playlist, *m_services.messages, progress ? &*progress : nullptr,
+                      &missing))
         return false;
+    // Entries whose files are not there now (an unplugged drive, a share not mounted) stay in
+    // the playlist: adding clips must not cost the person the entries they never touched.
+    for (const QString& entry : std::as_const(missing))
+        clips.add(entry);
     // A clip already listed is not added twice; paths are compared exactly, as file names
     // here tell letter cases apart.
     QSet<QString> listed(clips.items().begin(), clips.items().end());

@@ -1,6 +1,8 @@
 # `cpack -G DEB` in a build folder makes a Debian package of what `cmake --install` installs.
 # The shared libraries the program links are turned into dependencies by dpkg-shlibdeps; libmpv
-# is opened at run time, so no computed list can see it and it is named here.
+# is opened at run time, so no computed list can see it and it is named here. Qt's Wayland
+# platform plugin is loaded by Qt at run time too: with it the program runs natively in a Wayland
+# session (Qt picks X11 elsewhere).
 set(CPACK_PACKAGE_NAME "vantoro")
 set(CPACK_PACKAGE_VENDOR "The Vantoro developers")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
@@ -18,7 +20,7 @@ set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION "video")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libmpv2")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libmpv2, qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2")
 set(CPACK_STRIP_FILES ON)
 include(CPack)

@@ -1,5 +1,7 @@
 #include "platform/MainWindowDialogs.h"
 
+#include <QRegularExpression>
+
 namespace vantoro {
 
 FileDialogSpec openDialog1Spec(const QString& clipFolder)
@@ -19,6 +21,19 @@ FileDialogSpec openDialog1Spec(const QString& clipFolder)
     spec.multiSelect = true;
     spec.picturePreview = true;
     return spec;
+}
+
+QStringList clipDialogMediaExtensions()
+{
+    static const QRegularExpression pattern(QStringLiteral("\\*\\.(\\w+)"));
+    QStringList extensions;
+    const QStringList filters = openDialog1Spec(QString()).filters;
+    for (qsizetype i = 1; i < filters.size(); ++i) {
+        for (const QRegularExpressionMatch& match : pattern.globalMatch(filters.at(i)))
+            extensions.append(match.captured(1).toLower());
+    }
+    extensions.removeDuplicates();
+    return extensions;
 }
 
 FileDialogSpec openDialog2Spec(const QString& listFolder)

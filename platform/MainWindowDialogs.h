@@ -12,6 +12,10 @@ namespace vantoro {
 // OpenDialog1: the clips of a new playlist; several files, picture preview, first filter.
 FileDialogSpec openDialog1Spec(const QString& clipFolder);
 
+// The extensions (lower-case, without the dot) of OpenDialog1's media filters, every filter but
+// "All file types": what a search for clips in a folder takes.
+QStringList clipDialogMediaExtensions();
+
 // OpenDialog2: a playlist to load or delete; typed names of files that do not exist are accepted
 // (the caller reports them), "asx" is added to a name without extension.
 FileDialogSpec openDialog2Spec(const QString& listFolder);

@@ -7,7 +7,9 @@
 #include <QLocalSocket>
 #include <QRegularExpression>
 #include <QThread>
+#include <QVariant>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -22,6 +24,8 @@ namespace {
 constexpr char kForegroundRequest[] = "foreground\n";
 // "play " and the playlist's path, percent-encoded so that it stays on one line.
 constexpr char kPlayRequest[] = "play ";
+// "activation-token " and the token, percent-encoded, ahead of a request.
+constexpr char kActivationTokenLine[] = "activation-token ";
 // Longest request line accepted: a path of PATH_MAX bytes, each percent-encoded.
 constexpr qint64 kMaxRequestLine = 3 * 4096 + 16;
 
@@ -36,6 +40,12 @@ QString safeName(const QString& name)
 }
 
 // A folder of this user's that nobody else may enter.
+bool isActivationToken(const QByteArray& token)
+{
+    return !token.isEmpty() && token.size() <= InstanceChannel::kMaxActivationToken &&
+           std::all_of(token.begin(), token.end(), [](char c) { return c > 0x20 && c < 0x7f; });
+}
+
 bool isPrivateFolder(const QByteArray& path)
 {
     struct stat st
@@ -153,20 +163,37 @@ void InstanceChannel::acceptPending()
             // Requests are single lines; anything else is ignored.
             while (socket->canReadLine()) {
                 const QByteArray line = socket->readLine(kMaxRequestLine + 1);
-                if (line == kForegroundRequest) {
+                if (line.startsWith(kActivationTokenLine) && line.endsWith('\n')) {
+                    const QByteArray token = QByteArray::fromPercentEncoding(
+                        line.mid(sizeof kActivationTokenLine - 1).chopped(1));
+                    socket->setProperty("activationToken",
+                                        isActivationToken(token) ? token : QByteArray());
+                } else if (line == kForegroundRequest) {
+                    emitActivationToken(socket);
                     Q_EMIT foregroundRequested();
                 } else if (line.startsWith(kPlayRequest) && line.endsWith('\n')) {
                     const QByteArray encoded = line.mid(sizeof kPlayRequest - 1).chopped(1);
                     const QString path =
                         QFile::decodeName(QByteArray::fromPercentEncoding(encoded));
-                    if (path.startsWith(u'/'))
+                    if (path.startsWith(u'/')) {
+                        emitActivationToken(socket);
                         Q_EMIT playRequested(path);
+                    }
                 }
             }
             if (socket->bytesAvailable() > kMaxRequestLine)
                 socket->abort();
         });
     }
+}
+
+void InstanceChannel::emitActivationToken(QObject* socket)
+{
+    const QByteArray token = socket->property("activationToken").toByteArray();
+    if (token.isEmpty())
+        return;
+    socket->setProperty("activationToken", QVariant()); // a token is good for one activation
+    Q_EMIT activationTokenReceived(token);
 }
 
 bool InstanceChannel::requestForeground(int timeoutMs)
@@ -185,6 +212,10 @@ bool InstanceChannel::send(const QByteArray& request, int timeoutMs)
     // deadline.
     QLocalSocket socket;
     QDeadlineTimer deadline(timeoutMs);
+    const QByteArray message =
+        isActivationToken(m_activationToken)
+            ? kActivationTokenLine + m_activationToken.toPercentEncoding() + '\n' + request
+            : request;
     for (;;) {
         socket.connectToServer(m_name);
         if (socket.waitForConnected(100))
@@ -194,7 +225,7 @@ bool InstanceChannel::send(const QByteArray& request, int timeoutMs)
             return false;
         QThread::msleep(50);
     }
-    socket.write(request);
+    socket.write(message);
     const bool sent = socket.waitForBytesWritten(timeoutMs);
     socket.disconnectFromServer();
     if (socket.state() != QLocalSocket::UnconnectedState)

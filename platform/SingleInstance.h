@@ -57,22 +57,32 @@ public:
     // First copy, while holding the lock: any socket file left by a killed copy is stale and is
     // removed before listening.
     bool listen();
+    // Second copy: the activation token its launcher gave it (Wayland's xdg-activation, the
+    // XDG_ACTIVATION_TOKEN variable), sent ahead of the next request so that the running copy
+    // may use it to come forward. Empty: none is sent.
+    void setActivationToken(const QByteArray& token) { m_activationToken = token; }
     // Second copy: asks the running copy to come forward; true when the request was delivered.
     bool requestForeground(int timeoutMs = 2000);
     // Second copy: hands the running copy a playlist (an absolute path) to play.
     bool requestPlay(const QString& playlist, int timeoutMs = 2000);
 
     static QString socketName(const QString& name);
+    // An activation token is printable ASCII of at most this many bytes; others are dropped.
+    static constexpr qsizetype kMaxActivationToken = 1024;
 
 Q_SIGNALS:
+    // First copy: the token a second copy sent, just before its request's own signal.
+    void activationTokenReceived(const QByteArray& token);
     void foregroundRequested();
     void playRequested(const QString& playlist);
 
 private:
     void acceptPending();
+    void emitActivationToken(QObject* socket);
     bool send(const QByteArray& request, int timeoutMs);
 
     QString m_name;
+    QByteArray m_activationToken;
     QLocalServer* m_server = nullptr;
 };
 

@@ -131,6 +131,20 @@ void ClipList::removeAt(qsizetype index)
         m_keys.erase(m_keys.begin() + index);
 }
 
+void ClipList::insertAt(qsizetype index, const QStringList& paths)
+{
+    if (m_sorted || index < 0 || index >= m_items.size()) {
+        addAll(paths);
+        return;
+    }
+    QStringList items;
+    items.reserve(m_items.size() + paths.size());
+    items.append(m_items.mid(0, index));
+    items.append(paths);
+    items.append(m_items.mid(index));
+    m_items = std::move(items);
+}
+
 void ClipList::move(qsizetype from, qsizetype to)
 {
     m_items.move(from, to);

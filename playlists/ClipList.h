@@ -30,6 +30,9 @@ public:
     // Adds the paths in the given order; while sorted, each goes to its sorted place as if
     // added one by one.
     void addAll(const QStringList& paths);
+    // Unsorted only (sorted, this is addAll): puts the paths, in the given order, before the
+    // entry at `index` (count() or beyond: at the end).
+    void insertAt(qsizetype index, const QStringList& paths);
     void removeAt(qsizetype index);
     // Moves an entry; while sorted this can leave the order unsorted: later additions are
     // then placed by a search that assumes sorted order.

@@ -48,6 +48,19 @@ void ClipListModel::addAll(const QStringList& paths)
     endResetModel();
 }
 
+void ClipListModel::insertAt(int row, const QStringList& paths)
+{
+    if (paths.isEmpty())
+        return;
+    if (m_list.sorted() || row < 0 || row >= int(m_list.count())) {
+        addAll(paths);
+        return;
+    }
+    beginInsertRows(QModelIndex(), row, row + int(paths.size()) - 1);
+    m_list.insertAt(row, paths);
+    endInsertRows();
+}
+
 void ClipListModel::removeAt(int row)
 {
     beginRemoveRows(QModelIndex(), row, row);

@@ -30,6 +30,8 @@ public:
     int add(const QString& path);
     // Adds the paths in the given order, each at its place.
     void addAll(const QStringList& paths);
+    // Unsorted: the paths go before `row` (-1 or past the end: at the end); sorted: as addAll.
+    void insertAt(int row, const QStringList& paths);
     void removeAt(int row);
     // Moves the entry at `from` to `to` (both existing rows).
     void move(int from, int to);

@@ -7,9 +7,12 @@
 #include "platform/MessageBoxes.h"
 #include "platform/ProgramFolder.h"
 #include "playlists/DelayedProgress.h"
+#include "playlists/DroppedClips.h"
 #include "playlists/PlayerOpener.h"
 #include "playlists/PlaylistFiles.h"
 #include "playlists/ProgramState.h"
+
+#include <QFileInfo>
 
 #include <optional>
 
@@ -89,8 +92,34 @@ void PlaylistCommands::PlaylistNewClick()
         m_services.fileDialogs->openFiles(openDialog1Spec(m_clipDialogFolder));
     if (picked.isEmpty())
         return;
+    startNew(picked, folderOf(picked.first()));
+}
+
+void PlaylistCommands::PlaylistDropped(const QStringList& paths)
+{
+    if (paths.isEmpty())
+        return;
+    const QString& first = paths.first();
+    const bool firstIsFolder = QFileInfo(first).isDir();
+    if (paths.size() == 1 && !firstIsFolder && isPlaylistFileName(first)) {
+        loadPlaylist(first, false);
+        return;
+    }
+    const QStringList clips = clipsOfDroppedPaths(paths);
+    if (clips.isEmpty()) {
+        m_services.messages->error(QStringLiteral("Warning: No clips found!"));
+        return;
+    }
+    QString sourceFolder = firstIsFolder ? first : folderOf(first);
+    while (sourceFolder.size() > 1 && sourceFolder.endsWith(u'/'))
+        sourceFolder.chop(1);
+    startNew(clips, sourceFolder);
+}
+
+void PlaylistCommands::startNew(const QStringList& clips, const QString& sourceFolder)
+{
     m_state.Tag = kModeNew;
-    m_state.SourceFolder = folderOf(picked.first());
+    m_state.SourceFolder = sourceFolder;
     m_state.ClipFolder = m_state.SourceFolder;
     m_state.PlayFile = m_state.ProgramFolder + kTemporaryPlaylistName;
     m_state.PlaylistTitle = m_state.PlayFile;
@@ -99,7 +128,7 @@ void PlaylistCommands::PlaylistNewClick()
     m_state.AllBox.setSorted(false);
     m_state.PathLeft.clear();
     // Names typed into the dialog are taken as they are, existing or not.
-    m_state.AllBox.addAll(picked);
+    m_state.AllBox.addAll(clips);
     m_state.AllBox.setSorted(true);
 
     const PlayerResult result = m_player.OpenPlayer();

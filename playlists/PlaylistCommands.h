@@ -27,6 +27,11 @@ public:
     void PlaylistNewClick() override;
     void PlaylistLoadClick() override;
     void PlaylistDeleteClick() override;
+    // A single playlist file (see isPlaylistFileName) is loaded as Load loads a picked one.
+    // Anything else starts New with the clips the paths stand for (clipsOfDroppedPaths) as if
+    // they had been picked in the clip dialog; the source folder is the first item's folder, or
+    // the first item itself when that is a folder.
+    void PlaylistDropped(const QStringList& paths) override;
 
     // Load with `path` instead of a picked file, then Go at once: what opening a playlist from
     // the file manager (or the command line) does.
@@ -45,6 +50,8 @@ public:
 private:
     // Answers false when the command must stop (the power-off outcome has been handled).
     bool afterPlayer(const PlayerResult& result);
+    // New from its step after the clip dialog, with `clips` picked in `sourceFolder`.
+    void startNew(const QStringList& clips, const QString& sourceFolder);
     void saveNewPlaylist(bool playlistWritten);
     void loadPlaylist(const QString& path, bool goAtOnce);
     void rememberListDialogFilter();

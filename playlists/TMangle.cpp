@@ -5,6 +5,7 @@
 #include "platform/MainWindowDialogs.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ModalRunner.h"
+#include "playlists/ClipDropTarget.h"
 #include "playlists/ClipListModel.h"
 #include "playlists/DelayedProgress.h"
 #include "playlists/PlaylistFiles.h"
@@ -99,6 +100,8 @@ void TMangle::buildControls()
     ListBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     ListBox1->setMinimumSize(560, 340);
     Label1->setBuddy(ListBox1);
+    // Files and folders dragged from the file manager are added as Add clip(s) adds them.
+    new ClipDropTarget(ListBox1, [this](const QStringList& clips, int row) { addClips(clips, row); });
 
     // The framed (current) row is the selected one: a row the keyboard frames is selected with
     // it, and a row whose selection is taken away loses its frame too.
@@ -295,7 +298,7 @@ void TMangle::ButtonAddClick()
         addClips(picked);
 }
 
-void TMangle::addClips(const QStringList& paths)
+void TMangle::addClips(const QStringList& paths, int beforeRow)
 {
     // Paths are compared exactly: file names here tell letter cases apart.
     const QStringList& listed = m_model->list().items();
@@ -312,7 +315,7 @@ void TMangle::addClips(const QStringList& paths)
     const QStringList before = listed;
     const int selected = selectedIndex();
     fitRowSize(fresh);
-    m_model->addAll(fresh);
+    m_model->insertAt(beforeRow, fresh);
     // The selected clip stays selected wherever the additions moved it (many additions reset
     // the view, which forgets its selection).
     if (selected >= 0 && selectedIndex() < 0)

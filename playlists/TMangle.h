@@ -72,8 +72,9 @@ public:
     // Adds clips as Add does with the paths picked in its dialog: a path already listed
     // (exactly; another letter case is another file) is skipped, as is a repeat within
     // `paths`; each goes to the end, or to its sorted place while the list is sorted. The
-    // selected clip stays selected.
-    void addClips(const QStringList& paths);
+    // selected clip stays selected. With `beforeRow` (a drop on the list), an unsorted list
+    // takes them before that row instead of at the end.
+    void addClips(const QStringList& paths, int beforeRow = -1);
 
     void ButtonAddClick();
     void ButtonDeleteClick();

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -311,6 +312,71 @@ TEST(InstanceChannel, APlaylistHandedOverArrivesWithItsPathIntact)
     EXPECT_EQ(played[0][0].toString(), paths[0]);
     EXPECT_EQ(played[1][0].toString(), paths[1]);
     EXPECT_TRUE(forward.isEmpty());
+}
+
+} // namespace
+
+namespace {
+
+TEST(InstanceChannel, AnActivationTokenGoesAheadOfItsRequestAndServesItOnly)
+{
+    const QString name = uniqueName();
+    InstanceChannel first(name);
+    ASSERT_TRUE(first.listen());
+    QList<QByteArray> order; // "token:<t>" and "foreground"/"play" as they arrive
+    QObject::connect(&first, &InstanceChannel::activationTokenReceived,
+                     [&](const QByteArray& token) { order.append("token:" + token); });
+    QObject::connect(&first, &InstanceChannel::foregroundRequested,
+                     [&] { order.append("foreground"); });
+    QObject::connect(&first, &InstanceChannel::playRequested,
+                     [&](const QString&) { order.append("play"); });
+
+    const QByteArray token = "kwin-1234_abc.DEF:5678";
+    {
+        InstanceChannel second(name);
+        second.setActivationToken(token);
+        ASSERT_TRUE(second.requestForeground());
+    }
+    {
+        InstanceChannel second(name);
+        second.setActivationToken("token with blanks"); // not a token: never sent
+        ASSERT_TRUE(second.requestPlay(QStringLiteral("/home/user/a.asx")));
+    }
+    {
+        InstanceChannel second(name); // none at all
+        ASSERT_TRUE(second.requestForeground());
+    }
+    {
+        InstanceChannel second(name);
+        second.setActivationToken(QByteArray(InstanceChannel::kMaxActivationToken + 1, 'x'));
+        ASSERT_TRUE(second.requestForeground());
+    }
+    ASSERT_TRUE(test::waitUntil([&] { return order.size() >= 5; }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(order, QList<QByteArray>(
+                         {"token:" + token, "foreground", "play", "foreground", "foreground"}));
+}
+
+// Off Wayland the token plays no part: the running copy comes forward as it always has, and no
+// token is left in the environment for anything else to pick up.
+TEST(TXJustOne, ATokenFromTheSecondCopyIsNotUsedOffWayland)
+{
+    ASSERT_FALSE(QGuiApplication::platformName().startsWith(QLatin1String("wayland")));
+    const QString name = uniqueName();
+    QWidget mainWindow;
+    TXJustOne first(&mainWindow);
+    ASSERT_TRUE(first.Loaded(name));
+    QSignalSpy forward(&first, &TXJustOne::broughtForward);
+
+    qputenv("XDG_ACTIVATION_TOKEN", "launcher-token");
+    TXJustOne second(nullptr);
+    EXPECT_FALSE(second.Loaded(name));
+    qunsetenv("XDG_ACTIVATION_TOKEN");
+    ASSERT_TRUE(forward.wait(3000));
+    EXPECT_EQ(forward.first().at(0).value<QWidget*>(), &mainWindow);
+    EXPECT_TRUE(mainWindow.isVisible());
+    EXPECT_TRUE(first.lastActivationToken().isEmpty());
+    EXPECT_FALSE(qEnvironmentVariableIsSet("XDG_ACTIVATION_TOKEN"));
 }
 
 } // namespace

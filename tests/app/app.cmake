@@ -2,6 +2,7 @@ vantoro_test(app_tests
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/SettingsTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TForm1Test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/MainWindowDropTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SingleInstanceTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/HelpPageTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CommandLineTest.cpp

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the built program into a scratch root and builds its Debian package, then checks that
 # the menu entry and the software-centre description are valid and in their places, and that the
-# package depends on what the program needs (libmpv2 named by hand, Qt computed).
+# package depends on what the program needs (libmpv2 and qt6-wayland named by hand, Qt computed).
 #   package_test.sh BUILD_DIR
 set -euo pipefail
 build="$1"
@@ -34,6 +34,7 @@ deb=$(ls "$scratch"/vantoro_*.deb 2>/dev/null | head -n1)
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 [[ "$depends" == *libmpv2* ]] || fail "package does not depend on libmpv2"
+[[ "$depends" == *qt6-wayland* ]] || fail "package does not depend on qt6-wayland (native on Wayland)"
 [[ "$depends" == *libqt6widgets6* ]] || fail "computed dependencies are missing (libqt6widgets6)"
 [[ "$depends" == *libjpeg* ]] || fail "computed dependencies are missing (libjpeg)"
 contents=$(dpkg-deb -c "$deb")

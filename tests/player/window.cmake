@@ -16,3 +16,9 @@ if(VANTORO_WITH_DISPLAY)
   set_tests_properties(player_window_xvfb PROPERTIES TIMEOUT 240 LABELS xvfb
     ENVIRONMENT "QT_QPA_PLATFORM=xcb")
 endif()
+# The same on a headless Weston: the player window, its picture and full screen natively on Wayland.
+if(VANTORO_WITH_DISPLAY AND VANTORO_WESTON)
+  add_test(NAME player_window_wayland
+           COMMAND ${VANTORO_WITH_DISPLAY} --wayland -- $<TARGET_FILE:player_window_test>)
+  set_tests_properties(player_window_wayland PROPERTIES TIMEOUT 240 LABELS wayland)
+endif()

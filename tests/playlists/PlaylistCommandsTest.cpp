@@ -4,6 +4,7 @@
 #include "common/FakeMessageBoxes.h"
 #include "common/TestSupport.h"
 #include "platform/ProgressWindows.h"
+#include "playlists/DroppedClips.h"
 #include "playlists/PlayerOpener.h"
 #include "playlists/PlaylistFiles.h"
 #include "playlists/ProgramState.h"
@@ -15,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <unistd.h>
 
 using namespace vantoro;
 using vantoro::test::readFileBytes;
@@ -502,4 +504,107 @@ TEST_F(PlaylistCommandsTest, AnInstalledCopyProposesAndMakesTheUserPlaylistFolde
     dialogs.openAnswers = {{}};
     commands->PlaylistLoadClick();
     EXPECT_EQ(dialogs.asked.last().initialFolder, state.PlaylistFolder);
+}
+
+// Files and folders dropped on the main window.
+class PlaylistDropTest : public PlaylistCommandsTest
+{
+protected:
+    QString file(const QString& relative, const QByteArray& bytes = "RIFF")
+    {
+        const QString path = mediaDir.path() + u'/' + relative;
+        QDir().mkpath(QFileInfo(path).path());
+        writeFileBytes(path, bytes);
+        return path;
+    }
+};
+
+TEST_F(PlaylistDropTest, FolderStartsNewWithTheMediaFilesBelowItSortedAndItselfAsSourceFolder)
+{
+    const QString root = mediaDir.path() + QStringLiteral(u"/Dropped Music \u00e9t\u00e9");
+    const QString top = file(QStringLiteral(u"Dropped Music \u00e9t\u00e9/Zebra 100%.MP3"));
+    const QString nested = file(QStringLiteral(u"Dropped Music \u00e9t\u00e9/A b/c d/Song.ogg"));
+    const QString picture = file(QStringLiteral(u"Dropped Music \u00e9t\u00e9/A b/Cover.JPEG"));
+    file(QStringLiteral(u"Dropped Music \u00e9t\u00e9/A b/notes.txt"));
+    file(QStringLiteral(u"Dropped Music \u00e9t\u00e9/A b/list.m3u"));
+    file(QStringLiteral(u"Dropped Music \u00e9t\u00e9/no extension"));
+    file(QStringLiteral(u"Dropped Music \u00e9t\u00e9/.thumbnails/hidden.jpg"));
+    file(QStringLiteral(u"Dropped Music \u00e9t\u00e9/.hidden.mp3"));
+    // A link back up the tree is searched once, not forever.
+    ASSERT_EQ(::symlink(QFile::encodeName(root).constData(),
+                        QFile::encodeName(root + QStringLiteral("/A b/loop")).constData()),
+              0);
+    state.LeftBox = {QStringLiteral("old.wav")};
+    player.pressGo = false;
+
+    commands->PlaylistDropped({root + u'/'});
+
+    EXPECT_EQ(player.opened, 1);
+    EXPECT_EQ(player.tagSeen, kModeNew);
+    EXPECT_EQ(player.playFileSeen, temporaryPlaylist());
+    EXPECT_EQ(player.clipsSeen, QStringList({nested, picture, top}))
+        << player.clipsSeen.join(u'\n').toStdString();
+    EXPECT_EQ(state.SourceFolder, root) << "the dropped folder itself, without trailing slash";
+    EXPECT_EQ(state.ClipFolder, root);
+    EXPECT_TRUE(state.LeftBox.isEmpty());
+    EXPECT_EQ(messages.texts(), QStringList{"Save Playlist?"});
+    EXPECT_TRUE(dialogs.asked.isEmpty()) << "a drop never shows the clip dialog";
+}
+
+TEST_F(PlaylistDropTest, FilesAndFoldersTogetherTakeFilesAsTheyAreAndTheFirstItemsFolder)
+{
+    const QString loose = file(QStringLiteral("Loose/readme.txt"));
+    const QString clipFile = file(QStringLiteral("Loose/b.wav"));
+    const QString inFolder = file(QStringLiteral("Album/Track.flac.mp3"));
+    file(QStringLiteral("Album/Track.flac"));
+    const QString playlist = file(QStringLiteral("Loose/Mix.xspf"));
+    player.pressGo = false;
+
+    commands->PlaylistDropped(
+        {clipFile, mediaDir.path() + QStringLiteral("/Album"), loose, playlist});
+
+    EXPECT_EQ(player.clipsSeen, QStringList({inFolder, clipFile, loose}))
+        << "a file dropped by itself is taken as the clip dialog takes a picked one; a playlist "
+           "among other items is no clip";
+    EXPECT_EQ(state.SourceFolder, mediaDir.path() + QStringLiteral("/Loose"));
+}
+
+TEST_F(PlaylistDropTest, SinglePlaylistLoadsAsLoadDoes)
+{
+    const QString a = file(QStringLiteral("Lists/a.wav"));
+    const QString list = file(QStringLiteral("Lists/Party Mix.M3U8"), "#EXTM3U\na.wav\n");
+    state.SourceFolder = QStringLiteral("/kept");
+    state.LeftBox = {QStringLiteral("kept.wav")};
+
+    commands->PlaylistDropped({list});
+
+    EXPECT_EQ(player.opened, 1);
+    EXPECT_EQ(player.openedWithGo, 0) << "the player waits for Go, as after Load";
+    EXPECT_EQ(player.clipsSeen, QStringList{a});
+    EXPECT_EQ(player.tagSeen, kModeLoad);
+    EXPECT_EQ(state.ListFolder, mediaDir.path() + QStringLiteral("/Lists"));
+    EXPECT_EQ(state.SourceFolder, "/kept");
+    EXPECT_EQ(state.LeftBox, QStringList{"kept.wav"});
+    EXPECT_TRUE(dialogs.asked.isEmpty());
+}
+
+TEST_F(PlaylistDropTest, FolderWithoutMediaSaysSoAndOpensNothing)
+{
+    file(QStringLiteral("Docs/a.txt"));
+    file(QStringLiteral("Docs/sub/b.pdf"));
+    state.Tag = kModeLoad;
+
+    commands->PlaylistDropped({mediaDir.path() + QStringLiteral("/Docs")});
+
+    EXPECT_EQ(player.opened, 0);
+    EXPECT_EQ(messages.texts(), QStringList{"Warning: No clips found!"});
+    EXPECT_EQ(state.Tag, kModeLoad) << "nothing of New has happened";
+}
+
+TEST(PlaylistFileNames, TheFivePlaylistFormatsInAnyCase)
+{
+    for (const char* name : {"/a/b.asx", "/a/b.M3U", "/a/b.m3u8", "/a/b.Pls", "/a/b.XSPF"})
+        EXPECT_TRUE(isPlaylistFileName(QString::fromUtf8(name))) << name;
+    for (const char* name : {"/a/b.mp3", "/a/asx", "/a.asx/b", "/a/b.asx.txt", "/a/b.m3u9"})
+        EXPECT_FALSE(isPlaylistFileName(QString::fromUtf8(name))) << name;
 }

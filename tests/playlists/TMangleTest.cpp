@@ -17,7 +17,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QDropEvent>
 #include <QListView>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollBar>
@@ -444,6 +446,45 @@ TEST_F(PlaylistEditor, AddSkipsExactlyTheListedPaths)
         click(m.ButtonOK);
     });
     EXPECT_EQ(hrefsIn(list), paths({"a.avi", "A.avi", "b.mp3", "c.wav", "C.wav", "D.jpg"}));
+}
+
+// Files dragged from a file manager onto the list are added as Add adds them: an unsorted list
+// takes them where they were dropped, a sorted one at their places, listed paths are skipped.
+TEST_F(PlaylistEditor, FilesDroppedOnTheListAreAddedWhereTheyFall)
+{
+    const QString list = playlist(QStringLiteral("l.asx"), {"b.mp3", "d.wav", "f.avi"});
+    writeFileBytes(path(QStringLiteral("new/a.mp3")), "RIFF");
+    writeFileBytes(path(QStringLiteral("new/e.mp3")), "RIFF");
+    const auto drop = [](TMangle& m, const QStringList& files, int row) {
+        QByteArray uris;
+        for (const QString& file : files)
+            uris += QUrl::fromLocalFile(file).toEncoded() + "\r\n";
+        QMimeData data;
+        data.setData(QStringLiteral("text/uri-list"), uris);
+        m.show();
+        QWidget* viewport = m.ListBox1->viewport();
+        const QPoint at = m.ListBox1->visualRect(m.ListBox1->model()->index(row, 0)).center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(viewport, &enter);
+        QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(viewport, &move);
+        QDropEvent dropped(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(viewport, &dropped);
+        return dropped.isAccepted();
+    };
+    edit(list, [&](TMangle& m) {
+        const int rows = m.ListBox1->model()->rowCount();
+        ASSERT_TRUE(drop(m, paths({"new/e.mp3", "d.wav"}), 1));
+        ASSERT_TRUE(test::waitUntil([&] { return m.ListBox1->model()->rowCount() > rows; }, 5000));
+        EXPECT_EQ(shownEntries(m), paths({"b.mp3", "new/e.mp3", "d.wav", "f.avi"}));
+        click(m.ButtonSort);
+        // A dropped folder brings its clips; sorted, they go to their places.
+        ASSERT_TRUE(drop(m, {path(QStringLiteral("new"))}, 0));
+        ASSERT_TRUE(test::waitUntil([&] { return m.ListBox1->model()->rowCount() == 5; }, 5000));
+        EXPECT_EQ(shownEntries(m), paths({"b.mp3", "d.wav", "f.avi", "new/a.mp3", "new/e.mp3"}));
+        click(m.ButtonOK);
+    });
+    EXPECT_EQ(hrefsIn(list), paths({"b.mp3", "d.wav", "f.avi", "new/a.mp3", "new/e.mp3"}));
 }
 
 TEST_F(PlaylistEditor, DeleteKeepsTheFileUnlessTheTrashIsAskedFor)

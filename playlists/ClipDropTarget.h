@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+
+#include <functional>
+
+class QAbstractItemView;
+
+namespace vantoro {
+
+// Makes a list view take files and folders dragged from a file manager: local files only (a web
+// address or text is refused by the cursor, without a box), as a copy, never a move. A drop hands
+// the clips the items stand for (clipsOfDroppedPaths) to `addClips` together with the row dropped
+// on (-1 below the last row), once the drop has returned to the file manager. Drags are refused
+// while a modal window other than the view's own is open. Owned by the view.
+class ClipDropTarget final : public QObject
+{
+public:
+    using AddClips = std::function<void(const QStringList& clips, int row)>;
+
+    ClipDropTarget(QAbstractItemView* view, AddClips addClips);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool takesDragsNow() const;
+
+    QAbstractItemView* m_view;
+    AddClips m_addClips;
+    QStringList m_draggedPaths; // of the drag over the list, read as it came in
+};
+
+} // namespace vantoro

@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# End to end, a real drag from another program: a stand-in file manager (drag_source) drags over
+# the built program's main window with the pointer driven by xdotool, so the drop arrives through
+# the X server's drag-and-drop protocol. A web address is refused (the source sees its drag
+# ignored, nothing opens); a folder of clips is taken as a copy and opens the player.
+#   drop_e2e.sh <built vantoro executable> <drag_source executable>
+# Runs on a display of its own with a window manager (tests/tools/with-display --wm).
+set -euo pipefail
+exe="$1"
+source_exe="$2"
+work=$(mktemp -d /tmp/vantoro-drop-e2e-XXXXXX)
+pids=()
+cleanup() {
+  local p
+  for p in "${pids[@]}"; do kill -KILL "$p" 2>/dev/null || true; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() { echo "FAIL: $*" >&2; import -window root /tmp/vantoro-drop-e2e-fail.png 2>/dev/null || true; xdotool search --name '.' getwindowname %@ 2>/dev/null | sed 's/^/  window: /' >&2 || true; exit 1; }
+
+wait_for_window() { # name-regex, seconds
+  local i
+  for ((i = 0; i < $2 * 10; i++)); do
+    win=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1 || true)
+    [[ -n "$win" ]] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+mkdir -p "$work/bin" "$work/home" "$work/run" "$work/My Clips/Sub folder"
+chmod 700 "$work/run"
+cp "$exe" "$work/bin/vantoro"
+# Pictures: a slideshow needs no sound card.
+convert -size 32x24 xc:red "$work/My Clips/b 100%.png"
+convert -size 32x24 xc:blue "$work/My Clips/Sub folder/a.jpg"
+echo "not a clip" > "$work/My Clips/Sub folder/notes.txt"
+
+HOME="$work/home" XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/home/.config" \
+  XDG_DATA_HOME="$work/home/.local/share" QT_QPA_PLATFORM=xcb "$work/bin/vantoro" &
+pids+=($!)
+wait_for_window '^Vantoro 5\.0' 20 || fail "the main window did not appear"
+main=$win
+sleep 1.5
+
+# Drags from the source's window to the middle of the main window and drops; prints the outcome
+# the source reports.
+drag_to_main() {
+  QT_QPA_PLATFORM=xcb "$source_exe" "$@" > "$work/source.out" &
+  local source_pid=$!
+  pids+=($source_pid)
+  wait_for_window '^Drag source$' 20 || fail "the drag source did not appear"
+  local source_win=$win
+  sleep 0.5
+  eval "$(xdotool getwindowgeometry --shell "$main")"
+  local tx=$((X + WIDTH / 2)) ty=$((Y + HEIGHT / 2))
+  eval "$(xdotool getwindowgeometry --shell "$source_win")"
+  local sx=$((X + WIDTH / 2)) sy=$((Y + HEIGHT / 2)) i
+  xdotool mousemove "$sx" "$sy"
+  sleep 0.3
+  xdotool mousedown 1
+  sleep 1 # the source starts its drag and grabs the pointer
+  for ((i = 1; i <= 20; i++)); do
+    xdotool mousemove $((sx + (tx - sx) * i / 20)) $((sy + (ty - sy) * i / 20))
+    sleep 0.15
+  done
+  sleep 1.5 # past every timer, as a person would hover
+  xdotool mouseup 1
+  for ((i = 0; i < 150; i++)); do
+    [[ -s "$work/source.out" ]] && break
+    sleep 0.1
+  done
+  kill "$source_pid" 2>/dev/null || true
+  cat "$work/source.out"
+}
+
+outcome=$(drag_to_main "https://example.org/music/a.mp3")
+[[ "$outcome" == "ignored" ]] || fail "a web address was not refused (the source saw: '$outcome')"
+sleep 1.5
+xdotool search --onlyvisible --name '^Vantoro - ' >/dev/null 2>&1 && fail "a window opened for a web address"
+xdotool search --onlyvisible --name '^(Error|Warning|Information)$' >/dev/null 2>&1 &&
+  fail "a box was shown for a web address"
+echo "web address refused"
+
+folder_uri="file://$(python3 -c 'import sys, urllib.parse; print(urllib.parse.quote(sys.argv[1]))' "$work/My Clips")"
+outcome=$(drag_to_main "$folder_uri")
+[[ "$outcome" == "copy" ]] || fail "the folder was not taken as a copy (the source saw: '$outcome')"
+wait_for_window '^Vantoro - ' 20 || fail "the player did not open for the dropped folder"
+echo "folder taken as a copy: $(xdotool getwindowname "$win")"
+[[ -f "$work/My Clips/b 100%.png" && -f "$work/My Clips/Sub folder/a.jpg" ]] ||
+  fail "the dropped files are gone"
+echo "1 passed, 0 failed"
