@@ -192,8 +192,10 @@ FileOperationJob::Step FileOperationJob::deleteOne(const QByteArray& path)
         QString reason;
         if (flag(FileOperationFlag::kAllowUndo)) {
             const TrashOutcome outcome = moveToTrash(path);
-            if (outcome.status == TrashOutcome::Status::Trashed)
+            if (outcome.status == TrashOutcome::Status::Trashed) {
+                m_result.journal.recordTrashed(path);
                 return Step::Done;
+            }
             if (outcome.status == TrashOutcome::Status::NoTrash) {
                 // Asked even with "no confirmation": going past the Trash cannot be undone, and
                 // the caller asked for a delete that can be.
@@ -209,8 +211,10 @@ FileOperationJob::Step FileOperationJob::deleteOne(const QByteArray& path)
         } else {
             error = removePermanently(path);
         }
-        if (error == 0 && reason.isEmpty())
+        if (error == 0 && reason.isEmpty()) {
+            m_result.journal.recordDeleted(path);
             return Step::Done;
+        }
         const Step step = askAboutError(path, error, reason);
         if (step != Step::Retry)
             return step;
@@ -416,6 +420,8 @@ FileOperationJob::Step FileOperationJob::transferOne(const QByteArray& source,
                 m_status.bytesDone += S_ISREG(st.st_mode)   ? qint64(st.st_size)
                                       : S_ISDIR(st.st_mode) ? totalBytes(m_destination + '/' + name)
                                                             : 0;
+                m_result.journal.recordTransfer(JournalEntry::Kind::Moved, source,
+                                                m_destination + '/' + name);
                 return Step::Done;
             }
             const int error = errno;
@@ -455,6 +461,8 @@ FileOperationJob::Step FileOperationJob::transferOne(const QByteArray& source,
                 m_status.bytesDone += S_ISREG(st.st_mode)   ? qint64(st.st_size)
                                       : S_ISDIR(st.st_mode) ? totalBytes(m_destination + '/' + name)
                                                             : 0;
+                m_result.journal.recordTransfer(JournalEntry::Kind::Moved, source,
+                                                m_destination + '/' + name);
                 return Step::Done;
             }
             const int error = errno;
@@ -469,14 +477,24 @@ FileOperationJob::Step FileOperationJob::transferOne(const QByteArray& source,
         }
         if (S_ISREG(st.st_mode))
             return copyFile(source, m_destinationFolder, name, replace, move, nullptr);
-        if (S_ISLNK(st.st_mode))
-            return copySymlink(source, folder, name, replace, move);
+        if (S_ISLNK(st.st_mode)) {
+            const Step step = copySymlink(source, folder, name, replace, move);
+            if (step == Step::Done)
+                m_result.journal.recordTransfer(move ? JournalEntry::Kind::Moved
+                                                     : JournalEntry::Kind::Copied,
+                                                source, m_destination + '/' + name);
+            return step;
+        }
         if (S_ISDIR(st.st_mode)) {
             bool incomplete = false;
             const Step step = copyTree(source, m_destinationFolder, name, move, incomplete);
             flushBatch();
             if (move && !incomplete && !m_stop && step == Step::Done)
                 removeEmptyFolders(source);
+            if (!incomplete && step == Step::Done)
+                m_result.journal.recordTransfer(move ? JournalEntry::Kind::Moved
+                                                     : JournalEntry::Kind::Copied,
+                                                source, m_destination + '/' + name);
             if (incomplete)
                 m_result.anyOperationsAborted = true;
             return step;
@@ -771,8 +789,15 @@ int FileOperationJob::flushBatch()
                 *p.treeIncomplete = true;
             continue;
         }
-        if (p.sourceToRemove.isEmpty())
+        // The journal lists the operation's own files; those inside a folder go with it.
+        const bool topLevel = p.treeIncomplete == nullptr;
+        if (p.sourceToRemove.isEmpty()) {
+            if (topLevel)
+                m_result.journal.recordTransfer(JournalEntry::Kind::Copied, p.sourcePath,
+                                                m_destination + '/' + p.finalName);
             continue;
+        }
+        bool removed = true;
         while (::unlink(p.sourceToRemove.constData()) != 0 && errno != ENOENT) {
             FileOperationError error;
             error.operation = m_request.operation;
@@ -784,12 +809,17 @@ int FileOperationJob::flushBatch()
             if (choice == ErrorChoice::Retry)
                 continue;
             m_result.anyOperationsAborted = true;
+            removed = false;
             if (p.treeIncomplete)
                 *p.treeIncomplete = true;
             if (choice == ErrorChoice::Cancel)
                 m_stop = true;
             break;
         }
+        if (topLevel)
+            m_result.journal.recordTransfer(removed ? JournalEntry::Kind::Moved
+                                                    : JournalEntry::Kind::Copied,
+                                            p.sourcePath, m_destination + '/' + p.finalName);
     }
     return 0;
 }
