@@ -7,6 +7,7 @@
 #include "app/TerminationSignals.h"
 #include "app/WebLinks.h"
 #include "clipmanager/ClipManagerWindowOpener.h"
+#include "clipmanager/UndoStack.h"
 #include "platform/DBusMediaSession.h"
 #include "platform/DBusScreenSaverInhibitor.h"
 #include "platform/LogindPowerService.h"
@@ -32,6 +33,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QShortcut>
 #include <QTimer>
 
 #include <cstdio>
@@ -88,6 +90,8 @@ struct VantoroProgram::Parts
     std::unique_ptr<TSleepF> sleepDialog;
     std::unique_ptr<TSpeedF> speedDialog;
     std::unique_ptr<PlayerWindowOpener> playerOpener;
+    // The clip manager's actions of the whole run, newest first.
+    UndoStack undoStack;
     std::unique_ptr<ClipManagerWindowOpener> clipManagerOpener;
     std::unique_ptr<PlaylistCommands> commands;
     // Playlists handed over (command line, a second copy) and waiting for the main window.
@@ -124,7 +128,15 @@ VantoroProgram::VantoroProgram() : m_parts(std::make_unique<Parts>())
     setup.productPage = weblinks::kProductPage;
     p.playerOpener = std::make_unique<PlayerWindowOpener>(state, p.services, *p.speedDialog,
                                                           *p.sleepDialog, p.form.get(), setup);
-    p.clipManagerOpener = std::make_unique<ClipManagerWindowOpener>(state, p.services);
+    p.clipManagerOpener =
+        std::make_unique<ClipManagerWindowOpener>(state, p.services, &p.undoStack);
+    // Ctrl+Z in the main window undoes the newest clip manager action: files only, no list of
+    // the main window is touched.
+    auto* undoShortcut = new QShortcut(QKeySequence::Undo, p.form.get());
+    QObject::connect(undoShortcut, &QShortcut::activated, p.form.get(), [&p] {
+        if (p.undoStack.canUndo())
+            p.undoStack.undoNewest(p.messages, p.fileOperations);
+    });
     p.commands = std::make_unique<PlaylistCommands>(state, p.services, *p.form, *p.playerOpener,
                                                     p.clipManagerOpener.get());
     p.form->setPlaylistCommands(p.commands.get());
