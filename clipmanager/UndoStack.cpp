@@ -85,14 +85,21 @@ std::optional<ClipUndoResult> UndoStack::undoNewest(MessageBoxes& messages,
         return std::nullopt;
     const ClipAction& newest = m_actions.back();
 
-    std::vector<UndoProblem> problems = newest.files.check();
+    auto proceed = [&messages](const std::vector<UndoProblem>& problems) {
+        return messages.askOkCancel(
+            QStringLiteral("These cannot be undone and stay as they are:\r") +
+            problemLines(problems) + QStringLiteral("\r\rUndo the rest?"));
+    };
     const QString playlistReason = newest.playlist.isEmpty() ? QString() : playlistProblem(newest);
-    if (!playlistReason.isEmpty())
-        problems.push_back({newest.playlist, playlistReason});
-    if (!problems.empty() &&
-        !messages.askOkCancel(QStringLiteral("These cannot be undone and stay as they are:\r") +
-                              problemLines(problems) + QStringLiteral("\r\rUndo the rest?")))
+    if (!playlistReason.isEmpty() && !proceed({{newest.playlist, playlistReason}}))
         return std::nullopt;
+    // A file action checks its files itself, right before it acts, and asks through `proceed`.
+    UndoOutcome outcome;
+    if (newest.playlist.isEmpty()) {
+        outcome = newest.files.run(engine, proceed);
+        if (outcome.aborted && outcome.undone.isEmpty() && outcome.leftAlone.empty())
+            return std::nullopt;
+    }
 
     ClipUndoResult result;
     result.action = std::move(m_actions.back());
@@ -123,7 +130,6 @@ std::optional<ClipUndoResult> UndoStack::undoNewest(MessageBoxes& messages,
             }
         }
     } else {
-        const UndoOutcome outcome = action.files.run(engine);
         for (const QString& path : outcome.undone)
             undone.insert(path);
         leftAlone = outcome.leftAlone;

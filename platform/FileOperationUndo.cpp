@@ -6,6 +6,7 @@
 #include "platform/TrashRestore.h"
 
 #include <QFile>
+#include <QHash>
 
 #include <cerrno>
 #include <map>
@@ -131,10 +132,24 @@ std::vector<UndoProblem> FileOperationUndo::check() const
     return problems;
 }
 
-UndoOutcome FileOperationUndo::run(FileOperationEngine& engine) const
+UndoOutcome FileOperationUndo::run(FileOperationEngine& engine, const Proceed& proceed) const
 {
     UndoOutcome outcome;
     const auto& entries = m_journal.entries;
+    // Checked once, before anything is done.
+    std::vector<bool> blocked(entries.size(), false);
+    std::vector<UndoProblem> problems;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const QString reason = problemOf(entries[i]);
+        if (!reason.isEmpty()) {
+            blocked[i] = true;
+            problems.push_back({QFile::decodeName(entries[i].source), reason});
+        }
+    }
+    if (!problems.empty() && proceed && !proceed(problems)) {
+        outcome.aborted = true;
+        return outcome;
+    }
     std::vector<bool> done(entries.size(), false);
     auto leave = [&](const JournalEntry& entry, const QString& reason) {
         outcome.leftAlone.push_back({QFile::decodeName(entry.source), reason});
@@ -155,7 +170,7 @@ UndoOutcome FileOperationUndo::run(FileOperationEngine& engine) const
 
     for (size_t i = entries.size(); i-- > 0;) {
         const JournalEntry& entry = entries[i];
-        if (!problemOf(entry).isEmpty())
+        if (blocked[i])
             continue;
         switch (entry.kind) {
         case JournalEntry::Kind::Deleted:
@@ -208,11 +223,18 @@ UndoOutcome FileOperationUndo::run(FileOperationEngine& engine) const
         request.progressTitle = QStringLiteral("Undo");
         for (auto it = list.rbegin(); it != list.rend(); ++it)
             request.sources.append(QFile::decodeName(entries[*it].destination));
-        if (engine.run(request).anyOperationsAborted)
+        const FileOperationResult moved = engine.run(request);
+        if (moved.anyOperationsAborted)
             outcome.aborted = true;
+        // What went back is what the engine's own journal says it moved to the old place.
+        QHash<QByteArray, QByteArray> back;
+        for (const JournalEntry& item : moved.journal.entries) {
+            if (item.kind == JournalEntry::Kind::Moved)
+                back.insert(item.source, item.destination);
+        }
         for (const size_t i : list) {
             const JournalEntry& entry = entries[i];
-            if (exists(entry.source) && !exists(entry.destination)) {
+            if (back.value(entry.destination) == entry.source) {
                 done[i] = true;
                 restoreReplaced(entry);
             } else {

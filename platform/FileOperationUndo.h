@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <vector>
 
 namespace vantoro {
@@ -53,8 +54,11 @@ public:
     std::vector<UndoProblem> check() const;
 
     // Undoes everything that can be, through `engine` for the moves (its requests carry no
-    // confirmation). Files check() names are left alone.
-    UndoOutcome run(FileOperationEngine& engine) const;
+    // confirmation). The files check() would name are left alone; when there are any,
+    // `proceed` is asked first with them and nothing is done unless it answers true (the
+    // outcome is then marked aborted).
+    using Proceed = std::function<bool(const std::vector<UndoProblem>&)>;
+    UndoOutcome run(FileOperationEngine& engine, const Proceed& proceed = {}) const;
 
 private:
     QString problemOf(const JournalEntry& entry) const;
