@@ -452,6 +452,13 @@ FileOperationJob::Step FileOperationJob::transferOne(const QByteArray& source,
                 return collision;
         }
 
+        // A replaced file goes to the Trash first, where an undo finds it again; where the Trash
+        // refuses it, it is replaced as asked.
+        TrashEntry replaced;
+        if (replace && move && !crossDevice && !S_ISDIR(st.st_mode)) {
+            replaced = m_result.journal.trashBeforeReplace(m_destination + '/' + name);
+            replace = !replaced.isValid();
+        }
         if (move && !crossDevice) {
             const int rc = replace
                                ? ::renameat(AT_FDCWD, source.constData(), folder, name.constData())
@@ -462,7 +469,7 @@ FileOperationJob::Step FileOperationJob::transferOne(const QByteArray& source,
                                       : S_ISDIR(st.st_mode) ? totalBytes(m_destination + '/' + name)
                                                             : 0;
                 m_result.journal.recordTransfer(JournalEntry::Kind::Moved, source,
-                                                m_destination + '/' + name);
+                                                m_destination + '/' + name, replaced);
                 return Step::Done;
             }
             const int error = errno;
@@ -720,6 +727,7 @@ int FileOperationJob::flushBatch()
     std::set<const UniqueFd*> touchedFolders;
     std::vector<SharedFd> keepFolders;
     std::vector<bool> committed(batch.size(), false);
+    std::vector<TrashEntry> replaced(batch.size());
     // A cancel from the progress window keeps the copies that are complete; a Cancel answered
     // to a question during this flush drops the ones not yet placed.
     const bool stoppedBefore = m_stop;
@@ -771,6 +779,12 @@ int FileOperationJob::flushBatch()
             }
         }
         const SharedFd folder = p.file.folder();
+        // A file of the operation's own list that replaces another sends that one to the Trash
+        // first (where the Trash takes it), so that an undo can bring it back.
+        if (p.replace && p.treeIncomplete == nullptr) {
+            replaced[i] = m_result.journal.trashBeforeReplace(m_destination + '/' + p.finalName);
+            p.replace = !replaced[i].isValid();
+        }
         if (commitPending(p) == Step::Done) {
             committed[i] = true;
             if (touchedFolders.insert(folder.get()).second)
@@ -794,7 +808,7 @@ int FileOperationJob::flushBatch()
         if (p.sourceToRemove.isEmpty()) {
             if (topLevel)
                 m_result.journal.recordTransfer(JournalEntry::Kind::Copied, p.sourcePath,
-                                                m_destination + '/' + p.finalName);
+                                                m_destination + '/' + p.finalName, replaced[i]);
             continue;
         }
         bool removed = true;
@@ -817,9 +831,9 @@ int FileOperationJob::flushBatch()
             break;
         }
         if (topLevel)
-            m_result.journal.recordTransfer(removed ? JournalEntry::Kind::Moved
-                                                    : JournalEntry::Kind::Copied,
-                                            p.sourcePath, m_destination + '/' + p.finalName);
+            m_result.journal.recordTransfer(
+                removed ? JournalEntry::Kind::Moved : JournalEntry::Kind::Copied, p.sourcePath,
+                m_destination + '/' + p.finalName, replaced[i]);
     }
     return 0;
 }

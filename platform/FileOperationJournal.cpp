@@ -1,5 +1,7 @@
 #include "platform/FileOperationJournal.h"
 
+#include "platform/Trash.h"
+
 #include <QFile>
 
 #include <dirent.h>
@@ -106,6 +108,13 @@ void FileOperationJournal::recordTransfer(JournalEntry::Kind kind, const QByteAr
     entry.replaced = replaced;
     entry.written = FileIdentity::of(destination);
     entries.push_back(std::move(entry));
+}
+
+TrashEntry FileOperationJournal::trashBeforeReplace(const QByteArray& path) const
+{
+    if (moveToTrash(path).status != TrashOutcome::Status::Trashed)
+        return {};
+    return findTrashEntry(path, trashEntries());
 }
 
 QByteArray FileOperationJournal::volumeTop(const QByteArray& path)

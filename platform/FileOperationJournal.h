@@ -70,6 +70,11 @@ public:
     void recordTransfer(JournalEntry::Kind kind, const QByteArray& source,
                         const QByteArray& destination, const TrashEntry& replaced = {});
 
+    // Sends the file a copy or move is about to replace to the Trash, so that an undo can bring
+    // it back; answers its entry, invalid when the Trash refused it (the file is then still
+    // there, to be replaced as before).
+    TrashEntry trashBeforeReplace(const QByteArray& path) const;
+
     // The Trash entry of `originalPath`, trashed a moment ago: of the records in the Trash that
     // takes files of that path (the home Trash, or the volume's .Trash/$uid or .Trash-$uid),
     // the newest whose Path= names it and that is not listed in `taken`. Invalid when none.

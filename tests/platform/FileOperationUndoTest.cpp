@@ -267,6 +267,45 @@ TEST_F(FileOperationUndoTest, TwoUndosInARowTakeBackTwoActions)
     EXPECT_TRUE(folderEntries(m_trash + "/info").isEmpty());
 }
 
+TEST_F(FileOperationUndoTest, AReplacedFileGoesToTheTrashAndComesBackWithTheUndo)
+{
+    mkdir("a");
+    mkdir("dst");
+    makeFile(path("a/copied.avi"), "new copy");
+    makeFile(path("a/moved.avi"), "new move");
+    makeFile(path("dst/copied.avi"), "old one", 1300000000);
+    makeFile(path("dst/moved.avi"), "old two");
+    m_questions.collisionAnswer = {CollisionChoice::Replace, false};
+    // Asked, not answered by "no confirmation": the replaced file is the user's to keep.
+    const FileOperationResult copied = m_engine.run(makeRequest(
+        FileOperationCode::Copy, {qpath("a/copied.avi")}, qpath("dst"), Flag::kAllowUndo));
+    const FileOperationResult moved = m_engine.run(makeRequest(
+        FileOperationCode::Move, {qpath("a/moved.avi")}, qpath("dst"), Flag::kAllowUndo));
+    EXPECT_EQ(m_questions.collisions.size(), 2);
+    EXPECT_EQ(fileContents(path("dst/copied.avi")), "new copy");
+    EXPECT_EQ(fileContents(path("dst/moved.avi")), "new move");
+    EXPECT_EQ(fileContents(m_trash + "/files/copied.avi"), "old one");
+    EXPECT_EQ(fileContents(m_trash + "/files/moved.avi"), "old two");
+    ASSERT_EQ(copied.journal.entries.size(), 1u);
+    EXPECT_EQ(copied.journal.entries[0].replaced.name, "copied.avi");
+    ASSERT_EQ(moved.journal.entries.size(), 1u);
+    EXPECT_EQ(moved.journal.entries[0].replaced.name, "moved.avi");
+
+    EXPECT_EQ(FileOperationUndo(moved.journal).run(m_engine).undone.size(), 1);
+    EXPECT_EQ(fileContents(path("a/moved.avi")), "new move");
+    EXPECT_EQ(fileContents(path("dst/moved.avi")), "old two");
+    EXPECT_EQ(FileOperationUndo(copied.journal).run(m_engine).undone.size(), 1);
+    EXPECT_EQ(fileContents(path("dst/copied.avi")), "old one");
+    struct stat st;
+    ASSERT_EQ(::lstat(path("dst/copied.avi").constData(), &st), 0);
+    EXPECT_EQ(st.st_mtime, 1300000000);
+    // The copy that replaced it is in the Trash now; nothing else is.
+    const QList<QByteArray> left = folderEntries(m_trash + "/files");
+    ASSERT_EQ(left.size(), 1);
+    EXPECT_EQ(fileContents(m_trash + "/files/" + left[0]), "new copy");
+    EXPECT_EQ(folderEntries(m_trash + "/info").size(), 1);
+}
+
 // A mount made for one test and removed with it.
 class Mount
 {
