@@ -86,7 +86,7 @@ std::optional<ClipUndoResult> UndoStack::undoNewest(MessageBoxes& messages,
     const ClipAction& newest = m_actions.back();
 
     auto proceed = [&messages](const std::vector<UndoProblem>& problems) {
-        return messages.askOkCancel(
+        return messages.askContinueCancel(
             QStringLiteral("These cannot be undone and stay as they are:\r") +
             problemLines(problems) + QStringLiteral("\r\rUndo the rest?"));
     };

@@ -188,7 +188,7 @@ TEST_F(ClipManagerUndoTest, WhatCannotGoBackIsAskedFirstAndCancelKeepsTheAction)
     messages.answers = {MessageResult::Cancel};
     EXPECT_FALSE(undo.undoNewest(messages, engine).has_value());
     ASSERT_EQ(messages.shown.size(), 1);
-    EXPECT_EQ(messages.shown[0].buttons, MessageButtons::OkCancel);
+    EXPECT_EQ(messages.shown[0].buttons, MessageButtons::ContinueCancel);
     EXPECT_TRUE(
         messages.shown[0].text.contains(a + QStringLiteral(": Another file now has its place")))
         << messages.shown[0].text.toStdString();
