@@ -28,3 +28,12 @@ if(TARGET vantoro AND VANTORO_WITH_DISPLAY AND XDOTOOL)
                    ${CMAKE_CURRENT_LIST_DIR}/clip_manager_e2e.sh $<TARGET_FILE:vantoro>)
   set_tests_properties(clip_manager_e2e PROPERTIES TIMEOUT 180 LABELS "xvfb;e2e")
 endif()
+
+# The built program at a person's pace: the clip manager's delete undone by Ctrl+Z in the main
+# window after the clip manager closed itself.
+if(TARGET vantoro AND VANTORO_WITH_DISPLAY AND XDOTOOL)
+  add_test(NAME clip_manager_undo_e2e
+           COMMAND ${VANTORO_WITH_DISPLAY} --wm --
+                   ${CMAKE_CURRENT_LIST_DIR}/undo_e2e.sh $<TARGET_FILE:vantoro>)
+  set_tests_properties(clip_manager_undo_e2e PROPERTIES TIMEOUT 180 LABELS "xvfb;e2e")
+endif()
