@@ -114,6 +114,10 @@ QString FileOperationUndo::problemOf(const JournalEntry& entry) const
     case JournalEntry::Kind::Moved:
         if (!sameFile(entry.written, entry.destination))
             return QStringLiteral("It is no longer where it was moved to.");
+        // The same device and inode may be a new file that took a freed inode: the size and
+        // time tell (a move keeps both).
+        if (!unchanged(entry.written, entry.destination))
+            return QStringLiteral("It has changed since it was moved.");
         if (exists(entry.source))
             return QStringLiteral("Another file now has its place.");
         return {};

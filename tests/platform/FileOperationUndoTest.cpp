@@ -242,6 +242,19 @@ TEST_F(FileOperationUndoTest, WhatCannotGoBackIsNamedAndLeftAsItIs)
     EXPECT_TRUE(moveUndo.run(m_engine).undone.isEmpty());
     EXPECT_EQ(fileContents(path("a/m.avi")), "in its place");
     EXPECT_EQ(fileContents(path("dst/m.avi")), "moved");
+
+    // A moved file that another file has taken the place of since is not moved back.
+    makeFile(path("a/n.avi"), "moved away");
+    const FileOperationResult movedAway =
+        run(FileOperationCode::Move, {qpath("a/n.avi")}, qpath("dst"));
+    ASSERT_EQ(::unlink(path("dst/n.avi").constData()), 0);
+    makeFile(path("dst/n.avi"), "a stranger", 1600000000);
+    const FileOperationUndo strangerUndo(movedAway.journal);
+    ASSERT_EQ(strangerUndo.check().size(), 1u);
+    EXPECT_FALSE(strangerUndo.check()[0].reason.isEmpty());
+    EXPECT_TRUE(strangerUndo.run(m_engine).undone.isEmpty());
+    EXPECT_FALSE(pathExists(path("a/n.avi")));
+    EXPECT_EQ(fileContents(path("dst/n.avi")), "a stranger");
 }
 
 TEST_F(FileOperationUndoTest, TwoUndosInARowTakeBackTwoActions)
