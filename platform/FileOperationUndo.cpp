@@ -5,6 +5,7 @@
 #include "platform/Trash.h"
 #include "platform/TrashRestore.h"
 
+#include <QDir>
 #include <QFile>
 #include <QHash>
 
@@ -47,13 +48,6 @@ QString clips(int n)
 bool unchanged(const FileIdentity& recorded, const QByteArray& path)
 {
     return recorded.isValid() && FileIdentity::of(path) == recorded;
-}
-
-bool sameFile(const FileIdentity& recorded, const QByteArray& path)
-{
-    const FileIdentity now = FileIdentity::of(path);
-    return recorded.isValid() && now.isValid() && now.device == recorded.device &&
-           now.inode == recorded.inode;
 }
 
 } // namespace
@@ -111,16 +105,19 @@ QString FileOperationUndo::problemOf(const JournalEntry& entry) const
         if (!unchanged(entry.written, entry.destination))
             return QStringLiteral("The copy has changed since it was made.");
         return {};
-    case JournalEntry::Kind::Moved:
-        if (!sameFile(entry.written, entry.destination))
+    case JournalEntry::Kind::Moved: {
+        const FileIdentity now = FileIdentity::of(entry.destination);
+        if (!entry.written.isValid() || !now.isValid() || now.device != entry.written.device ||
+            now.inode != entry.written.inode)
             return QStringLiteral("It is no longer where it was moved to.");
         // The same device and inode may be a new file that took a freed inode: the size and
         // time tell (a move keeps both).
-        if (!unchanged(entry.written, entry.destination))
+        if (!(now == entry.written))
             return QStringLiteral("It has changed since it was moved.");
         if (exists(entry.source))
             return QStringLiteral("Another file now has its place.");
         return {};
+    }
     }
     return {};
 }
@@ -196,24 +193,35 @@ UndoOutcome FileOperationUndo::run(FileOperationEngine& engine, const Proceed& p
             restoreReplaced(entry);
             break;
         }
-        case JournalEntry::Kind::Moved:
-            if (baseNameOf(entry.destination) != baseNameOf(entry.source)) {
-                // Renamed on the way (a name was taken): back under its own name by a rename.
-                if (::renameat2(AT_FDCWD, entry.destination.constData(), AT_FDCWD,
-                                entry.source.constData(), RENAME_NOREPLACE) != 0)
-                    leave(entry, systemErrorText(errno));
-                else
-                    done[i] = true, restoreReplaced(entry);
-                break;
+        case JournalEntry::Kind::Moved: {
+            // On one file system a rename that never replaces (its folder made again if it
+            // is gone); across file systems the engine's safe copy, one request per folder.
+            int error = 0;
+            for (int attempt = 0; attempt < 2; ++attempt) {
+                error = ::renameat2(AT_FDCWD, entry.destination.constData(), AT_FDCWD,
+                                    entry.source.constData(), RENAME_NOREPLACE) == 0
+                            ? 0
+                            : errno;
+                if (error != ENOENT || !exists(entry.destination))
+                    break;
+                QDir().mkpath(QFile::decodeName(parentOf(entry.source)));
             }
-            {
+            if (error == 0) {
+                done[i] = true;
+                restoreReplaced(entry);
+            } else if (error == EXDEV &&
+                       baseNameOf(entry.destination) == baseNameOf(entry.source)) {
                 const QByteArray folder = parentOf(entry.source);
                 auto& list = byFolder[folder];
                 if (list.empty())
                     folders.push_back(folder);
                 list.push_back(i);
+            } else {
+                leave(entry, error == EEXIST ? QStringLiteral("Another file now has its place.")
+                                             : systemErrorText(error));
             }
             break;
+        }
         }
     }
 

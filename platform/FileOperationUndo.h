@@ -30,10 +30,10 @@ struct UndoOutcome
 };
 
 // Takes one file operation back from its journal: a trashed file is restored from the Trash, a
-// moved one goes back to its old path (one engine request per original folder: a rename on one
-// file system, the engine's safe copy across them), a copy goes to the Trash (never deleted
-// outright: where the Trash refuses it, it stays), a file replaced by a copy or move comes back
-// from the Trash. Nothing is ever replaced: a file now in the original place stays there.
+// moved one goes back to its old path (a rename on one file system; across file systems the
+// engine's safe copy, one engine request per original folder), a copy goes to the Trash (never
+// deleted outright: where the Trash refuses it, it stays), a file replaced by a copy or move comes
+// back from the Trash. Nothing is ever replaced: a file now in the original place stays there.
 class FileOperationUndo
 {
 public:

@@ -107,7 +107,7 @@ void undoMoveOfFiles(benchmark::State& state)
     state.counters["move_ms"] = moveSeconds * 1000 / double(state.iterations());
     state.counters["undo_over_move"] = undoSeconds / moveSeconds;
 }
-BENCHMARK(undoMoveOfFiles)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
+BENCHMARK(undoMoveOfFiles)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(10);
 
 } // namespace
 

@@ -161,9 +161,8 @@ TEST_F(FileOperationUndoTest, UndoOfMoveReturnsEachFileToItsOwnFolder)
     const UndoOutcome outcome = undo.run(m_engine);
     EXPECT_FALSE(outcome.aborted);
     EXPECT_EQ(outcome.undone, QStringList({qpath("a/1.avi"), qpath("b/3.avi"), qpath("a/2.avi")}));
-    EXPECT_EQ(m_progress.begins - requestsBefore, 2) << "one request per original folder";
-    EXPECT_EQ(m_progress.title, QStringLiteral("Undo"));
-    EXPECT_EQ(m_questions.questionCount(), 0) << "an undo asks the engine nothing";
+    EXPECT_EQ(m_progress.begins, requestsBefore) << "renames on one file system";
+    EXPECT_EQ(m_questions.questionCount(), 0) << "an undo asks nothing";
     EXPECT_TRUE(folderEntries(path("dst")).isEmpty());
     EXPECT_EQ(fileContents(path("a/1.avi")), "1");
     EXPECT_EQ(fileContents(path("a/2.avi")), "2");
@@ -376,7 +375,10 @@ TEST_F(FileOperationUndoTest, UndoAcrossFileSystemsAndInAVolumeTrash)
         run(FileOperationCode::Move, {qpath("vol/clips/a b.avi")}, qpath("home"));
     ASSERT_EQ(moved.journal.count(Kind::Moved), 1);
     ASSERT_FALSE(pathExists(path("vol/clips/a b.avi")));
+    const int requestsBefore = m_progress.begins;
     EXPECT_EQ(FileOperationUndo(moved.journal).run(m_engine).undone.size(), 1);
+    EXPECT_EQ(m_progress.begins - requestsBefore, 1) << "one engine request for the folder";
+    EXPECT_EQ(m_progress.title, QStringLiteral("Undo"));
     EXPECT_EQ(fileContents(path("vol/clips/a b.avi")), "on the volume");
     EXPECT_FALSE(pathExists(path("home/a b.avi")));
     struct stat st;
