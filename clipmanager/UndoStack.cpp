@@ -81,30 +81,36 @@ QString UndoStack::playlistProblem(const ClipAction& action)
 std::optional<ClipUndoResult> UndoStack::undoNewest(MessageBoxes& messages,
                                                     FileOperationEngine& engine)
 {
-    if (m_actions.empty())
+    // The questions and the engine's progress keep events flowing: a second undo asked for
+    // meanwhile (a key, the notification) is not started.
+    if (m_actions.empty() || m_busy)
         return std::nullopt;
-    const ClipAction& newest = m_actions.back();
+    m_busy = true;
+    ClipUndoResult result;
+    result.action = std::move(m_actions.back());
+    m_actions.pop_back();
+    const ClipAction& action = result.action;
+    auto putBack = [this, &result] {
+        m_actions.push_back(std::move(result.action));
+        m_busy = false;
+        return std::nullopt;
+    };
 
     auto proceed = [&messages](const std::vector<UndoProblem>& problems) {
         return messages.askContinueCancel(
             QStringLiteral("These cannot be undone and stay as they are:\r") +
             problemLines(problems) + QStringLiteral("\r\rUndo the rest?"));
     };
-    const QString playlistReason = newest.playlist.isEmpty() ? QString() : playlistProblem(newest);
-    if (!playlistReason.isEmpty() && !proceed({{newest.playlist, playlistReason}}))
-        return std::nullopt;
+    const QString playlistReason = action.playlist.isEmpty() ? QString() : playlistProblem(action);
+    if (!playlistReason.isEmpty() && !proceed({{action.playlist, playlistReason}}))
+        return putBack();
     // A file action checks its files itself, right before it acts, and asks through `proceed`.
     UndoOutcome outcome;
-    if (newest.playlist.isEmpty()) {
-        outcome = newest.files.run(engine, proceed);
+    if (action.playlist.isEmpty()) {
+        outcome = action.files.run(engine, proceed);
         if (outcome.aborted && outcome.undone.isEmpty() && outcome.leftAlone.empty())
-            return std::nullopt;
+            return putBack();
     }
-
-    ClipUndoResult result;
-    result.action = std::move(m_actions.back());
-    m_actions.pop_back();
-    const ClipAction& action = result.action;
 
     std::vector<UndoProblem> leftAlone;
     QSet<QString> undone;
@@ -140,6 +146,7 @@ std::optional<ClipUndoResult> UndoStack::undoNewest(MessageBoxes& messages,
             result.restoredNames.append(action.boxNames.value(i));
         }
     }
+    m_busy = false;
     Q_EMIT changed();
     if (!leftAlone.empty())
         messages.information(QStringLiteral("These were left as they are:\r") +

@@ -81,6 +81,7 @@ Q_SIGNALS:
 
 private:
     std::vector<ClipAction> m_actions; // oldest first
+    bool m_busy = false;               // an undo is running
 };
 
 } // namespace vantoro

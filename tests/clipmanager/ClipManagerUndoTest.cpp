@@ -196,8 +196,16 @@ TEST_F(ClipManagerUndoTest, WhatCannotGoBackIsAskedFirstAndCancelKeepsTheAction)
     EXPECT_FALSE(QFile::exists(b)) << "Cancel undoes nothing";
     EXPECT_TRUE(undo.canUndo());
 
+    // A second undo asked for while the question is up (a key, the notification) is not
+    // started.
+    bool nestedStarted = true;
+    messages.onShow = [&](const FakeMessageBoxes::Shown&) {
+        messages.onShow = nullptr;
+        nestedStarted = undo.undoNewest(messages, engine).has_value();
+    };
     messages.answers = {MessageResult::Ok};
     const auto result = undo.undoNewest(messages, engine);
+    EXPECT_FALSE(nestedStarted);
     ASSERT_TRUE(result.has_value());
     EXPECT_EQ(result->restoredPaths, QStringList{b});
     EXPECT_EQ(readFileBytes(b), QByteArray("clip Videos/b.avi"));
