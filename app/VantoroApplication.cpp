@@ -7,8 +7,10 @@
 #include "app/TerminationSignals.h"
 #include "app/WebLinks.h"
 #include "clipmanager/ClipManagerWindowOpener.h"
+#include "clipmanager/UndoStack.h"
 #include "platform/DBusMediaSession.h"
 #include "platform/DBusScreenSaverInhibitor.h"
+#include "platform/DesktopNotifications.h"
 #include "platform/FocusFrameStyle.h"
 #include "platform/LogindPowerService.h"
 #include "platform/ModalRunner.h"
@@ -33,6 +35,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QShortcut>
 #include <QTimer>
 
 #include <cstdio>
@@ -89,6 +92,12 @@ struct VantoroProgram::Parts
     std::unique_ptr<TSleepF> sleepDialog;
     std::unique_ptr<TSpeedF> speedDialog;
     std::unique_ptr<PlayerWindowOpener> playerOpener;
+    // The clip manager's actions of the whole run, newest first.
+    UndoStack undoStack;
+    // Says what each clip manager action did, with an Undo of its own (where the desktop has
+    // a notification server); taken away once that action is undone another way.
+    DesktopNotifications notifications;
+    int notifiedDepth = 0;
     std::unique_ptr<ClipManagerWindowOpener> clipManagerOpener;
     std::unique_ptr<PlaylistCommands> commands;
     // Playlists handed over (command line, a second copy) and waiting for the main window.
@@ -125,7 +134,31 @@ VantoroProgram::VantoroProgram() : m_parts(std::make_unique<Parts>())
     setup.productPage = weblinks::kProductPage;
     p.playerOpener = std::make_unique<PlayerWindowOpener>(state, p.services, *p.speedDialog,
                                                           *p.sleepDialog, p.form.get(), setup);
-    p.clipManagerOpener = std::make_unique<ClipManagerWindowOpener>(state, p.services);
+    p.clipManagerOpener =
+        std::make_unique<ClipManagerWindowOpener>(state, p.services, &p.undoStack);
+    // Ctrl+Z in the main window undoes the newest clip manager action: files only, no list of
+    // the main window is touched.
+    auto* undoShortcut = new QShortcut(QKeySequence::Undo, p.form.get());
+    QObject::connect(undoShortcut, &QShortcut::activated, p.form.get(), [&p] {
+        if (p.undoStack.canUndo())
+            p.undoStack.undoNewest(p.messages, p.fileOperations);
+    });
+    QObject::connect(&p.undoStack, &UndoStack::pushed, &p.notifications,
+                     [&p](const QString& summary) {
+                         if (p.notifications.showUndoable(summary))
+                             p.notifiedDepth = p.undoStack.size();
+                     });
+    QObject::connect(&p.undoStack, &UndoStack::changed, &p.notifications, [&p] {
+        if (p.notifiedDepth > p.undoStack.size()) {
+            p.notifications.withdraw();
+            p.notifiedDepth = 0;
+        }
+    });
+    // The notification's Undo is the newest action's, the one it told of.
+    QObject::connect(&p.notifications, &DesktopNotifications::undoChosen, &p.notifications, [&p] {
+        if (p.notifiedDepth != 0 && p.notifiedDepth == p.undoStack.size())
+            p.undoStack.undoNewest(p.messages, p.fileOperations);
+    });
     p.commands = std::make_unique<PlaylistCommands>(state, p.services, *p.form, *p.playerOpener,
                                                     p.clipManagerOpener.get());
     p.form->setPlaylistCommands(p.commands.get());

@@ -2,6 +2,7 @@
 
 #include "clipmanager/TKxFolderDialog.h"
 #include "clipmanager/TShellFileOp.h"
+#include "clipmanager/UndoStack.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ProgramFolder.h"
 #include "playlists/DelayedProgress.h"
@@ -26,6 +27,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QSet>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -68,6 +70,16 @@ bool nameIsTaken(const QString& path)
 {
     const QFileInfo info(path);
     return info.exists() || info.isSymLink();
+}
+
+// The whole of a file, for an undo to write back; false when there is none.
+bool readWhole(const QString& path, QByteArray& bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    bytes = file.readAll();
+    return true;
 }
 
 } // namespace
@@ -221,8 +233,23 @@ void TActionForm::buildWindow()
     auto* right = new QVBoxLayout;
     right->addWidget(RadioGroup1);
     right->addLayout(buttons);
+    // The Undo button takes the free space above the action text: the window keeps its size.
+    UndoButton = new QPushButton(QStringLiteral("Undo"), this);
+    UndoButton->setFocusPolicy(Qt::NoFocus);
+    UndoButton->setAutoDefault(false);
+    UndoButton->setVisible(false);
+    connect(UndoButton, &QPushButton::clicked, this, [this] { UndoButtonClick(); });
+    auto* undoShortcut = new QShortcut(QKeySequence::Undo, this);
+    connect(undoShortcut, &QShortcut::activated, this, [this] {
+        if (UndoButton->isVisible() && UndoButton->isEnabled())
+            UndoButton->click();
+    });
+    auto* memoColumn = new QVBoxLayout;
+    memoColumn->addWidget(UndoButton, 0, Qt::AlignLeft);
+    memoColumn->addStretch();
+    memoColumn->addWidget(MemoAction);
     auto* bottom = new QHBoxLayout;
-    bottom->addWidget(MemoAction, 0, Qt::AlignBottom);
+    bottom->addLayout(memoColumn);
     bottom->addStretch();
     bottom->addLayout(right);
 
@@ -413,6 +440,8 @@ void TActionForm::GoButtonClick()
 {
     const qsizetype count = m_pathRight.size();
     const int action = ItemIndex();
+    m_goPaths = m_pathRight;
+    m_goNames = rightNames();
     if (count == 0) {
         m_services.messages->plain(QString::fromLatin1(kEmptyActionBox));
         return;
@@ -475,6 +504,9 @@ bool TActionForm::runFileAction(int action)
         m_shellFileOp1->MoveFiles(destination);
         break;
     }
+    ClipAction done;
+    done.files = FileOperationUndo(m_shellFileOp1->LastJournal());
+    pushUndo(done);
     return true;
 }
 
@@ -521,8 +553,14 @@ bool TActionForm::addToExistingPlaylist()
         removeRight(static_cast<int>(k));
     }
     clips.setSorted(true);
+    ClipAction done;
+    done.playlist = playlist;
+    done.playlistExisted = readWhole(playlist, done.playlistBefore);
     // Written beside the old file and renamed over it: a failure leaves the playlist as it was.
-    return WritePlaylist(clips, playlist, playlist, *m_services.messages);
+    if (!WritePlaylist(clips, playlist, playlist, *m_services.messages))
+        return false;
+    pushUndo(done);
+    return true;
 }
 
 bool TActionForm::addToNewPlaylist()
@@ -540,8 +578,64 @@ bool TActionForm::addToNewPlaylist()
     for (qsizetype k = m_pathRight.size() - 1; k >= 0; --k)
         clips.add(m_pathRight.at(k));
     clips.setSorted(true);
+    ClipAction done;
+    done.playlist = chosen;
+    done.playlistExisted = readWhole(chosen, done.playlistBefore);
     // The Action Box keeps its clips for another action.
-    return WritePlaylist(clips, chosen, chosen, *m_services.messages);
+    if (!WritePlaylist(clips, chosen, chosen, *m_services.messages))
+        return false;
+    m_goPaths.clear(); // nothing to put back
+    m_goNames.clear();
+    pushUndo(done);
+    return true;
+}
+
+void TActionForm::setUndoStack(UndoStack* stack)
+{
+    if (m_undo)
+        disconnect(m_undo, nullptr, this, nullptr);
+    m_undo = stack;
+    UndoButton->setVisible(stack != nullptr);
+    if (stack)
+        connect(stack, &UndoStack::changed, this, [this] { updateUndoButton(); });
+    updateUndoButton();
+}
+
+void TActionForm::updateUndoButton()
+{
+    const bool can = m_undo && m_undo->canUndo();
+    UndoButton->setEnabled(can);
+    UndoButton->setToolTip(can ? m_undo->hint() : QStringLiteral("Nothing to undo"));
+}
+
+void TActionForm::pushUndo(ClipAction& action)
+{
+    if (!m_undo)
+        return;
+    action.window = this;
+    action.boxPaths = m_goPaths;
+    action.boxNames = m_goNames;
+    action.clipCount = int(m_goPaths.size());
+    if (!action.playlist.isEmpty()) {
+        action.playlistWritten = FileIdentity::of(QFile::encodeName(action.playlist));
+        if (action.clipCount == 0)
+            action.clipCount = int(m_state.AllBox.items().size());
+    }
+    m_undo->push(std::move(action));
+}
+
+void TActionForm::UndoButtonClick()
+{
+    if (!m_undo || !m_undo->canUndo())
+        return;
+    const std::optional<ClipUndoResult> result =
+        m_undo->undoNewest(*m_services.messages, *m_services.fileOperations);
+    if (!result || result->action.window != this)
+        return;
+    for (qsizetype i = 0; i < result->restoredPaths.size(); ++i) {
+        m_pathRight.append(result->restoredPaths.at(i));
+        RightBox->addItem(result->restoredNames.at(i));
+    }
 }
 
 void TActionForm::closeWhenNothingLeft()

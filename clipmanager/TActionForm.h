@@ -20,6 +20,8 @@ namespace vantoro {
 struct ProgramState;
 class TKxFolderDialog;
 class TShellFileOp;
+class UndoStack;
+struct ClipAction;
 
 // The clip manager ("Media File Manager"): acts on the clips marked while a new playlist played.
 // The user moves clips from the left list ("Available Marked clips") into the right list (the
@@ -70,6 +72,12 @@ public:
     void EmptyButtonClick(QPushButton* sender);
     // Runs the chosen action on the Action Box's clips.
     void GoButtonClick();
+    // Undoes the program's newest clip manager action (Ctrl+Z presses it); clips of an action
+    // of this window come back into the Action Box in their old order.
+    void UndoButtonClick();
+    // The program's undo stack: each action of Go goes on it. Without one the Undo button is
+    // not shown.
+    void setUndoStack(UndoStack* stack);
 
     int ItemIndex() const;
     void setItemIndex(int index);
@@ -108,6 +116,7 @@ public:
     QGroupBox* RadioGroup1 = nullptr;
     QPushButton* GoButton = nullptr;
     QPushButton* CloseButton = nullptr;
+    QPushButton* UndoButton = nullptr; // above the action text, shown with an undo stack
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -129,6 +138,8 @@ private:
     bool addToExistingPlaylist();
     bool addToNewPlaylist();
     void closeWhenNothingLeft();
+    void pushUndo(ClipAction& action);
+    void updateUndoButton();
     // Where the two playlist dialogs open.
     QString playlistDialogFolder() const;
 
@@ -139,6 +150,9 @@ private:
     QButtonGroup* m_actions = nullptr;
     TKxFolderDialog* m_kxFolderDialog1 = nullptr; // owned as a child object
     TShellFileOp* m_shellFileOp1 = nullptr;       // owned as a child object
+    UndoStack* m_undo = nullptr;
+    QStringList m_goPaths; // the Action Box as Go found it
+    QStringList m_goNames;
 };
 
 } // namespace vantoro

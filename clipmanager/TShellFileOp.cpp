@@ -80,7 +80,9 @@ bool TShellFileOp::runOperation(FileOperationCode operation)
     // The list is handed over whatever comes of it: a failed or cancelled operation is not
     // retried with the next one.
     m_pendingFiles.clear();
-    return m_engine.run(request).anyOperationsAborted;
+    FileOperationResult result = m_engine.run(request);
+    m_lastJournal = std::move(result.journal);
+    return result.anyOperationsAborted;
 }
 
 } // namespace vantoro

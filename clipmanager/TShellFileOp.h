@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/FileOperationEngine.h"
+#include "platform/FileOperationJournal.h"
 
 #include <QObject>
 #include <QString>
@@ -34,6 +35,8 @@ public:
     // The paths collected for the next operation, in the order they will be handed over.
     const QStringList& PendingFiles() const { return m_pendingFiles; }
     QString Destination() const { return m_destination; }
+    // What the last operation did, file by file.
+    const FileOperationJournal& LastJournal() const { return m_lastJournal; }
 
     // Adds a full path to the pending list (kept in ascending order ignoring case; a path
     // already listed is not added again). No check that the file exists.
@@ -56,6 +59,7 @@ private:
     QString m_progressTitle;
     QStringList m_pendingFiles;
     QString m_destination;
+    FileOperationJournal m_lastJournal;
 };
 
 } // namespace vantoro

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FileOperationJournal.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -47,6 +49,8 @@ struct FileOperationResult
 {
     // True when the user cancelled, or anything in the list was skipped or failed.
     bool anyOperationsAborted = false;
+    // What was done, file by file (what an undo needs).
+    FileOperationJournal journal;
 };
 
 // The file-operation engine: runs one operation modally on the GUI thread's terms, asking its

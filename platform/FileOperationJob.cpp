@@ -116,8 +116,11 @@ FileOperationJob::Step FileOperationJob::deleteOne(const QByteArray& path)
         QString reason;
         if (flag(FileOperationFlag::kAllowUndo)) {
             const TrashOutcome outcome = moveToTrash(path);
-            if (outcome.status == TrashOutcome::Status::Trashed)
+            if (outcome.status == TrashOutcome::Status::Trashed) {
+                m_result.journal.recordTrashed(path,
+                                               TrashEntry{outcome.trashFolder, outcome.entryName});
                 return Step::Done;
+            }
             if (outcome.status == TrashOutcome::Status::NoTrash) {
                 // Asked even with "no confirmation": going past the Trash cannot be undone, and
                 // the caller asked for a delete that can be.
@@ -133,8 +136,10 @@ FileOperationJob::Step FileOperationJob::deleteOne(const QByteArray& path)
         } else {
             error = removePermanently(path);
         }
-        if (error == 0 && reason.isEmpty())
+        if (error == 0 && reason.isEmpty()) {
+            m_result.journal.recordDeleted(path);
             return Step::Done;
+        }
         const Step step = askAboutError(path, error, reason);
         if (step != Step::Retry)
             return step;
@@ -352,6 +357,8 @@ FileOperationJob::Step FileOperationJob::transferOne(const QByteArray& source,
                 m_status.bytesDone += S_ISREG(st.st_mode)   ? qint64(st.st_size)
                                       : S_ISDIR(st.st_mode) ? totalBytes(m_destination + '/' + name)
                                                             : 0;
+                m_result.journal.recordTransfer(JournalEntry::Kind::Moved, source,
+                                                m_destination + '/' + name);
                 return Step::Done;
             }
             const int error = errno;
@@ -380,6 +387,13 @@ FileOperationJob::Step FileOperationJob::transferOne(const QByteArray& source,
                 return collision;
         }
 
+        // A replaced file goes to the Trash first, where an undo finds it again; where the Trash
+        // refuses it, it is replaced as asked.
+        TrashEntry replaced;
+        if (replace && move && !crossDevice && !S_ISDIR(st.st_mode)) {
+            replaced = m_result.journal.trashBeforeReplace(m_destination + '/' + name);
+            replace = !replaced.isValid();
+        }
         if (move && !crossDevice) {
             const int rc = replace
                                ? ::renameat(AT_FDCWD, source.constData(), folder, name.constData())
@@ -389,6 +403,8 @@ FileOperationJob::Step FileOperationJob::transferOne(const QByteArray& source,
                 m_status.bytesDone += S_ISREG(st.st_mode)   ? qint64(st.st_size)
                                       : S_ISDIR(st.st_mode) ? totalBytes(m_destination + '/' + name)
                                                             : 0;
+                m_result.journal.recordTransfer(JournalEntry::Kind::Moved, source,
+                                                m_destination + '/' + name, replaced);
                 return Step::Done;
             }
             const int error = errno;
@@ -403,14 +419,24 @@ FileOperationJob::Step FileOperationJob::transferOne(const QByteArray& source,
         }
         if (S_ISREG(st.st_mode))
             return copyFile(source, m_destinationFolder, name, replace, move, nullptr);
-        if (S_ISLNK(st.st_mode))
-            return copySymlink(source, st, m_destinationFolder, name, replace, move);
+        if (S_ISLNK(st.st_mode)) {
+            const Step step = copySymlink(source, st, m_destinationFolder, name, replace, move);
+            if (step == Step::Done)
+                m_result.journal.recordTransfer(move ? JournalEntry::Kind::Moved
+                                                     : JournalEntry::Kind::Copied,
+                                                source, m_destination + '/' + name);
+            return step;
+        }
         if (S_ISDIR(st.st_mode)) {
             bool incomplete = false;
             const Step step = copyTree(source, m_destinationFolder, name, move, incomplete);
             flushBatch();
             if (move && !incomplete && !m_stop && step == Step::Done)
                 removeEmptyFolders(source);
+            if (!incomplete && step == Step::Done)
+                m_result.journal.recordTransfer(move ? JournalEntry::Kind::Moved
+                                                     : JournalEntry::Kind::Copied,
+                                                source, m_destination + '/' + name);
             if (incomplete)
                 m_result.anyOperationsAborted = true;
             return step;

@@ -159,6 +159,7 @@ int FileOperationJob::flushBatch()
 
     std::vector<SharedFd> folders(batch.size());
     std::vector<bool> committed(batch.size(), false);
+    std::vector<TrashEntry> replaced(batch.size());
     // A cancel from the progress window keeps the copies that are complete; a Cancel answered
     // to a question during this flush drops the ones not yet placed.
     const bool stoppedBefore = m_stop;
@@ -186,6 +187,12 @@ int FileOperationJob::flushBatch()
             }
             if (step != Step::Done)
                 continue;
+        }
+        // A file of the operation's own list that replaces another sends that one to the Trash
+        // first (where the Trash takes it), so that an undo can bring it back.
+        if (p.replace && p.treeIncomplete == nullptr) {
+            replaced[i] = m_result.journal.trashBeforeReplace(m_destination + '/' + p.finalName);
+            p.replace = !replaced[i].isValid();
         }
         if (commitPending(p) == Step::Done)
             committed[i] = true;
@@ -225,6 +232,14 @@ int FileOperationJob::flushBatch()
         }
         if (step == Step::Done && !p.sourceToRemove.isEmpty())
             step = removeMovedSource(p, folders[i]);
+        // The journal lists the operation's own files; those inside a folder go with it. A
+        // move whose source stayed left a copy.
+        if (committed[i] && p.treeIncomplete == nullptr)
+            m_result.journal.recordTransfer(!p.sourceToRemove.isEmpty() && step == Step::Done
+                                                ? JournalEntry::Kind::Moved
+                                                : JournalEntry::Kind::Copied,
+                                            p.sourcePath, m_destination + '/' + p.finalName,
+                                            replaced[i]);
         if (step != Step::Done) {
             m_result.anyOperationsAborted = true;
             if (p.treeIncomplete)

@@ -5,7 +5,8 @@
 namespace vantoro {
 
 enum class MessageKind { Plain, Error, Information, Confirmation };
-enum class MessageButtons { Ok, YesNo, OkCancel };
+// ContinueCancel: "Continue" answers Ok.
+enum class MessageButtons { Ok, YesNo, OkCancel, ContinueCancel };
 enum class MessageResult { Ok, Cancel, Yes, No };
 
 // Modal message boxes. Texts are the program's own; a single carriage return in a text is a
@@ -31,7 +32,12 @@ public:
     // Confirmation with OK and Cancel; answers true for OK.
     bool askOkCancel(const QString& text)
     {
-        return show(MessageKind::Confirmation, text, MessageButtons::OkCancel) ==
+        return show(MessageKind::Confirmation, text, MessageButtons::OkCancel) == MessageResult::Ok;
+    }
+    // Confirmation with Continue and Cancel; answers true for Continue.
+    bool askContinueCancel(const QString& text)
+    {
+        return show(MessageKind::Confirmation, text, MessageButtons::ContinueCancel) ==
                MessageResult::Ok;
     }
 };

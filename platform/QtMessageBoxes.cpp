@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace vantoro {
 
@@ -60,6 +61,12 @@ MessageResult QtMessageBoxes::show(MessageKind kind, const QString& text, Messag
         box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
         box.setDefaultButton(QMessageBox::Ok);
         break;
+    case MessageButtons::ContinueCancel:
+        // "Continue" in the place and role of OK.
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Ok);
+        box.button(QMessageBox::Ok)->setText(QStringLiteral("Continue"));
+        break;
     }
     switch (box.exec()) {
     case QMessageBox::Yes:
@@ -72,7 +79,8 @@ MessageResult QtMessageBoxes::show(MessageKind kind, const QString& text, Messag
         // Closing a Yes/No box by its close box answers No; an OK/Cancel box answers Cancel.
         if (buttons == MessageButtons::YesNo && box.clickedButton() == nullptr)
             return MessageResult::No;
-        if (buttons == MessageButtons::OkCancel && box.clickedButton() == nullptr)
+        if ((buttons == MessageButtons::OkCancel || buttons == MessageButtons::ContinueCancel) &&
+            box.clickedButton() == nullptr)
             return MessageResult::Cancel;
         return MessageResult::Ok;
     }

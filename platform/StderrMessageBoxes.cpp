@@ -18,6 +18,7 @@ MessageResult StderrMessageBoxes::show(MessageKind kind, const QString& text,
     case MessageButtons::YesNo:
         return MessageResult::No;
     case MessageButtons::OkCancel:
+    case MessageButtons::ContinueCancel:
         return MessageResult::Cancel;
     case MessageButtons::Ok:
         break;

@@ -5,6 +5,11 @@ if(TARGET vantoro_clipmanager)
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/ActionFormTest.cpp
             ${CMAKE_CURRENT_LIST_DIR}/ActionFormFilesTest.cpp
     LIBS vantoro_clipmanager)
+  # Undo of each action, from the window and from the program-wide stack.
+  vantoro_test(clip_manager_undo_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ClipManagerUndoTest.cpp
+            ${PROJECT_SOURCE_DIR}/tests/platform/FileOpTestSupport.cpp
+    LIBS vantoro_clipmanager)
   if(TARGET vantoro_player)
     vantoro_test(clip_manager_road_test
       SOURCES ${CMAKE_CURRENT_LIST_DIR}/ClipManagerRoadTest.cpp
@@ -39,4 +44,13 @@ if(TARGET vantoro AND VANTORO_WITH_DISPLAY AND XDOTOOL)
     set_tests_properties(clip_manager_pace_${scenario}_e2e
                          PROPERTIES TIMEOUT 180 LABELS "xvfb;e2e" RUN_SERIAL TRUE)
   endforeach()
+endif()
+
+# The built program at a person's pace: the clip manager's delete undone by Ctrl+Z in the main
+# window after the clip manager closed itself.
+if(TARGET vantoro AND VANTORO_WITH_DISPLAY AND XDOTOOL)
+  add_test(NAME clip_manager_undo_e2e
+           COMMAND ${VANTORO_WITH_DISPLAY} --wm --
+                   ${CMAKE_CURRENT_LIST_DIR}/undo_e2e.sh $<TARGET_FILE:vantoro>)
+  set_tests_properties(clip_manager_undo_e2e PROPERTIES TIMEOUT 180 LABELS "xvfb;e2e")
 endif()

@@ -59,3 +59,20 @@ TEST(QtMessageBoxes, PlainBoxCarriesTheApplicationTitleAndQuestionsAnswer)
     EXPECT_TRUE(boxes.askOkCancel(QStringLiteral("Delete?")));
     EXPECT_EQ(presser.caption, "Confirm");
 }
+
+TEST(QtMessageBoxes, ContinueCancelNamesItsButtonContinue)
+{
+    QtMessageBoxes boxes;
+    QString shownCaption;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        shownCaption = box->button(QMessageBox::Ok)->text();
+        box->button(QMessageBox::Ok)->click();
+    });
+    EXPECT_TRUE(boxes.askContinueCancel(QStringLiteral("Undo the rest?")));
+    EXPECT_EQ(shownCaption, QStringLiteral("Continue"));
+    BoxPresser presser;
+    presser.pressSoon(QMessageBox::Cancel);
+    EXPECT_FALSE(boxes.askContinueCancel(QStringLiteral("Undo the rest?")));
+}

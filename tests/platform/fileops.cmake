@@ -28,3 +28,11 @@ vantoro_test(platform_file_operation_fault_test
 target_compile_definitions(platform_file_operation_fault_test PRIVATE
   FILEOP_HELPER="$<TARGET_FILE:platform_fileop_helper>")
 add_dependencies(platform_file_operation_fault_test platform_fileop_helper)
+
+# Undo of a delete, copy or move from the engine's journal, on real files and a private Trash.
+vantoro_test(platform_file_operation_undo_test
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/FileOperationUndoTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/FileOpTestSupport.cpp
+  LIBS vantoro_platform
+  TIMEOUT 300)

@@ -1,0 +1,157 @@
+#include "clipmanager/UndoStack.h"
+
+#include "platform/AtomicFileWriter.h"
+#include "platform/IoError.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Trash.h"
+
+#include <QFile>
+#include <QSet>
+
+namespace vantoro {
+
+namespace {
+
+constexpr int kListedProblems = 15;
+
+QString clips(qsizetype n)
+{
+    return n == 1 ? QStringLiteral("1 clip") : QStringLiteral("%1 clips").arg(n);
+}
+
+// "path: reason" lines, the first few of them, for a message box.
+QString problemLines(const std::vector<UndoProblem>& problems)
+{
+    QStringList lines;
+    for (const UndoProblem& problem : problems) {
+        if (lines.size() == kListedProblems) {
+            lines.append(QStringLiteral("... and %1 more").arg(problems.size() - kListedProblems));
+            break;
+        }
+        lines.append(problem.path + QStringLiteral(": ") + problem.reason);
+    }
+    return lines.join(u'\r');
+}
+
+} // namespace
+
+QString ClipAction::description() const
+{
+    if (!playlist.isEmpty())
+        return QStringLiteral("add %1 to %2").arg(clips(clipCount), playlist);
+    return files.description();
+}
+
+QString ClipAction::summary() const
+{
+    if (!playlist.isEmpty())
+        return QStringLiteral("%1 added to %2").arg(clips(clipCount), playlist);
+    return files.summary();
+}
+
+UndoStack::UndoStack(QObject* parent) : QObject(parent) {}
+
+QString UndoStack::hint() const
+{
+    if (m_actions.empty())
+        return {};
+    return QStringLiteral("Undo: ") + m_actions.back().description();
+}
+
+void UndoStack::push(ClipAction action)
+{
+    if (action.files.isEmpty() && action.playlist.isEmpty())
+        return;
+    const QString summary = action.summary();
+    m_actions.push_back(std::move(action));
+    Q_EMIT changed();
+    Q_EMIT pushed(summary);
+}
+
+QString UndoStack::playlistProblem(const ClipAction& action)
+{
+    const FileIdentity now = FileIdentity::of(QFile::encodeName(action.playlist));
+    if (!now.isValid())
+        return QStringLiteral("The playlist is no longer there.");
+    if (!(now == action.playlistWritten))
+        return QStringLiteral("The playlist has changed since.");
+    return {};
+}
+
+std::optional<ClipUndoResult> UndoStack::undoNewest(MessageBoxes& messages,
+                                                    FileOperationEngine& engine)
+{
+    // The questions and the engine's progress keep events flowing: a second undo asked for
+    // meanwhile (a key, the notification) is not started.
+    if (m_actions.empty() || m_busy)
+        return std::nullopt;
+    m_busy = true;
+    ClipUndoResult result;
+    result.action = std::move(m_actions.back());
+    m_actions.pop_back();
+    const ClipAction& action = result.action;
+    auto putBack = [this, &result] {
+        m_actions.push_back(std::move(result.action));
+        m_busy = false;
+        return std::nullopt;
+    };
+
+    auto proceed = [&messages](const std::vector<UndoProblem>& problems) {
+        return messages.askContinueCancel(
+            QStringLiteral("These cannot be undone and stay as they are:\r") +
+            problemLines(problems) + QStringLiteral("\r\rUndo the rest?"));
+    };
+    const QString playlistReason = action.playlist.isEmpty() ? QString() : playlistProblem(action);
+    if (!playlistReason.isEmpty() && !proceed({{action.playlist, playlistReason}}))
+        return putBack();
+    // A file action checks its files itself, right before it acts, and asks through `proceed`.
+    UndoOutcome outcome;
+    if (action.playlist.isEmpty()) {
+        outcome = action.files.run(engine, proceed);
+        if (outcome.aborted && outcome.undone.isEmpty() && outcome.leftAlone.empty())
+            return putBack();
+    }
+
+    std::vector<UndoProblem> leftAlone;
+    QSet<QString> undone;
+    if (!action.playlist.isEmpty()) {
+        if (playlistReason.isEmpty()) {
+            int error = 0;
+            QString reason;
+            if (action.playlistExisted) {
+                error = AtomicFileWriter::writeWhole(action.playlist, action.playlistBefore);
+            } else {
+                const TrashOutcome trashed = moveToTrash(QFile::encodeName(action.playlist));
+                if (trashed.status != TrashOutcome::Status::Trashed)
+                    reason = QStringLiteral("The new playlist stays: the Trash refused it (%1).")
+                                 .arg(trashed.reason);
+            }
+            if (error)
+                reason = systemErrorText(error);
+            if (reason.isEmpty()) {
+                for (const QString& path : action.boxPaths)
+                    undone.insert(path);
+            } else {
+                leftAlone.push_back({action.playlist, reason});
+            }
+        }
+    } else {
+        for (const QString& path : outcome.undone)
+            undone.insert(path);
+        leftAlone = outcome.leftAlone;
+    }
+    for (qsizetype i = 0; i < action.boxPaths.size(); ++i) {
+        if (undone.contains(action.boxPaths.at(i))) {
+            result.restoredPaths.append(action.boxPaths.at(i));
+            result.restoredNames.append(action.boxNames.value(i));
+        }
+    }
+    m_busy = false;
+    Q_EMIT changed();
+    if (!leftAlone.empty())
+        messages.information(QStringLiteral("These were left as they are:\r") +
+                             problemLines(leftAlone));
+    return result;
+}
+
+} // namespace vantoro

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "platform/FileOperationUndo.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <vector>
+
+namespace vantoro {
+
+class FileOperationEngine;
+class MessageBoxes;
+
+// One action of the clip manager, as an undo needs it.
+struct ClipAction
+{
+    FileOperationUndo files; // a delete, copy or move
+
+    // A playlist the action wrote: its bytes before (none for a new one) and the identity of
+    // what the action left there.
+    QString playlist;
+    bool playlistExisted = false;
+    QByteArray playlistBefore;
+    FileIdentity playlistWritten;
+
+    // The Action Box before Go, in its order, and the window it was in: an undo done while
+    // that window is open puts the clips back.
+    const QObject* window = nullptr;
+    QStringList boxPaths;
+    QStringList boxNames;
+    int clipCount = 0; // the clips the action took
+
+    // What an undo would do ("move 12 clips to /media/keep") and what was done ("2 clips moved
+    // to the Trash").
+    QString description() const;
+    QString summary() const;
+};
+
+struct ClipUndoResult
+{
+    ClipAction action;
+    // The Action Box clips whose files are back (or whose playlist is), in their old order,
+    // with their names.
+    QStringList restoredPaths;
+    QStringList restoredNames;
+};
+
+// The clip manager's actions of the whole run of the program, newest first: an action done in
+// one clip manager window can be undone from a later one or from the main window. Owned by the
+// program and handed to each window.
+class UndoStack : public QObject
+{
+    Q_OBJECT
+public:
+    explicit UndoStack(QObject* parent = nullptr);
+
+    bool canUndo() const { return !m_actions.empty(); }
+    int size() const { return int(m_actions.size()); }
+    // "Undo: move 12 clips to /media/keep"; empty while there is nothing to undo.
+    QString hint() const;
+
+    // Adds an action that did something (an empty one is not kept).
+    void push(ClipAction action);
+
+    // Undoes the newest action: first names what cannot go back and asks Continue or Cancel
+    // (nothing is done on Cancel and the action stays), then undoes the rest with the engine's
+    // requests carrying no confirmation, and tells what was left as it is. Answers what was
+    // undone; nothing when there was nothing to undo or the user cancelled.
+    std::optional<ClipUndoResult> undoNewest(MessageBoxes& messages, FileOperationEngine& engine);
+
+    // The reasons a playlist action cannot go back; empty when it can.
+    static QString playlistProblem(const ClipAction& action);
+
+Q_SIGNALS:
+    void changed();
+    // An action was added (for the desktop notification).
+    void pushed(const QString& summary);
+
+private:
+    std::vector<ClipAction> m_actions; // oldest first
+    bool m_busy = false;               // an undo is running
+};
+
+} // namespace vantoro
