@@ -43,11 +43,10 @@ wait_for_window() { # name-regex, seconds
   done
   return 1
 }
-# Answers Yes to the engine's Trash question at once, as clip_manager_e2e.sh does: the engine's
-# progress window, shown half a second after the operation starts, comes up over the open
-# question and hides it (a fault of the engine's own, left to its fix); the waits at a person's
-# pace are those before the undos.
+# Answers Yes to the engine's Trash question as a person does, after reading it: the progress
+# window never comes up over an open question.
 answer_trash_question() {
+  sleep 1.5
   xdotool windowfocus "$win"
   xdotool key Return
 }
