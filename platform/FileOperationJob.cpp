@@ -2,6 +2,7 @@
 
 #include "platform/FileOperationSupport.h"
 #include "platform/IoError.h"
+#include "platform/TrashRestore.h"
 #include "platform/Trash.h"
 
 #include <QFile>
@@ -408,6 +409,10 @@ FileOperationJob::Step FileOperationJob::transferOne(const QByteArray& source,
                 return Step::Done;
             }
             const int error = errno;
+            // The file that was to be replaced goes back to its place: a failed move leaves the
+            // destination as it found it.
+            if (replaced.isValid() && restoreFromTrash(replaced, m_destination + '/' + name) == 0)
+                replaced = {};
             const bool mergeFolders =
                 S_ISDIR(st.st_mode) && (error == ENOTEMPTY || error == EEXIST);
             if (error != EXDEV && !mergeFolders) {

@@ -4,6 +4,7 @@
 
 #include "platform/FileOperationSupport.h"
 #include "platform/IoError.h"
+#include "platform/TrashRestore.h"
 
 #include <QFile>
 
@@ -194,10 +195,15 @@ int FileOperationJob::flushBatch()
             replaced[i] = m_result.journal.trashBeforeReplace(m_destination + '/' + p.finalName);
             p.replace = !replaced[i].isValid();
         }
-        if (commitPending(p) == Step::Done)
+        if (commitPending(p) == Step::Done) {
             committed[i] = true;
-        else
+        } else {
             p.file.discard();
+            // The file that was to be replaced goes back to its place.
+            if (replaced[i].isValid() &&
+                restoreFromTrash(replaced[i], m_destination + '/' + p.finalName) == 0)
+                replaced[i] = {};
+        }
     }
 
     // The new names must be on the disk before any source of a move goes. A folder whose flush

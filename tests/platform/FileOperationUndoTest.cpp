@@ -318,6 +318,32 @@ TEST_F(FileOperationUndoTest, AReplacedFileGoesToTheTrashAndComesBackWithTheUndo
     EXPECT_EQ(folderEntries(m_trash + "/info").size(), 1);
 }
 
+// A replacing move that then fails (the source's folder is immutable) puts the file it was
+// to replace back in its place from the Trash: a failure leaves the destination as it was.
+TEST_F(FileOperationUndoTest, AReplacingMoveThatFailsPutsTheReplacedFileBack)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "chattr needs root";
+    mkdir("a");
+    mkdir("dst");
+    makeFile(path("a/moved.avi"), "new move");
+    makeFile(path("dst/moved.avi"), "old one");
+    if (test::runProgram(QStringLiteral("chattr"), {QStringLiteral("+i"), qpath("a")}) != 0)
+        GTEST_SKIP() << "this file system has no immutable flag";
+    m_questions.collisionAnswer = {CollisionChoice::Replace, false};
+    m_questions.errorAnswer = ErrorChoice::Skip;
+    const FileOperationResult moved = m_engine.run(makeRequest(
+        FileOperationCode::Move, {qpath("a/moved.avi")}, qpath("dst"), Flag::kAllowUndo));
+    test::runProgram(QStringLiteral("chattr"), {QStringLiteral("-i"), qpath("a")});
+    EXPECT_TRUE(moved.anyOperationsAborted);
+    EXPECT_EQ(m_questions.errors.size(), 1);
+    EXPECT_EQ(fileContents(path("a/moved.avi")), "new move");
+    EXPECT_EQ(fileContents(path("dst/moved.avi")), "old one");
+    EXPECT_TRUE(folderEntries(m_trash + "/files").isEmpty());
+    EXPECT_TRUE(folderEntries(m_trash + "/info").isEmpty());
+    EXPECT_TRUE(moved.journal.isEmpty());
+}
+
 // A mount made for one test and removed with it.
 class Mount
 {
