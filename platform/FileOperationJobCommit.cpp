@@ -241,11 +241,10 @@ int FileOperationJob::flushBatch()
         // The journal lists the operation's own files; those inside a folder go with it. A
         // move whose source stayed left a copy.
         if (committed[i] && p.treeIncomplete == nullptr)
-            m_result.journal.recordTransfer(!p.sourceToRemove.isEmpty() && step == Step::Done
-                                                ? JournalEntry::Kind::Moved
-                                                : JournalEntry::Kind::Copied,
-                                            p.sourcePath, m_destination + '/' + p.finalName,
-                                            replaced[i]);
+            m_result.journal.recordTransfer(
+                !p.sourceToRemove.isEmpty() && step == Step::Done ? JournalEntry::Kind::Moved
+                                                                  : JournalEntry::Kind::Copied,
+                p.sourcePath, m_destination + '/' + p.finalName, replaced[i]);
         if (step != Step::Done) {
             m_result.anyOperationsAborted = true;
             if (p.treeIncomplete)
