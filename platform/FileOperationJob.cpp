@@ -2,8 +2,8 @@
 
 #include "platform/FileOperationSupport.h"
 #include "platform/IoError.h"
-#include "platform/TrashRestore.h"
 #include "platform/Trash.h"
+#include "platform/TrashRestore.h"
 
 #include <QFile>
 
@@ -55,6 +55,12 @@ FileOperationJob::Step FileOperationJob::askAboutError(const QByteArray& path, i
     flushBatch();
     if (m_stop)
         return Step::Cancelled;
+    return askErrorNow(path, errorCode, reason);
+}
+
+FileOperationJob::Step FileOperationJob::askErrorNow(const QByteArray& path, int errorCode,
+                                                     const QString& reason)
+{
     FileOperationError error;
     error.operation = m_request.operation;
     error.path = display(path);

@@ -75,6 +75,9 @@ private:
     bool flag(quint16 f) const { return (m_request.flags & f) != 0; }
     bool cancelRequested() const { return m_status.cancel.load(std::memory_order_relaxed); }
     Step askAboutError(const QByteArray& path, int errorCode, const QString& reason = {});
+    // Asks the per-file error question about `path` and turns the answer into a step (Skip and
+    // Cancel mark the operation aborted; Cancel stops it), flushing nothing first.
+    Step askErrorNow(const QByteArray& path, int errorCode, const QString& reason);
 
     void runDelete();
     Step deleteOne(const QByteArray& path);

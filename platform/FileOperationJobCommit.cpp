@@ -6,8 +6,6 @@
 #include "platform/IoError.h"
 #include "platform/TrashRestore.h"
 
-#include <QFile>
-
 #include <cerrno>
 #include <map>
 #include <set>
@@ -17,15 +15,6 @@
 #include <unistd.h>
 
 namespace vantoro {
-
-namespace {
-
-QString display(const QByteArray& path)
-{
-    return QFile::decodeName(path);
-}
-
-} // namespace
 
 FileOperationJob::Step FileOperationJob::commitPending(Pending& pending)
 {
@@ -66,24 +55,7 @@ FileOperationJob::Step FileOperationJob::askAboutPending(const Pending& pending,
                                                          const QString& reason)
 {
     // The batch is being placed: only this file is asked about, nothing is flushed first.
-    FileOperationError error;
-    error.operation = m_request.operation;
-    error.path = display(pending.sourcePath);
-    error.destination = display(m_destination);
-    error.errorCode = errorCode;
-    error.reason = reason.isEmpty() ? systemErrorText(errorCode) : reason;
-    switch (m_questions.askError(error)) {
-    case ErrorChoice::Retry:
-        return Step::Retry;
-    case ErrorChoice::Skip:
-        m_result.anyOperationsAborted = true;
-        return Step::Skipped;
-    case ErrorChoice::Cancel:
-        break;
-    }
-    m_result.anyOperationsAborted = true;
-    m_stop = true;
-    return Step::Cancelled;
+    return askErrorNow(pending.sourcePath, errorCode, reason);
 }
 
 FileOperationJob::Step FileOperationJob::removeMovedSource(Pending& pending, const SharedFd& folder)
