@@ -13,7 +13,7 @@
 namespace vantoro {
 
 ClipDropTarget::ClipDropTarget(QAbstractItemView* view, AddClips addClips)
-    : QObject(view), m_view(view), m_addClips(std::move(addClips))
+    : QObject(view), m_view(view), m_viewport(view->viewport()), m_addClips(std::move(addClips))
 {
     view->setAcceptDrops(true);
     view->viewport()->setAcceptDrops(true);
@@ -29,7 +29,9 @@ bool ClipDropTarget::takesDragsNow() const
 
 bool ClipDropTarget::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched != m_view->viewport())
+    // Compared with the viewport kept at the start: while the view is being destroyed its
+    // viewport still has events, and the view is no longer a scroll area to ask.
+    if (watched != m_viewport)
         return false;
     switch (event->type()) {
     case QEvent::DragEnter: {

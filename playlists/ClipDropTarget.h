@@ -6,6 +6,7 @@
 #include <functional>
 
 class QAbstractItemView;
+class QWidget;
 
 namespace vantoro {
 
@@ -28,6 +29,7 @@ private:
     bool takesDragsNow() const;
 
     QAbstractItemView* m_view;
+    QWidget* m_viewport; // the view's, for the life of the view
     AddClips m_addClips;
     QStringList m_draggedPaths; // of the drag over the list, read as it came in
 };

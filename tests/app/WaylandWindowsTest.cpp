@@ -8,6 +8,7 @@
 
 #include "clipmanager/TActionForm.h"
 #include "common/FakeFileDialogs.h"
+#include "common/FakeFileOperationEngine.h"
 #include "common/FakeFolderBrowser.h"
 #include "common/FakeMessageBoxes.h"
 #include "common/FakeShellOpener.h"
@@ -98,6 +99,7 @@ protected:
         services.fileDialogs = &dialogs;
         services.shell = &shell;
         services.folderBrowser = &folderBrowser;
+        services.fileOperations = &engine;
         services.programFolder = dir.path() + u'/';
         services.executableFolder = dir.path();
     }
@@ -107,6 +109,7 @@ protected:
     test::FakeFileDialogs dialogs;
     test::FakeShellOpener shell;
     test::FakeFolderBrowser folderBrowser;
+    test::FakeFileOperationEngine engine;
     Services services;
 };
 
