@@ -429,6 +429,14 @@ bool MpvSession::seekTo(double seconds)
     return check(api().set_property(m_handle, prop::kTimePos, MPV_FORMAT_DOUBLE, &seconds));
 }
 
+double MpvSession::duration() const
+{
+    double seconds = 0.0;
+    if (api().get_property(m_handle, prop::kDuration, MPV_FORMAT_DOUBLE, &seconds) < 0)
+        return 0.0;
+    return seconds;
+}
+
 QString MpvSession::currentAudioOutput() const
 {
     char* value = api().get_property_string(m_handle, prop::kCurrentAo);

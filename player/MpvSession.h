@@ -79,6 +79,9 @@ public:
     // audio file (with or without cover art).
     bool showsPicture() const;
 
+    // Length of the file that plays, in seconds; 0 when unknown (nothing loaded, a stream).
+    double duration() const;
+
     // The audio output in use for the current file ("null" when there is no device); empty
     // while no audio is playing.
     QString currentAudioOutput() const;

@@ -152,16 +152,9 @@ void TWMTPlayer::connectSession()
         if (m_overlay->isVisible())
             updateOverlay();
     });
-    connect(session, &MpvSession::durationChanged, this, [this](double seconds) {
-        m_length = std::isfinite(seconds) && seconds > 0 ? seconds : 0.0;
-        if (m_overlay->isVisible())
-            updateOverlay();
-        Q_EMIT LengthChanged(m_length);
-    });
+    connect(session, &MpvSession::durationChanged, this, &TWMTPlayer::applyLength);
     connect(session, &MpvSession::positionChanged, m_tracker, &PlayerTrackerBar::setPosition);
     connect(session, &MpvSession::positionChanged, m_status, &PlayerStatusBar::setPosition);
-    connect(session, &MpvSession::durationChanged, m_tracker, &PlayerTrackerBar::setLength);
-    connect(session, &MpvSession::durationChanged, m_status, &PlayerStatusBar::setLength);
     connect(session, &MpvSession::titleChanged, m_display, &PlayerDisplayBar::setTitleTag);
     connect(session, &MpvSession::artistChanged, m_display, &PlayerDisplayBar::setArtistTag);
     connect(session, &MpvSession::pausedChanged, this, &TWMTPlayer::setPausedState);
@@ -184,6 +177,19 @@ void TWMTPlayer::connectSession()
         if (m_active)
             m_session->seekTo(seconds);
     });
+}
+
+void TWMTPlayer::applyLength(double seconds)
+{
+    const double length = std::isfinite(seconds) && seconds > 0 ? seconds : 0.0;
+    const bool changed = length != m_length;
+    m_length = length;
+    m_tracker->setLength(length);
+    m_status->setLength(length);
+    if (m_overlay->isVisible())
+        updateOverlay();
+    if (changed)
+        Q_EMIT LengthChanged(length);
 }
 
 void TWMTPlayer::setPlayCount(int count)
@@ -530,15 +536,14 @@ void TWMTPlayer::beginEntry(int index)
     m_currentEntry = index + 1;
     m_display->setEntry(m_entries.at(index));
     m_status->setState(PlayerStatusBar::State::Opening);
-    m_tracker->setLength(0);
+    applyLength(0);
 }
 
 QSize TWMTPlayer::pictureBox() const
 {
     // The screen's size: the picture may go full screen while it shows.
     const QScreen* shownOn = screen();
-    return shownOn != nullptr ? shownOn->geometry().size() * shownOn->devicePixelRatio()
-                              : QSize();
+    return shownOn != nullptr ? shownOn->geometry().size() * shownOn->devicePixelRatio() : QSize();
 }
 
 void TWMTPlayer::queueFollowingEntry()
@@ -622,6 +627,10 @@ void TWMTPlayer::onFileLoaded()
     m_loadedThisPass = true;
     m_entryLoaded = true;
     m_currentEntry = m_index + 1;
+    // The length is read afresh for every entry: mpv reports a change of duration only, and an
+    // entry as long as the one before (a repeat, equal clips) would keep the length of 0 set
+    // when it began.
+    applyLength(m_session->duration());
     m_controls->setPlaying(!m_paused);
     m_status->setState(m_paused ? PlayerStatusBar::State::Paused : PlayerStatusBar::State::Playing);
     // The following entry is queued once the first frame is out: until then mpv's core is

@@ -172,6 +172,8 @@ private:
     void queueFollowingEntry();
     void forgetQueuedEntry();
     void setPausedState(bool paused);
+    // The length of the entry that plays, in seconds (0: unknown), to the bars and listeners.
+    void applyLength(double seconds);
     void updateOverlay();
     void showOverlayAndPointer();
     void onFileStarted(qint64 entryId);
@@ -199,8 +201,8 @@ private:
     qint64 m_ignoredFirst = 0;    // mpv entries that replaced a playlist-like file: not ours
     qint64 m_ignoredLast = -1;
     bool m_lastStartWasOurs = false;
-    int m_queuedIndex = -1;    // entry handed to mpv to follow the one playing
-    qint64 m_queuedEntry = -1; // its mpv id; -1: nothing queued
+    int m_queuedIndex = -1;        // entry handed to mpv to follow the one playing
+    qint64 m_queuedEntry = -1;     // its mpv id; -1: nothing queued
     bool m_queueOnRestart = false; // queue the following entry once the first frame is out
 
     int m_playCount = 1;
