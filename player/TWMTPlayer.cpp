@@ -63,6 +63,7 @@ TWMTPlayer::TWMTPlayer(const MpvLibrary& library, MpvSession::Options options, Q
     const bool withSurface = library.isLoaded() && MpvVideoSurface::isSupported();
     options.renderedVideo = withSurface;
     m_session = MpvSession::create(library, options, m_sessionError);
+    m_clock.start();
     buildUi(withSurface && m_session != nullptr);
     if (m_session != nullptr)
         connectSession();
@@ -138,12 +139,7 @@ void TWMTPlayer::connectSession()
     MpvSession* session = m_session.get();
     connect(session, &MpvSession::fileStarted, this, &TWMTPlayer::onFileStarted);
     connect(session, &MpvSession::fileLoaded, this, &TWMTPlayer::onFileLoaded);
-    connect(session, &MpvSession::playbackRestarted, this, [this] {
-        if (!m_queueOnRestart || !m_active || m_awaitingStart || !m_entryLoaded)
-            return;
-        m_queueOnRestart = false;
-        queueFollowingEntry();
-    });
+    connect(session, &MpvSession::playbackRestarted, this, &TWMTPlayer::onPlaybackRestarted);
     connect(session, &MpvSession::fileEnded, this,
             [this](qint64 id, MpvSession::EndReason reason, const QString& error, qint64 insertId,
                    int insertCount) { onFileEnded(id, reason, error, insertId, insertCount); });
@@ -283,12 +279,12 @@ void TWMTPlayer::setPosition(double seconds)
 
 bool TWMTPlayer::showsStillPicture() const
 {
-    return m_session != nullptr && m_active && !m_awaitingStart && m_session->showsStillImage();
+    return m_active && !m_awaitingStart && m_stillPicture;
 }
 
 bool TWMTPlayer::showsPicture() const
 {
-    return m_session != nullptr && m_active && !m_awaitingStart && m_session->showsPicture();
+    return m_active && !m_awaitingStart && m_anyPicture;
 }
 
 void TWMTPlayer::setPausedState(bool paused)
@@ -536,6 +532,9 @@ void TWMTPlayer::beginEntry(int index)
     m_currentEntry = index + 1;
     m_display->setEntry(m_entries.at(index));
     m_status->setState(PlayerStatusBar::State::Opening);
+    m_stillPicture = false;
+    m_anyPicture = false;
+    m_pictureEndedAt = -1;
     applyLength(0);
 }
 
@@ -642,6 +641,39 @@ void TWMTPlayer::onFileLoaded()
     Q_EMIT PlayStateChanged();
 }
 
+void TWMTPlayer::onPlaybackRestarted()
+{
+    if (!m_active || m_awaitingStart || !m_entryLoaded)
+        return;
+    // What the entry shows is asked only now: until its first frame is out, mpv's core waits
+    // for the picture to be drawn on this thread, and any question would hold both up.
+    const bool still = m_session->showsStillImage();
+    const bool picture = m_session->showsPicture();
+    const bool changed = still != m_stillPicture || picture != m_anyPicture;
+    m_stillPicture = still;
+    m_anyPicture = picture;
+    if (still && m_pictureEndedAt >= 0)
+        measurePictureGap(m_clock.elapsed() - m_pictureEndedAt);
+    m_pictureEndedAt = -1;
+    if (m_queueOnRestart) {
+        m_queueOnRestart = false;
+        queueFollowingEntry();
+    }
+    if (changed)
+        Q_EMIT PlayStateChanged();
+}
+
+void TWMTPlayer::measurePictureGap(qint64 milliseconds)
+{
+    // A gap of a second or more is not mpv's own (the machine stalled, the window was being
+    // moved): it would shorten the following pictures for nothing.
+    if (milliseconds < 0 || milliseconds >= 1000)
+        return;
+    const double gap = milliseconds / 1000.0;
+    m_pictureGap = m_pictureGap < 0 ? gap : m_pictureGap + (gap - m_pictureGap) * kGapSmoothing;
+    m_session->setImageLead(m_pictureGap);
+}
+
 void TWMTPlayer::onFileEnded(qint64 entryId, MpvSession::EndReason reason, const QString& error,
                              qint64 insertId, int insertCount)
 {
@@ -656,8 +688,11 @@ void TWMTPlayer::onFileEnded(qint64 entryId, MpvSession::EndReason reason, const
             ++m_passesDone;
             m_loadedThisPass = false;
         }
+        const bool pictureEnded = m_stillPicture;
         beginEntry(next);
         m_expectedEntry = id;
+        if (pictureEnded)
+            m_pictureEndedAt = m_clock.elapsed();
         return;
     }
     switch (reason) {
