@@ -94,11 +94,17 @@ int paletteIndex(QRgb colour)
     return best;
 }
 
+// Photos of a real collection differ in size and shape (cameras, phones, crops, portrait and
+// landscape), and so do the buffers made for them.
+const QSize kPhotoSizes[kDistinctPictures] = {
+    {4000, 3000}, {3000, 4000}, {6000, 4000}, {3264, 2448}, {2448, 3264},
+    {4032, 3024}, {5184, 3456}, {1600, 1200}, {3840, 2160}, {2976, 2976}};
+
 // A camera-sized photo: the colour of its index with fine grain, so that its JPEG carries about
 // as much data as a real photograph.
 void writePhoto(const QString& path, int index)
 {
-    QImage image(4000, 3000, QImage::Format_RGB32);
+    QImage image(kPhotoSizes[index], QImage::Format_RGB32);
     quint32 noise = 2463534242u + static_cast<quint32>(index) * 7919u;
     const QRgb base = kPalette[index];
     for (int y = 0; y < image.height(); ++y) {
