@@ -64,6 +64,49 @@ private:
     std::function<void()> m_action;
 };
 
+// The player opener with the two option dialogs it borrows. The dialogs live for the whole run,
+// but nothing needs them before the main window is on the screen: they are made after its first
+// paint, or at the first call should one come sooner.
+class DeferredPlayerOpener final : public PlayerOpener
+{
+public:
+    DeferredPlayerOpener(ProgramState& state, const Services& services, QWidget* mainWindow)
+        : m_state(state), m_services(services), m_mainWindow(mainWindow)
+    {}
+
+    void prepare()
+    {
+        if (m_opener)
+            return;
+        m_sleepDialog = std::make_unique<TSleepF>(m_state);
+        m_speedDialog = std::make_unique<TSpeedF>();
+        PlayerWindowSetup setup;
+        setup.productPage = weblinks::kProductPage;
+        m_opener = std::make_unique<PlayerWindowOpener>(m_state, m_services, *m_speedDialog,
+                                                        *m_sleepDialog, m_mainWindow, setup);
+    }
+
+    PlayerResult OpenPlayer() override
+    {
+        prepare();
+        return m_opener->OpenPlayer();
+    }
+    PlayerResult OpenPlayerAndGo() override
+    {
+        prepare();
+        return m_opener->OpenPlayerAndGo();
+    }
+
+private:
+    ProgramState& m_state;
+    const Services& m_services;
+    QWidget* m_mainWindow;
+    // Destroyed before the dialogs it borrows.
+    std::unique_ptr<TSleepF> m_sleepDialog;
+    std::unique_ptr<TSpeedF> m_speedDialog;
+    std::unique_ptr<PlayerWindowOpener> m_opener;
+};
+
 } // namespace
 
 struct VantoroProgram::Parts
@@ -73,7 +116,11 @@ struct VantoroProgram::Parts
     ExecModalRunner modal;
     QtFileDialogs fileDialogs;
     BackgroundEngineCheck mediaCheck;
-    AfterFirstPaint firstPaint{[this] { mediaCheck.start(); }};
+    // What the first paint of the main window does not need comes after it.
+    AfterFirstPaint firstPaint{[this] {
+        mediaCheck.start();
+        playerOpener->prepare();
+    }};
     LogindPowerService power;
     QtTimerFactory timers;
     QtFolderBrowser folderBrowser;
@@ -88,10 +135,7 @@ struct VantoroProgram::Parts
     Services services;
 
     std::unique_ptr<TForm1> form;
-    // The two option dialogs live for the whole run, hidden until the player asks for them.
-    std::unique_ptr<TSleepF> sleepDialog;
-    std::unique_ptr<TSpeedF> speedDialog;
-    std::unique_ptr<PlayerWindowOpener> playerOpener;
+    std::unique_ptr<DeferredPlayerOpener> playerOpener;
     // The clip manager's actions of the whole run, newest first.
     UndoStack undoStack;
     // Says what each clip manager action did, with an Undo of its own (where the desktop has
@@ -128,12 +172,7 @@ VantoroProgram::VantoroProgram() : m_parts(std::make_unique<Parts>())
 
     p.form = std::make_unique<TForm1>(p.services);
     ProgramState& state = p.form->state();
-    p.sleepDialog = std::make_unique<TSleepF>(state);
-    p.speedDialog = std::make_unique<TSpeedF>();
-    PlayerWindowSetup setup;
-    setup.productPage = weblinks::kProductPage;
-    p.playerOpener = std::make_unique<PlayerWindowOpener>(state, p.services, *p.speedDialog,
-                                                          *p.sleepDialog, p.form.get(), setup);
+    p.playerOpener = std::make_unique<DeferredPlayerOpener>(state, p.services, p.form.get());
     p.clipManagerOpener =
         std::make_unique<ClipManagerWindowOpener>(state, p.services, &p.undoStack);
     // Ctrl+Z in the main window undoes the newest clip manager action: files only, no list of

@@ -481,6 +481,11 @@ void DocumentLayout::copyFromCell(const TCell& cell, int start, int end, QString
         const auto& s = static_cast<const TSection&>(base);
         if (s.startCurs + s.len() <= start)
             continue;
+        const LineRec* lastLine = nullptr;
+        for (const LineRec& line : s.lines) {
+            if (line.count > 0)
+                lastLine = &line;
+        }
         for (const LineRec& line : s.lines) {
             const int lineStart = s.startCurs + line.start;
             const int lineEnd = lineStart + line.count;
@@ -497,7 +502,10 @@ void DocumentLayout::copyFromCell(const TCell& cell, int start, int end, QString
                 else if (c >= 32)
                     out += QChar(c);
             }
-            if (end >= lineEnd)
+            // Only the section's last line ends at a break in the text (a <br>, a paragraph, a
+            // block); where the panel wrapped a line, the copy goes on after the line's own
+            // space, so that a wrapped sentence reads as one line wherever it is pasted.
+            if (end >= lineEnd && &line == lastLine)
                 out += QStringLiteral("\r\n");
         }
     }

@@ -384,7 +384,8 @@ void THtmlTextView::panelMouseUp(QMouseEvent* event)
                 parameters.clickWord = s->text.mid(start - s->startCurs, end - start);
             }
             Q_EMIT OnRightClick(parameters);
-        } else {
+        } else if (!m_noSelect) {
+            // Where nothing can be selected, a menu whose only item is Copy offers nothing.
             showContextMenu(p);
         }
     }

@@ -316,7 +316,9 @@ QImage JpegDecoder::decodeFile(const QString& path, QSize box)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    return decode(file.read(kMaxFileBytes), box);
+    // Read for the size the file has: QIODevice::read(n) sets aside n bytes first, and with the
+    // limit that was 128 MB of address space for every photo of a slideshow.
+    return decode(file.read(info.size()), box);
 }
 
 } // namespace vantoro

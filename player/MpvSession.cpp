@@ -2,6 +2,7 @@
 
 #include <QMetaObject>
 
+#include <algorithm>
 #include <cstring>
 
 namespace vantoro {
@@ -149,6 +150,7 @@ std::unique_ptr<MpvSession> MpvSession::create(const MpvLibrary& library, const 
         return nullptr;
     }
     std::unique_ptr<MpvSession> session(new MpvSession(library, handle, options));
+    mpv.get_property(handle, prop::kImageDuration, MPV_FORMAT_DOUBLE, &session->m_imageSeconds);
     session->m_pictures = std::make_unique<PicturePreloader>();
     if (!session->m_pictures->attach(mpv, handle)) {
         error = QStringLiteral("cannot register the picture stream");
@@ -268,6 +270,7 @@ void MpvSession::handleEvent(const mpv_event& event)
             Q_EMIT positionChanged(number);
             break;
         case kObserveDuration:
+            m_duration = number;
             Q_EMIT durationChanged(number);
             break;
         case kObserveIdle:
@@ -398,6 +401,22 @@ bool MpvSession::seekBy(double seconds)
 
 bool MpvSession::setImageDuration(double seconds)
 {
+    m_imageSeconds = seconds;
+    return applyImageDuration();
+}
+
+bool MpvSession::setImageLead(double seconds)
+{
+    m_imageLead = seconds;
+    return applyImageDuration();
+}
+
+bool MpvSession::applyImageDuration()
+{
+    // mpv counts a picture's time from its first frame and takes a little more to show the
+    // next one; that much less is asked of it. The lead never eats more than a fifth.
+    const double lead = std::clamp(m_imageLead, 0.0, m_imageSeconds / 5.0);
+    double seconds = m_imageSeconds - lead;
     return check(api().set_property(m_handle, prop::kImageDuration, MPV_FORMAT_DOUBLE, &seconds));
 }
 

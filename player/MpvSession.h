@@ -60,6 +60,11 @@ public:
     bool seekBy(double seconds);
     // How long a still image shows, in seconds; holds from the next image on at the latest.
     bool setImageDuration(double seconds);
+    double imageDuration() const { return m_imageSeconds; }
+    // How much sooner than the image duration mpv is to end a still image, so that the next
+    // one is on the screen when the duration is over: the time mpv takes from one picture's
+    // end to the next one's first frame. Holds from the next image on at the latest.
+    bool setImageLead(double seconds);
     // Appends a local file to mpv's own playlist, after the file that plays, so that mpv goes
     // on to it by itself (and opens it ahead of time); when mpv has gone idle because that file
     // already ended, the appended file starts at once. Same rules and `entryId` as loadFile.
@@ -74,11 +79,17 @@ public:
     // Drops every entry of mpv's playlist but the file that plays.
     bool clearQueue();
     // Whether the file that plays shows a still picture (not a video, and not the cover art of
-    // an audio file).
+    // an audio file). These two ask mpv and wait for its core: call them once the file's first
+    // frame is out (playbackRestarted), not in between.
     bool showsStillImage() const;
     // Whether the file that plays shows a picture at all: a video or a still image, not an
     // audio file (with or without cover art).
     bool showsPicture() const;
+
+    // Length of the file that plays, in seconds, as mpv last reported it (durationChanged);
+    // 0 when unknown. Asks mpv nothing: a call into mpv between a file's loading and its first
+    // frame waits until mpv has given up waiting for the frame to be drawn.
+    double duration() const { return m_duration; }
 
     // The audio output in use for the current file ("null" when there is no device); empty
     // while no audio is playing.
@@ -117,6 +128,7 @@ private:
     bool loadPicture(const QString& absolutePath, QSize box, const char* mode, qint64& entryId);
     bool loadUrl(const QByteArray& url, const char* mode, qint64& entryId);
     bool flagProperty(const char* name) const;
+    bool applyImageDuration();
     void handleEvent(const mpv_event& event);
     static void wakeup(void* context);
 
@@ -125,6 +137,9 @@ private:
     Options m_options;
     QString m_lastError;
     std::atomic<bool> m_drainQueued{false};
+    double m_duration = 0.0;
+    double m_imageSeconds = 5.0; // the image duration asked for, in seconds
+    double m_imageLead = 0.0;
     // Destroyed after the destructor's body has ended mpv, whose streams read from it.
     std::unique_ptr<PicturePreloader> m_pictures;
 };

@@ -6,6 +6,9 @@
 
 #include <condition_variable>
 #include <cstring>
+#include <mutex>
+
+#include <malloc.h>
 
 namespace vantoro {
 
@@ -48,6 +51,9 @@ struct PicturePreloader::Stream
 
 namespace {
 
+// Allocations from this size on get pages of their own (see the constructor).
+constexpr int kOwnPagesFrom = 1 << 20;
+
 // The smallest box the pictures are prepared for: a picture stays sharp when the window goes
 // full screen on a screen larger than the one it was queued on.
 constexpr QSize kSmallestBox(1920, 1080);
@@ -56,6 +62,14 @@ constexpr QSize kSmallestBox(1920, 1080);
 
 PicturePreloader::PicturePreloader()
 {
+    // A slideshow makes buffers of several megabytes for every picture, on this class's
+    // worker and on mpv's threads, each picture of another size. With the C library's moving
+    // threshold these come from the threads' heaps once one has been freed, and the heaps
+    // keep the highest water mark that the mix of sizes ever reached: the resident memory
+    // grew in steps for many minutes. A fixed threshold gives every such buffer pages of its
+    // own, returned to the system when it is freed.
+    static std::once_flag fixedThreshold;
+    std::call_once(fixedThreshold, [] { mallopt(M_MMAP_THRESHOLD, kOwnPagesFrom); });
     // One picture at a time: the next one is all a slideshow needs, and decoding is not
     // allowed to crowd out playback.
     m_workers.setMaxThreadCount(1);
@@ -107,8 +121,8 @@ QByteArray PicturePreloader::prepare(const QString& absolutePath, QSize box)
 QByteArray PicturePreloader::portablePixmap(const QImage& image)
 {
     const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
-    const QByteArray header =
-        "P6\n" + QByteArray::number(rgb.width()) + ' ' + QByteArray::number(rgb.height()) + "\n255\n";
+    const QByteArray header = "P6\n" + QByteArray::number(rgb.width()) + ' ' +
+                              QByteArray::number(rgb.height()) + "\n255\n";
     const qsizetype lineBytes = qsizetype(rgb.width()) * 3;
     QByteArray out(header.size() + lineBytes * rgb.height(), Qt::Uninitialized);
     std::memcpy(out.data(), header.constData(), size_t(header.size()));
@@ -176,8 +190,8 @@ int64_t PicturePreloader::read(void* cookie, char* buffer, uint64_t bytes)
     const QByteArray& data = stream->picture->bytes;
     if (data.isEmpty())
         return stream->file.read(buffer, qint64(qMin<uint64_t>(bytes, 1u << 30)));
-    const qint64 count = qBound<qint64>(0, data.size() - stream->position,
-                                        qint64(qMin<uint64_t>(bytes, 1u << 30)));
+    const qint64 count =
+        qBound<qint64>(0, data.size() - stream->position, qint64(qMin<uint64_t>(bytes, 1u << 30)));
     std::memcpy(buffer, data.constData() + stream->position, size_t(count));
     stream->position += count;
     return count;

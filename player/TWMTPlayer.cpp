@@ -63,6 +63,7 @@ TWMTPlayer::TWMTPlayer(const MpvLibrary& library, MpvSession::Options options, Q
     const bool withSurface = library.isLoaded() && MpvVideoSurface::isSupported();
     options.renderedVideo = withSurface;
     m_session = MpvSession::create(library, options, m_sessionError);
+    m_clock.start();
     buildUi(withSurface && m_session != nullptr);
     if (m_session != nullptr)
         connectSession();
@@ -138,12 +139,7 @@ void TWMTPlayer::connectSession()
     MpvSession* session = m_session.get();
     connect(session, &MpvSession::fileStarted, this, &TWMTPlayer::onFileStarted);
     connect(session, &MpvSession::fileLoaded, this, &TWMTPlayer::onFileLoaded);
-    connect(session, &MpvSession::playbackRestarted, this, [this] {
-        if (!m_queueOnRestart || !m_active || m_awaitingStart || !m_entryLoaded)
-            return;
-        m_queueOnRestart = false;
-        queueFollowingEntry();
-    });
+    connect(session, &MpvSession::playbackRestarted, this, &TWMTPlayer::onPlaybackRestarted);
     connect(session, &MpvSession::fileEnded, this,
             [this](qint64 id, MpvSession::EndReason reason, const QString& error, qint64 insertId,
                    int insertCount) { onFileEnded(id, reason, error, insertId, insertCount); });
@@ -152,16 +148,9 @@ void TWMTPlayer::connectSession()
         if (m_overlay->isVisible())
             updateOverlay();
     });
-    connect(session, &MpvSession::durationChanged, this, [this](double seconds) {
-        m_length = std::isfinite(seconds) && seconds > 0 ? seconds : 0.0;
-        if (m_overlay->isVisible())
-            updateOverlay();
-        Q_EMIT LengthChanged(m_length);
-    });
+    connect(session, &MpvSession::durationChanged, this, &TWMTPlayer::applyLength);
     connect(session, &MpvSession::positionChanged, m_tracker, &PlayerTrackerBar::setPosition);
     connect(session, &MpvSession::positionChanged, m_status, &PlayerStatusBar::setPosition);
-    connect(session, &MpvSession::durationChanged, m_tracker, &PlayerTrackerBar::setLength);
-    connect(session, &MpvSession::durationChanged, m_status, &PlayerStatusBar::setLength);
     connect(session, &MpvSession::titleChanged, m_display, &PlayerDisplayBar::setTitleTag);
     connect(session, &MpvSession::artistChanged, m_display, &PlayerDisplayBar::setArtistTag);
     connect(session, &MpvSession::pausedChanged, this, &TWMTPlayer::setPausedState);
@@ -184,6 +173,19 @@ void TWMTPlayer::connectSession()
         if (m_active)
             m_session->seekTo(seconds);
     });
+}
+
+void TWMTPlayer::applyLength(double seconds)
+{
+    const double length = std::isfinite(seconds) && seconds > 0 ? seconds : 0.0;
+    const bool changed = length != m_length;
+    m_length = length;
+    m_tracker->setLength(length);
+    m_status->setLength(length);
+    if (m_overlay->isVisible())
+        updateOverlay();
+    if (changed)
+        Q_EMIT LengthChanged(length);
 }
 
 void TWMTPlayer::setPlayCount(int count)
@@ -277,12 +279,12 @@ void TWMTPlayer::setPosition(double seconds)
 
 bool TWMTPlayer::showsStillPicture() const
 {
-    return m_session != nullptr && m_active && !m_awaitingStart && m_session->showsStillImage();
+    return m_active && !m_awaitingStart && m_stillPicture;
 }
 
 bool TWMTPlayer::showsPicture() const
 {
-    return m_session != nullptr && m_active && !m_awaitingStart && m_session->showsPicture();
+    return m_active && !m_awaitingStart && m_anyPicture;
 }
 
 void TWMTPlayer::setPausedState(bool paused)
@@ -530,15 +532,17 @@ void TWMTPlayer::beginEntry(int index)
     m_currentEntry = index + 1;
     m_display->setEntry(m_entries.at(index));
     m_status->setState(PlayerStatusBar::State::Opening);
-    m_tracker->setLength(0);
+    m_stillPicture = false;
+    m_anyPicture = false;
+    m_pictureEndedAt = -1;
+    applyLength(0);
 }
 
 QSize TWMTPlayer::pictureBox() const
 {
     // The screen's size: the picture may go full screen while it shows.
     const QScreen* shownOn = screen();
-    return shownOn != nullptr ? shownOn->geometry().size() * shownOn->devicePixelRatio()
-                              : QSize();
+    return shownOn != nullptr ? shownOn->geometry().size() * shownOn->devicePixelRatio() : QSize();
 }
 
 void TWMTPlayer::queueFollowingEntry()
@@ -622,6 +626,10 @@ void TWMTPlayer::onFileLoaded()
     m_loadedThisPass = true;
     m_entryLoaded = true;
     m_currentEntry = m_index + 1;
+    // The length is read afresh for every entry: mpv reports a change of duration only, and an
+    // entry as long as the one before (a repeat, equal clips) would keep the length of 0 set
+    // when it began.
+    applyLength(m_session->duration());
     m_controls->setPlaying(!m_paused);
     m_status->setState(m_paused ? PlayerStatusBar::State::Paused : PlayerStatusBar::State::Playing);
     // The following entry is queued once the first frame is out: until then mpv's core is
@@ -631,6 +639,39 @@ void TWMTPlayer::onFileLoaded()
         updateOverlay();
     Q_EMIT NewStream();
     Q_EMIT PlayStateChanged();
+}
+
+void TWMTPlayer::onPlaybackRestarted()
+{
+    if (!m_active || m_awaitingStart || !m_entryLoaded)
+        return;
+    // What the entry shows is asked only now: until its first frame is out, mpv's core waits
+    // for the picture to be drawn on this thread, and any question would hold both up.
+    const bool still = m_session->showsStillImage();
+    const bool picture = m_session->showsPicture();
+    const bool changed = still != m_stillPicture || picture != m_anyPicture;
+    m_stillPicture = still;
+    m_anyPicture = picture;
+    if (still && m_pictureEndedAt >= 0)
+        measurePictureGap(m_clock.elapsed() - m_pictureEndedAt);
+    m_pictureEndedAt = -1;
+    if (m_queueOnRestart) {
+        m_queueOnRestart = false;
+        queueFollowingEntry();
+    }
+    if (changed)
+        Q_EMIT PlayStateChanged();
+}
+
+void TWMTPlayer::measurePictureGap(qint64 milliseconds)
+{
+    // A gap of a second or more is not mpv's own (the machine stalled, the window was being
+    // moved): it would shorten the following pictures for nothing.
+    if (milliseconds < 0 || milliseconds >= 1000)
+        return;
+    const double gap = milliseconds / 1000.0;
+    m_pictureGap = m_pictureGap < 0 ? gap : m_pictureGap + (gap - m_pictureGap) * kGapSmoothing;
+    m_session->setImageLead(m_pictureGap);
 }
 
 void TWMTPlayer::onFileEnded(qint64 entryId, MpvSession::EndReason reason, const QString& error,
@@ -647,8 +688,11 @@ void TWMTPlayer::onFileEnded(qint64 entryId, MpvSession::EndReason reason, const
             ++m_passesDone;
             m_loadedThisPass = false;
         }
+        const bool pictureEnded = m_stillPicture;
         beginEntry(next);
         m_expectedEntry = id;
+        if (pictureEnded)
+            m_pictureEndedAt = m_clock.elapsed();
         return;
     }
     switch (reason) {

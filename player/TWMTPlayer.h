@@ -2,6 +2,7 @@
 
 #include "player/MpvSession.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -92,7 +93,8 @@ public:
     double position() const { return m_position; }
     double length() const { return m_length; }
     void setPosition(double seconds);
-    // What the entry that plays shows: a still picture; any picture (video or still).
+    // What the entry that plays shows: a still picture; any picture (video or still). Known
+    // from the entry's first frame on (PlayStateChanged is raised when it is); false before.
     bool showsStillPicture() const;
     bool showsPicture() const;
     // Moves `seconds` forward (negative: back) in the clip that plays; in a still picture,
@@ -172,10 +174,16 @@ private:
     void queueFollowingEntry();
     void forgetQueuedEntry();
     void setPausedState(bool paused);
+    // The length of the entry that plays, in seconds (0: unknown), to the bars and listeners.
+    void applyLength(double seconds);
     void updateOverlay();
     void showOverlayAndPointer();
     void onFileStarted(qint64 entryId);
     void onFileLoaded();
+    void onPlaybackRestarted();
+    // Takes the time from a still picture's end to the next one's first frame into the lead
+    // by which mpv ends each picture early, so that pictures change at the picture time.
+    void measurePictureGap(qint64 milliseconds);
     void onFileEnded(qint64 entryId, MpvSession::EndReason reason, const QString& error,
                      qint64 insertId, int insertCount);
     bool repeats() const;
@@ -199,9 +207,15 @@ private:
     qint64 m_ignoredFirst = 0;    // mpv entries that replaced a playlist-like file: not ours
     qint64 m_ignoredLast = -1;
     bool m_lastStartWasOurs = false;
-    int m_queuedIndex = -1;    // entry handed to mpv to follow the one playing
-    qint64 m_queuedEntry = -1; // its mpv id; -1: nothing queued
+    int m_queuedIndex = -1;        // entry handed to mpv to follow the one playing
+    qint64 m_queuedEntry = -1;     // its mpv id; -1: nothing queued
     bool m_queueOnRestart = false; // queue the following entry once the first frame is out
+    bool m_stillPicture = false;   // the entry shows a still picture (known from its first frame)
+    bool m_anyPicture = false;     // the entry shows a video or a still picture
+    QElapsedTimer m_clock;
+    qint64 m_pictureEndedAt = -1; // m_clock time at which a still picture went on to this entry
+    double m_pictureGap = -1.0;   // smoothed picture-to-picture gap in seconds; -1: none yet
+    static constexpr double kGapSmoothing = 0.25;
 
     int m_playCount = 1;
     double m_rate = 1.0;

@@ -564,7 +564,9 @@ bool TWplayerF2::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
         return true;
     case Qt::Key_Up:
     case Qt::Key_Down:
-        if (!plain || qobject_cast<const QRadioButton*>(focus) != nullptr)
+        // A focused play-order item moves with the arrows, and a focused guide scrolls.
+        if (!plain || qobject_cast<const QRadioButton*>(focus) != nullptr ||
+            (focus != nullptr && (focus == m_memoMark || m_memoMark->isAncestorOf(focus))))
             return false;
         m_wmtPlayer1->setVolume(m_wmtPlayer1->Volume() +
                                 (key == Qt::Key_Up ? kVolumeStep : -kVolumeStep));

@@ -101,8 +101,9 @@ public:
     // Right to the next. Besides: Space pauses and resumes (not while a button has the focus:
     // Space presses it); Shift+Right/Left seek 10 s (in a picture: next/previous entry);
     // Up/Down change the volume by 5 (not while a play-order item has the focus: they move
-    // between the items); M mutes; F switches full screen. Answers whether the key was the
-    // player's own and is consumed; Escape, Left and Right never are.
+    // between the items, nor while the guide has it: they scroll it); M mutes; F switches full
+    // screen. Answers whether the key was the player's own and is consumed; Escape, Left and
+    // Right never are.
     bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 
     static constexpr double kSeekSeconds = 10.0;

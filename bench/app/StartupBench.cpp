@@ -48,8 +48,14 @@ double runProbe(const char* mode, const std::string& folder)
     return std::chrono::duration<double>(painted - start).count();
 }
 
+double g_bareFastestSeconds = 0.0;
+
+// Reports the fastest start of the run too ("fastest_ms"): on a busy machine the mean mostly
+// measures the other programs, the fastest start what this one needs. The main window's
+// fastest start is also given against the bare window's ("vs_bare").
 void startProbe(benchmark::State& state, const char* mode)
 {
+    double fastest = 0.0;
     if (std::getenv("DISPLAY") == nullptr)
         setenv("QT_QPA_PLATFORM", "offscreen", 0);
     char folder[] = "/tmp/vantoro-startup-XXXXXX";
@@ -64,7 +70,14 @@ void startProbe(benchmark::State& state, const char* mode)
             break;
         }
         state.SetIterationTime(seconds);
+        if (fastest == 0.0 || seconds < fastest)
+            fastest = seconds;
     }
+    state.counters["fastest_ms"] = fastest * 1000.0;
+    if (std::string(mode) == "bare")
+        g_bareFastestSeconds = fastest;
+    else if (g_bareFastestSeconds > 0.0)
+        state.counters["vs_bare"] = fastest / g_bareFastestSeconds;
     std::string cleanup = std::string("rm -rf ") + folder;
     [[maybe_unused]] int rc = std::system(cleanup.c_str());
 }

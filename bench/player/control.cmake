@@ -9,3 +9,11 @@ vantoro_warnings(player_control_bench)
 add_executable(player_slideshow_bench ${CMAKE_CURRENT_LIST_DIR}/SlideshowGapBench.cpp)
 target_link_libraries(player_slideshow_bench PRIVATE vantoro_player benchmark::benchmark)
 vantoro_warnings(player_slideshow_bench)
+
+# A slideshow as the screen shows it: each picture's time on screen, read from the X server's
+# pixels by a second process, and the resident memory over a long run. Needs an X display:
+#   tests/tools/with-display -- build/.../player_slideshow_screen_bench --minutes=30
+add_executable(player_slideshow_screen_bench ${CMAKE_CURRENT_LIST_DIR}/SlideshowScreenBench.cpp)
+target_link_libraries(player_slideshow_screen_bench PRIVATE vantoro_player vantoro_playlists
+                      benchmark::benchmark)
+vantoro_warnings(player_slideshow_screen_bench)

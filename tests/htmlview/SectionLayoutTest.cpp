@@ -273,11 +273,13 @@ TEST(SectionLayout, LinkAtFindsTheLinkRunUnderThePoint)
     EXPECT_EQ(laid.doc.activeLink, nullptr);
 }
 
-TEST(SectionLayout, CopySelectionEndsEveryWrappedLine)
+TEST(SectionLayout, CopySelectionBreaksLinesOnlyWhereTheTextDoes)
 {
+    // "aaa bbb " and "ccc" are one paragraph wrapped by the layout: no break between them.
     Laid laid(u"aaa bbb ccc<p>ddd<ul><li>eee</ul>", 64);
+    ASSERT_EQ(laid.texts().front()->lines.size(), 2u);
     const QString all = laid.layout.copySelection(laid.doc, 0, 1000);
-    EXPECT_EQ(all, "aaa bbb \r\nccc\r\n\r\nddd\r\n   eee\r\n");
+    EXPECT_EQ(all, "aaa bbb ccc\r\n\r\nddd\r\n   eee\r\n");
     EXPECT_EQ(laid.doc.copyBuffer, all);
     EXPECT_EQ(laid.layout.copySelection(laid.doc, 4, 6), "bb");
     EXPECT_EQ(laid.layout.copySelection(laid.doc, 5, 5), "");

@@ -110,15 +110,16 @@ TEST(THtmlTextViewInput, DragSelectsAcrossLinesAndBackPastTheAnchor)
     QTest::mouseRelease(s.panel(), Qt::LeftButton, {}, above);
     EXPECT_EQ(s.view->selEnd(), anchorIndex);
     const QString text = s.view->SelectedText();
-    EXPECT_TRUE(text.contains(QStringLiteral("\r\n"))) << text.toStdString();
+    // Three lines of one wrapped paragraph: one line of words, each one space apart.
+    EXPECT_FALSE(text.contains(u'\n')) << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("  "))) << text.toStdString();
+    EXPECT_GE(text.count(u' '), 6) << text.toStdString();
     EXPECT_EQ(s.view->caretIndex(), s.indexAt(above));
 
-    // Ctrl+C puts it on the clipboard with plain line feeds.
+    // Ctrl+C puts it on the clipboard.
     QApplication::clipboard()->clear();
     QTest::keyClick(s.view, Qt::Key_C, Qt::ControlModifier);
-    QString expected = text;
-    expected.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    EXPECT_EQ(QApplication::clipboard()->text(), expected);
+    EXPECT_EQ(QApplication::clipboard()->text(), text);
 
     // A new text clears the selection and goes back to the top.
     s.view->ScrollToY(30);
@@ -381,6 +382,34 @@ TEST(THtmlTextViewInput, RightClickOffersCopyUnlessSomeoneElseHandlesIt)
     EXPECT_EQ(calls, 1);
     EXPECT_EQ(seen.clickWord, QStringLiteral("abc123"));
     EXPECT_FALSE(menu->isVisible());
+}
+
+TEST(THtmlTextViewInput, RightClickShowsNoMenuWhereNothingCanBeSelected)
+{
+    ShownView s;
+    s.view->setNoSelect(true);
+    s.view->ShowHtml(QStringLiteral("xy abc123 zz"));
+    QTest::mouseClick(s.panel(), Qt::RightButton, {}, s.pointOf(5, 2 + s.lineHeight() / 2));
+    QTest::qWait(100);
+    const QMenu* menu = s.view->findChild<QMenu*>();
+    EXPECT_TRUE(menu == nullptr || !menu->isVisible());
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+}
+
+// The panel's own wrapping is no break in the text: a wrapped sentence copies as one line, with
+// the one space at which it was wrapped; <br> and paragraphs stay line breaks.
+TEST(THtmlTextViewInput, CopyJoinsWrappedLinesAndKeepsHardBreaks)
+{
+    ShownView s(QSize(120, 300));
+    s.view->ShowHtml(QStringLiteral("click the Go button when the list is ready<br>"
+                                    "second line<p>next paragraph"));
+    ASSERT_GT(s.view->document().sections.size(), 1u);
+    s.view->setSelection(0, 1000);
+    s.view->CopySelection();
+    // The clipboard gets plain line feeds.
+    EXPECT_EQ(QApplication::clipboard()->text(),
+              QStringLiteral("click the Go button when the list is ready\nsecond line\n"
+                             "\nnext paragraph\n"));
 }
 
 TEST(THtmlTextViewInput, HoverTimerNoticesThePointerHasLeft)

@@ -89,7 +89,8 @@ TEST_F(PlayerMediaSessionTest, SessionFollowsTheWindowAndASlideshowHoldsOffTheSc
     EXPECT_EQ(last().title, QStringLiteral("a.png"));
     EXPECT_EQ(last().url, QUrl::fromLocalFile(path(QStringLiteral("a.png"))).toString());
     EXPECT_FALSE(last().canSeek) << "a picture cannot be sought";
-    EXPECT_TRUE(screenSaver.inhibited);
+    // Held off from the picture's first frame on.
+    EXPECT_TRUE(waitUntil([&] { return screenSaver.inhibited; }));
     EXPECT_EQ(screenSaver.reasons,
               QStringList{QString::fromLatin1(PlayerMediaSession::kInhibitReason)});
     EXPECT_EQ(session.seeks, QList<qint64>{0});

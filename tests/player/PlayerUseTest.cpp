@@ -3,6 +3,7 @@
 // player window with real playback of generated clips.
 #include "PlayerWindowTestSupport.h"
 
+#include "htmlview/THtmlTextView.h"
 #include "platform/ProfileStrings.h"
 #include "player/PlayerControlBar.h"
 #include "player/PlayerStatusBar.h"
@@ -231,6 +232,20 @@ TEST_F(PlayerUseTest, UpDownAndMChangeVolumeAndMuteExceptWhereFocusedItemsUseThe
     QTest::mouseClick(window->radioItem(0), Qt::LeftButton);
     press(*window, Qt::Key_Down);
     EXPECT_EQ(window->radioGroup1ItemIndex(), 1);
+    EXPECT_EQ(control->Volume(), 100);
+
+    // So does the guide with the focus: the arrows scroll it.
+    THtmlTextView* guide = window->memoMark();
+    QString longGuide;
+    for (int i = 0; i < 40; ++i)
+        longGuide += QStringLiteral("line %1<br>").arg(i);
+    guide->ShowHtml(longGuide);
+    guide->setFocus();
+    ASSERT_TRUE(guide == window->focusWidget() || guide->isAncestorOf(window->focusWidget()));
+    press(*window, Qt::Key_Down);
+    press(*window, Qt::Key_Down);
+    EXPECT_GT(guide->position(), 0);
+    press(*window, Qt::Key_Up);
     EXPECT_EQ(control->Volume(), 100);
 
     window->GoButtonClick();

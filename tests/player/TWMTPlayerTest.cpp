@@ -429,6 +429,50 @@ TEST_F(TWMTPlayerTest, TransportButtonsPauseAndResumeAndTheTrackerSeeks)
     EXPECT_EQ(m_streams, QList<int>{1});
 }
 
+// The length goes to the tracker for every entry, also when it equals the one before (mpv then
+// reports no change of duration): the slider follows the time and a drag along it seeks.
+TEST_F(TWMTPlayerTest, TheTrackerFollowsAndSeeksInEveryEntryOfTheSameLength)
+{
+    writeToneWav(path("first.wav"), 3.0);
+    writeToneWav(path("second.wav"), 3.0, 660.0);
+    struct Case
+    {
+        const char* name;
+        QStringList entries;
+        int playCount;
+    };
+    const Case cases[] = {
+        {"two clips of equal length", {path("first.wav"), path("second.wav")}, 1},
+        {"one clip repeated", {path("first.wav")}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_streams.clear();
+        auto player = makePlayer();
+        player->setPlayCount(c.playCount);
+        player->resize(400, 300);
+        player->show();
+        ASSERT_TRUE(player->Open(playlist(c.entries)));
+        ASSERT_TRUE(waitForStreams(2));
+        PlayerTrackerBar* tracker = player->trackerBar();
+        EXPECT_TRUE(waitUntil([&] { return tracker->maximum() >= 2900; }, 3000));
+        EXPECT_TRUE(tracker->isEnabled());
+        EXPECT_TRUE(waitUntil([&] { return tracker->value() >= 300; }, 2000));
+        EXPECT_NEAR(player->length(), 3.0, 0.1);
+
+        // Paused, the position moves only by the seek: a drag released at 2.2 s.
+        player->togglePlay();
+        ASSERT_TRUE(waitUntil([&] { return player->isPaused(); }));
+        tracker->setSliderDown(true);
+        tracker->setSliderPosition(2200);
+        tracker->setSliderDown(false);
+        EXPECT_TRUE(waitUntil([&] { return player->position() >= 2.1; }, 5000));
+        EXPECT_GE(tracker->value(), 2100);
+        EXPECT_EQ(m_streams.size(), 2); // still the second pass or entry
+        player->Stop();
+    }
+}
+
 TEST_F(TWMTPlayerTest, OpenFailsWithTheReasonWhenThePlaylistCannotBeRead)
 {
     auto player = makePlayer();

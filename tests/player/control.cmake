@@ -37,3 +37,14 @@ if(VANTORO_WITH_DISPLAY AND VANTORO_WESTON)
   set_tests_properties(player_control_video_wayland PROPERTIES TIMEOUT 120 LABELS wayland
     ENVIRONMENT "VANTORO_REQUIRE_PICTURE=1")
 endif()
+
+# Two minutes of a photo slideshow at the shortest picture time in the player window, read from
+# the screen by a second process: the pictures' mean time on screen within 3 % of the picture
+# time, and the resident memory flat in the second minute. The half-hour run is the benchmark.
+if(VANTORO_WITH_DISPLAY AND VANTORO_BUILD_BENCH)
+  add_test(NAME player_slideshow_screen_xvfb
+           COMMAND ${VANTORO_WITH_DISPLAY} --
+                   $<TARGET_FILE:player_slideshow_screen_bench> --minutes=2 --window --check)
+  set_tests_properties(player_slideshow_screen_xvfb PROPERTIES TIMEOUT 300 LABELS xvfb
+    ENVIRONMENT "QT_QPA_PLATFORM=xcb")
+endif()
