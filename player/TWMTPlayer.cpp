@@ -261,7 +261,11 @@ void TWMTPlayer::seekBy(double seconds)
 {
     if (m_session == nullptr || !m_active || m_awaitingStart)
         return;
-    if (showsStillPicture()) {
+    // A key pressed between the entry's loading and its first frame asks mpv what it shows: a
+    // still picture steps through the entries even before it is on the screen.
+    const bool still =
+        m_frameOut || !m_entryLoaded ? showsStillPicture() : m_session->showsStillImage();
+    if (still) {
         if (seconds > 0)
             Next();
         else
@@ -534,6 +538,7 @@ void TWMTPlayer::beginEntry(int index)
     m_status->setState(PlayerStatusBar::State::Opening);
     m_stillPicture = false;
     m_anyPicture = false;
+    m_frameOut = false;
     m_pictureEndedAt = -1;
     applyLength(0);
 }
@@ -650,6 +655,7 @@ void TWMTPlayer::onPlaybackRestarted()
     const bool still = m_session->showsStillImage();
     const bool picture = m_session->showsPicture();
     const bool changed = still != m_stillPicture || picture != m_anyPicture;
+    m_frameOut = true;
     m_stillPicture = still;
     m_anyPicture = picture;
     if (still && m_pictureEndedAt >= 0)

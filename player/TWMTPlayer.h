@@ -212,6 +212,7 @@ private:
     bool m_queueOnRestart = false; // queue the following entry once the first frame is out
     bool m_stillPicture = false;   // the entry shows a still picture (known from its first frame)
     bool m_anyPicture = false;     // the entry shows a video or a still picture
+    bool m_frameOut = false;       // the entry's first frame is out: the two above are known
     QElapsedTimer m_clock;
     qint64 m_pictureEndedAt = -1; // m_clock time at which a still picture went on to this entry
     double m_pictureGap = -1.0;   // smoothed picture-to-picture gap in seconds; -1: none yet
