@@ -6,50 +6,25 @@
 #   drop_e2e.sh <built vantoro executable> <drag_source executable>
 # Runs on a display of its own with a window manager (tests/tools/with-display --wm).
 set -euo pipefail
-exe="$1"
 source_exe="$2"
-work=$(mktemp -d /tmp/vantoro-drop-e2e-XXXXXX)
-pids=()
-cleanup() {
-  local p
-  for p in "${pids[@]}"; do kill -KILL "$p" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() { echo "FAIL: $*" >&2; import -window root /tmp/vantoro-drop-e2e-fail.png 2>/dev/null || true; xdotool search --name '.' getwindowname %@ 2>/dev/null | sed 's/^/  window: /' >&2 || true; exit 1; }
-
-wait_for_window() { # name-regex, seconds
-  local i
-  for ((i = 0; i < $2 * 10; i++)); do
-    win=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1 || true)
-    [[ -n "$win" ]] && return 0
-    sleep 0.1
-  done
-  return 1
-}
-
-mkdir -p "$work/bin" "$work/home" "$work/run" "$work/My Clips/Sub folder"
-chmod 700 "$work/run"
-cp "$exe" "$work/bin/vantoro"
+source "$(dirname "$0")/../tools/e2e-lib.sh"
+e2e_begin "$1" bin/vantoro
+work=$e2e_work
+mkdir -p "$work/My Clips/Sub folder"
 # Pictures: a slideshow needs no sound card.
 convert -size 32x24 xc:red "$work/My Clips/b 100%.png"
 convert -size 32x24 xc:blue "$work/My Clips/Sub folder/a.jpg"
 echo "not a clip" > "$work/My Clips/Sub folder/notes.txt"
 
-HOME="$work/home" XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/home/.config" \
-  XDG_DATA_HOME="$work/home/.local/share" QT_QPA_PLATFORM=xcb "$work/bin/vantoro" &
-pids+=($!)
-wait_for_window '^Vantoro 5\.0' 20 || fail "the main window did not appear"
-main=$win
-sleep 1.5
+e2e_start
+sleep 1 # with e2e_start's 0.5 s, as a person looks at the window first
 
 # Drags from the source's window to the middle of the main window and drops; prints the outcome
 # the source reports.
 drag_to_main() {
   QT_QPA_PLATFORM=xcb "$source_exe" "$@" > "$work/source.out" &
   local source_pid=$!
-  pids+=($source_pid)
+  e2e_pids+=("$source_pid")
   wait_for_window '^Drag source$' 20 || fail "the drag source did not appear"
   local source_win=$win
   sleep 0.5

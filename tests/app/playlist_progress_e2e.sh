@@ -5,34 +5,11 @@
 #   playlist_progress_e2e.sh <built vantoro executable>
 # Runs on a display of its own with a window manager (tests/tools/with-display --wm).
 set -euo pipefail
-exe="$1"
-work=$(mktemp -d /tmp/vantoro-progress-e2e-XXXXXX)
-pid=""
-cleanup() {
-  [[ -n "$pid" ]] && kill -KILL "$pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() { echo "FAIL: $*" >&2; xdotool search --onlyvisible --name '.' getwindowname %@ 2>/dev/null | sed 's/^/  window: /' >&2 || true; exit 1; }
-
-# A silent 8 kHz mono WAV of $2 bytes (8000 a second).
-write_wav() {
-  local bytes=$2
-  {
-    printf 'RIFF'; printf "\\x$(printf %02x $(( (36 + bytes) & 255 )))\\x$(printf %02x $(( ((36 + bytes) >> 8) & 255 )))\\x$(printf %02x $(( ((36 + bytes) >> 16) & 255 )))\\x00"
-    printf 'WAVEfmt '; printf '\x10\x00\x00\x00\x01\x00\x01\x00\x40\x1f\x00\x00\x40\x1f\x00\x00\x01\x00\x08\x00'
-    printf 'data'; printf "\\x$(printf %02x $(( bytes & 255 )))\\x$(printf %02x $(( (bytes >> 8) & 255 )))\\x$(printf %02x $(( (bytes >> 16) & 255 )))\\x00"
-    head -c "$bytes" /dev/zero | tr '\0' '\200'
-  } > "$1"
-}
-
-mkdir -p "$work/bin" "$work/home" "$work/run" "$work/music/gone"; chmod 700 "$work/run"
-cp "$exe" "$work/bin/vantoro"
+source "$(dirname "$0")/../tools/e2e-lib.sh"
+e2e_begin "$1" bin/vantoro
+work=$e2e_work
+mkdir -p "$work/music/gone"
 write_wav "$work/music/clip.wav" 240000 # 30 s: still playing while the windows are looked at
-
-run_env=(env HOME="$work/home" XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/home/.config"
-         XDG_DATA_HOME="$work/home/.local/share" QT_QPA_PLATFORM=xcb)
 
 # The ids of the visible top-level windows whose title is exactly the program's name: the
 # progress window (the player's and the boxes' titles differ).
@@ -47,8 +24,8 @@ for attempt in 1 2 3 4; do
     echo "$work/music/clip.wav"
     awk -v n="$entries" -v d="$work/music" 'BEGIN { for (i = 0; i < n; i++) print d "/clip.wav"; print d "/gone/a.wav"; print d "/gone/b.wav" }'
   } > "$work/music/long.m3u"
-  "${run_env[@]}" "$work/bin/vantoro" "$work/music/long.m3u" &
-  pid=$!
+  "${e2e_env[@]}" "$e2e_exe" "$work/music/long.m3u" &
+  e2e_pid=$!
   box=""
   for ((i = 0; i < 1200; i++)); do # at most 60 s
     ids=$(progress_windows)
@@ -60,7 +37,7 @@ for attempt in 1 2 3 4; do
   [[ -n "$box" ]] || fail "the missing-clips box did not show"
   [[ -n "$seen" ]] && break
   # Too quick for a progress window on this machine: a longer playlist.
-  kill -KILL "$pid"; wait "$pid" 2>/dev/null || true; pid=""
+  kill -KILL "$e2e_pid"; wait "$e2e_pid" 2>/dev/null || true; e2e_pid=""
   entries=$((entries * 2))
 done
 [[ -n "$seen" ]] || fail "no progress window showed even for $entries entries"
@@ -90,7 +67,7 @@ for id in $seen; do
   state=$(xwininfo -id "$id" 2>/dev/null | sed -n 's/^ *Map State: *//p' || true)
   [[ -z "$state" || "$state" != "IsViewable" ]] || fail "progress window $id is still mapped"
 done
-kill -TERM "$pid"
-wait "$pid" 2>/dev/null || true
-pid=""
+kill -TERM "$e2e_pid"
+wait "$e2e_pid" 2>/dev/null || true
+e2e_pid=""
 echo "1 passed, 0 failed"

@@ -7,42 +7,12 @@
 #   undo_e2e.sh <built vantoro executable>
 # Runs on a display of its own with a window manager (tests/tools/with-display --wm).
 set -euo pipefail
-exe="$1"
-work=$(mktemp -d /tmp/vantoro-e2e-XXXXXX)
-pid=""
-cleanup() {
-  [[ -n "$pid" ]] && kill -KILL "$pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() { echo "FAIL: $*" >&2; xdotool search --name '.' getwindowname %@ 2>/dev/null | sed 's/^/  window: /' >&2 || true; exit 1; }
-
-# A silent three-second 8 kHz mono WAV.
-write_wav() {
-  local bytes=24000
-  {
-    printf 'RIFF'; printf "\\x$(printf %02x $(( (36 + bytes) & 255 )))\\x$(printf %02x $(( ((36 + bytes) >> 8) & 255 )))\\x00\\x00"
-    printf 'WAVEfmt '; printf '\x10\x00\x00\x00\x01\x00\x01\x00\x40\x1f\x00\x00\x40\x1f\x00\x00\x01\x00\x08\x00'
-    printf 'data'; printf "\\x$(printf %02x $(( bytes & 255 )))\\x$(printf %02x $(( (bytes >> 8) & 255 )))\\x00\\x00"
-    head -c "$bytes" /dev/zero | tr '\0' '\200'
-  } > "$1"
-}
-
-cp "$exe" "$work/vantoro"
-mkdir -p "$work/home" "$work/run"; chmod 700 "$work/run"
+source "$(dirname "$0")/../tools/e2e-lib.sh"
+e2e_begin "$1"
+work=$e2e_work
 write_wav "$work/a.wav"
 write_wav "$work/b.wav"
 
-wait_for_window() { # name-regex, seconds
-  local i
-  for ((i = 0; i < $2 * 10; i++)); do
-    win=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1 || true)
-    [[ -n "$win" ]] && return 0
-    sleep 0.1
-  done
-  return 1
-}
 # Answers Yes to the engine's Trash question as a person does, after reading it: the progress
 # window never comes up over an open question.
 answer_trash_question() {
@@ -50,65 +20,16 @@ answer_trash_question() {
   xdotool windowfocus "$win"
   xdotool key Return
 }
-# Clicks at a point given in thousandths of the window's width and height.
-click_at() { # window, x/1000, y/1000
-  eval "$(xdotool getwindowgeometry --shell "$1")"
-  xdotool mousemove --window "$1" $((WIDTH * $2 / 1000)) $((HEIGHT * $3 / 1000)) click 1
-}
 
-cd "$work"
-HOME="$work/home" XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/home/.config" \
-  XDG_DATA_HOME="$work/home/.local/share" QT_QPA_PLATFORM=xcb ./vantoro &
-pid=$!
-
-wait_for_window '^Vantoro 5\.0' 20 || fail "the main window did not appear"
-main=$win
-sleep 0.5
-xdotool windowfocus --sync "$main" 2>/dev/null || xdotool windowfocus "$main"
-xdotool key --window "$main" alt+n
-
-wait_for_window '^Select clip' 20 || fail "the clip dialog did not appear"
-xdotool windowfocus "$win"
-sleep 0.5
-xdotool type --delay 20 '"b.wav" "a.wav"'
-xdotool key Return
-
-wait_for_window '^Vantoro - Player' 20 || fail "the player window did not appear"
-player=$win
-sleep 0.5
-xdotool windowfocus "$player"
-xdotool key Return # Go is the default button
-
+e2e_start
+e2e_play_new b.wav a.wav
 # Marks both clips, each while it plays.
-marked=""
-for ((i = 0; i < 300; i++)); do
-  # This machine may have no sound card: acknowledge the warning and playback goes on.
-  box=$(xdotool search --onlyvisible --name '^Information$' 2>/dev/null | head -n1 || true)
-  if [[ -n "$box" ]]; then
-    xdotool windowfocus "$box"; xdotool key Return; sleep 0.3
-  fi
-  title=$(xdotool getwindowname "$player" 2>/dev/null || true)
-  if [[ -z "$marked" && "$title" == "Vantoro - (1/2) a.wav"* ]] ||
-     [[ "$marked" == a && "$title" == "Vantoro - (2/2) b.wav"* ]]; then
-    sleep 0.3
-    xdotool windowfocus "$player"
-    xdotool key Return # Mark, the default button while a new playlist plays
-    marked=${marked:+${marked}b}; marked=${marked:-a}
-    [[ "$marked" == ab ]] && break
-    sleep 0.5
-  fi
-  sleep 0.1
-done
-[[ "$marked" == ab ]] || fail "did not mark both clips (last caption: '$title')"
-
-xdotool key Escape
-eval "$(xdotool getwindowgeometry --shell "$player")"
-xdotool mousemove --window "$player" $((WIDTH - 18)) $((HEIGHT - 23)) click 1
+e2e_mark_while_playing '(1/2) a.wav'
+sleep 0.5
+e2e_mark_while_playing '(2/2) b.wav'
 
 # With a clip marked there is no "Save Playlist?": the clip manager opens.
-wait_for_window '^Vantoro - Media File Manager$' 15 || fail "the clip manager did not appear"
-manager=$win
-sleep 0.5
+e2e_open_clip_manager
 [[ -n "${E2E_SHOT:-}" ]] && import -window "$manager" "$E2E_SHOT"
 # a.wav alone to the Trash: b.wav stays on the left, so the window stays open.
 click_at "$manager" 223 112 # a.wav, the first entry of the left list
@@ -146,11 +67,7 @@ xdotool key Return # Go
 wait_for_window '^Move to Trash$' 10 || fail "the second Trash question did not appear"
 answer_trash_question
 wait_for_window '^Vantoro 5\.0' 10 || fail "the main window did not come back"
-for ((i = 0; i < 50; i++)); do
-  xdotool search --onlyvisible --name '^Vantoro - Media File Manager$' >/dev/null 2>&1 || break
-  sleep 0.1
-done
-xdotool search --onlyvisible --name '^Vantoro - Media File Manager$' >/dev/null 2>&1 &&
+wait_gone '^Vantoro - Media File Manager$' 5 ||
   fail "the clip manager stayed open with nothing left to act on"
 [[ -f "$work/home/.local/share/Trash/files/a.wav" && -f "$work/home/.local/share/Trash/files/b.wav" ]] ||
   fail "a.wav and b.wav are not both in the Trash"
@@ -181,7 +98,5 @@ box=$(xdotool search --onlyvisible --name '^(Confirm|Information|Vantoro)$' 2>/d
 [[ -z "$box" ]] || fail "a second Ctrl+Z showed a box: $(xdotool getwindowname "$box")"
 [[ -f "$work/a.wav" && -f "$work/b.wav" ]] || fail "a clip went missing"
 
-kill -TERM "$pid"
-wait "$pid" || true
-pid=""
+e2e_quit || true
 echo "1 passed, 0 failed"

@@ -8,26 +8,10 @@
 # Runs on a display of its own with a window manager (tests/tools/with-display --wm, see
 # editor.cmake). E2E_SHOT=file.png keeps a picture of the editor.
 set -euo pipefail
-exe="$1"
-work=$(mktemp -d /tmp/vantoro-editor-e2e-XXXXXX)
-pid=""
-cleanup() {
-  [[ -n "$pid" ]] && kill -KILL "$pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/../tools/e2e-lib.sh"
+e2e_begin "$1"
+work=$e2e_work
 
-fail() { echo "FAIL: $*" >&2; xdotool search --name '.' getwindowname %@ 2>/dev/null | sed 's/^/  window: /' >&2 || true; exit 1; }
-
-wait_for_window() { # name-regex, seconds
-  local i
-  for ((i = 0; i < $2 * 10; i++)); do
-    win=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1 || true)
-    [[ -n "$win" ]] && return 0
-    sleep 0.1
-  done
-  return 1
-}
 # Waits for a box, reads it as a person would (1.5 s) and answers with a key.
 answer() { # name-regex, what it is, key
   wait_for_window "$1" 10 || fail "$2 did not appear"
@@ -39,8 +23,7 @@ answer() { # name-regex, what it is, key
 # The entries of a playlist file, in order.
 hrefs() { grep -o 'HREF="[^"]*"' "$1" | sed 's/^HREF="//; s/"$//'; }
 
-cp "$exe" "$work/vantoro"
-mkdir -p "$work/home" "$work/run" "$work/clips"; chmod 700 "$work/run"
+mkdir -p "$work/clips"
 {
   printf '#EXTM3U\r\n'
   for i in $(seq -w 1 20); do
@@ -54,16 +37,8 @@ printf '<ASX VERSION="3.0">\r\n <ENTRY><REF HREF="%s" /></ENTRY>\r\n</ASX>\r\n' 
   "$work/clips/w20.wav" > "$work/mix.asx"
 cp "$work/mix.asx" "$work/mix.asx.before"
 
-cd "$work"
-HOME="$work/home" XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/home/.config" \
-  XDG_DATA_HOME="$work/home/.local/share" QT_QPA_PLATFORM=xcb ./vantoro &
-pid=$!
-
-wait_for_window '^Vantoro 5\.0' 20 || fail "the main window did not appear"
-main=$win
-sleep 0.5
-xdotool windowfocus --sync "$main" 2>/dev/null || xdotool windowfocus "$main"
-xdotool key --window "$main" alt+e
+e2e_start
+key "$main" alt+e
 
 wait_for_window '^Select Playlist to Modify' 20 || fail "the playlist dialog did not appear"
 xdotool windowfocus "$win"
@@ -118,13 +93,8 @@ xdotool windowfocus "$win"
 xdotool key Return # Yes, the default
 answer '^Information$' "the saved message" Return
 
-for ((i = 0; i < 50; i++)); do
-  xdotool search --onlyvisible --name '^Vantoro - Edit Playlist' >/dev/null 2>&1 || break
-  sleep 0.1
-done
-kill -TERM "$pid"
-wait "$pid" || true
-pid=""
+wait_gone '^Vantoro - Edit Playlist' 5 || true
+e2e_quit || true
 
 cmp -s "$work/mix.m3u" "$work/mix.m3u.before" || fail "the M3U playlist was changed"
 mapfile -t saved < <(hrefs "$work/mix.asx")

@@ -10,11 +10,16 @@
 
 E2E_PACE=${E2E_PACE:-1.5}
 e2e_pid=""
+e2e_pids=() # more processes a test starts (a stand-in for another program): killed at the end
 e2e_work=""
+e2e_exe=""
+e2e_env=()
 e2e_shots=${E2E_SHOTS:-}
 
 e2e_cleanup() {
+  local p
   [[ -n "$e2e_pid" ]] && kill -KILL "$e2e_pid" 2>/dev/null || true
+  for p in "${e2e_pids[@]}"; do kill -KILL "$p" 2>/dev/null || true; done
   [[ -n "$e2e_work" ]] && rm -rf "$e2e_work"
 }
 
@@ -27,32 +32,37 @@ fail() {
 
 pace() { sleep "$E2E_PACE"; }
 
-# e2e_begin EXE: a work folder with a private HOME and XDG tree; the program is copied into it,
-# so its settings and temporary playlist stay there.
+# e2e_begin EXE [PLACE]: a work folder with a private HOME and XDG tree; the program is copied
+# into it (to PLACE in it, vantoro by default: $e2e_exe), so its settings and temporary playlist
+# stay there. "${e2e_env[@]}" CMD runs a command in that private tree.
 e2e_begin() {
   e2e_work=$(mktemp -d /tmp/vantoro-e2e-XXXXXX)
   trap e2e_cleanup EXIT
-  cp "$1" "$e2e_work/vantoro"
+  e2e_exe="$e2e_work/${2:-vantoro}"
+  mkdir -p "$(dirname "$e2e_exe")"
+  cp "$1" "$e2e_exe"
   mkdir -p "$e2e_work/home/.local/share" "$e2e_work/run"
   chmod 700 "$e2e_work/run"
+  e2e_env=(env HOME="$e2e_work/home" XDG_RUNTIME_DIR="$e2e_work/run"
+           XDG_CONFIG_HOME="$e2e_work/home/.config" XDG_DATA_HOME="$e2e_work/home/.local/share"
+           QT_QPA_PLATFORM=xcb)
 }
 
-# write_wav FILE: a silent three-second 8 kHz mono WAV (the player needs real media to mark).
+# write_wav FILE [BYTES]: a silent 8 kHz mono WAV of BYTES bytes (8000 a second), three seconds
+# by default (the player needs real media to mark).
 write_wav() {
-  local bytes=24000
+  local bytes=${2:-24000}
   {
-    printf 'RIFF'; printf "\\x$(printf %02x $(( (36 + bytes) & 255 )))\\x$(printf %02x $(( ((36 + bytes) >> 8) & 255 )))\\x00\\x00"
+    printf 'RIFF'; printf "\\x$(printf %02x $(( (36 + bytes) & 255 )))\\x$(printf %02x $(( ((36 + bytes) >> 8) & 255 )))\\x$(printf %02x $(( ((36 + bytes) >> 16) & 255 )))\\x00"
     printf 'WAVEfmt '; printf '\x10\x00\x00\x00\x01\x00\x01\x00\x40\x1f\x00\x00\x40\x1f\x00\x00\x01\x00\x08\x00'
-    printf 'data'; printf "\\x$(printf %02x $(( bytes & 255 )))\\x$(printf %02x $(( (bytes >> 8) & 255 )))\\x00\\x00"
+    printf 'data'; printf "\\x$(printf %02x $(( bytes & 255 )))\\x$(printf %02x $(( (bytes >> 8) & 255 )))\\x$(printf %02x $(( (bytes >> 16) & 255 )))\\x00"
     head -c "$bytes" /dev/zero | tr '\0' '\200'
   } > "$1"
 }
 
 # e2e_start: starts the program in the work folder and waits for its main window ($main).
 e2e_start() {
-  (cd "$e2e_work" && HOME="$e2e_work/home" XDG_RUNTIME_DIR="$e2e_work/run" \
-    XDG_CONFIG_HOME="$e2e_work/home/.config" XDG_DATA_HOME="$e2e_work/home/.local/share" \
-    QT_QPA_PLATFORM=xcb exec ./vantoro) &
+  (cd "$(dirname "$e2e_exe")" && exec "${e2e_env[@]}" "$e2e_exe") &
   e2e_pid=$!
   wait_for_window '^Vantoro 5\.0' 20 || fail "the main window did not appear"
   main=$win
@@ -128,10 +138,29 @@ black_pixels() {
 
 shot() { [[ -n "$e2e_shots" ]] && import -window "$1" "$e2e_shots/$2.png" 2>/dev/null || true; }
 
-# e2e_mark_and_open_clip_manager CLIP...: New with the clips (in the work folder, picked in the
-# clip dialog), Go, mark the first in play order, close the player: the clip manager opens
-# ($manager). The clips play in alphabetical order.
-e2e_mark_and_open_clip_manager() {
+# wait_for_caption WINDOW PATTERN SECONDS: waits until the window's title matches the glob
+# PATTERN (the last title seen in $title). This machine may have no sound card: the player's
+# warning about it is acknowledged meanwhile, and playback goes on.
+wait_for_caption() {
+  local i box
+  title=""
+  for ((i = 0; i < $3 * 10; i++)); do
+    box=$(xdotool search --onlyvisible --name '^Information$' 2>/dev/null | head -n1 || true)
+    if [[ -n "$box" ]]; then
+      key "$box" Return
+      sleep 0.3
+    fi
+    title=$(xdotool getwindowname "$1" 2>/dev/null || true)
+    # shellcheck disable=SC2053 # PATTERN is a glob
+    [[ "$title" == $2 ]] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# e2e_play_new CLIP...: New with the clips (in the work folder, typed into the clip dialog), then
+# Go in the player ($player), which plays them in alphabetical order.
+e2e_play_new() {
   local names="" c
   for c in "$@"; do names+="\"$c\" "; done
   key "$main" alt+n
@@ -142,34 +171,42 @@ e2e_mark_and_open_clip_manager() {
   xdotool key Return
 
   wait_for_window '^Vantoro - Player' 20 || fail "the player window did not appear"
-  local player=$win first
-  first=$(printf '%s\n' "$@" | sort | head -n1)
+  player=$win
   sleep 0.5
   key "$player" Return # Go is the default button
-  local i title="" marked=""
-  for ((i = 0; i < 200; i++)); do
-    # This machine may have no sound card: acknowledge the warning and playback goes on.
-    local box
-    box=$(xdotool search --onlyvisible --name '^Information$' 2>/dev/null | head -n1 || true)
-    if [[ -n "$box" ]]; then
-      key "$box" Return
-      sleep 0.3
-    fi
-    title=$(xdotool getwindowname "$player" 2>/dev/null || true)
-    if [[ "$title" == "Vantoro - (1/"*") $first"* ]]; then
-      sleep 0.3
-      key "$player" Return # Mark, the default button while a new playlist plays
-      marked=1
-      break
-    fi
-    sleep 0.1
-  done
-  [[ -n "$marked" ]] || fail "the player never played $first (caption '$title')"
-  key "$player" Escape
-  click_from "$player" -18 -23 # the player's Close button
+}
+
+# e2e_mark_while_playing CAPTION: marks the clip as soon as the player's caption shows
+# "Vantoro - CAPTION" (a glob).
+e2e_mark_while_playing() {
+  wait_for_caption "$player" "Vantoro - $1*" 20 ||
+    fail "the player never played $1 (caption '$title')"
+  sleep 0.3
+  key "$player" Return # Mark, the default button while a new playlist plays
+}
+
+# close_player WINDOW: Escape stops playback; then a click on the Close button at the player's
+# lower right corner.
+close_player() {
+  key "$1" Escape
+  click_from "$1" -18 -23
+}
+
+# e2e_open_clip_manager: with clips marked, closing the player opens the clip manager
+# ($manager).
+e2e_open_clip_manager() {
+  close_player "$player"
   wait_for_window '^Vantoro - Media File Manager$' 15 || fail "the clip manager did not appear"
   manager=$win
   sleep 0.5
+}
+
+# e2e_mark_and_open_clip_manager CLIP...: e2e_play_new with the clips, the first in play order
+# marked, then e2e_open_clip_manager.
+e2e_mark_and_open_clip_manager() {
+  e2e_play_new "$@"
+  e2e_mark_while_playing "(1/$#) $(printf '%s\n' "$@" | sort | head -n1)"
+  e2e_open_clip_manager
 }
 
 # e2e_quit: SIGTERM, as a logout sends; the program must end by itself, promptly and cleanly.
