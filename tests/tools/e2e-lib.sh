@@ -27,7 +27,21 @@ fail() {
   echo "FAIL: $*" >&2
   xdotool search --onlyvisible --name '.' getwindowname %@ 2>/dev/null | sed 's/^/  window: /' >&2 || true
   [[ -n "$e2e_shots" ]] && import -window root "$e2e_shots/failure.png" 2>/dev/null
+  e2e_dump_stacks
   exit 1
+}
+
+# e2e_dump_stacks: where every thread of the program is now (a failure that is a hang shows
+# here), when gdb is installed and may attach.
+e2e_dump_stacks() {
+  [[ -n "$e2e_pid" ]] && command -v gdb >/dev/null || return 0
+  local pid
+  # $e2e_pid is the subshell that exec'd the program: the same process.
+  pid=$e2e_pid
+  kill -0 "$pid" 2>/dev/null || return 0
+  echo "threads of the program (pid $pid):" >&2
+  timeout 60 gdb -p "$pid" -batch -nx -ex 'set pagination off' -ex 'thread apply all bt 30' \
+    2>/dev/null | grep -E '^(Thread|#)' >&2 || true
 }
 
 pace() { sleep "$E2E_PACE"; }
