@@ -39,6 +39,12 @@ constexpr const char* kVideoOutput = "vo";
 // Decoding is done in software; mpv need not probe GPU decoders for the render surface.
 constexpr const char* kHwdecInterop = "gpu-hwdec-interop";
 constexpr const char* kAudioOutput = "ao";
+// The outputs a Linux desktop plays sound through, tried in this order before the null output.
+// mpv's own list goes on to further outputs when these fail (a machine without a sound device):
+// its SDL output starts a thread that scans ALSA's devices, and stopping that output waits for
+// the scan, which can take many seconds, while every command to mpv (Stop, the next entry)
+// waits for it.
+constexpr const char* kDesktopAudioOutputs = "pipewire,pulse,alsa,jack";
 // The next entry of mpv's playlist is opened while the present one still plays, so that a
 // slideshow goes from picture to picture without waiting for the file to be read.
 constexpr const char* kPrefetchPlaylist = "prefetch-playlist";
@@ -127,8 +133,10 @@ std::unique_ptr<MpvSession> MpvSession::create(const MpvLibrary& library, const 
         {opt::kHwdecInterop, "no", false},
         {opt::kPrefetchPlaylist, "yes", true},
     };
-    if (!options.audioOutput.isEmpty())
-        settings.append({opt::kAudioOutput, options.audioOutput, true});
+    settings.append({opt::kAudioOutput,
+                     options.audioOutput.isEmpty() ? QByteArray(opt::kDesktopAudioOutputs)
+                                                   : options.audioOutput,
+                     true});
     QList<QByteArray> extraNames; // keeps the names alive while the list is applied
     for (const auto& [name, value] : options.extraOptions) {
         extraNames.append(name);

@@ -30,8 +30,8 @@ public:
         // True when a render context (MpvVideoSurface) will draw the picture; otherwise video
         // is decoded to no output.
         bool renderedVideo = false;
-        // Audio output driver; empty lets mpv choose, falling back to no output without a
-        // device.
+        // Audio output driver; empty tries the desktop's sound outputs (PipeWire, PulseAudio,
+        // ALSA, JACK), falling back to no output without a device.
         QByteArray audioOutput;
         // Further options set after the control's own (the test and benchmark harnesses use
         // this for null outputs, an audio capture file or a shorter still-image time).

@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -511,6 +512,42 @@ TEST_F(TWMTPlayerTest, NoSoundCardWithNullAudio)
 {
     auto player = makePlayer();
     EXPECT_FALSE(player->IsSoundCardEnabled());
+}
+
+// The threads of this process whose names start with `prefix`.
+QStringList threadsNamed(const QString& prefix)
+{
+    QStringList names;
+    const QDir tasks(QStringLiteral("/proc/self/task"));
+    for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile comm(tasks.filePath(task + QStringLiteral("/comm")));
+        if (comm.open(QIODevice::ReadOnly)) {
+            const QString name = QString::fromUtf8(comm.readAll()).trimmed();
+            if (name.startsWith(prefix))
+                names.append(name);
+        }
+    }
+    return names;
+}
+
+// With mpv's own choice of output, a machine without a sound device (a private runtime folder
+// here, so no sound server) ends at SDL's output, whose ALSA scanning thread held Stop and the
+// next entry for many seconds. The player keeps to the desktop's outputs, then plays silently.
+TEST_F(TWMTPlayerTest, WithoutASoundDeviceEntriesPlayOnThroughTheDesktopOutputsOnly)
+{
+    writeToneWav(path("a.wav"), 0.2);
+    writeToneWav(path("b.wav"), 0.2);
+    TWMTPlayer player(MpvLibrary::shared(), MpvSession::Options{});
+    QObject::connect(&player, &TWMTPlayer::NewStream, &player,
+                     [&] { m_streams.append(player.GetCurrentEntry()); });
+    player.setMute(true);
+    ASSERT_TRUE(player.Open(playlist({path("a.wav"), path("b.wav")})));
+    ASSERT_TRUE(waitUntil([&] { return m_streams.size() >= 2 && !player.isPlaying(); }, kWaitMs));
+    EXPECT_EQ(m_streams, (QList<int>{1, 2}));
+    ASSERT_TRUE(player.Open(playlist({path("a.wav")})));
+    ASSERT_TRUE(waitForStreams(3));
+    player.Stop();
+    EXPECT_EQ(threadsNamed(QStringLiteral("SDL")), QStringList());
 }
 
 // mpv refuses to start unless LC_NUMERIC is "C"; QApplication sets the locale from the

@@ -27,6 +27,11 @@ fail() {
   echo "FAIL: $*" >&2
   xdotool search --onlyvisible --name '.' getwindowname %@ 2>/dev/null | sed 's/^/  window: /' >&2 || true
   [[ -n "$e2e_shots" ]] && import -window root "$e2e_shots/failure.png" 2>/dev/null
+  if [[ -n "$e2e_work" ]]; then
+    echo "files of the test:" >&2
+    (cd "$e2e_work" && find . -path ./home/.cache -prune -o -path ./home/.config -prune -o -print |
+      sort | head -n 60 | sed 's/^/  /') >&2
+  fi
   e2e_dump_stacks
   exit 1
 }
