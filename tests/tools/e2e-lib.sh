@@ -99,17 +99,25 @@ wait_for_window() {
   return 1
 }
 
-# wait_gone REGEX SECONDS: succeeds once no visible window's title matches.
+# wait_gone REGEX SECONDS: succeeds once no visible window's title matches, in two searches
+# in a row: a search also fails when a window it looks at is destroyed meanwhile (an X error
+# ends xdotool), which says nothing about the window sought.
 wait_gone() {
-  local i
+  local i absent=0
   for ((i = 0; i < $2 * 10; i++)); do
-    xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || return 0
+    if visible "$1"; then absent=0; else ((++absent >= 2)) && return 0; fi
     sleep 0.1
   done
   return 1
 }
 
-visible() { xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
+# visible REGEX: a visible window's title matches (a window that matched once before the search
+# failed with an X error is looked for again).
+visible() {
+  local out
+  out=$(xdotool search --onlyvisible --name "$1" 2>&1) && return 0
+  [[ "$out" == *"X Error"* ]] && xdotool search --onlyvisible --name "$1" >/dev/null 2>&1
+}
 
 # click_from WINDOW X Y: a left click at a point of the window; a negative X or Y counts from
 # the right or bottom edge. The pointer moves there first, as a hand would.
