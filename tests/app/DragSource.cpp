@@ -1,6 +1,6 @@
 // Stands in for a file manager in the drag-and-drop test: a window that, when pressed, drags the
-// URIs named on its command line (as text/uri-list) offering a copy or a move, and prints on
-// stdout how the drag ended: "copy", "move", "link" or "ignored".
+// URIs named on its command line (as text/uri-list) offering a copy or a move. It prints on
+// stdout "dragging" as the drag starts, then how it ended: "copy", "move", "link" or "ignored".
 //   drag_source URI...
 
 #include <QApplication>
@@ -28,6 +28,8 @@ protected:
         mime->setData(QStringLiteral("text/uri-list"), m_uriList);
         auto* drag = new QDrag(this);
         drag->setMimeData(mime);
+        std::printf("dragging\n");
+        std::fflush(stdout);
         const Qt::DropAction action = drag->exec(Qt::CopyAction | Qt::MoveAction);
         const char* name = action == Qt::CopyAction   ? "copy"
                            : action == Qt::MoveAction ? "move"

@@ -35,7 +35,13 @@ drag_to_main() {
   xdotool mousemove "$sx" "$sy"
   sleep 0.3
   xdotool mousedown 1
-  sleep 1 # the source starts its drag and grabs the pointer
+  # The source starts its drag and grabs the pointer; on a loaded machine that can take longer
+  # than a hand takes to move, and the drag then never passes over the main window.
+  for ((i = 0; i < 100; i++)); do
+    grep -qx dragging "$work/source.out" && break
+    sleep 0.1
+  done
+  sleep 0.5
   for ((i = 1; i <= 20; i++)); do
     xdotool mousemove $((sx + (tx - sx) * i / 20)) $((sy + (ty - sy) * i / 20))
     sleep 0.15
@@ -43,11 +49,11 @@ drag_to_main() {
   sleep 1.5 # past every timer, as a person would hover
   xdotool mouseup 1
   for ((i = 0; i < 150; i++)); do
-    [[ -s "$work/source.out" ]] && break
+    grep -qvx dragging "$work/source.out" && break
     sleep 0.1
   done
   kill "$source_pid" 2>/dev/null || true
-  cat "$work/source.out"
+  grep -vx dragging "$work/source.out" || true
 }
 
 outcome=$(drag_to_main "https://example.org/music/a.mp3")
@@ -59,9 +65,22 @@ xdotool search --onlyvisible --name '^(Error|Warning|Information)$' >/dev/null 2
 echo "web address refused"
 
 folder_uri="file://$(python3 -c 'import sys, urllib.parse; print(urllib.parse.quote(sys.argv[1]))' "$work/My Clips")"
-outcome=$(drag_to_main "$folder_uri")
-[[ "$outcome" == "copy" ]] || fail "the folder was not taken as a copy (the source saw: '$outcome')"
-wait_for_window '^Vantoro - ' 20 || fail "the player did not open for the dropped folder"
+# Now and then (twice in some 60 runs of this script on a loaded machine) a drop driven by
+# xdotool's synthetic pointer is lost between the two programs: the source saw the drag
+# accepted, and the drop never reached the window. A person drags again then, and so does this
+# test, once: the drop must take at the second try.
+for attempt in 1 2; do
+  outcome=$(drag_to_main "$folder_uri")
+  if [[ "$outcome" == "copy" ]] && wait_for_window '^Vantoro - ' 20; then
+    break
+  fi
+  if ((attempt == 2)); then
+    [[ "$outcome" == "copy" ]] || fail "the folder was not taken as a copy (the source saw: '$outcome')"
+    fail "the player did not open for the dropped folder"
+  fi
+  echo "the first drop did not take (the source saw: '$outcome'); dragging again"
+  sleep 1.5
+done
 echo "folder taken as a copy: $(xdotool getwindowname "$win")"
 [[ -f "$work/My Clips/b 100%.png" && -f "$work/My Clips/Sub folder/a.jpg" ]] ||
   fail "the dropped files are gone"
