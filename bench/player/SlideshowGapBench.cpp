@@ -10,6 +10,7 @@
 // Each benchmark plays the slideshow a few times and reports the median gap ("gap_ms", also the
 // manual iteration time), the largest gap and, for the control, its median against bare
 // libmpv's ("vs_bare", measured in the same run).
+#include "BenchPlaylist.h"
 #include "platform/JpegDecoder.h"
 #include "platform/MpvLibrary.h"
 #include "player/MpvSession.h"
@@ -58,17 +59,6 @@ void writePicture(const QString& path, int seed)
         }
     }
     if (!image.save(path, "JPEG", 90))
-        qFatal("cannot write %s", qPrintable(path));
-}
-
-void writeAsx(const QString& path, const QStringList& entries)
-{
-    QByteArray text = "<ASX VERSION=\"3.0\">\r\n<Title>bench</Title>\r\n";
-    for (const QString& entry : entries)
-        text += " <ENTRY><REF HREF=\"" + entry.toUtf8() + "\" /></ENTRY>\r\n";
-    text += "</ASX>\r\n";
-    QFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(text) != text.size())
         qFatal("cannot write %s", qPrintable(path));
 }
 
@@ -180,7 +170,7 @@ void BM_ControlSlideshowGap(benchmark::State& state)
         return;
     }
     const QString list = g_dir->filePath(QStringLiteral("slideshow.asx"));
-    writeAsx(list, g_pictures);
+    bench::writeAsx(list, g_pictures);
     QElapsedTimer clock;
     qint64 endedAt = -1;
     int restarts = 0;

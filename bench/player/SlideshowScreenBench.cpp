@@ -23,6 +23,7 @@
 //
 // SLIDESHOW_TRACE=1 prints each change seen and mpv's end and first-frame events;
 // SLIDESHOW_MPVLOG=FILE writes mpv's log.
+#include "BenchPlaylist.h"
 #include "platform/DBusMediaSession.h"
 #include "platform/DBusScreenSaverInhibitor.h"
 #include "platform/LogindPowerService.h"
@@ -124,17 +125,6 @@ void writePhoto(const QString& path, int index)
         qFatal("cannot write %s", qPrintable(path));
 }
 
-void writeAsx(const QString& path, const QStringList& entries)
-{
-    QByteArray text = "<ASX VERSION=\"3.0\">\r\n<Title>bench</Title>\r\n";
-    for (const QString& entry : entries)
-        text += " <ENTRY><REF HREF=\"" + entry.toUtf8() + "\" /></ENTRY>\r\n";
-    text += "</ASX>\r\n";
-    QFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(text) != text.size())
-        qFatal("cannot write %s", qPrintable(path));
-}
-
 double residentMb()
 {
     QFile status(QStringLiteral("/proc/self/status"));
@@ -212,7 +202,7 @@ void BM_SlideshowOnScreen(benchmark::State& state)
     for (int i = 0; i < kPlaylistEntries; ++i)
         entries << photos.at(i % kDistinctPictures);
     const QString list = dir.filePath(QStringLiteral("slideshow.asx"));
-    writeAsx(list, entries);
+    bench::writeAsx(list, entries);
 
     MpvSession::Options options;
     options.audioOutput = "null";

@@ -1,4 +1,5 @@
 // Start-up latency of the media control against bare libmpv, both with null outputs.
+#include "BenchPlaylist.h"
 #include "platform/MpvLibrary.h"
 #include "player/TWMTPlayer.h"
 
@@ -55,17 +56,6 @@ void writeTone(const QString& path)
     file += data;
     QFile out(path);
     if (!out.open(QIODevice::WriteOnly) || out.write(file) != file.size())
-        qFatal("cannot write %s", qPrintable(path));
-}
-
-void writePlaylist(const QString& path, const QStringList& entries)
-{
-    QByteArray text = "<ASX VERSION=\"3.0\">\r\n<Title>bench</Title>\r\n";
-    for (const QString& entry : entries)
-        text += " <ENTRY><REF HREF=\"" + entry.toUtf8() + "\" /></ENTRY>\r\n";
-    text += "</ASX>\r\n";
-    QFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(text) != text.size())
         qFatal("cannot write %s", qPrintable(path));
 }
 
@@ -156,8 +146,8 @@ int main(int argc, char** argv)
     QTemporaryDir dir;
     g_dir = &dir;
     writeTone(mediaPath("tone.wav"));
-    writePlaylist(mediaPath("list.asx"),
-                  {mediaPath("tone.wav"), mediaPath("tone.wav"), mediaPath("tone.wav")});
+    bench::writeAsx(mediaPath("list.asx"),
+                    {mediaPath("tone.wav"), mediaPath("tone.wav"), mediaPath("tone.wav")});
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
