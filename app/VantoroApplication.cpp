@@ -26,7 +26,7 @@
 #include "platform/QtTextInput.h"
 #include "platform/QtTimerFactory.h"
 #include "platform/Services.h"
-#include "platform/ShellFileOperation.h"
+#include "fileops/ShellFileOperation.h"
 #include "player/PlayerWindowOpener.h"
 #include "player/TSleepF.h"
 #include "player/TSpeedF.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/FileOperationEngine.h"
-#include "platform/FileOperationJournal.h"
+#include "fileops/FileOperationEngine.h"
+#include "fileops/FileOperationJournal.h"
 
 #include <QObject>
 #include <QString>

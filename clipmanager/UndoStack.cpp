@@ -1,9 +1,9 @@
 #include "clipmanager/UndoStack.h"
 
 #include "platform/AtomicFileWriter.h"
-#include "platform/IoError.h"
+#include "fileops/IoError.h"
 #include "platform/MessageBoxes.h"
-#include "platform/Trash.h"
+#include "fileops/Trash.h"
 
 #include <QFile>
 #include <QSet>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/FileOperationUndo.h"
+#include "fileops/FileOperationUndo.h"
 
 #include <QObject>
 #include <QString>

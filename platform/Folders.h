@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/IoError.h"
+#include "fileops/IoError.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/FileOperationQuestions.h"
+#include "fileops/FileOperationQuestions.h"
 
 #include <QMessageBox>
 #include <QPointer>

@@ -1,6 +1,6 @@
 #include "player/PlayOrder.h"
 
-#include "platform/IoError.h"
+#include "fileops/IoError.h"
 #include "platform/MessageBoxes.h"
 #include "playlists/ClipList.h"
 

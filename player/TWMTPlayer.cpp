@@ -1,6 +1,6 @@
 #include "player/TWMTPlayer.h"
 
-#include "platform/IoError.h"
+#include "fileops/IoError.h"
 #include "platform/MpvLibrary.h"
 #include "player/MpvAsxReader.h"
 #include "player/MpvVideoSurface.h"

@@ -2,7 +2,7 @@
 
 #include "platform/FileDialogs.h"
 #include "platform/FileSystem.h"
-#include "platform/IoError.h"
+#include "fileops/IoError.h"
 #include "platform/MainWindowDialogs.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ProgramFolder.h"

@@ -1,7 +1,7 @@
 #include "playlists/PlaylistFiles.h"
 
 #include "platform/AtomicFileWriter.h"
-#include "platform/IoError.h"
+#include "fileops/IoError.h"
 #include "platform/MessageBoxes.h"
 #include "playlists/ClipList.h"
 #include "playlists/DelayedProgress.h"

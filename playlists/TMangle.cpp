@@ -1,7 +1,7 @@
 #include "playlists/TMangle.h"
 
 #include "platform/FileDialogs.h"
-#include "platform/FileOperationEngine.h"
+#include "fileops/FileOperationEngine.h"
 #include "platform/MainWindowDialogs.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ModalRunner.h"

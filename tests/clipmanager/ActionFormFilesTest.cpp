@@ -5,8 +5,8 @@
 #include "common/FakeMessageBoxes.h"
 #include "common/FakeTextInput.h"
 #include "common/TestSupport.h"
-#include "platform/FileOpFakes.h"
-#include "platform/ShellFileOperation.h"
+#include "common/FileOpFakes.h"
+#include "fileops/ShellFileOperation.h"
 #include "playlists/ProgramState.h"
 
 #include <QDir>

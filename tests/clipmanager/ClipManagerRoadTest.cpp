@@ -6,8 +6,8 @@
 #include "common/FakeFileDialogs.h"
 #include "common/FakeFolderBrowser.h"
 #include "common/FakeTextInput.h"
-#include "platform/FileOpFakes.h"
-#include "platform/ShellFileOperation.h"
+#include "common/FileOpFakes.h"
+#include "fileops/ShellFileOperation.h"
 #include "player/PlayerWindowOpener.h"
 #include "playlists/PlaylistCommands.h"
 

@@ -1,8 +1,8 @@
 #include "clipmanager/TShellFileOp.h"
-#include "platform/ShellFileOperation.h"
+#include "fileops/ShellFileOperation.h"
 
-#include "platform/FileOpFakes.h"
-#include "platform/FileOpTestSupport.h"
+#include "common/FileOpFakes.h"
+#include "common/FileOpTestSupport.h"
 
 #include <QDir>
 #include <QFile>

@@ -8,7 +8,7 @@ if(TARGET vantoro_clipmanager)
   # Undo of each action, from the window and from the program-wide stack.
   vantoro_test(clip_manager_undo_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/ClipManagerUndoTest.cpp
-            ${PROJECT_SOURCE_DIR}/tests/platform/FileOpTestSupport.cpp
+            ${PROJECT_SOURCE_DIR}/tests/common/FileOpTestSupport.cpp
     LIBS vantoro_clipmanager)
   if(TARGET vantoro_player)
     vantoro_test(clip_manager_road_test

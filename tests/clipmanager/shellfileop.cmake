@@ -3,5 +3,5 @@ vantoro_test(clipmanager_shell_file_op_test
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/TShellFileOpTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TShellFileOpEngineTest.cpp
-    ${PROJECT_SOURCE_DIR}/tests/platform/FileOpTestSupport.cpp
+    ${PROJECT_SOURCE_DIR}/tests/common/FileOpTestSupport.cpp
   LIBS vantoro_clipmanager)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/FileOperationEngine.h"
+#include "fileops/FileOperationEngine.h"
 
 #include <QList>
 

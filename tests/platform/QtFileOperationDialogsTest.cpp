@@ -1,8 +1,8 @@
 #include "platform/QtFileOperationProgress.h"
 #include "platform/QtFileOperationQuestions.h"
-#include "platform/ShellFileOperation.h"
+#include "fileops/ShellFileOperation.h"
 
-#include "FileOpTestSupport.h"
+#include "common/FileOpTestSupport.h"
 
 #include <QApplication>
 #include <QCheckBox>

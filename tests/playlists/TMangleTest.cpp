@@ -5,10 +5,10 @@
 #include "common/FakeMessageBoxes.h"
 #include "common/ScriptedModalRunner.h"
 #include "common/TestSupport.h"
-#include "platform/FileOpFakes.h"
+#include "common/FileOpFakes.h"
 #include "platform/MainWindowDialogs.h"
 #include "platform/ProgressWindows.h"
-#include "platform/ShellFileOperation.h"
+#include "fileops/ShellFileOperation.h"
 #include "playlists/ProgramState.h"
 #include "playlists/TConfirmKill.h"
 

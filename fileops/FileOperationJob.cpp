@@ -1,0 +1,686 @@
+#include "fileops/FileOperationJob.h"
+
+#include "fileops/FileOperationSupport.h"
+#include "fileops/IoError.h"
+#include "fileops/Trash.h"
+#include "fileops/TrashRestore.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <cerrno>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vantoro {
+
+namespace {
+
+// A batch of staged copies is flushed to the disk together once it holds this many files or
+// bytes; a large file thus goes alone, while many small ones share one flush.
+constexpr size_t kBatchFiles = 128;
+constexpr qint64 kBatchBytes = 64 * 1024 * 1024;
+
+QString display(const QByteArray& path)
+{
+    return QFile::decodeName(path);
+}
+
+} // namespace
+
+FileOperationJob::FileOperationJob(const FileOperationRequest& request,
+                                   FileOperationQuestions& questions, FileOperationStatus& status)
+    : m_request(request), m_questions(questions), m_status(status)
+{}
+
+FileOperationJob::~FileOperationJob() = default;
+
+FileOperationResult FileOperationJob::run()
+{
+    if (m_request.operation == FileOperationCode::Delete)
+        runDelete();
+    else
+        runTransfer();
+    return m_result;
+}
+
+FileOperationJob::Step FileOperationJob::askAboutError(const QByteArray& path, int errorCode,
+                                                       const QString& reason)
+{
+    // What is staged so far is complete: it goes to its final names before the user is asked,
+    // so that a Cancel keeps the work done and the box never waits with files half-placed.
+    flushBatch();
+    if (m_stop)
+        return Step::Cancelled;
+    return askErrorNow(path, errorCode, reason);
+}
+
+FileOperationJob::Step FileOperationJob::askErrorNow(const QByteArray& path, int errorCode,
+                                                     const QString& reason)
+{
+    FileOperationError error;
+    error.operation = m_request.operation;
+    error.path = display(path);
+    if (m_request.operation != FileOperationCode::Delete)
+        error.destination = display(m_destination);
+    error.errorCode = errorCode;
+    error.reason = reason.isEmpty() ? systemErrorText(errorCode) : reason;
+    switch (m_questions.askError(error)) {
+    case ErrorChoice::Retry:
+        return Step::Retry;
+    case ErrorChoice::Skip:
+        m_result.anyOperationsAborted = true;
+        return Step::Skipped;
+    case ErrorChoice::Cancel:
+        break;
+    }
+    m_result.anyOperationsAborted = true;
+    m_stop = true;
+    return Step::Cancelled;
+}
+
+// ---- delete -------------------------------------------------------------------------------
+
+void FileOperationJob::runDelete()
+{
+    std::vector<QByteArray> items;
+    QStringList shown;
+    for (const QString& source : m_request.sources) {
+        const QByteArray path = withoutTrailingSlashes(QFile::encodeName(source));
+        struct stat st;
+        if (flag(FileOperationFlag::kFilesOnly) && ::lstat(path.constData(), &st) == 0 &&
+            S_ISDIR(st.st_mode))
+            continue;
+        items.push_back(path);
+        shown.append(display(path));
+    }
+    if (items.empty())
+        return;
+    const bool toTrash = flag(FileOperationFlag::kAllowUndo);
+    if (!flag(FileOperationFlag::kNoConfirmation) && !m_questions.confirmDelete(shown, toTrash)) {
+        m_result.anyOperationsAborted = true;
+        return;
+    }
+    m_status.itemCount = int(items.size());
+    for (const QByteArray& path : items) {
+        if (m_stop || cancelRequested()) {
+            m_result.anyOperationsAborted = true;
+            return;
+        }
+        m_status.setCurrentPath(display(path));
+        deleteOne(path);
+        ++m_status.itemsDone;
+    }
+}
+
+FileOperationJob::Step FileOperationJob::deleteOne(const QByteArray& path)
+{
+    for (;;) {
+        int error = 0;
+        QString reason;
+        if (flag(FileOperationFlag::kAllowUndo)) {
+            const TrashOutcome outcome = moveToTrash(path);
+            if (outcome.status == TrashOutcome::Status::Trashed) {
+                m_result.journal.recordTrashed(path,
+                                               TrashEntry{outcome.trashFolder, outcome.entryName});
+                return Step::Done;
+            }
+            if (outcome.status == TrashOutcome::Status::NoTrash) {
+                // Asked even with "no confirmation": going past the Trash cannot be undone, and
+                // the caller asked for a delete that can be.
+                if (!m_questions.confirmPermanentDelete(display(path), outcome.reason)) {
+                    m_result.anyOperationsAborted = true;
+                    return Step::Skipped;
+                }
+                error = removePermanently(path);
+            } else {
+                error = outcome.errorCode;
+                reason = outcome.reason;
+            }
+        } else {
+            error = removePermanently(path);
+        }
+        if (error == 0 && reason.isEmpty()) {
+            m_result.journal.recordDeleted(path);
+            return Step::Done;
+        }
+        const Step step = askAboutError(path, error, reason);
+        if (step != Step::Retry)
+            return step;
+    }
+}
+
+// ---- copy and move ------------------------------------------------------------------------
+
+qint64 FileOperationJob::totalBytes(const QByteArray& path) const
+{
+    struct stat st;
+    if (::lstat(path.constData(), &st) != 0)
+        return 0;
+    if (S_ISREG(st.st_mode))
+        return st.st_size;
+    if (!S_ISDIR(st.st_mode) || flag(FileOperationFlag::kFilesOnly))
+        return 0;
+    qint64 sum = 0;
+    if (DIR* dir = ::opendir(path.constData())) {
+        while (const dirent* entry = ::readdir(dir)) {
+            const QByteArray name(entry->d_name);
+            if (name != "." && name != "..")
+                sum += totalBytes(path + '/' + name);
+        }
+        ::closedir(dir);
+    }
+    return sum;
+}
+
+bool FileOperationJob::prepareDestination()
+{
+    m_destination = withoutTrailingSlashes(QFile::encodeName(m_request.destination));
+    for (;;) {
+        int error = 0;
+        struct stat st;
+        if (m_destination.isEmpty()) {
+            error = ENOENT;
+        } else if (::stat(m_destination.constData(), &st) == 0) {
+            if (S_ISDIR(st.st_mode)) {
+                const int fd =
+                    ::open(m_destination.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+                if (fd >= 0) {
+                    m_destinationFolder = std::make_shared<const UniqueFd>(fd);
+                    ::fstat(fd, &m_destinationStat);
+                    // The folder as the file system has it, links resolved: a folder must not
+                    // go into itself by way of a link that names one of its sub-folders.
+                    if (char* resolved = ::realpath(m_destination.constData(), nullptr)) {
+                        m_resolvedDestination = resolved;
+                        ::free(resolved);
+                    } else {
+                        m_resolvedDestination = m_destination;
+                    }
+                    removeStaleCopyTemporaries(fd);
+                    return true;
+                }
+                error = errno;
+            } else {
+                error = ENOTDIR;
+            }
+        } else if (errno == ENOENT && ::lstat(m_destination.constData(), &st) == 0) {
+            // Something is there that is not a folder and cannot become one (a dangling link).
+            error = ENOTDIR;
+        } else if (errno == ENOENT) {
+            if (!flag(FileOperationFlag::kNoConfirmMkdir) &&
+                !flag(FileOperationFlag::kNoConfirmation) &&
+                !m_questions.confirmCreateFolder(display(m_destination))) {
+                m_result.anyOperationsAborted = true;
+                return false;
+            }
+            error = makeFolders(m_destination);
+            if (error == 0)
+                continue;
+        } else {
+            error = errno;
+        }
+        // Without its folder nothing of the operation can be done: Skip ends it like Cancel.
+        if (askAboutError(m_destination, error) != Step::Retry) {
+            m_result.anyOperationsAborted = true;
+            return false;
+        }
+    }
+}
+
+void FileOperationJob::runTransfer()
+{
+    if (m_request.sources.isEmpty() || !prepareDestination())
+        return;
+    struct Item
+    {
+        QByteArray path;
+        struct stat st;
+        bool statKnown;
+    };
+    std::vector<Item> items;
+    qint64 total = 0;
+    for (const QString& source : m_request.sources) {
+        const QByteArray path = withoutTrailingSlashes(QFile::encodeName(source));
+        struct stat st = {};
+        const bool statKnown = ::lstat(path.constData(), &st) == 0;
+        if (statKnown) {
+            if (S_ISDIR(st.st_mode)) {
+                if (flag(FileOperationFlag::kFilesOnly))
+                    continue;
+                total += totalBytes(path);
+            } else if (S_ISREG(st.st_mode)) {
+                total += st.st_size;
+            }
+        }
+        items.push_back({path, st, statKnown});
+    }
+    m_status.bytesTotal = total;
+    m_status.itemCount = int(items.size());
+    for (const Item& item : items) {
+        if (m_stop || cancelRequested())
+            break;
+        m_status.setCurrentPath(display(item.path));
+        transferOne(item.path, item.statKnown ? &item.st : nullptr);
+        ++m_status.itemsDone;
+    }
+    flushBatch();
+    if (cancelRequested())
+        m_result.anyOperationsAborted = true;
+}
+
+FileOperationJob::Step FileOperationJob::resolveCollision(int folder, QByteArray& name,
+                                                          bool& replace, bool sameFolderCopy)
+{
+    replace = false;
+    if (!existsInFolder(folder, name))
+        return Step::Done;
+    if (sameFolderCopy || flag(FileOperationFlag::kRenameOnCollision)) {
+        name = freeNameInFolder(folder, name);
+        return Step::Done;
+    }
+    CollisionChoice choice = CollisionChoice::Replace;
+    if (m_collisionForAll) {
+        choice = *m_collisionForAll;
+    } else if (!flag(FileOperationFlag::kNoConfirmation)) {
+        const CollisionAnswer answer =
+            m_questions.askCollision(display(name), display(m_destination));
+        choice = answer.choice;
+        if (answer.forAllRemaining)
+            m_collisionForAll = choice;
+    }
+    switch (choice) {
+    case CollisionChoice::Replace:
+        replace = true;
+        return Step::Done;
+    case CollisionChoice::Skip:
+        m_result.anyOperationsAborted = true;
+        return Step::Skipped;
+    case CollisionChoice::Cancel:
+        break;
+    }
+    m_result.anyOperationsAborted = true;
+    m_stop = true;
+    return Step::Cancelled;
+}
+
+FileOperationJob::Step FileOperationJob::transferOne(const QByteArray& source,
+                                                     const struct stat* known)
+{
+    for (;;) {
+        const Step step = transferAttempt(source, known);
+        if (step != Step::Retry)
+            return step;
+        known = nullptr; // a retry looks again
+    }
+}
+
+FileOperationJob::Step FileOperationJob::transferAttempt(const QByteArray& source,
+                                                         const struct stat* known)
+{
+    const bool move = m_request.operation == FileOperationCode::Move;
+    struct stat st;
+    if (known)
+        st = *known;
+    else if (::lstat(source.constData(), &st) != 0)
+        return askAboutError(source, errno);
+    const bool sameFolder = inDestinationFolder(source);
+    if (const QString refusal = transferRefusal(st, sameFolder); !refusal.isEmpty())
+        return askAboutError(source, 0, refusal);
+
+    const int folder = m_destinationFolder->get();
+    QByteArray name = baseName(source);
+    bool crossDevice = false;
+    if (move) {
+        if (const std::optional<Step> step = moveByRename(source, st, name, crossDevice))
+            return *step;
+    }
+    if (namesSameFile(source, st, folder, name) && !flag(FileOperationFlag::kRenameOnCollision)) {
+        // The destination holds this very file under another name, or the source is a link
+        // that leads to it: replacing it with a copy of itself would gain nothing, putting the
+        // link in its place would leave a link to itself and lose the data.
+        return askAboutError(source, 0, sameFileReason());
+    }
+    bool replace = false;
+    if (existsInFolder(folder, name)) {
+        const Step collision = resolveCollision(folder, name, replace, sameFolder);
+        if (collision != Step::Done)
+            return collision;
+    }
+    if (move && !crossDevice) {
+        if (const std::optional<Step> step = moveReplacing(source, st, name, replace))
+            return *step;
+    }
+    return transferByCopy(source, st, name, replace);
+}
+
+bool FileOperationJob::inDestinationFolder(const QByteArray& source)
+{
+    // Sources mostly share one folder: its identity is looked up once.
+    const QByteArray parent = parentFolder(source);
+    if (parent != m_parentPath) {
+        m_parentPath = parent;
+        m_parentKnown = ::stat(parent.constData(), &m_parentStat) == 0;
+    }
+    return m_parentKnown && sameFile(m_parentStat, m_destinationStat);
+}
+
+QString FileOperationJob::transferRefusal(const struct stat& st, bool sameFolder) const
+{
+    const bool move = m_request.operation == FileOperationCode::Move;
+    if (sameFolder && (move || !flag(FileOperationFlag::kRenameOnCollision)))
+        return sameFileReason();
+    if (!S_ISDIR(st.st_mode))
+        return {};
+    // A folder cannot go into itself or into one of its own sub-folders: walk up from the
+    // destination comparing identities, not names.
+    for (QByteArray up = m_resolvedDestination;; up = parentFolder(up)) {
+        struct stat at;
+        if (::stat(up.constData(), &at) == 0 && sameFile(at, st))
+            return QStringLiteral("The destination folder is inside the folder being copied");
+        if (up == "/" || up == ".")
+            return {};
+    }
+}
+
+qint64 FileOperationJob::bytesOf(const struct stat& st, const QByteArray& path) const
+{
+    if (S_ISREG(st.st_mode))
+        return st.st_size;
+    return S_ISDIR(st.st_mode) ? totalBytes(path) : 0;
+}
+
+std::optional<FileOperationJob::Step> FileOperationJob::moveByRename(const QByteArray& source,
+                                                                     const struct stat& st,
+                                                                     const QByteArray& name,
+                                                                     bool& crossDevice)
+{
+    const QByteArray target = m_destination + '/' + name;
+    if (::renameat2(AT_FDCWD, source.constData(), m_destinationFolder->get(), name.constData(),
+                    RENAME_NOREPLACE) == 0) {
+        m_status.bytesDone += bytesOf(st, target);
+        m_result.journal.recordTransfer(JournalEntry::Kind::Moved, source, target);
+        return Step::Done;
+    }
+    const int error = errno;
+    crossDevice = error == EXDEV;
+    if (error != EEXIST && error != EXDEV && error != EINVAL && error != ENOSYS)
+        return askAboutError(source, error);
+    return std::nullopt;
+}
+
+std::optional<FileOperationJob::Step> FileOperationJob::moveReplacing(const QByteArray& source,
+                                                                      const struct stat& st,
+                                                                      const QByteArray& name,
+                                                                      bool& replace)
+{
+    const QByteArray target = m_destination + '/' + name;
+    const int folder = m_destinationFolder->get();
+    // A replaced file goes to the Trash first, where an undo finds it again; where the Trash
+    // refuses it, it is replaced as asked.
+    TrashEntry replaced;
+    if (replace && !S_ISDIR(st.st_mode)) {
+        replaced = m_result.journal.trashBeforeReplace(target);
+        replace = !replaced.isValid();
+    }
+    const int rc = replace ? ::renameat(AT_FDCWD, source.constData(), folder, name.constData())
+                           : ::renameat2(AT_FDCWD, source.constData(), folder, name.constData(),
+                                         RENAME_NOREPLACE);
+    if (rc == 0) {
+        m_status.bytesDone += bytesOf(st, target);
+        m_result.journal.recordTransfer(JournalEntry::Kind::Moved, source, target, replaced);
+        return Step::Done;
+    }
+    const int error = errno;
+    // The file that was to be replaced goes back to its place: a failed move leaves the
+    // destination as it found it.
+    if (replaced.isValid())
+        restoreFromTrash(replaced, target);
+    const bool mergeFolders = S_ISDIR(st.st_mode) && (error == ENOTEMPTY || error == EEXIST);
+    if (error != EXDEV && !mergeFolders)
+        return askAboutError(source, error);
+    return std::nullopt;
+}
+
+FileOperationJob::Step FileOperationJob::transferByCopy(const QByteArray& source,
+                                                        const struct stat& st,
+                                                        const QByteArray& name, bool replace)
+{
+    const bool move = m_request.operation == FileOperationCode::Move;
+    const JournalEntry::Kind kind = move ? JournalEntry::Kind::Moved : JournalEntry::Kind::Copied;
+    const QByteArray target = m_destination + '/' + name;
+    if (S_ISREG(st.st_mode))
+        return copyFile(source, m_destinationFolder, name, replace, move, nullptr);
+    if (S_ISLNK(st.st_mode)) {
+        const Step step = copySymlink(source, st, m_destinationFolder, name, replace, move);
+        if (step == Step::Done)
+            m_result.journal.recordTransfer(kind, source, target);
+        return step;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        bool incomplete = false;
+        const Step step = copyTree(source, m_destinationFolder, name, move, incomplete);
+        flushBatch();
+        if (move && !incomplete && !m_stop && step == Step::Done)
+            removeEmptyFolders(source);
+        if (!incomplete && step == Step::Done)
+            m_result.journal.recordTransfer(kind, source, target);
+        if (incomplete)
+            m_result.anyOperationsAborted = true;
+        return step;
+    }
+    return askAboutError(source, EOPNOTSUPP, uncopiableKindReason(st.st_mode));
+}
+
+bool FileOperationJob::namesSameFile(const QByteArray& source, const struct stat& sourceStat,
+                                     int folder, const QByteArray& name) const
+{
+    struct stat existing;
+    if (::fstatat(folder, name.constData(), &existing, AT_SYMLINK_NOFOLLOW) != 0)
+        return false;
+    return sameFile(existing, sourceStat) ||
+           (S_ISLNK(sourceStat.st_mode) && linkLeadsTo(source, existing));
+}
+
+FileOperationJob::Step FileOperationJob::copyFile(const QByteArray& source, const SharedFd& folder,
+                                                  const QByteArray& name, bool replace,
+                                                  bool removeSource, bool* treeIncomplete)
+{
+    const CopyControl control{&m_status.cancel, &m_status.bytesDone};
+    for (;;) {
+        if (cancelRequested()) {
+            m_result.anyOperationsAborted = true;
+            m_stop = true;
+            return Step::Cancelled;
+        }
+        int error = 0;
+        Pending pending;
+        const qint64 before = m_status.bytesDone;
+        UniqueFd in(::open(source.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+        struct stat st;
+        if (!in.isValid() || ::fstat(in.get(), &st) != 0)
+            error = errno;
+        else
+            error = pending.file.stage(in.get(), st, folder, control);
+        if (error == ECANCELED) {
+            if (treeIncomplete)
+                *treeIncomplete = true;
+            m_result.anyOperationsAborted = true;
+            m_stop = true;
+            return Step::Cancelled;
+        }
+        if (error) {
+            m_status.bytesDone = before;
+            const Step step = askAboutError(source, error);
+            if (step == Step::Retry)
+                continue;
+            if (treeIncomplete)
+                *treeIncomplete = true;
+            return step;
+        }
+        pending.finalName = name;
+        pending.originalName = baseName(source);
+        pending.replace = replace;
+        pending.renameOnCollision = flag(FileOperationFlag::kRenameOnCollision);
+        pending.sourcePath = source;
+        pending.copiedStat = st;
+        if (removeSource)
+            pending.sourceToRemove = source;
+        pending.treeIncomplete = treeIncomplete;
+        m_batchBytes += st.st_size;
+        m_batch.push_back(std::move(pending));
+        if (m_batch.size() >= kBatchFiles || m_batchBytes >= kBatchBytes)
+            flushBatch();
+        return Step::Done;
+    }
+}
+
+FileOperationJob::Step FileOperationJob::copySymlink(const QByteArray& source,
+                                                     const struct stat& linkStat,
+                                                     const SharedFd& folder, const QByteArray& name,
+                                                     bool replace, bool removeSource)
+{
+    const int dir = folder->get();
+    bool made = false;
+    for (;;) {
+        int error = 0;
+        QString reason;
+        if (!made) {
+            QByteArray target(4096, '\0');
+            const ssize_t n = ::readlink(source.constData(), target.data(), size_t(target.size()));
+            error = n < 0 ? errno : 0;
+            if (!error) {
+                target.truncate(int(n));
+                const QByteArray temp = replace ? "." + name.left(200) + ".vantoro-link" : name;
+                if (::symlinkat(target.constData(), dir, temp.constData()) != 0)
+                    error = errno;
+                else if (replace && ::renameat(dir, temp.constData(), dir, name.constData()) != 0)
+                    error = errno, ::unlinkat(dir, temp.constData(), 0);
+            }
+            made = error == 0;
+        }
+        if (made && removeSource) {
+            // The new link must be on the disk before the old one goes, and the old one must
+            // still be the link that was copied: a file put in its place is not removed.
+            struct stat now;
+            if (::fsync(dir) != 0)
+                error = errno;
+            else if (::lstat(source.constData(), &now) != 0)
+                error = errno == ENOENT ? 0 : errno;
+            else if (!sameFile(now, linkStat))
+                error = EBUSY, reason = changedSinceCopyReason();
+            else if (::unlink(source.constData()) != 0 && errno != ENOENT)
+                error = errno;
+        }
+        if (!error)
+            return Step::Done;
+        const Step step = askAboutError(source, error, reason);
+        if (step != Step::Retry)
+            return step;
+    }
+}
+
+FileOperationJob::Step FileOperationJob::copyTree(const QByteArray& source, const SharedFd& folder,
+                                                  const QByteArray& name, bool removeSource,
+                                                  bool& incomplete)
+{
+    SharedFd sub;
+    struct stat sourceStat;
+    for (;;) {
+        int error = 0;
+        if (::lstat(source.constData(), &sourceStat) != 0)
+            error = errno;
+        bool merging = false;
+        if (!error && ::mkdirat(folder->get(), name.constData(), 0700) != 0) {
+            error = errno == EEXIST ? 0 : errno;
+            merging = error == 0;
+        }
+        if (!error) {
+            // An existing folder of the name is merged into; anything else of the name is not.
+            const int fd = ::openat(folder->get(), name.constData(),
+                                    O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (fd >= 0) {
+                sub = std::make_shared<const UniqueFd>(fd);
+                if (merging)
+                    removeStaleCopyTemporaries(fd);
+            } else {
+                error = errno;
+            }
+        }
+        if (!error)
+            break;
+        const Step step = askAboutError(source, error);
+        if (step == Step::Retry)
+            continue;
+        incomplete = true;
+        return step;
+    }
+
+    std::vector<QByteArray> names;
+    if (DIR* dir = ::opendir(source.constData())) {
+        while (const dirent* entry = ::readdir(dir)) {
+            const QByteArray child(entry->d_name);
+            if (child != "." && child != "..")
+                names.push_back(child);
+        }
+        ::closedir(dir);
+    } else {
+        incomplete = true;
+        return askAboutError(source, errno) == Step::Cancelled ? Step::Cancelled : Step::Skipped;
+    }
+    std::sort(names.begin(), names.end());
+
+    for (const QByteArray& childName : names) {
+        if (m_stop || cancelRequested()) {
+            incomplete = true;
+            m_stop = true;
+            return Step::Cancelled;
+        }
+        const QByteArray child = source + '/' + childName;
+        m_status.setCurrentPath(display(child));
+        if (copyTreeEntry(child, sub, childName, removeSource, incomplete) != Step::Done)
+            incomplete = true;
+    }
+    ::fchmod(sub->get(), sourceStat.st_mode & 07777);
+    // A folder's default ACL is what its new files inherit: it goes with the folder.
+    const UniqueFd sourceFolder(
+        ::open(source.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (sourceFolder.isValid())
+        copyExtendedAttributes(sourceFolder.get(), sub->get());
+    return m_stop ? Step::Cancelled : Step::Done;
+}
+
+FileOperationJob::Step FileOperationJob::copyTreeEntry(const QByteArray& child, const SharedFd& sub,
+                                                       const QByteArray& childName,
+                                                       bool removeSource, bool& incomplete)
+{
+    for (;;) {
+        // Whatever is left behind is named with its reason, never only counted.
+        struct stat st;
+        Step step = Step::Done;
+        if (::lstat(child.constData(), &st) != 0) {
+            step = askAboutError(child, errno);
+        } else if (S_ISDIR(st.st_mode)) {
+            return copyTree(child, sub, childName, removeSource, incomplete);
+        } else if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) {
+            step = askAboutError(child, EOPNOTSUPP, uncopiableKindReason(st.st_mode));
+        } else if (namesSameFile(child, st, sub->get(), childName)) {
+            step = askAboutError(child, 0, sameFileReason());
+        } else {
+            QByteArray target = childName;
+            bool replace = false;
+            step = resolveCollision(sub->get(), target, replace, false);
+            if (step != Step::Done)
+                return step;
+            if (S_ISREG(st.st_mode))
+                return copyFile(child, sub, target, replace, removeSource, &incomplete);
+            return copySymlink(child, st, sub, target, replace, removeSource);
+        }
+        if (step != Step::Retry)
+            return step;
+    }
+}
+
+} // namespace vantoro

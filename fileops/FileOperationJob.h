@@ -1,0 +1,158 @@
+#pragma once
+
+#include "fileops/FileCopier.h"
+#include "fileops/FileOperationEngine.h"
+#include "fileops/FileOperationQuestions.h"
+
+#include <QByteArray>
+#include <QMutex>
+#include <QString>
+
+#include <sys/stat.h>
+
+#include <atomic>
+#include <optional>
+#include <vector>
+
+namespace vantoro {
+
+// What a running operation shares with the thread that shows its progress.
+struct FileOperationStatus
+{
+    std::atomic<bool> cancel{false};
+    std::atomic<qint64> bytesDone{0};
+    std::atomic<qint64> bytesTotal{0};
+    std::atomic<int> itemsDone{0};
+    std::atomic<int> itemCount{0};
+
+    void setCurrentPath(const QString& path)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_currentPath = path;
+    }
+    QString currentPath() const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_currentPath;
+    }
+
+private:
+    mutable QMutex m_mutex;
+    QString m_currentPath;
+};
+
+// One delete, copy or move, run start to end on the calling thread (the engine runs it on a
+// worker thread). Every question goes to `questions`, which must be safe to call from that
+// thread. Copies are staged in unnamed temporary files and committed in batches: one flush to
+// the disk for many small files, after which they are linked under their final names, and only
+// then are the sources of a move removed.
+class FileOperationJob
+{
+public:
+    FileOperationJob(const FileOperationRequest& request, FileOperationQuestions& questions,
+                     FileOperationStatus& status);
+    ~FileOperationJob();
+    FileOperationJob(const FileOperationJob&) = delete;
+    FileOperationJob& operator=(const FileOperationJob&) = delete;
+
+    FileOperationResult run();
+
+private:
+    struct Pending
+    {
+        StagedFile file;
+        QByteArray finalName;
+        QByteArray originalName; // the source's own name, from which free names are made
+        bool replace = false;
+        bool renameOnCollision = false;
+        QByteArray sourceToRemove; // a moved file's source, removed after the commit
+        QByteArray sourcePath;
+        struct stat copiedStat = {};    // the source as it was when copied
+        bool* treeIncomplete = nullptr; // set when this file of a folder move is not committed
+    };
+    enum class Step { Done, Retry, Skipped, Cancelled };
+
+    bool flag(quint16 f) const { return (m_request.flags & f) != 0; }
+    bool cancelRequested() const { return m_status.cancel.load(std::memory_order_relaxed); }
+    Step askAboutError(const QByteArray& path, int errorCode, const QString& reason = {});
+    // Asks the per-file error question about `path` and turns the answer into a step (Skip and
+    // Cancel mark the operation aborted; Cancel stops it), flushing nothing first.
+    Step askErrorNow(const QByteArray& path, int errorCode, const QString& reason);
+
+    void runDelete();
+    Step deleteOne(const QByteArray& path);
+
+    void runTransfer();
+    bool prepareDestination();
+    // One source of a copy or move, asked about again for as long as the answer is Retry.
+    Step transferOne(const QByteArray& source, const struct stat* known);
+    // One try at it: the checks, a rename where one will do, the collision, then the copy.
+    Step transferAttempt(const QByteArray& source, const struct stat* known);
+    // Whether the source lies in the destination folder itself.
+    bool inDestinationFolder(const QByteArray& source);
+    // Why the source cannot go to the destination at all (it is the destination, or a folder
+    // that holds it); empty when it can.
+    QString transferRefusal(const struct stat& st, bool sameFolder) const;
+    // A move within one file system is one rename that never replaces. Answers the step when
+    // that settled the source; nothing when more is to be done: the name is taken, or the file
+    // systems differ (`crossDevice`).
+    std::optional<Step> moveByRename(const QByteArray& source, const struct stat& st,
+                                     const QByteArray& name, bool& crossDevice);
+    // The move's rename once a collision is answered (a replaced file goes to the Trash first;
+    // `replace` is cleared when it did). Nothing when the folder is to be merged or copied.
+    std::optional<Step> moveReplacing(const QByteArray& source, const struct stat& st,
+                                      const QByteArray& name, bool& replace);
+    // The source's data, link or folder tree copied under `name`; a move then removes it.
+    Step transferByCopy(const QByteArray& source, const struct stat& st, const QByteArray& name,
+                        bool replace);
+    qint64 bytesOf(const struct stat& st, const QByteArray& path) const;
+    Step resolveCollision(int folder, QByteArray& name, bool& replace, bool sameFolderCopy);
+    Step copyFile(const QByteArray& source, const SharedFd& folder, const QByteArray& name,
+                  bool replace, bool removeSource, bool* treeIncomplete);
+    Step copyTree(const QByteArray& source, const SharedFd& folder, const QByteArray& name,
+                  bool removeSource, bool& incomplete);
+    Step copyTreeEntry(const QByteArray& child, const SharedFd& sub, const QByteArray& childName,
+                       bool removeSource, bool& incomplete);
+    Step copySymlink(const QByteArray& source, const struct stat& linkStat, const SharedFd& folder,
+                     const QByteArray& name, bool replace, bool removeSource);
+    bool namesSameFile(const QByteArray& source, const struct stat& sourceStat, int folder,
+                       const QByteArray& name) const;
+    // What became of one staged copy of a batch on its way to its final name.
+    struct Placement
+    {
+        SharedFd folder;
+        int syncError = 0;
+        bool committed = false;
+        TrashEntry replaced; // the file it replaced, in the Trash
+    };
+    // Flushes the batch to the disk, gives each copy its final name, flushes their folders and
+    // only then removes a move's sources; each step in one of the functions below.
+    int flushBatch();
+    std::vector<Placement> syncBatch(const std::vector<Pending>& batch);
+    Step copyAgainAfterSyncError(Pending& pending, Placement& placement);
+    void placeBatch(std::vector<Pending>& batch, std::vector<Placement>& placements);
+    void finishBatch(std::vector<Pending>& batch, const std::vector<Placement>& placements);
+    int stageAgain(Pending& pending, const SharedFd& folder);
+    Step askAboutPending(const Pending& pending, int errorCode, const QString& reason);
+    Step removeMovedSource(Pending& pending, const SharedFd& folder);
+    Step commitPending(Pending& pending);
+    qint64 totalBytes(const QByteArray& path) const;
+
+    const FileOperationRequest& m_request;
+    FileOperationQuestions& m_questions;
+    FileOperationStatus& m_status;
+    FileOperationResult m_result;
+    QByteArray m_destination;
+    QByteArray m_resolvedDestination; // m_destination with every link resolved
+    SharedFd m_destinationFolder;
+    struct stat m_destinationStat = {};
+    QByteArray m_parentPath; // the folder of the last source, and its identity
+    struct stat m_parentStat = {};
+    bool m_parentKnown = false;
+    std::optional<CollisionChoice> m_collisionForAll;
+    std::vector<Pending> m_batch;
+    qint64 m_batchBytes = 0;
+    bool m_stop = false;
+};
+
+} // namespace vantoro

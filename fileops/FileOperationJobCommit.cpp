@@ -1,0 +1,245 @@
+// The commit of a batch of staged copies: one flush, the final names, the flush of their
+// folders, and only then the removal of a move's sources.
+#include "fileops/FileOperationJob.h"
+
+#include "fileops/FileOperationSupport.h"
+#include "fileops/IoError.h"
+#include "fileops/TrashRestore.h"
+
+#include <cerrno>
+#include <map>
+#include <set>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vantoro {
+
+FileOperationJob::Step FileOperationJob::commitPending(Pending& pending)
+{
+    for (;;) {
+        int error = pending.file.commit(pending.finalName, pending.replace);
+        if (error == 0)
+            return Step::Done;
+        if (error == EEXIST && !pending.replace) {
+            // Taken meanwhile, e.g. by an earlier file of the same name in this very operation.
+            const int folder = pending.file.folder()->get();
+            QByteArray name = pending.renameOnCollision ? pending.originalName : pending.finalName;
+            bool replace = false;
+            const Step step = resolveCollision(folder, name, replace, false);
+            if (step != Step::Done)
+                return step;
+            pending.finalName = name;
+            pending.replace = replace;
+            continue;
+        }
+        const Step step = askAboutError(pending.sourcePath, error);
+        if (step != Step::Retry)
+            return step;
+    }
+}
+
+int FileOperationJob::stageAgain(Pending& pending, const SharedFd& folder)
+{
+    UniqueFd in(::open(pending.sourcePath.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+    if (!in.isValid() || ::fstat(in.get(), &pending.copiedStat) != 0)
+        return errno;
+    if (const int error = pending.file.stage(in.get(), pending.copiedStat, folder,
+                                             CopyControl{&m_status.cancel, &m_status.bytesDone}))
+        return error;
+    return pending.file.sync();
+}
+
+FileOperationJob::Step FileOperationJob::askAboutPending(const Pending& pending, int errorCode,
+                                                         const QString& reason)
+{
+    // The batch is being placed: only this file is asked about, nothing is flushed first.
+    return askErrorNow(pending.sourcePath, errorCode, reason);
+}
+
+FileOperationJob::Step FileOperationJob::removeMovedSource(Pending& pending, const SharedFd& folder)
+{
+    const QByteArray& source = pending.sourceToRemove;
+    for (;;) {
+        // The source goes by name, so the name must still hold what was copied: a recording
+        // that grew, or a file another program put in its place, stays. (Between this look
+        // and the unlink a replacement can still slip in; no call removes a name only if it
+        // still names a given file.)
+        struct stat now;
+        int error = 0;
+        QString reason;
+        if (::lstat(source.constData(), &now) != 0) {
+            if (errno == ENOENT)
+                return Step::Done;
+            error = errno;
+        } else if (!unchangedSince(now, pending.copiedStat)) {
+            error = EBUSY;
+            reason = changedSinceCopyReason();
+        } else if (::unlink(source.constData()) == 0 || errno == ENOENT) {
+            return Step::Done;
+        } else {
+            error = errno;
+        }
+        const Step step = askAboutPending(pending, error, reason);
+        if (step != Step::Retry)
+            return step;
+        if (reason.isEmpty())
+            continue;
+        // Retry of a changed source: copy it afresh over the copy just placed, then look again.
+        for (;;) {
+            int again = stageAgain(pending, folder);
+            if (!again)
+                again = pending.file.commit(pending.finalName, true);
+            if (!again && ::fsync(folder->get()) != 0)
+                again = errno;
+            if (!again)
+                break;
+            pending.file.discard();
+            const Step retry = askAboutPending(pending, again, {});
+            if (retry != Step::Retry)
+                return retry;
+        }
+    }
+}
+
+int FileOperationJob::flushBatch()
+{
+    if (m_batch.empty())
+        return 0;
+    std::vector<Pending> batch;
+    batch.swap(m_batch);
+    m_batchBytes = 0;
+    std::vector<Placement> placements = syncBatch(batch);
+    placeBatch(batch, placements);
+    finishBatch(batch, placements);
+    return 0;
+}
+
+std::vector<FileOperationJob::Placement>
+FileOperationJob::syncBatch(const std::vector<Pending>& batch)
+{
+    // One flush for the whole batch: syncfs per file system when there are several files
+    // (a single journal commit instead of one per file). syncfs reports a write-back error on
+    // its file system without saying which file; then each file is flushed to find it.
+    std::vector<Placement> placements(batch.size());
+    if (batch.size() == 1) {
+        placements[0].syncError = batch[0].file.sync();
+        return placements;
+    }
+    std::set<dev_t> failedDevices;
+    std::set<dev_t> doneDevices;
+    for (const Pending& p : batch) {
+        if (doneDevices.insert(p.file.device()).second && ::syncfs(p.file.fd()) != 0)
+            failedDevices.insert(p.file.device());
+    }
+    for (size_t i = 0; i < batch.size(); ++i) {
+        if (failedDevices.count(batch[i].file.device()))
+            placements[i].syncError = batch[i].file.sync();
+    }
+    return placements;
+}
+
+FileOperationJob::Step FileOperationJob::copyAgainAfterSyncError(Pending& pending,
+                                                                 Placement& placement)
+{
+    // The kernel reported the write-back error once and will not again: this copy cannot be
+    // trusted, the file is copied afresh on Retry.
+    pending.file.discard();
+    for (;;) {
+        const Step step = askAboutPending(pending, placement.syncError, {});
+        if (step != Step::Retry)
+            return step;
+        placement.syncError = stageAgain(pending, placement.folder);
+        if (!placement.syncError)
+            return Step::Done;
+        pending.file.discard();
+    }
+}
+
+void FileOperationJob::placeBatch(std::vector<Pending>& batch, std::vector<Placement>& placements)
+{
+    // A cancel from the progress window keeps the copies that are complete; a Cancel answered
+    // to a question during this flush drops the ones not yet placed.
+    const bool stoppedBefore = m_stop;
+    for (size_t i = 0; i < batch.size(); ++i) {
+        Pending& p = batch[i];
+        Placement& placement = placements[i];
+        if (m_stop && !stoppedBefore) {
+            p.file.discard();
+            continue;
+        }
+        placement.folder = p.file.folder() ? p.file.folder() : m_destinationFolder;
+        if (placement.syncError && copyAgainAfterSyncError(p, placement) != Step::Done)
+            continue;
+        // A file of the operation's own list that replaces another sends that one to the Trash
+        // first (where the Trash takes it), so that an undo can bring it back.
+        const QByteArray target = m_destination + '/' + p.finalName;
+        if (p.replace && p.treeIncomplete == nullptr) {
+            placement.replaced = m_result.journal.trashBeforeReplace(target);
+            p.replace = !placement.replaced.isValid();
+        }
+        if (commitPending(p) == Step::Done) {
+            placement.committed = true;
+        } else {
+            p.file.discard();
+            // The file that was to be replaced goes back to its place.
+            if (placement.replaced.isValid() && restoreFromTrash(placement.replaced, target) == 0)
+                placement.replaced = {};
+        }
+    }
+}
+
+void FileOperationJob::finishBatch(std::vector<Pending>& batch,
+                                   const std::vector<Placement>& placements)
+{
+    // The new names must be on the disk before any source of a move goes. A folder whose flush
+    // failed may not hold them after a crash: its sources stay, and the user is asked once per
+    // folder whether to flush it again.
+    struct FolderFlush
+    {
+        int error = 0;
+        std::optional<Step> answer; // what the user chose for a folder that failed
+    };
+    std::map<const UniqueFd*, FolderFlush> flushes;
+    for (const Placement& placement : placements) {
+        if (placement.committed && !flushes.count(placement.folder.get()))
+            flushes[placement.folder.get()].error =
+                ::fsync(placement.folder->get()) == 0 ? 0 : errno;
+    }
+    for (size_t i = 0; i < batch.size(); ++i) {
+        Pending& p = batch[i];
+        const Placement& placement = placements[i];
+        Step step = placement.committed ? Step::Done : Step::Skipped;
+        if (placement.committed) {
+            FolderFlush& flush = flushes[placement.folder.get()];
+            while (flush.error && !flush.answer) {
+                const Step answer = askAboutPending(p, flush.error, {});
+                if (answer != Step::Retry)
+                    flush.answer = answer;
+                else if (::fsync(placement.folder->get()) == 0)
+                    flush.error = 0;
+                else
+                    flush.error = errno;
+            }
+            if (flush.error)
+                step = *flush.answer;
+        }
+        if (step == Step::Done && !p.sourceToRemove.isEmpty())
+            step = removeMovedSource(p, placement.folder);
+        // The journal lists the operation's own files; those inside a folder go with it. A
+        // move whose source stayed left a copy.
+        if (placement.committed && p.treeIncomplete == nullptr)
+            m_result.journal.recordTransfer(
+                !p.sourceToRemove.isEmpty() && step == Step::Done ? JournalEntry::Kind::Moved
+                                                                  : JournalEntry::Kind::Copied,
+                p.sourcePath, m_destination + '/' + p.finalName, placement.replaced);
+        if (step != Step::Done) {
+            m_result.anyOperationsAborted = true;
+            if (p.treeIncomplete)
+                *p.treeIncomplete = true;
+        }
+    }
+}
+
+} // namespace vantoro

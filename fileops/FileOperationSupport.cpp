@@ -1,0 +1,145 @@
+#include "fileops/FileOperationSupport.h"
+
+#include <cerrno>
+#include <vector>
+
+#include <dirent.h>
+#include <ftw.h>
+#include <unistd.h>
+
+namespace vantoro {
+
+namespace {
+
+constexpr int kMaxLinkHops = 40; // as the kernel's own limit for one path
+
+int removeEntry(const char* path, const struct stat*, int type, struct FTW*)
+{
+    const int rc = type == FTW_DP ? ::rmdir(path) : ::unlink(path);
+    return rc == 0 ? 0 : errno;
+}
+
+} // namespace
+
+QByteArray withoutTrailingSlashes(QByteArray path)
+{
+    while (path.size() > 1 && path.endsWith('/'))
+        path.chop(1);
+    return path;
+}
+
+QByteArray baseName(const QByteArray& path)
+{
+    const int slash = path.lastIndexOf('/');
+    return slash < 0 ? path : path.mid(slash + 1);
+}
+
+QByteArray parentFolder(const QByteArray& path)
+{
+    const int slash = path.lastIndexOf('/');
+    if (slash < 0)
+        return ".";
+    return slash == 0 ? QByteArray("/") : path.left(slash);
+}
+
+bool sameFile(const struct stat& a, const struct stat& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+bool unchangedSince(const struct stat& now, const struct stat& copied)
+{
+    return sameFile(now, copied) && now.st_size == copied.st_size &&
+           now.st_mtim.tv_sec == copied.st_mtim.tv_sec &&
+           now.st_mtim.tv_nsec == copied.st_mtim.tv_nsec;
+}
+
+bool linkLeadsTo(const QByteArray& link, const struct stat& entry)
+{
+    QByteArray current = link;
+    for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+        struct stat st;
+        if (::lstat(current.constData(), &st) != 0)
+            return false;
+        if (sameFile(st, entry))
+            return true;
+        if (!S_ISLNK(st.st_mode))
+            return false;
+        QByteArray target(4096, '\0');
+        const ssize_t n = ::readlink(current.constData(), target.data(), size_t(target.size()));
+        if (n <= 0)
+            return false;
+        target.truncate(int(n));
+        current = target.startsWith('/') ? target : parentFolder(current) + '/' + target;
+    }
+    return false;
+}
+
+QString uncopiableKindReason(mode_t mode)
+{
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return QStringLiteral("It is a device file; device files are not copied");
+    if (S_ISFIFO(mode))
+        return QStringLiteral("It is a pipe (FIFO); pipes are not copied");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("It is a socket; sockets are not copied");
+    return {};
+}
+
+QString sameFileReason()
+{
+    return QStringLiteral("The source and the destination are the same file");
+}
+
+QString changedSinceCopyReason()
+{
+    return QStringLiteral("It changed while it was being moved (it is still being written, or "
+                          "another program replaced it): it was copied but not moved, the "
+                          "original is kept");
+}
+
+int removePermanently(const QByteArray& path)
+{
+    struct stat st;
+    if (::lstat(path.constData(), &st) != 0)
+        return errno;
+    if (!S_ISDIR(st.st_mode))
+        return ::unlink(path.constData()) == 0 ? 0 : errno;
+    const int rc = ::nftw(path.constData(), removeEntry, 32, FTW_DEPTH | FTW_PHYS);
+    return rc < 0 ? errno : rc;
+}
+
+void removeEmptyFolders(const QByteArray& path)
+{
+    if (DIR* dir = ::opendir(path.constData())) {
+        std::vector<QByteArray> children;
+        while (const dirent* entry = ::readdir(dir)) {
+            const QByteArray name(entry->d_name);
+            if (name != "." && name != ".." && entry->d_type == DT_DIR)
+                children.push_back(path + '/' + name);
+        }
+        ::closedir(dir);
+        for (const QByteArray& child : children)
+            removeEmptyFolders(child);
+    }
+    ::rmdir(path.constData());
+}
+
+int makeFolders(const QByteArray& path)
+{
+    for (int slash = path.indexOf('/', 1);; slash = path.indexOf('/', slash + 1)) {
+        const QByteArray prefix = slash < 0 ? path : path.left(slash);
+        if (::mkdir(prefix.constData(), 0777) != 0) {
+            if (errno != EEXIST)
+                return errno;
+            // "Exists" is a folder only when it is one: a dangling link answers EEXIST too.
+            struct stat st;
+            if (::stat(prefix.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+                return ENOTDIR;
+        }
+        if (slash < 0)
+            return 0;
+    }
+}
+
+} // namespace vantoro

@@ -1,0 +1,295 @@
+#include "fileops/FileOperationUndo.h"
+
+#include "fileops/FileOperationEngine.h"
+#include "fileops/FileOperationSupport.h"
+#include "fileops/IoError.h"
+#include "fileops/Trash.h"
+#include "fileops/TrashRestore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QHash>
+
+#include <cerrno>
+#include <map>
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+
+namespace vantoro {
+
+namespace {
+
+bool exists(const QByteArray& path)
+{
+    struct stat st;
+    return ::lstat(path.constData(), &st) == 0 || errno != ENOENT;
+}
+
+QString clips(int n)
+{
+    return n == 1 ? QStringLiteral("1 clip") : QStringLiteral("%1 clips").arg(n);
+}
+
+// The same file as the one recorded (same device and inode) and unchanged (size, time).
+bool unchanged(const FileIdentity& recorded, const QByteArray& path)
+{
+    return recorded.isValid() && FileIdentity::of(path) == recorded;
+}
+
+} // namespace
+
+FileOperationUndo::FileOperationUndo(FileOperationJournal journal) : m_journal(std::move(journal))
+{}
+
+QString FileOperationUndo::description() const
+{
+    const int n = int(m_journal.entries.size());
+    if (n == 0)
+        return {};
+    if (m_journal.count(JournalEntry::Kind::Trashed) +
+            m_journal.count(JournalEntry::Kind::Deleted) ==
+        n)
+        return QStringLiteral("delete %1").arg(clips(n));
+    const QString folder = QFile::decodeName(parentFolder(m_journal.entries.front().destination));
+    if (m_journal.count(JournalEntry::Kind::Moved) > 0)
+        return QStringLiteral("move %1 to %2").arg(clips(n), folder);
+    return QStringLiteral("copy %1 to %2").arg(clips(n), folder);
+}
+
+QString FileOperationUndo::summary() const
+{
+    const int n = int(m_journal.entries.size());
+    if (n == 0)
+        return {};
+    const int trashed = m_journal.count(JournalEntry::Kind::Trashed);
+    if (trashed == n)
+        return QStringLiteral("%1 moved to the Trash").arg(clips(n));
+    if (trashed + m_journal.count(JournalEntry::Kind::Deleted) == n)
+        return QStringLiteral("%1 deleted").arg(clips(n));
+    const QString folder = QFile::decodeName(parentFolder(m_journal.entries.front().destination));
+    if (m_journal.count(JournalEntry::Kind::Moved) > 0)
+        return QStringLiteral("%1 moved to %2").arg(clips(n), folder);
+    return QStringLiteral("%1 copied to %2").arg(clips(n), folder);
+}
+
+QString FileOperationUndo::problemOf(const JournalEntry& entry) const
+{
+    switch (entry.kind) {
+    case JournalEntry::Kind::Deleted:
+        return QStringLiteral("It was deleted for good (its drive has no Trash).");
+    case JournalEntry::Kind::Trashed: {
+        struct stat st;
+        if (!entry.trash.isValid() || ::lstat(entry.trash.filePath().constData(), &st) != 0)
+            return QStringLiteral("It is no longer in the Trash.");
+        if (exists(entry.source))
+            return QStringLiteral("Another file now has its place.");
+        return {};
+    }
+    case JournalEntry::Kind::Copied:
+        if (!exists(entry.destination))
+            return QStringLiteral("The copy is no longer there.");
+        if (!unchanged(entry.written, entry.destination))
+            return QStringLiteral("The copy has changed since it was made.");
+        return {};
+    case JournalEntry::Kind::Moved: {
+        const FileIdentity now = FileIdentity::of(entry.destination);
+        if (!entry.written.isValid() || !now.isValid() || now.device != entry.written.device ||
+            now.inode != entry.written.inode)
+            return QStringLiteral("It is no longer where it was moved to.");
+        // The same device and inode may be a new file that took a freed inode: the size and
+        // time tell (a move keeps both).
+        if (!(now == entry.written))
+            return QStringLiteral("It has changed since it was moved.");
+        if (exists(entry.source))
+            return QStringLiteral("Another file now has its place.");
+        return {};
+    }
+    }
+    return {};
+}
+
+std::vector<UndoProblem> FileOperationUndo::check() const
+{
+    std::vector<UndoProblem> problems;
+    for (const JournalEntry& entry : m_journal.entries) {
+        const QString reason = problemOf(entry);
+        if (!reason.isEmpty())
+            problems.push_back({QFile::decodeName(entry.source), reason});
+    }
+    return problems;
+}
+
+namespace {
+
+// One run of an undo: each entry of the journal, newest first, goes back by the way its kind
+// needs; moves across file systems are gathered per original folder and handed to the engine.
+class UndoRun
+{
+public:
+    UndoRun(const std::vector<JournalEntry>& entries, const std::vector<bool>& blocked)
+        : m_entries(entries), m_blocked(blocked), m_done(entries.size(), false)
+    {}
+
+    UndoOutcome run(FileOperationEngine& engine)
+    {
+        for (size_t i = m_entries.size(); i-- > 0;) {
+            if (!m_blocked[i])
+                undoEntry(i);
+        }
+        for (const QByteArray& folder : m_folders)
+            moveBackAcrossDrives(engine, folder);
+        for (size_t i = 0; i < m_entries.size(); ++i) {
+            if (m_done[i])
+                m_outcome.undone.append(QFile::decodeName(m_entries[i].source));
+        }
+        return std::move(m_outcome);
+    }
+
+private:
+    void leave(const JournalEntry& entry, const QString& reason)
+    {
+        m_outcome.leftAlone.push_back({QFile::decodeName(entry.source), reason});
+    }
+
+    // The entry is back; a file it replaced comes back from the Trash.
+    void markDone(size_t i)
+    {
+        m_done[i] = true;
+        const JournalEntry& entry = m_entries[i];
+        if (!entry.replaced.isValid())
+            return;
+        if (const int error = restoreFromTrash(entry.replaced, entry.destination))
+            m_outcome.leftAlone.push_back(
+                {QFile::decodeName(entry.destination),
+                 QStringLiteral("The file it replaced stays in the Trash: %1")
+                     .arg(systemErrorText(error))});
+    }
+
+    void undoEntry(size_t i)
+    {
+        const JournalEntry& entry = m_entries[i];
+        switch (entry.kind) {
+        case JournalEntry::Kind::Deleted:
+            break;
+        case JournalEntry::Kind::Trashed:
+            if (const int error = restoreFromTrash(entry.trash, entry.source))
+                leave(entry, systemErrorText(error));
+            else
+                m_done[i] = true;
+            break;
+        case JournalEntry::Kind::Copied:
+            trashCopy(i);
+            break;
+        case JournalEntry::Kind::Moved:
+            moveBack(i);
+            break;
+        }
+    }
+
+    // A copy goes to the Trash, never deleted outright: where the Trash refuses it, it stays.
+    void trashCopy(size_t i)
+    {
+        const JournalEntry& entry = m_entries[i];
+        const TrashOutcome trashed = moveToTrash(entry.destination);
+        if (trashed.status != TrashOutcome::Status::Trashed) {
+            leave(entry, QStringLiteral("The copy %1 stays: the Trash refused it (%2).")
+                             .arg(QFile::decodeName(entry.destination), trashed.reason));
+            return;
+        }
+        markDone(i);
+    }
+
+    // On one file system a rename that never replaces (its folder made again if it is gone);
+    // across file systems the engine's safe copy, gathered per original folder.
+    void moveBack(size_t i)
+    {
+        const JournalEntry& entry = m_entries[i];
+        int error = 0;
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            error = ::renameat2(AT_FDCWD, entry.destination.constData(), AT_FDCWD,
+                                entry.source.constData(), RENAME_NOREPLACE) == 0
+                        ? 0
+                        : errno;
+            if (error != ENOENT || !exists(entry.destination))
+                break;
+            QDir().mkpath(QFile::decodeName(parentFolder(entry.source)));
+        }
+        if (error == 0) {
+            markDone(i);
+        } else if (error == EXDEV && baseName(entry.destination) == baseName(entry.source)) {
+            const QByteArray folder = parentFolder(entry.source);
+            auto& list = m_byFolder[folder];
+            if (list.empty())
+                m_folders.push_back(folder);
+            list.push_back(i);
+        } else {
+            leave(entry, error == EEXIST ? QStringLiteral("Another file now has its place.")
+                                         : systemErrorText(error));
+        }
+    }
+
+    // One engine request for the files that go back to `folder` from another file system.
+    void moveBackAcrossDrives(FileOperationEngine& engine, const QByteArray& folder)
+    {
+        const std::vector<size_t>& list = m_byFolder[folder];
+        FileOperationRequest request;
+        request.operation = FileOperationCode::Move;
+        request.destination = QFile::decodeName(folder);
+        request.flags = FileOperationFlag::kNoConfirmation | FileOperationFlag::kNoConfirmMkdir |
+                        FileOperationFlag::kSimpleProgress;
+        request.progressTitle = QStringLiteral("Undo");
+        for (auto it = list.rbegin(); it != list.rend(); ++it)
+            request.sources.append(QFile::decodeName(m_entries[*it].destination));
+        const FileOperationResult moved = engine.run(request);
+        if (moved.anyOperationsAborted)
+            m_outcome.aborted = true;
+        // What went back is what the engine's own journal says it moved to the old place.
+        QHash<QByteArray, QByteArray> back;
+        for (const JournalEntry& item : moved.journal.entries) {
+            if (item.kind == JournalEntry::Kind::Moved)
+                back.insert(item.source, item.destination);
+        }
+        for (const size_t i : list) {
+            const JournalEntry& entry = m_entries[i];
+            if (back.value(entry.destination) == entry.source)
+                markDone(i);
+            else
+                leave(entry, QStringLiteral("It could not be moved back."));
+        }
+    }
+
+    const std::vector<JournalEntry>& m_entries;
+    const std::vector<bool>& m_blocked;
+    std::vector<bool> m_done;
+    UndoOutcome m_outcome;
+    // Moves across file systems per original folder, in the order the folders first appear.
+    std::vector<QByteArray> m_folders;
+    std::map<QByteArray, std::vector<size_t>> m_byFolder;
+};
+
+} // namespace
+
+UndoOutcome FileOperationUndo::run(FileOperationEngine& engine, const Proceed& proceed) const
+{
+    const auto& entries = m_journal.entries;
+    // Checked once, before anything is done.
+    std::vector<bool> blocked(entries.size(), false);
+    std::vector<UndoProblem> problems;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const QString reason = problemOf(entries[i]);
+        if (!reason.isEmpty()) {
+            blocked[i] = true;
+            problems.push_back({QFile::decodeName(entries[i].source), reason});
+        }
+    }
+    if (!problems.empty() && proceed && !proceed(problems)) {
+        UndoOutcome outcome;
+        outcome.aborted = true;
+        return outcome;
+    }
+    return UndoRun(entries, blocked).run(engine);
+}
+
+} // namespace vantoro

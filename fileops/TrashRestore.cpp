@@ -1,0 +1,35 @@
+#include "fileops/TrashRestore.h"
+
+#include "fileops/FileOperationSupport.h"
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vantoro {
+
+int restoreFromTrash(const TrashEntry& entry, const QByteArray& originalPath)
+{
+    if (!entry.isValid() || !originalPath.startsWith('/'))
+        return EINVAL;
+    const QByteArray file = entry.filePath();
+    struct stat st;
+    if (::lstat(file.constData(), &st) != 0)
+        return errno;
+    const int slash = originalPath.lastIndexOf('/');
+    if (slash > 0) {
+        if (const int error = makeFolders(originalPath.left(slash)))
+            return error;
+    }
+    if (::renameat2(AT_FDCWD, file.constData(), AT_FDCWD, originalPath.constData(),
+                    RENAME_NOREPLACE) != 0)
+        return errno;
+    // The item is back; a record left behind would only show an empty entry in the Trash.
+    ::unlink(entry.infoPath().constData());
+    return 0;
+}
+
+} // namespace vantoro
