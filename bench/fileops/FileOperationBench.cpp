@@ -9,6 +9,7 @@
 // The "...Vs..." benchmarks run both sides in every iteration, taking turns at going first, and
 // report the median of the per-iteration ratios as "vs_cp" / "vs_gio".
 // The Trash is a private one under the benchmark's own temporary folder.
+#include "BenchEngine.h"
 #include "fileops/FileOperationQuestions.h"
 #include "fileops/ShellFileOperation.h"
 
@@ -32,27 +33,8 @@ namespace {
 
 using namespace vantoro;
 
-class NoQuestions final : public FileOperationQuestions
-{
-public:
-    bool confirmDelete(const QStringList&, bool) override { return true; }
-    bool confirmCreateFolder(const QString&) override { return true; }
-    CollisionAnswer askCollision(const QString&, const QString&) override
-    {
-        return {CollisionChoice::Cancel, false};
-    }
-    bool confirmPermanentDelete(const QString&, const QString&) override { return false; }
-    ErrorChoice askError(const FileOperationError&) override { return ErrorChoice::Cancel; }
-};
-
-class NoProgress final : public FileOperationProgress
-{
-public:
-    void begin(const QString&, FileOperationCode) override {}
-    void update(const QString&, qint64, qint64, int, int) override {}
-    bool cancelRequested() const override { return false; }
-    void end() override {}
-};
+using bench::NoProgress;
+using bench::NoQuestions;
 
 QTemporaryDir* g_root = nullptr;
 

@@ -1,6 +1,7 @@
 // Undoing a move of 2,000 files on one file system against the move itself, measured in the
 // same run on the same folders (target: the undo takes at most 1.5x the move). The undo checks
 // every file before it acts and moves them back through the engine.
+#include "BenchEngine.h"
 #include "fileops/FileOperationQuestions.h"
 #include "fileops/FileOperationUndo.h"
 #include "fileops/ShellFileOperation.h"
@@ -24,27 +25,8 @@ using namespace vantoro;
 
 constexpr int kFiles = 2000;
 
-class NoQuestions final : public FileOperationQuestions
-{
-public:
-    bool confirmDelete(const QStringList&, bool) override { return true; }
-    bool confirmCreateFolder(const QString&) override { return true; }
-    CollisionAnswer askCollision(const QString&, const QString&) override
-    {
-        return {CollisionChoice::Cancel, false};
-    }
-    bool confirmPermanentDelete(const QString&, const QString&) override { return false; }
-    ErrorChoice askError(const FileOperationError&) override { return ErrorChoice::Cancel; }
-};
-
-class NoProgress final : public FileOperationProgress
-{
-public:
-    void begin(const QString&, FileOperationCode) override {}
-    void update(const QString&, qint64, qint64, int, int) override {}
-    bool cancelRequested() const override { return false; }
-    void end() override {}
-};
+using bench::NoProgress;
+using bench::NoQuestions;
 
 QTemporaryDir* g_root = nullptr;
 

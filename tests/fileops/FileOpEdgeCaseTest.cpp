@@ -5,6 +5,7 @@
 #include "fileops/ShellFileOperation.h"
 #include "fileops/Trash.h"
 
+#include "common/EngineFixture.h"
 #include "common/FileOpFakes.h"
 #include "common/FileOpTestSupport.h"
 
@@ -32,26 +33,15 @@ using test::makeRequest;
 using test::pathExists;
 namespace Flag = FileOperationFlag;
 
-class FileOpEdgeCaseTest : public ::testing::Test
+class FileOpEdgeCaseTest : public test::EngineFixture
 {
 protected:
-    QByteArray path(const QByteArray& relative) const { return m_root + '/' + relative; }
-    QString qpath(const QByteArray& relative) const { return QFile::decodeName(path(relative)); }
-    void mkdir(const QByteArray& relative) const
-    {
-        ASSERT_EQ(::mkdir(path(relative).constData(), 0755), 0);
-    }
+    FileOpEdgeCaseTest() : EngineFixture("edge") {}
     bool isRegularFile(const QByteArray& relative) const
     {
         struct stat st;
         return ::lstat(path(relative).constData(), &st) == 0 && S_ISREG(st.st_mode);
     }
-
-    QTemporaryDir m_dir{QDir::tempPath() + QStringLiteral("/vantoro-edge-XXXXXX")};
-    QByteArray m_root = QFile::encodeName(m_dir.path());
-    test::FakeFileOperationQuestions m_questions;
-    test::FakeFileOperationProgress m_progress;
-    ShellFileOperation m_engine{m_questions, m_progress};
 };
 
 // The clip manager reaches this: it skips folders, not links, and asks about the collision.

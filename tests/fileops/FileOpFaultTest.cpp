@@ -1,6 +1,7 @@
 #include "fileops/ShellFileOperation.h"
 #include "fileops/Trash.h"
 
+#include "common/EngineFixture.h"
 #include "common/FileOpFakes.h"
 #include "common/FileOpTestSupport.h"
 #include "common/TestSupport.h"
@@ -40,15 +41,10 @@ namespace Flag = FileOperationFlag;
     if (!test::runningAsRoot())                                                                    \
     GTEST_SKIP() << "needs root to mount file systems and inject faults"
 
-class FileOpFaultTest : public ::testing::Test
+class FileOpFaultTest : public test::EngineFixture
 {
 protected:
-    QByteArray path(const QByteArray& relative) const { return m_root + '/' + relative; }
-    QString qpath(const QByteArray& relative) const { return QFile::decodeName(path(relative)); }
-    void mkdir(const QByteArray& relative) const
-    {
-        ASSERT_EQ(::mkdir(path(relative).constData(), 0755), 0);
-    }
+    FileOpFaultTest() : EngineFixture("fault") {}
     // Runs the helper (under `wrapper`, e.g. strace or setpriv) and answers its output lines.
     QList<QByteArray> runHelper(const QStringList& wrapper, const QStringList& arguments)
     {
@@ -68,12 +64,6 @@ protected:
         EXPECT_EQ(rc, 0) << output.data();
         return output.trimmed().split('\n');
     }
-
-    QTemporaryDir m_dir{QDir::tempPath() + QStringLiteral("/vantoro-fault-XXXXXX")};
-    QByteArray m_root = QFile::encodeName(m_dir.path());
-    test::FakeFileOperationQuestions m_questions;
-    test::FakeFileOperationProgress m_progress;
-    ShellFileOperation m_engine{m_questions, m_progress};
 };
 
 TEST_F(FileOpFaultTest, DiskFullInMidCopyLeavesNoPartialFile)

@@ -2,6 +2,7 @@
 #include "fileops/ShellFileOperation.h"
 #include "fileops/TrashRestore.h"
 
+#include "common/EngineFixture.h"
 #include "common/FileOpFakes.h"
 #include "common/FileOpTestSupport.h"
 #include "common/TestSupport.h"
@@ -28,9 +29,10 @@ using test::pathExists;
 namespace Flag = FileOperationFlag;
 using Kind = JournalEntry::Kind;
 
-class FileOperationUndoTest : public ::testing::Test
+class FileOperationUndoTest : public test::EngineFixture
 {
 protected:
+    FileOperationUndoTest() : EngineFixture("undo") {}
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
@@ -39,12 +41,6 @@ protected:
         QDir(test::homeTrash()).removeRecursively();
     }
 
-    QByteArray path(const QByteArray& relative) const { return m_root + '/' + relative; }
-    QString qpath(const QByteArray& relative) const { return QFile::decodeName(path(relative)); }
-    void mkdir(const QByteArray& relative) const
-    {
-        ASSERT_EQ(::mkdir(path(relative).constData(), 0755), 0);
-    }
     FileOperationResult run(FileOperationCode code, const QStringList& sources,
                             const QString& destination = {})
     {
@@ -59,12 +55,7 @@ protected:
         return listing;
     }
 
-    QTemporaryDir m_dir{QDir::tempPath() + QStringLiteral("/vantoro-undo-XXXXXX")};
-    QByteArray m_root = QFile::encodeName(m_dir.path());
     QByteArray m_trash;
-    test::FakeFileOperationQuestions m_questions;
-    test::FakeFileOperationProgress m_progress;
-    ShellFileOperation m_engine{m_questions, m_progress};
 };
 
 TEST_F(FileOperationUndoTest, JournalNamesEachFileAndItsTrashEntry)

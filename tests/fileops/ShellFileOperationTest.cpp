@@ -1,5 +1,6 @@
 #include "fileops/ShellFileOperation.h"
 
+#include "common/EngineFixture.h"
 #include "common/FileOpFakes.h"
 #include "common/FileOpTestSupport.h"
 
@@ -22,23 +23,12 @@ using test::makeRequest;
 using test::pathExists;
 namespace Flag = FileOperationFlag;
 
-class ShellFileOperationTest : public ::testing::Test
+class ShellFileOperationTest : public test::EngineFixture
 {
 protected:
-    QByteArray path(const char* relative) const { return m_root + '/' + QByteArray(relative); }
-    QString qpath(const char* relative) const { return QFile::decodeName(path(relative)); }
-    void mkdir(const char* relative) const
-    {
-        ASSERT_EQ(::mkdir(path(relative).constData(), 0755), 0);
-    }
+    ShellFileOperationTest() : EngineFixture("fileop") {}
 
     FileOperationResult run(const FileOperationRequest& request) { return m_engine.run(request); }
-
-    QTemporaryDir m_dir{QDir::tempPath() + QStringLiteral("/vantoro-fileop-XXXXXX")};
-    QByteArray m_root = QFile::encodeName(m_dir.path());
-    test::FakeFileOperationQuestions m_questions;
-    test::FakeFileOperationProgress m_progress;
-    ShellFileOperation m_engine{m_questions, m_progress};
 };
 
 TEST_F(ShellFileOperationTest, CopyKeepsBytesTimeAndModeAndLeavesNoTemporary)

@@ -1,5 +1,6 @@
 #include "fileops/ShellFileOperation.h"
 
+#include "common/EngineFixture.h"
 #include "common/FileOpFakes.h"
 #include "common/FileOpTestSupport.h"
 
@@ -64,9 +65,10 @@ void expectTrashed(const QByteArray& trash, const QByteArray& trashedName,
     EXPECT_LT(qAbs(date.secsTo(QDateTime::currentDateTime())), 300);
 }
 
-class TrashTest : public ::testing::Test
+class TrashTest : public test::EngineFixture
 {
 protected:
+    TrashTest() : EngineFixture("trash") {}
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
@@ -75,15 +77,7 @@ protected:
         ASSERT_TRUE(m_trash.contains("vantoro-test-home")) << "not a private Trash";
     }
 
-    QByteArray path(const QByteArray& relative) const { return m_root + '/' + relative; }
-    QString qpath(const QByteArray& relative) const { return QFile::decodeName(path(relative)); }
-
-    QTemporaryDir m_dir{QDir::tempPath() + QStringLiteral("/vantoro-trash-XXXXXX")};
-    QByteArray m_root = QFile::encodeName(m_dir.path());
     QByteArray m_trash;
-    test::FakeFileOperationQuestions m_questions;
-    test::FakeFileOperationProgress m_progress;
-    ShellFileOperation m_engine{m_questions, m_progress};
 };
 
 TEST_F(TrashTest, HomeVolumeItemsGoToTheHomeTrashWithTheirRecords)
