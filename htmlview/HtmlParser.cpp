@@ -1,7 +1,6 @@
 #include "htmlview/HtmlParser.h"
 
 #include "htmlview/THeadingSpace.h"
-#include "htmlview/THorzLine.h"
 #include "htmlview/TParagraphSpace.h"
 #include "htmlview/TSectionList.h"
 #include "htmlview/TUListItem.h"
@@ -116,15 +115,28 @@ void HtmlParser::addSection()
 
 void HtmlParser::newSection(Justify justification)
 {
-    m_script = 0;
-    m_section = std::make_unique<TSection>(&m_doc, justification, m_inLink ? &m_link : nullptr,
-                                           top(), m_styles, m_level);
+    startSection<TSection>(justification, m_level);
 }
 
 void HtmlParser::ensureSection()
 {
     if (!m_section)
         newSection(m_justify);
+}
+
+void HtmlParser::appendText()
+{
+    ensureSection();
+    m_section->appendToken(m_tz.token(), m_tz.noBreak);
+}
+
+void HtmlParser::pushPreFont()
+{
+    TMyFont font = top();
+    font.name = m_doc.preFontName;
+    font.setNominalSize(10, m_doc.defaultFontSize);
+    font.fixedPitch = true;
+    pushFont(std::move(font));
 }
 
 Justify HtmlParser::alignOf(const QString& value, Justify fallback) const
@@ -159,23 +171,7 @@ void HtmlParser::doBody(const SymSet& stop, int level)
             next();
             break;
         case Sym::Hr:
-            addSection();
-            m_cell->add(std::make_unique<THorzLine>(&m_doc, attributes()));
-            next();
-            break;
-        case Sym::Ol:
-        case Sym::Ul:
-        case Sym::Dir:
-        case Sym::Menu:
-        case Sym::Dl:
-        case Sym::BlockQuote:
-            if (m_depth < kMaxNesting) {
-                ++m_depth;
-                doLists(sy(), level + 1, stop);
-                --m_depth;
-            } else {
-                next();
-            }
+            doHorizontalRule();
             break;
         case Sym::Li:
             if (level == 0)
@@ -200,7 +196,7 @@ void HtmlParser::doBody(const SymSet& stop, int level)
             doMeta();
             break;
         default:
-            if (!doCommon())
+            if (!doNestedList(level, stop) && !doCommon())
                 next();
             break;
         }
@@ -299,9 +295,7 @@ void HtmlParser::doMeta()
 void HtmlParser::doStrayListItem()
 {
     addSection();
-    m_script = 0;
-    m_section = std::make_unique<TUListItem>(&m_doc, m_justify, m_inLink ? &m_link : nullptr, top(),
-                                             m_styles, 1, 15);
+    startSection<TUListItem>(m_justify, 1, 15);
     next();
     while (contains(kInlineSymbols, sy())) {
         if (!doCommon())
@@ -409,7 +403,7 @@ void HtmlParser::doHeadingEnd()
     next();
 }
 
-void HtmlParser::applyStyle(Sym s)
+bool HtmlParser::applyFontStyle(Sym s)
 {
     switch (s) {
     case Sym::B:
@@ -446,6 +440,16 @@ void HtmlParser::applyStyle(Sym s)
     case Sym::StrikeEnd:
         m_styles &= ~FontStyles(FontStyle::StrikeOut);
         break;
+    default:
+        return false;
+    }
+    changeFont();
+    return true;
+}
+
+bool HtmlParser::applyScriptPosition(Sym s)
+{
+    switch (s) {
     case Sym::Sub:
     case Sym::Sup:
         ensureSection();
@@ -456,13 +460,18 @@ void HtmlParser::applyStyle(Sym s)
         m_script = 0;
         break;
     default:
-        return;
+        return false;
     }
     changeFont();
+    return true;
 }
 
 bool HtmlParser::doCommon()
 {
+    if (applyFontStyle(sy()) || applyScriptPosition(sy())) {
+        next();
+        return true;
+    }
     switch (sy()) {
     case Sym::P:
     case Sym::PEnd:
@@ -471,44 +480,14 @@ bool HtmlParser::doCommon()
     case Sym::Br:
         doLineBreak();
         return true;
-    case Sym::B:
-    case Sym::BEnd:
-    case Sym::Strong:
-    case Sym::StrongEnd:
-    case Sym::I:
-    case Sym::IEnd:
-    case Sym::Em:
-    case Sym::EmEnd:
-    case Sym::Cite:
-    case Sym::CiteEnd:
-    case Sym::Var:
-    case Sym::VarEnd:
-    case Sym::U:
-    case Sym::UEnd:
-    case Sym::S:
-    case Sym::SEnd:
-    case Sym::Strike:
-    case Sym::StrikeEnd:
-    case Sym::Sub:
-    case Sym::SubEnd:
-    case Sym::Sup:
-    case Sym::SupEnd:
-        applyStyle(sy());
-        next();
-        return true;
     case Sym::Tt:
     case Sym::Code:
     case Sym::Kbd:
-    case Sym::Samp: {
-        TMyFont font = top();
-        font.name = m_doc.preFontName;
-        font.setNominalSize(10, m_doc.defaultFontSize);
-        font.fixedPitch = true;
-        pushFont(std::move(font));
+    case Sym::Samp:
+        pushPreFont();
         changeFont();
         next();
         return true;
-    }
     case Sym::TtEnd:
     case Sym::CodeEnd:
     case Sym::KbdEnd:
@@ -559,8 +538,7 @@ bool HtmlParser::doCommon()
         next();
         return true;
     case Sym::Text:
-        ensureSection();
-        m_section->appendToken(m_tz.token(), m_tz.noBreak);
+        appendText();
         next();
         return true;
     case Sym::Img:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "htmlview/HtmlTokenizer.h"
+#include "htmlview/TFormControlObj.h"
 #include "htmlview/TMyFont.h"
 #include "htmlview/TUrlTarget.h"
 
@@ -84,8 +85,18 @@ private:
     void popFontsTo(size_t depth);
     void changeFont();
     void addSection();
+    // The link new text belongs to, or null outside a link.
+    const TUrlTarget* openLink() const { return m_inLink ? &m_link : nullptr; }
+    // Makes a section of kind `Section` the one new text goes into, in the running font, styles
+    // and link, at the normal script position; `extra` are the kind's further constructor
+    // arguments. The previous section must have been added already.
+    template <typename Section, typename... Extra>
+    Section& startSection(Justify justification, int level, Extra... extra);
     void newSection(Justify justification);
     void ensureSection();
+    void appendText();
+    // Pushes the fixed-pitch font of pre-formatted text and TT/CODE/KBD/SAMP.
+    void pushPreFont();
     void finish();
     Justify alignOf(const QString& value, Justify fallback) const;
 
@@ -95,17 +106,30 @@ private:
     void doBodyTag();
     void doMeta();
     void doStrayListItem();
+    // Reads the list (OL, UL, DIR, MENU, DL) or BLOCKQUOTE that starts at the current tag, one
+    // level below `level`; false when the current tag starts none.
+    bool doNestedList(int level, const SymSet& stop);
+    void doHorizontalRule();
     void doDivision(const SymSet& stop, int level);
     void doParagraph();
     void doLineBreak();
     void doHeading();
     void doHeadingEnd();
-    void applyStyle(Sym s);
+    // B, STRONG, I, EM, CITE, VAR, U, S, STRIKE and their ends switch a font style; false for
+    // any other tag.
+    bool applyFontStyle(Sym s);
+    // SUB, SUP and their ends; false for any other tag.
+    bool applyScriptPosition(Sym s);
     void applyFont(bool baseFont);
     void applyBigSmall(bool bigger);
     void applyLinkTag();
     void applyLinkEnd();
     void endOpenLink();
+    // A form control from the tag's attributes, in the running form, and the section it will
+    // stand in made sure of.
+    std::unique_ptr<TFormControlObj> newControl(TFormControlObj::Kind kind);
+    // Places `control` in the section at source position `position` and enters it in its form.
+    TFormControlObj* placeControl(std::unique_ptr<TFormControlObj> control, int position);
     void applyInput();
     void applyTextArea();
     void applyForm();
@@ -136,6 +160,17 @@ private:
     int m_level = 0; // list level of new plain sections
     int m_depth = 0;
 };
+
+template <typename Section, typename... Extra>
+Section& HtmlParser::startSection(Justify justification, int level, Extra... extra)
+{
+    m_script = 0;
+    auto section = std::make_unique<Section>(&m_doc, justification, openLink(), top(), m_styles,
+                                             level, extra...);
+    Section& started = *section;
+    m_section = std::move(section);
+    return started;
+}
 
 // Parses `html` into `document` (which the caller has cleared). `anchors` receives one entry
 // per <A NAME> when given.

@@ -18,6 +18,8 @@ namespace {
 constexpr int kFontSizes[7] = {8, 10, 12, 14, 18, 24, 36};
 constexpr int kPreFontSizes[7] = {7, 8, 10, 12, 15, 20, 30};
 
+const SymSet kListStarts =
+    symSet({Sym::Ol, Sym::Ul, Sym::Dir, Sym::Menu, Sym::Dl, Sym::BlockQuote});
 const SymSet kListEnds =
     symSet({Sym::OlEnd, Sym::UlEnd, Sym::DirEnd, Sym::MenuEnd, Sym::DlEnd, Sym::BlockQuoteEnd});
 const SymSet kCellStop = symSet({Sym::TableEnd, Sym::Td, Sym::TdEnd, Sym::Tr, Sym::TrEnd, Sym::Th,
@@ -167,42 +169,41 @@ void HtmlParser::applyForm()
     m_doc.forms.push_back(std::move(form));
 }
 
-void HtmlParser::applyInput()
+std::unique_ptr<TFormControlObj> HtmlParser::newControl(TFormControlObj::Kind kind)
 {
     ensureSection();
-    auto control = std::make_unique<TFormControlObj>(
-        TFormControlObj::fromAttributes(TFormControlObj::Kind::Input, attributes()));
+    auto control =
+        std::make_unique<TFormControlObj>(TFormControlObj::fromAttributes(kind, attributes()));
     control->form = m_form;
-    TFormControlObj* placed =
-        m_section->insertControl(std::move(control), m_tz.tagStart(), m_tz.noBreak);
+    return control;
+}
+
+TFormControlObj* HtmlParser::placeControl(std::unique_ptr<TFormControlObj> control, int position)
+{
+    TFormControlObj* placed = m_section->insertControl(std::move(control), position, m_tz.noBreak);
     if (m_form)
         m_form->controls.push_back(placed);
+    return placed;
+}
+
+void HtmlParser::applyInput()
+{
+    placeControl(newControl(TFormControlObj::Kind::Input), m_tz.tagStart());
 }
 
 void HtmlParser::applyTextArea()
 {
-    ensureSection();
-    auto control = std::make_unique<TFormControlObj>(
-        TFormControlObj::fromAttributes(TFormControlObj::Kind::TextArea, attributes()));
-    control->form = m_form;
+    auto control = newControl(TFormControlObj::Kind::TextArea);
     const int position = m_tz.tagStart();
     const QString content = m_tz.readRawText(u"/textarea", false, true);
     control->lines = content.split(u'\r');
-    TFormControlObj* placed = m_section->insertControl(std::move(control), position, m_tz.noBreak);
-    if (m_form)
-        m_form->controls.push_back(placed);
+    placeControl(std::move(control), position);
 }
 
 void HtmlParser::doSelect()
 {
-    ensureSection();
-    auto control = std::make_unique<TFormControlObj>(
-        TFormControlObj::fromAttributes(TFormControlObj::Kind::Select, attributes()));
-    control->form = m_form;
     TFormControlObj* select =
-        m_section->insertControl(std::move(control), m_tz.tagStart(), m_tz.noBreak);
-    if (m_form)
-        m_form->controls.push_back(select);
+        placeControl(newControl(TFormControlObj::Kind::Select), m_tz.tagStart());
     next();
     while (sy() == Sym::Option || sy() == Sym::OptionEnd || sy() == Sym::Text) {
         if (sy() == Sym::Option) {
@@ -263,6 +264,27 @@ void HtmlParser::applyScript()
     m_options.onScript(attributes().text(Attr::Name), attributes().text(Attr::Language), script);
 }
 
+void HtmlParser::doHorizontalRule()
+{
+    addSection();
+    m_cell->add(std::make_unique<THorzLine>(&m_doc, attributes()));
+    next();
+}
+
+bool HtmlParser::doNestedList(int level, const SymSet& stop)
+{
+    if (!contains(kListStarts, sy()))
+        return false;
+    if (m_depth < kMaxNesting) {
+        ++m_depth;
+        doLists(sy(), level + 1, stop);
+        --m_depth;
+    } else {
+        next();
+    }
+    return true;
+}
+
 void HtmlParser::doLists(Sym list, int level, const SymSet& stop)
 {
     int number = 1;
@@ -285,35 +307,14 @@ void HtmlParser::doLists(Sym list, int level, const SymSet& stop)
     next();
     while (sy() != Sym::Eof && !contains(kListEnds, sy()) && !contains(stop, sy())) {
         switch (sy()) {
-        case Sym::Ol:
-        case Sym::Ul:
-        case Sym::Dir:
-        case Sym::Menu:
-        case Sym::Dl:
-        case Sym::BlockQuote:
-            if (m_depth < kMaxNesting) {
-                ++m_depth;
-                doLists(sy(), level + 1, stop);
-                --m_depth;
-            } else {
-                next();
-            }
-            break;
         case Sym::Li: {
             addSection();
-            m_script = 0;
-            const TUrlTarget* link = m_inLink ? &m_link : nullptr;
             if (list == Sym::Ol) {
-                auto item =
-                    std::make_unique<TOListItem>(&m_doc, m_justify, link, top(), m_styles, level);
-                item->number = number++;
-                item->numberType = numberType;
-                m_section = std::move(item);
+                TOListItem& item = startSection<TOListItem>(m_justify, level);
+                item.number = number++;
+                item.numberType = numberType;
             } else {
-                auto item =
-                    std::make_unique<TUListItem>(&m_doc, m_justify, link, top(), m_styles, level);
-                item->plain = plain;
-                m_section = std::move(item);
+                startSection<TUListItem>(m_justify, level).plain = plain;
             }
             m_tz.skipWhiteSpace();
             next();
@@ -324,16 +325,11 @@ void HtmlParser::doLists(Sym list, int level, const SymSet& stop)
         case Sym::Dd:
         case Sym::Dt:
             addSection();
-            m_script = 0;
-            m_section =
-                std::make_unique<TDListItem>(&m_doc, m_justify, m_inLink ? &m_link : nullptr, top(),
-                                             m_styles, sy() == Sym::Dd ? level : level - 1);
+            startSection<TDListItem>(m_justify, sy() == Sym::Dd ? level : level - 1);
             next();
             break;
         case Sym::Hr:
-            addSection();
-            m_cell->add(std::make_unique<THorzLine>(&m_doc, attributes()));
-            next();
+            doHorizontalRule();
             break;
         case Sym::Center:
         case Sym::Div:
@@ -350,7 +346,7 @@ void HtmlParser::doLists(Sym list, int level, const SymSet& stop)
             doTable();
             break;
         default:
-            if (!doCommon())
+            if (!doNestedList(level, stop) && !doCommon())
                 next();
             break;
         }
@@ -365,16 +361,8 @@ void HtmlParser::doPre()
 {
     addSection();
     const size_t depth = m_fonts.size();
-    TMyFont font = top();
-    font.name = m_doc.preFontName;
-    font.setNominalSize(10, m_doc.defaultFontSize);
-    font.fixedPitch = true;
-    pushFont(std::move(font));
-    auto newPreSection = [this] {
-        m_script = 0;
-        m_section = std::make_unique<TPreFormated>(&m_doc, m_justify, m_inLink ? &m_link : nullptr,
-                                                   top(), m_styles, m_level);
-    };
+    pushPreFont();
+    auto newPreSection = [this] { startSection<TPreFormated>(m_justify, m_level); };
     newPreSection();
     m_tz.preFormatted = true;
     TokenObj pending;
@@ -414,26 +402,6 @@ void HtmlParser::doPre()
                 endLine();
                 if (m_tz.ch() == '\r')
                     m_tz.advance();
-                break;
-            case Sym::B:
-            case Sym::BEnd:
-            case Sym::Strong:
-            case Sym::StrongEnd:
-            case Sym::I:
-            case Sym::IEnd:
-            case Sym::Em:
-            case Sym::EmEnd:
-            case Sym::Cite:
-            case Sym::CiteEnd:
-            case Sym::Var:
-            case Sym::VarEnd:
-            case Sym::U:
-            case Sym::UEnd:
-            case Sym::S:
-            case Sym::SEnd:
-            case Sym::Strike:
-            case Sym::StrikeEnd:
-                applyStyle(sy());
                 break;
             case Sym::PreEnd:
                 ended = true;
@@ -478,6 +446,8 @@ void HtmlParser::doPre()
                 applyScript();
                 break;
             default:
+                // Font styles apply; any other tag, SUB and SUP among them, is dropped.
+                applyFontStyle(sy());
                 break;
             }
         } else if (c < 32) {
@@ -658,8 +628,7 @@ void HtmlParser::doTable()
         case Sym::Text:
             // Text outside any cell goes to the enclosing cell, before the table.
             finishCell();
-            ensureSection();
-            m_section->appendToken(m_tz.token(), m_tz.noBreak);
+            appendText();
             next();
             break;
         default:
@@ -685,14 +654,9 @@ void HtmlParser::parsePlainText()
 {
     m_tz.setCommentRecognition(false);
     addSection();
-    TMyFont font = top();
-    font.name = m_doc.preFontName;
-    font.setNominalSize(10, m_doc.defaultFontSize);
-    font.fixedPitch = true;
-    pushFont(std::move(font));
-    auto newPreSection = [this] {
-        m_section = std::make_unique<TPreFormated>(&m_doc, m_justify, nullptr, top(), m_styles, 0);
-    };
+    pushPreFont();
+    // Plain text has no links and no lists.
+    auto newPreSection = [this] { startSection<TPreFormated>(m_justify, 0); };
     newPreSection();
     m_tz.preFormatted = true;
     TokenObj pending;

@@ -307,18 +307,26 @@ QImage JpegDecoder::decode(const QByteArray& data, QSize box)
     return oriented(image, state->orientation);
 }
 
-QImage JpegDecoder::decodeFile(const QString& path, QSize box)
+qint64 JpegDecoder::openPictureFile(const QString& path, QFile& file)
 {
-    // Only regular files: opening a FIFO or a device could block for ever.
     const QFileInfo info(path);
     if (!info.isFile() || info.size() > kMaxFileBytes)
-        return {};
-    QFile file(path);
+        return -1;
+    file.setFileName(path);
     if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    return info.size();
+}
+
+QImage JpegDecoder::decodeFile(const QString& path, QSize box)
+{
+    QFile file;
+    const qint64 size = openPictureFile(path, file);
+    if (size < 0)
         return {};
     // Read for the size the file has: QIODevice::read(n) sets aside n bytes first, and with the
     // limit that was 128 MB of address space for every photo of a slideshow.
-    return decode(file.read(info.size()), box);
+    return decode(file.read(size), box);
 }
 
 } // namespace vantoro

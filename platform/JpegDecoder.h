@@ -5,6 +5,8 @@
 #include <QSize>
 #include <QString>
 
+class QFile;
+
 namespace vantoro {
 
 // Decodes JPEG images with libjpeg for previews. Reentrant: every call has its own decoder state,
@@ -39,6 +41,9 @@ public:
 
     static QImage decode(const QByteArray& data, QSize box = {});
     static QImage decodeFile(const QString& path, QSize box = {});
+    // Opens `file` on `path` for reading when that is a regular file of at most kMaxFileBytes
+    // (opening a FIFO or a device could block for ever) and answers its size; -1 otherwise.
+    static qint64 openPictureFile(const QString& path, QFile& file);
 
     // True when `data` starts like a JPEG stream (SOI followed by a marker).
     static bool looksLikeJpeg(const QByteArray& data);

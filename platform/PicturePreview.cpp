@@ -3,7 +3,6 @@
 #include "platform/JpegDecoder.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QImageReader>
 #include <QMutex>
 #include <QMutexLocker>
@@ -65,17 +64,14 @@ QImage PicturePreview::load(const QString& path, QSize box)
 {
     if (box.isEmpty())
         return {};
-    // Only regular files: opening a FIFO or a device could block for ever.
-    const QFileInfo info(path);
-    if (!info.isFile() || info.size() > kMaxFileBytes)
-        return {};
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    const qint64 size = JpegDecoder::openPictureFile(path, file);
+    if (size < 0)
         return {};
     const QByteArray head = file.peek(8);
     QImage image;
     if (JpegDecoder::looksLikeJpeg(head)) {
-        image = JpegDecoder::decode(file.read(kMaxFileBytes), box);
+        image = JpegDecoder::decode(file.read(size), box);
     } else {
         const QByteArray format = qtFormatOf(head);
         if (format.isEmpty())

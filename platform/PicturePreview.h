@@ -20,8 +20,6 @@ class PicturePreview : public QObject
     Q_OBJECT
 
 public:
-    // Image files larger than this are not previewed.
-    static constexpr qint64 kMaxFileBytes = 128LL * 1024 * 1024;
     // Memory Qt's image readers may allocate for one decoded picture.
     static constexpr int kMaxReaderAllocationMb = 256;
 
@@ -30,7 +28,8 @@ public:
 
     // The picture at `path` scaled to fit `box` keeping its aspect ratio (never enlarged); a null
     // image when the file is not a readable JPEG, GIF, BMP or PNG picture. The format is told by
-    // the file's content, not by its name.
+    // the file's content, not by its name. Only regular files of at most
+    // JpegDecoder::kMaxFileBytes are read.
     static QImage load(const QString& path, QSize box);
 
     void request(const QString& path, QSize box);

@@ -1,121 +1,45 @@
 #include "player/TSleepF.h"
 
-#include "player/DialogButtonPictures.h"
 #include "playlists/ProgramState.h"
 
-#include <QButtonGroup>
-#include <QFontMetrics>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QScreen>
-#include <QVBoxLayout>
 
 namespace vantoro {
 
 namespace {
 
-const QColor kYellow(255, 255, 0);
-const QColor kAqua(0, 255, 255);
-// Pixel sizes are given at 120 dots per inch and scaled to the screen.
-constexpr double kDesignDpi = 120.0;
 // Client size of the dialog at the design resolution.
 constexpr QSize kDesignSize(528, 404);
-constexpr int kDesignPointSize = 8;
-// Margin and spacing of the layout, in screen pixels.
-constexpr int kGap = 6;
-
-void fill(QWidget& widget, QPalette::ColorRole role, const QColor& colour)
-{
-    QPalette palette = widget.palette();
-    palette.setColor(role, colour);
-    widget.setPalette(palette);
-    widget.setAutoFillBackground(true);
-}
-
-QFont arial(QFont font, bool bold)
-{
-    font.setFamily(QStringLiteral("Arial"));
-    font.setBold(bold);
-    return font;
-}
 
 } // namespace
 
-TSleepF::TSleepF(ProgramState& state, QWidget* parent) : QDialog(parent), m_state(state)
+TSleepF::TSleepF(ProgramState& state, QWidget* parent)
+    : ChoiceDialog(QStringLiteral("Vantoro - Sleep Timer"), parent), m_state(state)
 {
-    setWindowTitle(QStringLiteral("Vantoro - Sleep Timer"));
     // A dialog frame with a title but no title-bar buttons.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
 
-    // The design's font throughout: the dialog is laid out to its size in it.
-    QFont designFont = font();
-    designFont.setPointSize(kDesignPointSize);
-    setFont(arial(designFont, false));
-
-    m_sleepTimer = new QGroupBox(QStringLiteral(" Shutdown:"), this);
-    m_sleepTimer->setFont(arial(designFont, false));
-    fill(*m_sleepTimer, QPalette::Window, kYellow);
-    m_items = new QButtonGroup(this);
-    auto* rows = new QVBoxLayout(m_sleepTimer);
-    rows->setContentsMargins(kGap, 0, kGap, kGap / 2);
-    rows->setSpacing(0);
-    const QStringList items = sleepItems();
-    for (int i = 0; i < items.size(); ++i) {
-        auto* button = new QRadioButton(items.at(i), m_sleepTimer);
-        m_items->addButton(button, i);
-        rows->addWidget(button);
-    }
-
-    m_memo1 = new QPlainTextEdit(this);
-    m_memo1->setReadOnly(true);
-    m_memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
-    m_memo1->setFont(arial(designFont, true));
-    m_memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_memo1->setPlainText(noteLines().join(QLatin1Char('\n')));
-    fill(*m_memo1, QPalette::Base, kAqua);
-    {
-        const QFontMetrics metrics(m_memo1->font());
-        int widest = 0;
-        for (const QString& line : noteLines())
-            widest = std::max(widest, metrics.horizontalAdvance(line));
-        const int frame =
-            2 * m_memo1->frameWidth() + 2 * qRound(m_memo1->document()->documentMargin());
-        m_memo1->setMinimumSize(widest + frame + 2,
-                                metrics.lineSpacing() * static_cast<int>(noteLines().size()) +
-                                    frame + 2);
-    }
-
-    m_bitBtn1 = new QPushButton(QStringLiteral("OK"), this);
-    m_bitBtn1->setToolTip(QStringLiteral("Apply change"));
-    m_bitBtn1->setDefault(true);
-    m_bitBtn2 = new QPushButton(QStringLiteral("Cancel"), this);
-    m_bitBtn2->setToolTip(QStringLiteral("No Changes"));
-    connect(m_bitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
-    connect(m_bitBtn2, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
+    m_sleepTimer = makeItemGroup(QStringLiteral(" Shutdown:"), sleepItems(), Qt::Vertical);
+    m_memo1 = makeNote(noteLines());
+    QFont bold = designFont();
+    bold.setBold(true);
+    m_memo1->setFont(bold);
+    m_memo1->setMinimumSize(noteRoom(*m_memo1, noteLines()));
 
     auto* top = new QHBoxLayout;
     top->setSpacing(kGap);
     top->addWidget(m_sleepTimer);
     top->addWidget(m_memo1, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_bitBtn1);
-    buttons->addWidget(m_bitBtn2);
-    buttons->addStretch();
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(kGap, kGap, kGap, kGap);
-    layout->setSpacing(kGap);
-    layout->addLayout(top);
-    layout->addLayout(buttons);
+    layOut(top);
+    bitBtn1()->setToolTip(QStringLiteral("Apply change"));
+    bitBtn2()->setToolTip(QStringLiteral("No Changes"));
 
     setItemIndex(m_state.SleepChoice);
     // A dialog frame: fixed at the design's size, not the layout's preferred one.
-    const double scale = logicalDpiY() / kDesignDpi;
-    setFixedSize(qRound(kDesignSize.width() * scale), qRound(kDesignSize.height() * scale));
+    setFixedSize(scaledToScreen(kDesignSize));
 }
 
 QStringList TSleepF::sleepItems()
@@ -153,48 +77,16 @@ QStringList TSleepF::noteLines()
             QStringLiteral("running on your computer.")};
 }
 
-int TSleepF::itemIndex() const
-{
-    return m_items->checkedId();
-}
-
-void TSleepF::setItemIndex(int index)
-{
-    if (QAbstractButton* button = m_items->button(index))
-        button->setChecked(true);
-}
-
-QRadioButton* TSleepF::item(int index) const
-{
-    return qobject_cast<QRadioButton*>(m_items->button(index));
-}
-
-void TSleepF::setVisible(bool visible)
-{
-    if (visible)
-        fetchOkCancelPictures(*m_bitBtn1, *m_bitBtn2);
-    QDialog::setVisible(visible);
-}
-
 void TSleepF::showEvent(QShowEvent* event)
 {
-    QDialog::showEvent(event);
-    if (const QScreen* where = screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(where->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    ChoiceDialog::showEvent(event);
+    centreOnScreen();
 }
 
 void TSleepF::BitBtn1Click()
 {
     m_state.SleepChoice = itemIndex();
     accept();
-}
-
-void TSleepF::BitBtn2Click()
-{
-    reject();
 }
 
 } // namespace vantoro

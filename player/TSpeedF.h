@@ -1,14 +1,8 @@
 #pragma once
 
-#include <QDialog>
-#include <QPointer>
-#include <QStringList>
+#include "player/ChoiceDialog.h"
 
-class QButtonGroup;
-class QGroupBox;
-class QPlainTextEdit;
-class QPushButton;
-class QRadioButton;
+#include <QPointer>
 
 namespace vantoro {
 
@@ -22,7 +16,7 @@ namespace vantoro {
 // Each time the dialog becomes active (first of all when it is shown) it moves vertically so
 // that its bottom edge lines up with the player window's bottom edge; it is centred on the
 // screen when first shown.
-class TSpeedF : public QDialog
+class TSpeedF : public ChoiceDialog
 {
     Q_OBJECT
 
@@ -33,8 +27,6 @@ public:
     // Rate of an item: 0 -> 1.0, 1 -> 0.2, 2 -> 0.5, 3 -> 1.5, 4 -> 2.0.
     static double rateOfItem(int index);
 
-    int itemIndex() const;
-    void setItemIndex(int index);
     double rate() const { return rateOfItem(itemIndex()); }
     bool speedBoxChecked() const { return itemIndex() != 0; }
 
@@ -42,27 +34,17 @@ public:
     void setPlayerWindow(QWidget* player) { m_player = player; }
 
     QGroupBox* radioGroup1() const { return m_radioGroup1; }
-    QRadioButton* item(int index) const;
     QPlainTextEdit* colorMemo1() const { return m_colorMemo1; }
-    QPushButton* bitBtn1() const { return m_bitBtn1; }
-    QPushButton* bitBtn2() const { return m_bitBtn2; }
-
-    // Fetches the buttons' pictures before the first show.
-    void setVisible(bool visible) override;
 
 protected:
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
-    void BitBtn1Click();
     void FormActivate();
 
     QGroupBox* m_radioGroup1 = nullptr;
-    QButtonGroup* m_items = nullptr;
     QPlainTextEdit* m_colorMemo1 = nullptr;
-    QPushButton* m_bitBtn1 = nullptr;
-    QPushButton* m_bitBtn2 = nullptr;
     QPointer<QWidget> m_player;
     bool m_shownBefore = false;
 };

@@ -2,6 +2,7 @@
 // same run on the same folders (target: the undo takes at most 1.5x the move). The undo checks
 // every file before it acts and moves them back through the engine.
 #include "BenchEngine.h"
+#include "common/BenchMain.h"
 #include "fileops/FileOperationQuestions.h"
 #include "fileops/FileOperationUndo.h"
 #include "fileops/ShellFileOperation.h"
@@ -102,10 +103,5 @@ int main(int argc, char** argv)
     qputenv("XDG_DATA_HOME", QFile::encodeName(rootDir.path() + QStringLiteral("/data")));
     QDir().mkpath(rootDir.path() + QStringLiteral("/data"));
     QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return vantoro::bench::runBenchmarks(argc, argv);
 }

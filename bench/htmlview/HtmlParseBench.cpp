@@ -6,6 +6,7 @@
 //   built, measured in a fresh copy of this program per case, so working memory the parse
 //   needs on the way (and that the allocator keeps) counts too.
 
+#include "bench/common/BenchMain.h"
 #include "htmlview/GuideTexts.h"
 #include "htmlview/HtmlParser.h"
 #include "htmlview/ModelPool.h"
@@ -201,18 +202,12 @@ BENCHMARK(BM_Generated1MB_QTextDocument)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::preferOffscreenPlatform();
     QGuiApplication app(argc, argv);
     if (argc == 3 && std::strcmp(argv[1], kGrowthOption) == 0)
         return measureGrowth(argv[2]);
     std::printf("generated document: %lld bytes of UTF-16 text (%lld characters)\n",
                 static_cast<long long>(bigDocument().size() * 2),
                 static_cast<long long>(bigDocument().size()));
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runBenchmarks(argc, argv);
 }

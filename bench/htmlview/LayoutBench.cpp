@@ -1,6 +1,7 @@
 // Parse + layout with our engine and with QTextDocument, in the same run, on the same input.
 // Run with real fonts (fonts-liberation2); the offscreen platform is used when none is set.
 
+#include "bench/common/BenchMain.h"
 #include "htmlview/DocumentLayout.h"
 #include "htmlview/GuideTexts.h"
 #include "htmlview/HtmlParser.h"
@@ -137,11 +138,7 @@ BENCHMARK(BM_QTextDocument_Guide)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    vantoro::bench::preferOffscreenPlatform();
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return vantoro::bench::runBenchmarks(argc, argv);
 }

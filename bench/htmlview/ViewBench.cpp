@@ -8,6 +8,7 @@
 // the floor under any one-line scroll: the toolkit moving the pixels of an opaque widget of
 // the text panel's size that paints nothing at all.
 
+#include "bench/common/BenchMain.h"
 #include "htmlview/THtmlTextView.h"
 #include "htmlview/TPaintPanel.h"
 
@@ -168,11 +169,7 @@ BENCHMARK(BM_PixelMoveOnly)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    vantoro::bench::preferOffscreenPlatform();
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return vantoro::bench::runBenchmarks(argc, argv);
 }

@@ -2,6 +2,7 @@
 // to a painted window with that folder selected (its parent listed, sorted and shown), against
 // a bare QFileDialog in directory mode opened on the same folder, from construction to a
 // painted window once its model has loaded the folder. Target: at most 1.5 times the baseline.
+#include "bench/common/BenchMain.h"
 #include "platform/FolderBrowser.h"
 #include "platform/QtFolderBrowser.h"
 
@@ -130,14 +131,8 @@ BENCHMARK(fileDialogOnTheParentOf10000)->Unit(benchmark::kMillisecond)->UseRealT
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    vantoro::bench::preferOffscreenPlatform();
     QApplication app(argc, argv);
     folders();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return vantoro::bench::runBenchmarks(argc, argv);
 }

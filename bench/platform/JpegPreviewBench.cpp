@@ -2,6 +2,7 @@
 // Qt's image reader, measured in the same run. Target: a preview under 50 ms.
 #include "JpegSamples.h"
 
+#include "bench/common/BenchMain.h"
 #include "platform/JpegDecoder.h"
 #include "platform/PicturePreview.h"
 
@@ -73,10 +74,5 @@ BENCHMARK(fullDecodeWithQImageReader)->Unit(benchmark::kMillisecond)->UseRealTim
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv); // Qt's image plugins are found through it
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return vantoro::bench::runBenchmarks(argc, argv);
 }

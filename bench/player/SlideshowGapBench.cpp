@@ -10,9 +10,10 @@
 // Each benchmark plays the slideshow a few times and reports the median gap ("gap_ms", also the
 // manual iteration time), the largest gap and, for the control, its median against bare
 // libmpv's ("vs_bare", measured in the same run).
+#include "BenchMedia.h"
 #include "BenchPlaylist.h"
+#include "bench/common/BenchMain.h"
 #include "platform/JpegDecoder.h"
-#include "platform/MpvLibrary.h"
 #include "player/MpvSession.h"
 #include "player/TWMTPlayer.h"
 
@@ -45,21 +46,11 @@ double g_bareMedianMs = 0.0;
 // much entropy as a real photograph of that size.
 void writePicture(const QString& path, int seed)
 {
-    QImage image(6000, 4000, QImage::Format_RGB32);
-    quint32 noise = 2463534242u + static_cast<quint32>(seed) * 7919u;
-    for (int y = 0; y < image.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            noise ^= noise << 13;
-            noise ^= noise >> 17;
-            noise ^= noise << 5;
-            const int grain = static_cast<int>(noise & 31);
-            line[x] = qRgb((x / 24 + seed * 40 + grain) & 255, (y / 16 + grain) & 255,
-                           ((x + y) / 40 + seed * 90) & 255);
-        }
-    }
-    if (!image.save(path, "JPEG", 90))
-        qFatal("cannot write %s", qPrintable(path));
+    bench::writeGrainyPhoto(path, QSize(6000, 4000), seed, 90, [seed](int x, int y, quint32 noise) {
+        const int grain = static_cast<int>(noise & 31);
+        return qRgb((x / 24 + seed * 40 + grain) & 255, (y / 16 + grain) & 255,
+                    ((x + y) / 40 + seed * 90) & 255);
+    });
 }
 
 double median(std::vector<double> values)
@@ -245,9 +236,7 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    MpvLibrary::useCNumericLocale();
-    if (!MpvLibrary::shared().isLoaded())
-        qFatal("libmpv: %s", qPrintable(MpvLibrary::shared().loadError()));
+    bench::requireLibmpv();
     QTemporaryDir dir;
     g_dir = &dir;
     for (int i = 0; i < kPictures; ++i) {
@@ -255,8 +244,5 @@ int main(int argc, char** argv)
         writePicture(path, i);
         g_pictures.append(path);
     }
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runBenchmarks(argc, argv);
 }

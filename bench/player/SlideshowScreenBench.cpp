@@ -23,13 +23,13 @@
 //
 // SLIDESHOW_TRACE=1 prints each change seen and mpv's end and first-frame events;
 // SLIDESHOW_MPVLOG=FILE writes mpv's log.
+#include "BenchMedia.h"
 #include "BenchPlaylist.h"
 #include "platform/DBusMediaSession.h"
 #include "platform/DBusScreenSaverInhibitor.h"
 #include "platform/LogindPowerService.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ModalRunner.h"
-#include "platform/MpvLibrary.h"
 #include "platform/QtShellOpener.h"
 #include "platform/QtTimerFactory.h"
 #include "platform/Services.h"
@@ -106,23 +106,13 @@ const QSize kPhotoSizes[kDistinctPictures] = {
 // as much data as a real photograph.
 void writePhoto(const QString& path, int index)
 {
-    QImage image(kPhotoSizes[index], QImage::Format_RGB32);
-    quint32 noise = 2463534242u + static_cast<quint32>(index) * 7919u;
     const QRgb base = kPalette[index];
-    for (int y = 0; y < image.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            noise ^= noise << 13;
-            noise ^= noise >> 17;
-            noise ^= noise << 5;
-            const int grain = static_cast<int>(noise & 15) - 8;
-            line[x] = qRgb(std::clamp(qRed(base) + grain, 0, 255),
-                           std::clamp(qGreen(base) + grain, 0, 255),
-                           std::clamp(qBlue(base) + grain, 0, 255));
-        }
-    }
-    if (!image.save(path, "JPEG", 92))
-        qFatal("cannot write %s", qPrintable(path));
+    bench::writeGrainyPhoto(path, kPhotoSizes[index], index, 92, [base](int, int, quint32 noise) {
+        const int grain = static_cast<int>(noise & 15) - 8;
+        return qRgb(std::clamp(qRed(base) + grain, 0, 255),
+                    std::clamp(qGreen(base) + grain, 0, 255),
+                    std::clamp(qBlue(base) + grain, 0, 255));
+    });
 }
 
 double residentMb()
@@ -416,9 +406,7 @@ int main(int argc, char** argv)
     }
     QApplication app(argc, argv);
     g_program = QCoreApplication::applicationFilePath();
-    MpvLibrary::useCNumericLocale();
-    if (!MpvLibrary::shared().isLoaded())
-        qFatal("libmpv: %s", qPrintable(MpvLibrary::shared().loadError()));
+    bench::requireLibmpv();
     int restCount = static_cast<int>(rest.size());
     benchmark::Initialize(&restCount, rest.data());
     benchmark::RunSpecifiedBenchmarks();

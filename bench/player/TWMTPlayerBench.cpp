@@ -1,6 +1,7 @@
 // Start-up latency of the media control against bare libmpv, both with null outputs.
+#include "BenchMedia.h"
 #include "BenchPlaylist.h"
-#include "platform/MpvLibrary.h"
+#include "bench/common/BenchMain.h"
 #include "player/TWMTPlayer.h"
 
 #include <QApplication>
@@ -140,16 +141,11 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    MpvLibrary::useCNumericLocale();
-    if (!MpvLibrary::shared().isLoaded())
-        qFatal("libmpv: %s", qPrintable(MpvLibrary::shared().loadError()));
+    bench::requireLibmpv();
     QTemporaryDir dir;
     g_dir = &dir;
     writeTone(mediaPath("tone.wav"));
     bench::writeAsx(mediaPath("list.asx"),
                     {mediaPath("tone.wav"), mediaPath("tone.wav"), mediaPath("tone.wav")});
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runBenchmarks(argc, argv);
 }

@@ -1,19 +1,13 @@
 #include "clipmanager/TActionForm.h"
+#include "common/ClipManagerFilesFixture.h"
 
-#include "common/FakeFileDialogs.h"
-#include "common/FakeFolderBrowser.h"
-#include "common/FakeMessageBoxes.h"
-#include "common/FakeTextInput.h"
 #include "common/TestSupport.h"
-#include "common/FileOpFakes.h"
-#include "fileops/ShellFileOperation.h"
 #include "playlists/ProgramState.h"
 
 #include <QDir>
 #include <QFile>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -26,62 +20,15 @@ namespace {
 // The clip manager on real files through the real file-operation engine; the engine's own
 // questions and the window's boxes and dialogs are scripted. The Trash is the private one of
 // the test's home ($XDG_DATA_HOME/Trash).
-class ActionFormFilesTest : public ::testing::Test
+class ActionFormFilesTest : public ClipManagerFilesFixture
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_dir.isValid());
-        state.ProgramFolder = m_dir.path() + u'/';
-        QDir().mkpath(path("Videos"));
-        QDir().mkpath(path("Keep"));
-        state.SourceFolder = path("Videos");
-        services.messages = &messages;
-        services.fileDialogs = &dialogs;
-        services.fileOperations = &engine;
-        services.folderBrowser = &browser;
-        services.textInput = &textInput;
-        trash = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Trash");
-        QDir(trash).removeRecursively();
-    }
-
-    QString path(const QString& name) const { return m_dir.filePath(name); }
-
-    QString mark(const QString& relativePath)
-    {
-        const QString clip = path(relativePath);
-        writeFileBytes(clip, "clip " + relativePath.toUtf8());
-        state.LeftBox.append(clip.mid(clip.lastIndexOf(u'/') + 1));
-        state.PathLeft.append(clip);
-        return clip;
-    }
-
-    TActionForm& open()
-    {
-        form = std::make_unique<TActionForm>(state, services);
-        form->show();
-        return *form;
-    }
-
     void moveAllAndGo(int action)
     {
         QTest::mouseClick(form->SelectButton, Qt::LeftButton);
         form->setItemIndex(action);
         QTest::mouseClick(form->GoButton, Qt::LeftButton);
     }
-
-    QTemporaryDir m_dir;
-    ProgramState state;
-    FakeMessageBoxes messages;
-    FakeFileDialogs dialogs;
-    FakeFileOperationQuestions questions;
-    FakeFileOperationProgress progress;
-    ShellFileOperation engine{questions, progress};
-    FakeFolderBrowser browser;
-    FakeTextInput textInput;
-    Services services;
-    QString trash;
-    std::unique_ptr<TActionForm> form;
 };
 
 TEST_F(ActionFormFilesTest, CopyLeavesTheClipsAndPutsCopiesInTheFolder)

@@ -3,11 +3,8 @@
 #include "clipmanager/ClipManagerWindowOpener.h"
 #include "clipmanager/TKxFolderDialog.h"
 #include "clipmanager/TShellFileOp.h"
-#include "common/FakeFileDialogs.h"
+#include "common/ClipManagerFixture.h"
 #include "common/FakeFileOperationEngine.h"
-#include "common/FakeFolderBrowser.h"
-#include "common/FakeMessageBoxes.h"
-#include "common/FakeTextInput.h"
 #include "common/TestSupport.h"
 #include "platform/ModalRunner.h"
 #include "playlists/PlaylistFiles.h"
@@ -35,41 +32,21 @@ namespace {
 
 using Flag = TKxFolderDialog::TBrowseInfoFlag;
 
-// Marked clips in a temporary folder, the fake services, and a shown clip manager window.
-class ActionFormTest : public ::testing::Test
+// The clip manager on a fake file-operation engine that records its requests.
+class ActionFormTest : public ClipManagerFixture
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_dir.isValid());
-        state.ProgramFolder = m_dir.path() + u'/';
-        QDir().mkpath(path("Videos"));
-        state.SourceFolder = path("Videos");
-        services.messages = &messages;
-        services.fileDialogs = &dialogs;
+        ASSERT_NO_FATAL_FAILURE(ClipManagerFixture::SetUp());
         services.fileOperations = &engine;
-        services.folderBrowser = &browser;
-        services.textInput = &textInput;
         services.programFolder = state.ProgramFolder;
     }
-
-    QString path(const QString& name) const { return m_dir.filePath(name); }
 
     // A clip file in the source folder, marked in this order.
     QString mark(const QString& name)
     {
-        const QString clip = path(QStringLiteral("Videos/") + name);
-        writeFileBytes(clip, name.toUtf8());
-        state.LeftBox.append(name);
-        state.PathLeft.append(clip);
-        return clip;
-    }
-
-    TActionForm& open()
-    {
-        form = std::make_unique<TActionForm>(state, services);
-        form->show();
-        return *form;
+        return markClip(QStringLiteral("Videos/") + name, name.toUtf8());
     }
 
     // Moves every clip into the Action Box with ">>".
@@ -88,15 +65,7 @@ protected:
             form->LeftBox->item(row)->setSelected(true);
     }
 
-    QTemporaryDir m_dir;
-    ProgramState state;
-    FakeMessageBoxes messages;
-    FakeFileDialogs dialogs;
     FakeFileOperationEngine engine;
-    FakeFolderBrowser browser;
-    FakeTextInput textInput;
-    Services services;
-    std::unique_ptr<TActionForm> form;
 };
 
 TEST_F(ActionFormTest, OpensWithTheMarkedClipsAndItsSettings)

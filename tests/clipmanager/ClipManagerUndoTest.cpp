@@ -1,14 +1,9 @@
 #include "clipmanager/TActionForm.h"
 #include "clipmanager/UndoStack.h"
+#include "common/ClipManagerFilesFixture.h"
 
-#include "common/FakeFileDialogs.h"
-#include "common/FakeFolderBrowser.h"
-#include "common/FakeMessageBoxes.h"
-#include "common/FakeTextInput.h"
 #include "common/TestSupport.h"
-#include "common/FileOpFakes.h"
 #include "common/FileOpTestSupport.h"
-#include "fileops/ShellFileOperation.h"
 #include "playlists/ClipList.h"
 #include "playlists/PlaylistFiles.h"
 #include "playlists/ProgramState.h"
@@ -20,7 +15,6 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -32,36 +26,10 @@ namespace {
 
 // Undo of the clip manager's actions on real files, the real engine and the test's private
 // Trash, through the window's Undo button, Ctrl+Z and the program-wide stack.
-class ClipManagerUndoTest : public ::testing::Test
+class ClipManagerUndoTest : public ClipManagerFilesFixture
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_dir.isValid());
-        state.ProgramFolder = m_dir.path() + u'/';
-        QDir().mkpath(path("Videos"));
-        QDir().mkpath(path("Keep"));
-        state.SourceFolder = path("Videos");
-        services.messages = &messages;
-        services.fileDialogs = &dialogs;
-        services.fileOperations = &engine;
-        services.folderBrowser = &browser;
-        services.textInput = &textInput;
-        trash = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Trash");
-        QDir(trash).removeRecursively();
-    }
-
-    QString path(const QString& name) const { return m_dir.filePath(name); }
-
-    QString mark(const QString& relativePath)
-    {
-        const QString clip = path(relativePath);
-        writeFileBytes(clip, "clip " + relativePath.toUtf8());
-        state.LeftBox.append(clip.mid(clip.lastIndexOf(u'/') + 1));
-        state.PathLeft.append(clip);
-        return clip;
-    }
-
+    // The window on the program-wide stack, active.
     TActionForm& open()
     {
         form = std::make_unique<TActionForm>(state, services);
@@ -85,19 +53,7 @@ protected:
 
     QStringList trashed() const { return QDir(trash + "/files").entryList(QDir::Files); }
 
-    QTemporaryDir m_dir;
-    ProgramState state;
-    FakeMessageBoxes messages;
-    FakeFileDialogs dialogs;
-    FakeFileOperationQuestions questions;
-    FakeFileOperationProgress progress;
-    ShellFileOperation engine{questions, progress};
-    FakeFolderBrowser browser;
-    FakeTextInput textInput;
-    Services services;
     UndoStack undo;
-    QString trash;
-    std::unique_ptr<TActionForm> form;
 };
 
 TEST_F(ClipManagerUndoTest, TheUndoButtonTakesOnlyFreeSpace)
