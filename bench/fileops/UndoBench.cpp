@@ -2,7 +2,7 @@
 // same run on the same folders (target: the undo takes at most 1.5x the move). The undo checks
 // every file before it acts and moves them back through the engine.
 #include "BenchEngine.h"
-#include "common/BenchMain.h"
+#include "bench/common/BenchMain.h"
 #include "fileops/FileOperationQuestions.h"
 #include "fileops/FileOperationUndo.h"
 #include "fileops/ShellFileOperation.h"
