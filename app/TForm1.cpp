@@ -478,7 +478,8 @@ void TForm1::BitBtn8Click()
 }
 void TForm1::BitBtn9Click()
 {
-    openTarget(locateHelpPage(m_services.executableFolder));
+    if (m_services.shell && m_services.messages)
+        openHelpPage(*m_services.shell, *m_services.messages, m_services.executableFolder);
 }
 void TForm1::BitBtn10Click()
 {
