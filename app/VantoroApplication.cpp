@@ -284,6 +284,11 @@ int runVantoro(int argc, char** argv)
         parseCommandLine(QCoreApplication::arguments(), QDir::currentPath());
     if (request.kind == CommandLineRequest::Kind::Invalid) {
         std::fprintf(stderr, "%s\n", request.error.toLocal8Bit().constData());
+        // Started from the menu or a file manager, nobody reads stderr.
+        if (!startedFromTerminal()) {
+            QtMessageBoxes().error(
+                QStringLiteral("Vantoro cannot follow its command line:\r%1.").arg(request.reason));
+        }
         return 2;
     }
 
