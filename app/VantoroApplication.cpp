@@ -169,6 +169,8 @@ VantoroProgram::VantoroProgram() : m_parts(std::make_unique<Parts>())
     p.services.programFolder = resolveProgramFolder(p.services.executableFolder);
     p.services.playlistFolder =
         resolvePlaylistFolder(p.services.executableFolder, p.services.programFolder);
+    p.services.clipFolder =
+        resolveClipFolder(p.services.executableFolder, p.services.programFolder);
 
     p.form = std::make_unique<TForm1>(p.services);
     ProgramState& state = p.form->state();
