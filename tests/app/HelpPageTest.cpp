@@ -3,8 +3,6 @@
 #include "common/FakeMessageBoxes.h"
 #include "common/FakeShellOpener.h"
 #include "common/TestSupport.h"
-#include "common/Unprivileged.h"
-#include "platform/ProgramFolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -49,110 +47,55 @@ TEST(HelpPage, ShippedBesideTheProgramAndWellFormed)
     }
 }
 
-namespace {
-
-// Folders laid out under a temporary root as each kind of copy has them:
-//   portable/            a copy unpacked into a folder of its own, the guide beside it
-//   usr/bin/             an installed copy (read-only, as for a user), the guide in
-//   usr/share/vantoro/   the data folder of the same prefix
-//   opt/vantoro/bin/     an installed copy whose guide lies only in an XDG data folder,
-//   xdg/vantoro/         here
-//   cwd/                 the current folder, holding a guide that must never be taken
-class HelpPageLayouts : public ::testing::Test
+// The guide as each kind of copy finds it, under a temporary root: a portable copy beside
+// itself; an installed one (usr/bin read-only, as for its user) in usr/share/vantoro; one
+// installed elsewhere in an XDG data folder; never the one in the current folder. None found
+// is said in a box, and nothing goes to the shell.
+TEST(HelpPage, FoundInEachLayoutAndABoxWhenMissing)
 {
-protected:
-    void SetUp() override
-    {
-        for (const char* page : {"portable/vthelp.html", "usr/share/vantoro/vthelp.html",
-                                 "xdg/vantoro/vthelp.html", "cwd/vthelp.html"}) {
-            QDir().mkpath(QFileInfo(path(page)).path());
-            test::writeFileBytes(path(page), "<html></html>");
-        }
-        QDir().mkpath(path("opt/vantoro/bin"));
-        QDir().mkpath(path("usr/bin"));
-        QFile::setPermissions(path("usr/bin"), QFile::ReadOwner | QFile::ExeOwner |
-                                                   QFile::ReadOther | QFile::ExeOther);
-        m_oldCurrent = QDir::currentPath();
-        QDir::setCurrent(path("cwd"));
+    QTemporaryDir root;
+    const auto at = [&root](const char* relative) {
+        return root.filePath(QString::fromUtf8(relative));
+    };
+    for (const char* page : {"portable/vthelp.html", "usr/share/vantoro/vthelp.html",
+                             "xdg/vantoro/vthelp.html", "cwd/vthelp.html"}) {
+        QDir().mkpath(QFileInfo(at(page)).path());
+        test::writeFileBytes(at(page), "<html></html>");
     }
-    void TearDown() override
-    {
-        QDir::setCurrent(m_oldCurrent);
-        QFile::setPermissions(path("usr/bin"),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
-    QString path(const char* relative) const
-    {
-        return m_root.filePath(QString::fromUtf8(relative));
-    }
-
-    QTemporaryDir m_root;
-    QString m_oldCurrent;
-};
-
-TEST_F(HelpPageLayouts, FoundBesideTheProgramThenInTheDataFoldersNeverInTheCurrentFolder)
-{
-    const QStringList xdg = {path("nothing-here"), path("xdg")};
+    QDir().mkpath(at("usr/bin"));
+    QDir().mkpath(at("opt/bin"));
+    QFile::setPermissions(at("usr/bin"), QFile::ReadOwner | QFile::ExeOwner | QFile::ExeOther);
+    const QString oldCurrent = QDir::currentPath();
+    QDir::setCurrent(at("cwd"));
+    const QStringList xdg = {at("none"), at("xdg")};
     const struct
     {
         const char* executableFolder;
         QStringList dataFolders;
-        const char* expected; // empty: not found
+        const char* expected; // "": none
     } cases[] = {
         {"portable", xdg, "portable/vthelp.html"},
         {"usr/bin", xdg, "usr/share/vantoro/vthelp.html"},
         {"usr/bin/", {}, "usr/share/vantoro/vthelp.html"},
-        {"opt/vantoro/bin", xdg, "xdg/vantoro/vthelp.html"},
-        {"opt/vantoro/bin", {path("nothing-here")}, ""},
-        {"", xdg, "xdg/vantoro/vthelp.html"},
+        {"opt/bin", xdg, "xdg/vantoro/vthelp.html"},
+        {"opt/bin", {at("none")}, ""},
     };
     for (const auto& c : cases) {
-        const QString expected = *c.expected ? path(c.expected) : QString();
-        EXPECT_EQ(locateHelpPage(path(c.executableFolder), c.dataFolders), expected)
+        EXPECT_EQ(locateHelpPage(at(c.executableFolder), c.dataFolders),
+                  *c.expected ? at(c.expected) : QString())
             << c.executableFolder;
     }
-    // For its user the installed copy is one: it cannot write beside itself, so its settings go
-    // to the per-user folder.
-    const QString bin = path("usr/bin");
-    EXPECT_EQ(test::runUnprivileged(
-                  m_root.path(),
-                  [bin] { return resolveProgramFolder(bin) == withTrailingSlash(bin) ? 1 : 0; }),
-              0);
-}
 
-TEST_F(HelpPageLayouts, DataFoldersFollowTheXdgVariables)
-{
-    const QByteArray oldHome = qgetenv("XDG_DATA_HOME");
-    const QByteArray oldDirs = qgetenv("XDG_DATA_DIRS");
-    qputenv("XDG_DATA_HOME", "relative/share");
-    qputenv("XDG_DATA_DIRS", path("a").toUtf8() + ":relative:" + path("b").toUtf8() + ":");
-    EXPECT_EQ(xdgDataFolders(),
-              QStringList({QDir::homePath() + "/.local/share", path("a"), path("b")}));
-    qunsetenv("XDG_DATA_DIRS");
-    qputenv("XDG_DATA_HOME", path("home-data").toUtf8());
-    EXPECT_EQ(xdgDataFolders(), QStringList({path("home-data"), QStringLiteral("/usr/local/share"),
-                                             QStringLiteral("/usr/share")}));
-
-    // The Help buttons: the page found goes to the shell; none found is said in a box.
-    qputenv("XDG_DATA_DIRS", path("xdg").toUtf8());
+    qputenv("XDG_DATA_DIRS", at("none").toUtf8() + ":relative");
     test::FakeShellOpener shell;
     test::FakeMessageBoxes boxes;
-    openHelpPage(shell, boxes, path("opt/vantoro/bin"));
-    EXPECT_EQ(shell.opened, QStringList{path("xdg/vantoro/vthelp.html")});
-    EXPECT_TRUE(boxes.shown.isEmpty());
-    qputenv("XDG_DATA_DIRS", path("nothing-here").toUtf8());
-    openHelpPage(shell, boxes, path("opt/vantoro/bin"));
-    EXPECT_EQ(shell.opened.size(), 1) << "nothing more is handed to the shell";
+    openHelpPage(shell, boxes, at("opt/bin"));
+    qunsetenv("XDG_DATA_DIRS");
+    QDir::setCurrent(oldCurrent);
+    QFile::setPermissions(at("usr/bin"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_TRUE(shell.opened.isEmpty());
     ASSERT_EQ(boxes.shown.size(), 1);
     EXPECT_EQ(boxes.shown[0].kind, MessageKind::Error);
     EXPECT_TRUE(
         boxes.shown[0].text.startsWith(QStringLiteral("The help page vthelp.html was not found.")));
-
-    qputenv("XDG_DATA_HOME", oldHome);
-    if (oldDirs.isNull())
-        qunsetenv("XDG_DATA_DIRS");
-    else
-        qputenv("XDG_DATA_DIRS", oldDirs);
 }
-
-} // namespace
