@@ -1,27 +1,42 @@
 #include "app/CommandLine.h"
 
+#include "playlists/DroppedClips.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QUrl>
+
+#include <unistd.h>
 
 namespace vantoro {
 
 namespace {
 
-const QString kUsage = QStringLiteral("usage: vantoro [PLAYLIST.asx | PLAYLIST.m3u]");
+const QString kUsage = QStringLiteral("usage: vantoro [PLAYLIST]; vantoro --help tells more");
 
-bool isPlaylistName(const QString& path)
-{
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    return suffix == QLatin1String("asx") || suffix == QLatin1String("m3u") ||
-           suffix == QLatin1String("m3u8");
-}
+const char kHelp[] =
+    "Usage: vantoro [PLAYLIST]\n"
+    "Media player, playlist maker, slideshow viewer and clip manager.\n"
+    "\n"
+    "With a PLAYLIST (a path or a file:// URI) Vantoro loads it and plays it at once;\n"
+    "a copy that is already running comes forward and plays it instead.\n"
+    "Playlists: ASX (.asx .wax .wvx .wmx), M3U (.m3u .m3u8 .vlc), PLS (.pls),\n"
+    "XSPF (.xspf) and Windows Media Player playlists (.wpl).\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help     print this text and exit\n"
+    "  -V, --version  print the version and exit\n"
+    "Qt's own options (-platform NAME, ...) are accepted too.\n"
+    "\n"
+    "Settings: ~/.config/Vantoro/Vantoro.INI, or beside the program when it can write there.\n"
+    "See the manual page vantoro(1) and the Help button for more.\n";
 
-CommandLineRequest invalid(const QString& text)
+CommandLineRequest invalid(const QString& reason)
 {
     CommandLineRequest request;
     request.kind = CommandLineRequest::Kind::Invalid;
-    request.error = QStringLiteral("vantoro: %1 (%2)").arg(text, kUsage);
+    request.reason = reason;
+    request.error = QStringLiteral("vantoro: %1 (%2)").arg(reason, kUsage);
     return request;
 }
 
@@ -52,12 +67,33 @@ CommandLineRequest parseCommandLine(const QStringList& arguments, const QString&
     }
     if (path.isEmpty())
         return invalid(QStringLiteral("an empty file name"));
-    if (!isPlaylistName(path))
-        return invalid(QStringLiteral("'%1' is not an ASX or M3U playlist").arg(given.first()));
+    if (!isPlaylistFileName(path))
+        return invalid(QStringLiteral("'%1' is not a playlist Vantoro reads "
+                                      "(ASX, M3U, PLS, XSPF or WPL)")
+                           .arg(given.first()));
     CommandLineRequest request;
     request.kind = CommandLineRequest::Kind::Play;
     request.playlist = QDir::cleanPath(QDir(currentFolder).absoluteFilePath(path));
     return request;
+}
+
+QString informationRequested(const QStringList& arguments)
+{
+    for (const QString& argument : arguments.mid(1)) {
+        if (argument == QLatin1String("--"))
+            break;
+        if (argument == QLatin1String("--help") || argument == QLatin1String("-h"))
+            return QString::fromLatin1(kHelp);
+        if (argument == QLatin1String("--version") || argument == QLatin1String("-V"))
+            return QStringLiteral("vantoro " VANTORO_VERSION "\n");
+    }
+    return QString();
+}
+
+bool startedFromTerminal()
+{
+    return ::isatty(STDIN_FILENO) == 1 || ::isatty(STDOUT_FILENO) == 1 ||
+           ::isatty(STDERR_FILENO) == 1;
 }
 
 } // namespace vantoro

@@ -57,6 +57,11 @@ bool Settings::write(const QString& section, const QString& key, const QString& 
     return false;
 }
 
+QString Settings::clipFolderDefault() const
+{
+    return m_state.DefaultClipFolder.isEmpty() ? m_state.ProgramFolder : m_state.DefaultClipFolder;
+}
+
 QString Settings::listFolderDefault() const
 {
     return m_state.PlaylistFolder.isEmpty() ? m_state.ProgramFolder : m_state.PlaylistFolder;
@@ -76,7 +81,7 @@ bool Settings::createIfMissing()
     if (QFileInfo::exists(m_state.IniFileName))
         return true;
     return write(kBar, kTrack, QStringLiteral("1")) && write(kBar, kStatus, QStringLiteral("1")) &&
-           writeFolder(kClips, m_state.ProgramFolder) && writeFolder(kLists, listFolderDefault());
+           writeFolder(kClips, clipFolderDefault()) && writeFolder(kLists, listFolderDefault());
 }
 
 void Settings::read()
@@ -87,7 +92,7 @@ void Settings::read()
     m_state.StatusBarSetting =
         parseYesNo(getPrivateProfileString(kBar, kStatus, QString(), file), true);
     m_state.ClipFolder =
-        getPrivateProfileString(kPaths, kClips, m_state.ProgramFolder, file, kMaxFolderChars);
+        getPrivateProfileString(kPaths, kClips, clipFolderDefault(), file, kMaxFolderChars);
     m_state.ListFolder =
         getPrivateProfileString(kPaths, kLists, listFolderDefault(), file, kMaxFolderChars);
 }

@@ -34,6 +34,9 @@ public:
 
 private:
     bool write(const QString& section, const QString& key, const QString& value);
+    // Clips= when the file has none: the clip folder of a first run (the program folder of a
+    // portable copy).
+    QString clipFolderDefault() const;
     // Lists= when the file has none: the playlist folder (the program folder of a portable copy).
     QString listFolderDefault() const;
     bool writeFolder(const QString& key, const QString& folder);

@@ -290,6 +290,8 @@ void TForm1::FormCreate()
     m_state.IniFileName = m_state.ProgramFolder + QStringLiteral("Vantoro.INI");
     m_state.PlaylistFolder =
         m_services.playlistFolder.isEmpty() ? m_state.ProgramFolder : m_services.playlistFolder;
+    m_state.DefaultClipFolder =
+        m_services.clipFolder.isEmpty() ? m_state.ProgramFolder : m_services.clipFolder;
     // 6. Settings. A write that fails ends start-up here: both bars off, empty folders.
     Settings settings(m_state, *m_services.messages);
     if (!settings.createIfMissing()) {
@@ -478,7 +480,8 @@ void TForm1::BitBtn8Click()
 }
 void TForm1::BitBtn9Click()
 {
-    openTarget(locateHelpPage(m_services.executableFolder));
+    if (m_services.shell && m_services.messages)
+        openHelpPage(*m_services.shell, *m_services.messages, m_services.executableFolder);
 }
 void TForm1::BitBtn10Click()
 {

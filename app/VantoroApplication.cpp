@@ -169,6 +169,8 @@ VantoroProgram::VantoroProgram() : m_parts(std::make_unique<Parts>())
     p.services.programFolder = resolveProgramFolder(p.services.executableFolder);
     p.services.playlistFolder =
         resolvePlaylistFolder(p.services.executableFolder, p.services.programFolder);
+    p.services.clipFolder =
+        resolveClipFolder(p.services.executableFolder, p.services.programFolder);
 
     p.form = std::make_unique<TForm1>(p.services);
     ProgramState& state = p.form->state();
@@ -284,6 +286,11 @@ int runVantoro(int argc, char** argv)
         parseCommandLine(QCoreApplication::arguments(), QDir::currentPath());
     if (request.kind == CommandLineRequest::Kind::Invalid) {
         std::fprintf(stderr, "%s\n", request.error.toLocal8Bit().constData());
+        // Started from the menu or a file manager, nobody reads stderr.
+        if (!startedFromTerminal()) {
+            QtMessageBoxes().error(
+                QStringLiteral("Vantoro cannot follow its command line:\r%1.").arg(request.reason));
+        }
         return 2;
     }
 

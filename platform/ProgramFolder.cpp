@@ -66,16 +66,31 @@ QString xdgMusicFolder()
     return QString();
 }
 
+bool isPortable(const QString& executableFolder, const QString& programFolder)
+{
+    return !executableFolder.isEmpty() && programFolder == withTrailingSlash(executableFolder);
+}
+
 } // namespace
 
 QString resolvePlaylistFolder(const QString& executableFolder, const QString& programFolder)
 {
-    if (!executableFolder.isEmpty() && programFolder == withTrailingSlash(executableFolder))
+    if (isPortable(executableFolder, programFolder))
         return programFolder;
     const QString music = xdgMusicFolder();
     if (!music.isEmpty())
         return withTrailingSlash(music + QStringLiteral("/Playlists"));
     return withTrailingSlash(QDir::homePath() + QStringLiteral("/Playlists"));
+}
+
+QString resolveClipFolder(const QString& executableFolder, const QString& programFolder)
+{
+    if (isPortable(executableFolder, programFolder))
+        return programFolder;
+    const QString music = xdgMusicFolder();
+    if (!music.isEmpty() && QFileInfo(music).isDir())
+        return withTrailingSlash(music);
+    return withTrailingSlash(QDir::homePath());
 }
 
 int makeFolderPath(const QString& folder)

@@ -16,6 +16,12 @@ QString resolveProgramFolder(const QString& executableFolder);
 // see makeFolderPath().
 QString resolvePlaylistFolder(const QString& executableFolder, const QString& programFolder);
 
+// The folder the clip dialog starts in before the settings name one, with a trailing '/'. A
+// portable copy keeps its program folder; an installed copy, whose program folder is a hidden
+// settings folder, starts in the user's music folder when the user's folders name one that
+// exists, else in the home folder.
+QString resolveClipFolder(const QString& executableFolder, const QString& programFolder);
+
 // Creates a folder with any missing parents; answers 0 or the errno of the failure.
 int makeFolderPath(const QString& folder);
 

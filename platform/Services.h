@@ -44,6 +44,10 @@ struct Services
     // '/': the program folder for a portable copy, the user's playlist folder for an installed
     // one (see ProgramFolder.h). Empty: the program folder.
     QString playlistFolder;
+    // Folder the clip dialog starts in before the settings name one, with a trailing '/': the
+    // program folder for a portable copy, the user's music folder for an installed one (see
+    // ProgramFolder.h). Empty: the program folder.
+    QString clipFolder;
     // Folder the program's executable lives in; the help page is looked up there first.
     QString executableFolder;
 };

@@ -516,7 +516,7 @@ void TWplayerF2::HomeButtonClick()
 
 void TWplayerF2::HelpButtonClick()
 {
-    m_services.shell->open(locateHelpPage(m_services.executableFolder));
+    openHelpPage(*m_services.shell, *m_services.messages, m_services.executableFolder);
 }
 
 void TWplayerF2::DoneButtonClick()

@@ -13,10 +13,16 @@ bool isPlaylistFileName(const QString& path)
     const qsizetype dot = fileName.lastIndexOf(u'.');
     if (dot < 0)
         return false;
-    const QString extension = fileName.mid(dot + 1).toLower();
-    return extension == QLatin1String("asx") || extension == QLatin1String("m3u") ||
-           extension == QLatin1String("m3u8") || extension == QLatin1String("pls") ||
-           extension == QLatin1String("xspf");
+    // Every file name the desktop gives one of the playlist types Vantoro reads (the globs of
+    // audio/x-ms-asx, audio/x-mpegurl, audio/x-scpls, application/xspf+xml and
+    // application/vnd.ms-wpl in the shared MIME database): the menu entry offers Vantoro for
+    // these types, so each of them must open.
+    static const QStringList kExtensions = {QStringLiteral("asx"),  QStringLiteral("wax"),
+                                            QStringLiteral("wvx"),  QStringLiteral("wmx"),
+                                            QStringLiteral("m3u"),  QStringLiteral("m3u8"),
+                                            QStringLiteral("vlc"),  QStringLiteral("pls"),
+                                            QStringLiteral("xspf"), QStringLiteral("wpl")};
+    return kExtensions.contains(fileName.mid(dot + 1).toLower());
 }
 
 QStringList clipsOfDroppedPaths(const QStringList& paths)

@@ -10,7 +10,8 @@ namespace vantoro {
 // would; playlist files (see isPlaylistFileName) are no clips and are left out.
 QStringList clipsOfDroppedPaths(const QStringList& paths);
 
-// ASX, M3U, M3U8, PLS or XSPF, by the extension (any case).
+// A playlist Vantoro reads, by the extension (any case): ASX (.asx and the Windows Media
+// metafiles .wax, .wvx, .wmx), M3U (.m3u, .m3u8, .vlc), PLS, XSPF or WPL.
 bool isPlaylistFileName(const QString& path);
 
 } // namespace vantoro

@@ -51,6 +51,13 @@ PlaylistRules playlistRulesFor(const QString& path)
         return PlaylistRules::Xspf;
     if (extension.compare(u"m3u8", Qt::CaseInsensitive) == 0)
         return PlaylistRules::M3u8;
+    // The Windows Media metafiles are ASX files under other names; .vlc is an M3U list.
+    for (const char16_t* asx : {u"wax", u"wvx", u"wmx"}) {
+        if (extension.compare(asx, Qt::CaseInsensitive) == 0)
+            return PlaylistRules::Asx;
+    }
+    if (extension.compare(u"vlc", Qt::CaseInsensitive) == 0)
+        return PlaylistRules::M3u;
     const QChar first = path.at(dot + 1).toUpper();
     if (first == QLatin1Char('A'))
         return PlaylistRules::Asx;

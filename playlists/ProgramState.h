@@ -26,6 +26,10 @@ struct ProgramState
     // Where playlist dialogs start and new playlists are proposed, with trailing '/': the
     // ProgramFolder of a portable copy, the user's playlist folder for an installed one.
     QString PlaylistFolder;
+    // Where the clip dialog starts while the settings name no folder (Clips= of a new settings
+    // file), with trailing '/': the ProgramFolder of a portable copy, the user's music folder
+    // for an installed one.
+    QString DefaultClipFolder;
     QString ClipFolder;
     QString ListFolder;
     QString SourceFolder; // folder of the first clip of the last New, no trailing '/'

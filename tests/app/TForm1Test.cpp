@@ -88,18 +88,27 @@ TEST_F(MainWindow, FirstStartCreatesSettingsAndDialogsOpenInTheProgramFolder)
     EXPECT_EQ(media.calls, 1);
 }
 
-TEST_F(MainWindow, InstalledCopyStartsPlaylistDialogsInTheUserPlaylistFolder)
+TEST_F(MainWindow, InstalledCopyStartsItsDialogsInTheUserFoldersNotInItsSettingsFolder)
 {
     services.playlistFolder = dir.path() + QStringLiteral("/Music/Playlists/");
+    services.clipFolder = dir.path() + QStringLiteral("/Music/");
     auto form = makeForm(folder());
     form->FormCreate();
     const ProgramState& s = form->state();
     EXPECT_EQ(s.PlaylistFolder, services.playlistFolder);
     EXPECT_EQ(form->OpenDialog2InitialDir(), services.playlistFolder);
-    EXPECT_EQ(form->OpenDialog1InitialDir(), folder());
-    EXPECT_TRUE(readFileBytes(s.IniFileName)
-                    .contains(QByteArray(QByteArray("Lists=") + services.playlistFolder.toUtf8())))
+    EXPECT_EQ(form->OpenDialog1InitialDir(), services.clipFolder) << "a first New";
+    const QByteArray ini = readFileBytes(s.IniFileName);
+    EXPECT_TRUE(ini.contains(QByteArray(QByteArray("Lists=") + services.playlistFolder.toUtf8())))
         << "the first start stores where the playlist dialogs begin";
+    EXPECT_TRUE(ini.contains(QByteArray(QByteArray("Clips=") + services.clipFolder.toUtf8())))
+        << ini.data();
+
+    // A settings file without a Clips= line starts the clip dialog there too.
+    writeFileBytes(s.IniFileName, "[Bar]\r\nTrack=1\r\n");
+    auto again = makeForm(folder());
+    again->FormCreate();
+    EXPECT_EQ(again->OpenDialog1InitialDir(), services.clipFolder);
 }
 
 TEST_F(MainWindow, ExistingSettingsSetTheDialogFolders)

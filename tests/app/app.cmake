@@ -11,3 +11,5 @@ vantoro_test(app_tests
     ${CMAKE_CURRENT_LIST_DIR}/../common/Unprivileged.cpp
   LIBS vantoro_app)
 add_dependencies(app_tests vantoro)
+target_compile_definitions(app_tests PRIVATE VANTORO_VERSION="${PROJECT_VERSION}"
+                                             VANTORO_SOURCE_DIR="${PROJECT_SOURCE_DIR}")

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # End to end, as a file manager opens a playlist: `vantoro first.asx` starts and plays it at once;
 # `vantoro second.m3u` while the first copy plays hands the playlist over and ends; when the user
-# closes the player, the running copy plays the second playlist. A wrong argument ends with code 2.
+# closes the player, the running copy plays the second playlist. A wrong argument ends with code 2
+# after a box has said so.
 #   open_playlist_e2e.sh <built vantoro executable>
 # Runs on a display of its own (tests/tools/with-display, see e2e.cmake).
 set -euo pipefail
@@ -15,13 +16,21 @@ printf '#EXTM3U\n%s\n' "$work/My Music/second.wav" > "$work/My Music/second.m3u"
 printf '<ASX VERSION="3.0">\r\n<Title>first</Title>\r\n <ENTRY><REF HREF="%s" /></ENTRY>\r\n</ASX>\r\n' \
   "$work/My Music/first.wav" > "$work/My Music/first.asx"
 
-# A wrong argument: one line on stderr, code 2, nothing shown.
+# A wrong argument given from the desktop, with no terminal to read stderr: one line on stderr
+# and a box that says the same; once the box is closed the program ends with code 2.
+"${e2e_env[@]}" "$e2e_exe" "$work/My Music/first.wav" </dev/null >/dev/null 2>"$work/err.txt" &
+refused=$!
+wait_for_window '^Error$' 20 || fail "no box told of the refused argument"
+pace
+xdotool windowfocus "$win"
+xdotool key Return
 set +e
-err=$("${e2e_env[@]}" "$e2e_exe" "$work/My Music/first.wav" 2>&1 >/dev/null)
+wait "$refused"
 rc=$?
 set -e
+err=$(cat "$work/err.txt")
 [[ $rc -eq 2 ]] || fail "a clip as argument ended with code $rc, not 2"
-[[ "$err" == "vantoro: "*"is not an ASX or M3U playlist"* ]] || fail "unexpected message: $err"
+[[ "$err" == "vantoro: "*"is not a playlist Vantoro reads"* ]] || fail "unexpected message: $err"
 
 cd "$work/home"
 "${e2e_env[@]}" "$e2e_exe" "../My Music/first.asx" &

@@ -89,6 +89,26 @@ TEST_F(PlaylistFolder, InstalledCopyUsesTheMusicFolderOrHomeNeverAHiddenFolder)
         << "nothing is made until a dialog opens there";
 }
 
+// A first New of a portable copy starts in its own folder; of an installed one in the music
+// folder (when it exists), else at home: never in the hidden settings folder.
+TEST_F(PlaylistFolder, ClipFolderOfAFirstRunInEachLayout)
+{
+    QTemporaryDir portable;
+    const QString portableFolder = resolveProgramFolder(portable.path());
+    writeUserDirs("XDG_MUSIC_DIR=\"$HOME/Musik\"\n");
+    EXPECT_EQ(resolveClipFolder(portable.path(), portableFolder), portableFolder);
+
+    const QString bin = QStringLiteral("/nonexistent/vantoro/bin");
+    const QString installed = resolveProgramFolder(bin);
+    const QString home = QDir::homePath();
+    EXPECT_EQ(resolveClipFolder(bin, installed), home + u'/') << "the music folder is missing";
+    ASSERT_TRUE(QDir().mkpath(home + QStringLiteral("/Musik")));
+    EXPECT_EQ(resolveClipFolder(bin, installed), home + QStringLiteral("/Musik/"));
+    QFile::remove(m_userDirs);
+    EXPECT_EQ(resolveClipFolder(bin, installed), home + u'/') << "no folder list";
+    QDir(home + QStringLiteral("/Musik")).removeRecursively();
+}
+
 TEST_F(PlaylistFolder, MakeFolderPathMakesParentsAndReportsFailures)
 {
     QTemporaryDir dir;

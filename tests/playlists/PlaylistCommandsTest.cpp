@@ -603,10 +603,12 @@ TEST_F(PlaylistDropTest, FolderWithoutMediaSaysSoAndOpensNothing)
     EXPECT_EQ(state.Tag, kModeLoad) << "nothing of New has happened";
 }
 
-TEST(PlaylistFileNames, TheFivePlaylistFormatsInAnyCase)
+TEST(PlaylistFileNames, ThePlaylistFormatsInAnyCase)
 {
-    for (const char* name : {"/a/b.asx", "/a/b.M3U", "/a/b.m3u8", "/a/b.Pls", "/a/b.XSPF"})
+    for (const char* name : {"/a/b.asx", "/a/b.M3U", "/a/b.m3u8", "/a/b.Pls", "/a/b.XSPF",
+                             "/a/b.wpl", "/a/b.WAX", "/a/b.wvx", "/a/b.wmx", "/a/b.vlc"})
         EXPECT_TRUE(isPlaylistFileName(QString::fromUtf8(name))) << name;
-    for (const char* name : {"/a/b.mp3", "/a/asx", "/a.asx/b", "/a/b.asx.txt", "/a/b.m3u9"})
+    for (const char* name :
+         {"/a/b.mp3", "/a/asx", "/a.asx/b", "/a/b.asx.txt", "/a/b.m3u9", "/a/b.asf", "/a/b.wma"})
         EXPECT_FALSE(isPlaylistFileName(QString::fromUtf8(name))) << name;
 }

@@ -226,6 +226,9 @@ TEST(PlaylistRules, ChosenByFirstLetterOfExtension)
         {"/p/list.plsx", PlaylistRules::None}, {"/p/list.xsp", PlaylistRules::None},
         {"/p.asx/list", PlaylistRules::None},  {"/p/list.", PlaylistRules::None},
         {"/p/.asx", PlaylistRules::Asx},       {"list.x.asx", PlaylistRules::Asx},
+        {"/p/radio.wax", PlaylistRules::Asx},  {"/p/film.WVX", PlaylistRules::Asx},
+        {"/p/list.wmx", PlaylistRules::Asx},   {"/p/list.vlc", PlaylistRules::M3u},
+        {"/p/list.wma", PlaylistRules::None},
     };
     for (const auto& c : cases)
         EXPECT_EQ(playlistRulesFor(QString::fromUtf8(c.path)), c.rules) << c.path;
