@@ -5,9 +5,9 @@
 #include "common/FakeFolderBrowser.h"
 #include "common/FakeMessageBoxes.h"
 #include "common/FakeTextInput.h"
-#include "common/TestSupport.h"
 #include "common/FileOpFakes.h"
 #include "common/FileOpTestSupport.h"
+#include "common/TestSupport.h"
 #include "fileops/ShellFileOperation.h"
 #include "playlists/ClipList.h"
 #include "playlists/PlaylistFiles.h"
@@ -279,6 +279,40 @@ TEST_F(ClipManagerUndoTest, TwoUndosInARowTakeBackACopyAndAMove)
     EXPECT_EQ(readFileBytes(a), QByteArray("clip Videos/a.avi"));
     EXPECT_EQ(window.PathRight(), QStringList({b, a}));
     EXPECT_EQ(window.PathLeft(), QStringList{c});
+}
+
+// Whoever starts the undo (the notification, the main window), the clips come back into the
+// window of the action, and only while that very window is open: the next window, even one at
+// the same address, gets none. An undo that fails stays on the stack to be tried again.
+TEST_F(ClipManagerUndoTest, RestoredClipsGoOnlyToTheirOwnWindowAndAFailedUndoStays)
+{
+    const QString a = mark("Videos/a.avi"), b = mark("Videos/b.avi"), c = mark("Videos/c.avi");
+    TActionForm& window = open();
+    go({0}, TActionForm::kDelete); // a.avi
+    ASSERT_FALSE(QFile::exists(a));
+    ASSERT_TRUE(undo.undoNewest(messages, engine).has_value()); // as the notification does
+    EXPECT_EQ(window.PathRight(), QStringList{a});
+
+    window.RightBox->selectAll();
+    QTest::mouseClick(window.EmptyButton, Qt::LeftButton);
+    go({0, 1, 2}, TActionForm::kDelete);
+    ASSERT_FALSE(QFile::exists(b));
+    form.reset();
+    TActionForm& next = open();
+    if (test::runningAsRoot() &&
+        runProgram(QStringLiteral("chattr"), {QStringLiteral("+i"), path("Videos")}) == 0) {
+        messages.answers = {MessageResult::Ok};
+        EXPECT_TRUE(undo.undoNewest(messages, engine).has_value());
+        runProgram(QStringLiteral("chattr"), {QStringLiteral("-i"), path("Videos")});
+        EXPECT_FALSE(QFile::exists(b));
+        ASSERT_TRUE(undo.canUndo()) << "the failed undo stays";
+        EXPECT_EQ(undo.hint(), QStringLiteral("Undo: delete 3 clips"));
+    }
+    ASSERT_TRUE(undo.undoNewest(messages, engine).has_value());
+    EXPECT_EQ(readFileBytes(b), QByteArray("clip Videos/b.avi"));
+    EXPECT_EQ(readFileBytes(c), QByteArray("clip Videos/c.avi"));
+    EXPECT_TRUE(next.PathRight().isEmpty()) << "not this window's action";
+    EXPECT_FALSE(undo.canUndo());
 }
 
 } // namespace
