@@ -170,7 +170,6 @@ struct VantoroProgram::Parts
     // a notification server); taken away once that action is undone another way.
     DesktopNotifications notifications;
     int notifiedDepth = 0;
-    QTimer* notificationUndo = nullptr; // runs while the notification's Undo waits for idle
     std::unique_ptr<ClipManagerWindowOpener> clipManagerOpener;
     std::unique_ptr<PlaylistCommands> commands;
     // Playlists handed over (command line, a second copy) and waiting for the main window.
@@ -231,19 +230,13 @@ VantoroProgram::VantoroProgram() : m_parts(std::make_unique<Parts>())
     // It waits while the program is busy with something else (a modal window, a running file
     // operation, another undo): an undo's questions and progress must not open in the middle of
     // those. The restored clips go back into an open clip manager through UndoStack::undone.
-    p.notificationUndo = new QTimer(p.form.get());
-    p.notificationUndo->setInterval(250);
-    QObject::connect(p.notificationUndo, &QTimer::timeout, p.form.get(), [&p] {
-        if (QApplication::activeModalWidget() || p.fileOperations.isRunning() ||
-            p.undoStack.isBusy())
-            return;
-        p.notificationUndo->stop();
-        if (p.notifiedDepth != 0 && p.notifiedDepth == p.undoStack.size())
-            p.undoStack.undoNewest(p.messages, p.fileOperations);
-    });
     QObject::connect(&p.notifications, &DesktopNotifications::undoChosen, p.form.get(), [&p] {
-        if (!p.notificationUndo->isActive())
-            p.notificationUndo->start();
+        if (p.notifiedDepth == 0)
+            return;
+        p.undoStack.undoWhenIdle(
+            p.notifiedDepth,
+            [&p] { return QApplication::activeModalWidget() || p.fileOperations.isRunning(); },
+            p.messages, p.fileOperations);
     });
     p.commands = std::make_unique<PlaylistCommands>(state, p.services, *p.form, *p.playerOpener,
                                                     p.clipManagerOpener.get());

@@ -49,7 +49,24 @@ QString ClipAction::summary() const
     return files.summary();
 }
 
-UndoStack::UndoStack(QObject* parent) : QObject(parent) {}
+UndoStack::UndoStack(QObject* parent) : QObject(parent), m_idleWait(new QTimer(this))
+{
+    m_idleWait->setInterval(250);
+    connect(m_idleWait, &QTimer::timeout, this, [this] { m_whenIdle(); });
+}
+
+void UndoStack::undoWhenIdle(int depth, std::function<bool()> busy, MessageBoxes& messages,
+                             FileOperationEngine& engine)
+{
+    m_whenIdle = [this, depth, busy = std::move(busy), &messages, &engine] {
+        if (m_busy || busy())
+            return;
+        m_idleWait->stop();
+        if (depth == size())
+            undoNewest(messages, engine);
+    };
+    m_idleWait->start();
+}
 
 QString UndoStack::hint() const
 {

@@ -5,6 +5,9 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
+
+#include <functional>
 
 #include <optional>
 #include <vector>
@@ -75,6 +78,14 @@ public:
     std::optional<ClipUndoResult> undoNewest(MessageBoxes& messages, FileOperationEngine& engine);
     bool isBusy() const { return m_busy; }
 
+    // Undoes the newest action once the program is idle (the desktop notification's Undo):
+    // `busy` is asked every quarter of a second (a modal window, a running file operation) and
+    // the undo starts when it answers false and no undo runs. `depth` is the stack's size the
+    // request was made for: when the stack changed meanwhile, nothing is done. A request made
+    // while one waits replaces it.
+    void undoWhenIdle(int depth, std::function<bool()> busy, MessageBoxes& messages,
+                      FileOperationEngine& engine);
+
     // What the last undo did, for a status line: "Undone: move 2 clips to /media/keep".
     QString lastReport() const { return m_lastReport; }
 
@@ -95,6 +106,8 @@ private:
     std::vector<ClipAction> m_actions; // oldest first
     bool m_busy = false;               // an undo is running
     QString m_lastReport;
+    QTimer* m_idleWait = nullptr;
+    std::function<void()> m_whenIdle; // what the waiting request does, asked each tick
 };
 
 } // namespace vantoro
