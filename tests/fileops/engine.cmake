@@ -29,7 +29,6 @@ add_dependencies(fileops_fault_test fileops_helper)
 vantoro_test(fileops_undo_test
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/FileOperationUndoTest.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/UndoPutBackTest.cpp
     ${fileops_support}
   LIBS vantoro_fileops
   TIMEOUT 300)
