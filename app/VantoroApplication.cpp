@@ -8,6 +8,7 @@
 #include "app/WebLinks.h"
 #include "clipmanager/ClipManagerWindowOpener.h"
 #include "clipmanager/UndoStack.h"
+#include "fileops/ShellFileOperation.h"
 #include "platform/DBusMediaSession.h"
 #include "platform/DBusScreenSaverInhibitor.h"
 #include "platform/DesktopNotifications.h"
@@ -26,7 +27,6 @@
 #include "platform/QtTextInput.h"
 #include "platform/QtTimerFactory.h"
 #include "platform/Services.h"
-#include "fileops/ShellFileOperation.h"
 #include "player/PlayerWindowOpener.h"
 #include "player/TSleepF.h"
 #include "player/TSpeedF.h"
@@ -35,6 +35,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QShortcut>
 #include <QTimer>
 
@@ -45,6 +46,33 @@
 namespace vantoro {
 
 namespace {
+
+// Says what Ctrl+Z did in a line across the foot of the main window, for a few seconds. The
+// main window has no status bar of its own; the line lies over its lowest edge meanwhile.
+void showUndoNote(QWidget& window, const QString& text)
+{
+    auto* note = window.findChild<QLabel*>(QStringLiteral("UndoNote"));
+    if (!note) {
+        note = new QLabel(&window);
+        note->setObjectName(QStringLiteral("UndoNote"));
+        note->setAutoFillBackground(true);
+        note->setBackgroundRole(QPalette::ToolTipBase);
+        note->setForegroundRole(QPalette::ToolTipText);
+        note->setMargin(3);
+        auto* timer = new QTimer(note);
+        timer->setObjectName(QStringLiteral("UndoNoteTimer"));
+        timer->setSingleShot(true);
+        timer->setInterval(6000);
+        QObject::connect(timer, &QTimer::timeout, note, &QWidget::hide);
+    }
+    note->setText(text);
+    note->setAccessibleName(text);
+    const int height = note->sizeHint().height();
+    note->setGeometry(0, window.height() - height, window.width(), height);
+    note->raise();
+    note->show();
+    note->findChild<QTimer*>(QStringLiteral("UndoNoteTimer"))->start();
+}
 
 // Runs an action once, after the first paint of the window it watches.
 class AfterFirstPaint final : public QObject
@@ -179,10 +207,15 @@ VantoroProgram::VantoroProgram() : m_parts(std::make_unique<Parts>())
         std::make_unique<ClipManagerWindowOpener>(state, p.services, &p.undoStack);
     // Ctrl+Z in the main window undoes the newest clip manager action: files only, no list of
     // the main window is touched.
+    // What it did is said in a line at the foot of the window.
     auto* undoShortcut = new QShortcut(QKeySequence::Undo, p.form.get());
     QObject::connect(undoShortcut, &QShortcut::activated, p.form.get(), [&p] {
-        if (p.undoStack.canUndo())
-            p.undoStack.undoNewest(p.messages, p.fileOperations);
+        if (!p.undoStack.canUndo()) {
+            showUndoNote(*p.form, QStringLiteral("Nothing to undo."));
+            return;
+        }
+        if (p.undoStack.undoNewest(p.messages, p.fileOperations) || !p.undoStack.isBusy())
+            showUndoNote(*p.form, p.undoStack.lastReport());
     });
     QObject::connect(&p.undoStack, &UndoStack::pushed, &p.notifications,
                      [&p](const QString& summary) {
@@ -196,9 +229,16 @@ VantoroProgram::VantoroProgram() : m_parts(std::make_unique<Parts>())
         }
     });
     // The notification's Undo is the newest action's, the one it told of.
-    QObject::connect(&p.notifications, &DesktopNotifications::undoChosen, &p.notifications, [&p] {
-        if (p.notifiedDepth != 0 && p.notifiedDepth == p.undoStack.size())
-            p.undoStack.undoNewest(p.messages, p.fileOperations);
+    // It waits while the program is busy with something else (a modal window, a running file
+    // operation, another undo): an undo's questions and progress must not open in the middle of
+    // those. The restored clips go back into an open clip manager through UndoStack::undone.
+    QObject::connect(&p.notifications, &DesktopNotifications::undoChosen, p.form.get(), [&p] {
+        if (p.notifiedDepth == 0)
+            return;
+        p.undoStack.undoWhenIdle(
+            p.notifiedDepth,
+            [&p] { return QApplication::activeModalWidget() || p.fileOperations.isRunning(); },
+            p.messages, p.fileOperations);
     });
     p.commands = std::make_unique<PlaylistCommands>(state, p.services, *p.form, *p.playerOpener,
                                                     p.clipManagerOpener.get());

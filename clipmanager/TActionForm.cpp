@@ -84,8 +84,16 @@ bool readWhole(const QString& path, QByteArray& bytes)
 
 } // namespace
 
+namespace {
+quint64 nextWindowSerial()
+{
+    static quint64 last = 0; // the GUI thread's alone
+    return ++last;
+}
+} // namespace
+
 TActionForm::TActionForm(ProgramState& state, const Services& services, QWidget* parent)
-    : QDialog(parent), m_state(state), m_services(services)
+    : QDialog(parent), m_state(state), m_services(services), m_serial(nextWindowSerial())
 {
     setWindowTitle(QString::fromLatin1(kCaption));
     // A dialog frame with a title but no title-bar buttons: the window closes by its Close
@@ -596,8 +604,19 @@ void TActionForm::setUndoStack(UndoStack* stack)
         disconnect(m_undo, nullptr, this, nullptr);
     m_undo = stack;
     UndoButton->setVisible(stack != nullptr);
-    if (stack)
+    if (stack) {
         connect(stack, &UndoStack::changed, this, [this] { updateUndoButton(); });
+        // Whoever started the undo (this window, the main window, the notification), the
+        // clips of this window's action come back into its Action Box.
+        connect(stack, &UndoStack::undone, this, [this](const ClipUndoResult& result) {
+            if (result.action.window != m_serial)
+                return;
+            for (qsizetype i = 0; i < result.restoredPaths.size(); ++i) {
+                m_pathRight.append(result.restoredPaths.at(i));
+                RightBox->addItem(result.restoredNames.at(i));
+            }
+        });
+    }
     updateUndoButton();
 }
 
@@ -612,7 +631,7 @@ void TActionForm::pushUndo(ClipAction& action)
 {
     if (!m_undo)
         return;
-    action.window = this;
+    action.window = m_serial;
     action.boxPaths = m_goPaths;
     action.boxNames = m_goNames;
     action.clipCount = int(m_goPaths.size());
@@ -628,14 +647,8 @@ void TActionForm::UndoButtonClick()
 {
     if (!m_undo || !m_undo->canUndo())
         return;
-    const std::optional<ClipUndoResult> result =
-        m_undo->undoNewest(*m_services.messages, *m_services.fileOperations);
-    if (!result || result->action.window != this)
-        return;
-    for (qsizetype i = 0; i < result->restoredPaths.size(); ++i) {
-        m_pathRight.append(result->restoredPaths.at(i));
-        RightBox->addItem(result->restoredNames.at(i));
-    }
+    // The restored clips come back through UndoStack::undone.
+    m_undo->undoNewest(*m_services.messages, *m_services.fileOperations);
 }
 
 void TActionForm::closeWhenNothingLeft()

@@ -151,6 +151,9 @@ private:
     TKxFolderDialog* m_kxFolderDialog1 = nullptr; // owned as a child object
     TShellFileOp* m_shellFileOp1 = nullptr;       // owned as a child object
     UndoStack* m_undo = nullptr;
+    // This window among all clip manager windows of the run, for the actions it put on the
+    // stack (an address could be the next window's).
+    const quint64 m_serial;
     QStringList m_goPaths; // the Action Box as Go found it
     QStringList m_goNames;
 };

@@ -1,9 +1,9 @@
 #include "clipmanager/UndoStack.h"
 
-#include "platform/AtomicFileWriter.h"
 #include "fileops/IoError.h"
-#include "platform/MessageBoxes.h"
 #include "fileops/Trash.h"
+#include "platform/AtomicFileWriter.h"
+#include "platform/MessageBoxes.h"
 
 #include <QFile>
 #include <QSet>
@@ -49,7 +49,24 @@ QString ClipAction::summary() const
     return files.summary();
 }
 
-UndoStack::UndoStack(QObject* parent) : QObject(parent) {}
+UndoStack::UndoStack(QObject* parent) : QObject(parent), m_idleWait(new QTimer(this))
+{
+    m_idleWait->setInterval(250);
+    connect(m_idleWait, &QTimer::timeout, this, [this] { m_whenIdle(); });
+}
+
+void UndoStack::undoWhenIdle(int depth, std::function<bool()> busy, MessageBoxes& messages,
+                             FileOperationEngine& engine)
+{
+    m_whenIdle = [this, depth, busy = std::move(busy), &messages, &engine] {
+        if (m_busy || busy())
+            return;
+        m_idleWait->stop();
+        if (depth == size())
+            undoNewest(messages, engine);
+    };
+    m_idleWait->start();
+}
 
 QString UndoStack::hint() const
 {
@@ -90,68 +107,71 @@ std::optional<ClipUndoResult> UndoStack::undoNewest(MessageBoxes& messages,
     result.action = std::move(m_actions.back());
     m_actions.pop_back();
     const ClipAction& action = result.action;
-    auto putBack = [this, &result] {
-        m_actions.push_back(std::move(result.action));
-        m_busy = false;
-        return std::nullopt;
-    };
-
-    auto proceed = [&messages](const std::vector<UndoProblem>& problems) {
-        return messages.askContinueCancel(
-            QStringLiteral("These cannot be undone and stay as they are:\r") +
-            problemLines(problems) + QStringLiteral("\r\rUndo the rest?"));
-    };
-    const QString playlistReason = action.playlist.isEmpty() ? QString() : playlistProblem(action);
-    if (!playlistReason.isEmpty() && !proceed({{action.playlist, playlistReason}}))
-        return putBack();
-    // A file action checks its files itself, right before it acts, and asks through `proceed`.
-    UndoOutcome outcome;
-    if (action.playlist.isEmpty()) {
-        outcome = action.files.run(engine, proceed);
-        if (outcome.aborted && outcome.undone.isEmpty() && outcome.leftAlone.empty())
-            return putBack();
-    }
 
     std::vector<UndoProblem> leftAlone;
-    QSet<QString> undone;
+    QSet<QString> back;
     if (!action.playlist.isEmpty()) {
-        if (playlistReason.isEmpty()) {
-            int error = 0;
-            QString reason;
-            if (action.playlistExisted) {
-                error = AtomicFileWriter::writeWhole(action.playlist, action.playlistBefore);
-            } else {
-                const TrashOutcome trashed = moveToTrash(QFile::encodeName(action.playlist));
-                if (trashed.status != TrashOutcome::Status::Trashed)
-                    reason = QStringLiteral("The new playlist stays: the Trash refused it (%1).")
-                                 .arg(trashed.reason);
-            }
-            if (error)
-                reason = systemErrorText(error);
-            if (reason.isEmpty()) {
-                for (const QString& path : action.boxPaths)
-                    undone.insert(path);
-            } else {
-                leftAlone.push_back({action.playlist, reason});
-            }
-        }
+        // A playlist action has nothing else: what cannot go back is told, not asked about.
+        if (const QString reason = undoPlaylist(action); !reason.isEmpty())
+            leftAlone.push_back({action.playlist, reason});
+        else
+            back = QSet<QString>(action.boxPaths.cbegin(), action.boxPaths.cend());
     } else {
+        auto proceed = [&messages](const std::vector<UndoProblem>& problems) {
+            return messages.askContinueCancel(
+                QStringLiteral("These cannot be undone and stay as they are:\r") +
+                problemLines(problems) + QStringLiteral("\r\rUndo the rest?"));
+        };
+        const UndoOutcome outcome = action.files.run(engine, proceed);
+        if (outcome.aborted && outcome.undone.isEmpty() && outcome.leftAlone.empty()) {
+            m_actions.push_back(std::move(result.action));
+            m_busy = false;
+            m_lastReport = QStringLiteral("Nothing was undone.");
+            return std::nullopt;
+        }
         for (const QString& path : outcome.undone)
-            undone.insert(path);
+            back.insert(path);
         leftAlone = outcome.leftAlone;
+        if (!outcome.retry.isEmpty()) {
+            // What failed or was cancelled can be tried again.
+            ClipAction rest = action;
+            rest.files = FileOperationUndo(outcome.retry);
+            m_actions.push_back(std::move(rest));
+        }
     }
     for (qsizetype i = 0; i < action.boxPaths.size(); ++i) {
-        if (undone.contains(action.boxPaths.at(i))) {
+        if (back.contains(action.boxPaths.at(i))) {
             result.restoredPaths.append(action.boxPaths.at(i));
             result.restoredNames.append(action.boxNames.value(i));
         }
     }
+    m_lastReport = back.isEmpty()
+                       ? QStringLiteral("Nothing was undone: %1").arg(action.description())
+                       : QStringLiteral("Undone: %1").arg(action.description());
+    if (!leftAlone.empty() && !back.isEmpty())
+        m_lastReport += QStringLiteral(" (%1 left as they are)").arg(clips(leftAlone.size()));
     m_busy = false;
     Q_EMIT changed();
     if (!leftAlone.empty())
         messages.information(QStringLiteral("These were left as they are:\r") +
                              problemLines(leftAlone));
+    Q_EMIT undone(result);
     return result;
+}
+
+QString UndoStack::undoPlaylist(const ClipAction& action)
+{
+    if (const QString reason = playlistProblem(action); !reason.isEmpty())
+        return reason;
+    if (action.playlistExisted) {
+        const int error = AtomicFileWriter::writeWhole(action.playlist, action.playlistBefore);
+        return error ? systemErrorText(error) : QString();
+    }
+    const TrashOutcome trashed = moveToTrash(QFile::encodeName(action.playlist));
+    if (trashed.status != TrashOutcome::Status::Trashed)
+        return QStringLiteral("The new playlist stays: the Trash refused it (%1).")
+            .arg(trashed.reason);
+    return {};
 }
 
 } // namespace vantoro

@@ -5,6 +5,9 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
+
+#include <functional>
 
 #include <optional>
 #include <vector>
@@ -26,9 +29,10 @@ struct ClipAction
     QByteArray playlistBefore;
     FileIdentity playlistWritten;
 
-    // The Action Box before Go, in its order, and the window it was in: an undo done while
-    // that window is open puts the clips back.
-    const QObject* window = nullptr;
+    // The Action Box before Go, in its order, and the serial number of the clip manager
+    // window it was in (0: none): an undo done while that window is open puts the clips back.
+    // A number, not the window's address: the next window may be given the same address.
+    quint64 window = 0;
     QStringList boxPaths;
     QStringList boxNames;
     int clipCount = 0; // the clips the action took
@@ -66,10 +70,24 @@ public:
     void push(ClipAction action);
 
     // Undoes the newest action: first names what cannot go back and asks Continue or Cancel
-    // (nothing is done on Cancel and the action stays), then undoes the rest with the engine's
-    // requests carrying no confirmation, and tells what was left as it is. Answers what was
-    // undone; nothing when there was nothing to undo or the user cancelled.
+    // (nothing is done on Cancel and the action stays; not asked when nothing else is left),
+    // then undoes the rest with the engine's requests carrying no confirmation, and tells what
+    // was left as it is. What failed or was cancelled on the way stays on the stack, to be
+    // tried again. Answers what was undone (also sent as `undone`); nothing when there was
+    // nothing to undo, an undo is running already, or the user cancelled.
     std::optional<ClipUndoResult> undoNewest(MessageBoxes& messages, FileOperationEngine& engine);
+    bool isBusy() const { return m_busy; }
+
+    // Undoes the newest action once the program is idle (the desktop notification's Undo):
+    // `busy` is asked every quarter of a second (a modal window, a running file operation) and
+    // the undo starts when it answers false and no undo runs. `depth` is the stack's size the
+    // request was made for: when the stack changed meanwhile, nothing is done. A request made
+    // while one waits replaces it.
+    void undoWhenIdle(int depth, std::function<bool()> busy, MessageBoxes& messages,
+                      FileOperationEngine& engine);
+
+    // What the last undo did, for a status line: "Undone: move 2 clips to /media/keep".
+    QString lastReport() const { return m_lastReport; }
 
     // The reasons a playlist action cannot go back; empty when it can.
     static QString playlistProblem(const ClipAction& action);
@@ -78,10 +96,18 @@ Q_SIGNALS:
     void changed();
     // An action was added (for the desktop notification).
     void pushed(const QString& summary);
+    // An undo finished: the window whose action it was puts the restored clips back.
+    void undone(const vantoro::ClipUndoResult& result);
 
 private:
+    // Writes a playlist back as it was, or trashes a new one; answers why not, empty when done.
+    static QString undoPlaylist(const ClipAction& action);
+
     std::vector<ClipAction> m_actions; // oldest first
     bool m_busy = false;               // an undo is running
+    QString m_lastReport;
+    QTimer* m_idleWait = nullptr;
+    std::function<void()> m_whenIdle; // what the waiting request does, asked each tick
 };
 
 } // namespace vantoro

@@ -2,6 +2,7 @@
 
 #include "fileops/FileOperationJournal.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -19,6 +20,9 @@ constexpr quint16 kAllowUndo = 0x0040;         // FOF_ALLOWUNDO: a delete goes t
 constexpr quint16 kFilesOnly = 0x0080;         // FOF_FILESONLY: folders in the list are skipped
 constexpr quint16 kSimpleProgress = 0x0100; // FOF_SIMPLEPROGRESS: progress titled by progressTitle
 constexpr quint16 kNoConfirmMkdir = 0x0200; // FOF_NOCONFIRMMKDIR: make a missing folder unasked
+// The program's own: a name taken in the destination is skipped unasked, never replaced (an
+// undo putting files back). The skipped sources are missing from the journal.
+constexpr quint16 kNeverReplace = 0x8000;
 } // namespace FileOperationFlag
 
 // One delete, copy or move of a list of files, as the program hands it to the engine.
@@ -29,6 +33,10 @@ struct FileOperationRequest
     QString destination;   // destination folder of a copy or move; ignored by a delete
     quint16 flags = 0;     // FileOperationFlag values
     QString progressTitle; // title of the progress window with kSimpleProgress
+    // Who sources must be, by their path bytes: one that is another file when it is reached
+    // (swapped meanwhile) is skipped unasked and missing from the journal. Sources not listed
+    // are taken as they are.
+    QHash<QByteArray, FileIdentity> sourceIdentities;
 };
 
 // The word the progress window uses for an operation ("Copying").

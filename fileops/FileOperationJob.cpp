@@ -120,12 +120,14 @@ FileOperationJob::Step FileOperationJob::deleteOne(const QByteArray& path)
 {
     for (;;) {
         int error = 0;
-        QString reason;
-        if (flag(FileOperationFlag::kAllowUndo)) {
+        QString reason = misreadNameReason(path);
+        if (!reason.isEmpty()) {
+            // Never acted on: the name may stand for another file.
+        } else if (flag(FileOperationFlag::kAllowUndo)) {
             const TrashOutcome outcome = moveToTrash(path);
             if (outcome.status == TrashOutcome::Status::Trashed) {
-                m_result.journal.recordTrashed(path,
-                                               TrashEntry{outcome.trashFolder, outcome.entryName});
+                m_result.journal.recordTrashed(
+                    path, TrashEntry::at(outcome.trashFolder, outcome.entryName));
                 return Step::Done;
             }
             if (outcome.status == TrashOutcome::Status::NoTrash) {
@@ -282,7 +284,9 @@ FileOperationJob::Step FileOperationJob::resolveCollision(int folder, QByteArray
         return Step::Done;
     }
     CollisionChoice choice = CollisionChoice::Replace;
-    if (m_collisionForAll) {
+    if (flag(FileOperationFlag::kNeverReplace)) {
+        choice = CollisionChoice::Skip;
+    } else if (m_collisionForAll) {
         choice = *m_collisionForAll;
     } else if (!flag(FileOperationFlag::kNoConfirmation)) {
         const CollisionAnswer answer =
@@ -326,6 +330,10 @@ FileOperationJob::Step FileOperationJob::transferAttempt(const QByteArray& sourc
         st = *known;
     else if (::lstat(source.constData(), &st) != 0)
         return askAboutError(source, errno);
+    if (!isExpectedSource(source, st))
+        return Step::Skipped;
+    if (const QString misread = misreadNameReason(source); !misread.isEmpty())
+        return askAboutError(source, 0, misread);
     const bool sameFolder = inDestinationFolder(source);
     if (const QString refusal = transferRefusal(st, sameFolder); !refusal.isEmpty())
         return askAboutError(source, 0, refusal);
@@ -354,6 +362,15 @@ FileOperationJob::Step FileOperationJob::transferAttempt(const QByteArray& sourc
             return *step;
     }
     return transferByCopy(source, st, name, replace);
+}
+
+bool FileOperationJob::isExpectedSource(const QByteArray& source, const struct stat& st)
+{
+    const auto expected = m_request.sourceIdentities.constFind(source);
+    if (expected == m_request.sourceIdentities.cend() || FileIdentity::of(st) == *expected)
+        return true;
+    m_result.anyOperationsAborted = true;
+    return false;
 }
 
 bool FileOperationJob::inDestinationFolder(const QByteArray& source)
@@ -419,11 +436,11 @@ std::optional<FileOperationJob::Step> FileOperationJob::moveReplacing(const QByt
     const QByteArray target = m_destination + '/' + name;
     const int folder = m_destinationFolder->get();
     // A replaced file goes to the Trash first, where an undo finds it again; where the Trash
-    // refuses it, it is replaced as asked.
+    // refuses it, it is deleted for good only if the user says so.
     TrashEntry replaced;
     if (replace && !S_ISDIR(st.st_mode)) {
-        replaced = m_result.journal.trashBeforeReplace(target);
-        replace = !replaced.isValid();
+        if (const Step step = setReplacedAside(target, replaced, replace); step != Step::Done)
+            return step;
     }
     const int rc = replace ? ::renameat(AT_FDCWD, source.constData(), folder, name.constData())
                            : ::renameat2(AT_FDCWD, source.constData(), folder, name.constData(),
@@ -449,29 +466,51 @@ FileOperationJob::Step FileOperationJob::transferByCopy(const QByteArray& source
                                                         const QByteArray& name, bool replace)
 {
     const bool move = m_request.operation == FileOperationCode::Move;
-    const JournalEntry::Kind kind = move ? JournalEntry::Kind::Moved : JournalEntry::Kind::Copied;
-    const QByteArray target = m_destination + '/' + name;
+    const Place place{m_destinationFolder, m_destination, true};
     if (S_ISREG(st.st_mode))
-        return copyFile(source, m_destinationFolder, name, replace, move, nullptr);
-    if (S_ISLNK(st.st_mode)) {
-        const Step step = copySymlink(source, st, m_destinationFolder, name, replace, move);
-        if (step == Step::Done)
-            m_result.journal.recordTransfer(kind, source, target);
-        return step;
-    }
+        return copyFile(source, place, name, replace, move, nullptr);
+    if (S_ISLNK(st.st_mode))
+        return copySymlink(source, st, place, name, replace, move);
     if (S_ISDIR(st.st_mode)) {
         bool incomplete = false;
-        const Step step = copyTree(source, m_destinationFolder, name, move, incomplete);
-        flushBatch();
+        const Step step = copyFolder(source, place, name, move, incomplete);
         if (move && !incomplete && !m_stop && step == Step::Done)
             removeEmptyFolders(source);
-        if (!incomplete && step == Step::Done)
-            m_result.journal.recordTransfer(kind, source, target);
         if (incomplete)
             m_result.anyOperationsAborted = true;
         return step;
     }
     return askAboutError(source, EOPNOTSUPP, uncopiableKindReason(st.st_mode));
+}
+
+FileOperationJob::Step FileOperationJob::setReplacedAside(const QByteArray& target,
+                                                          TrashEntry& replaced, bool& replace)
+{
+    struct stat st;
+    if (::lstat(target.constData(), &st) != 0 && errno == ENOENT) {
+        replace = false; // gone meanwhile: nothing is replaced
+        return Step::Done;
+    }
+    QString refusal;
+    replaced = m_result.journal.trashBeforeReplace(target, &refusal);
+    if (replaced.isValid()) {
+        replace = false;
+        return Step::Done;
+    }
+    // Going past the Trash cannot be undone: asked as a delete on this volume asks, even
+    // without confirmations.
+    bool yes = m_replacePermanentlyForAll.value_or(false);
+    if (!m_replacePermanentlyForAll) {
+        const PermanentDeleteAnswer answer =
+            m_questions.confirmReplacePermanently(display(target), refusal);
+        yes = answer.yes;
+        if (answer.forAllRemaining)
+            m_replacePermanentlyForAll = yes;
+    }
+    if (yes)
+        return Step::Done;
+    m_result.anyOperationsAborted = true;
+    return Step::Skipped;
 }
 
 bool FileOperationJob::namesSameFile(const QByteArray& source, const struct stat& sourceStat,
@@ -484,7 +523,7 @@ bool FileOperationJob::namesSameFile(const QByteArray& source, const struct stat
            (S_ISLNK(sourceStat.st_mode) && linkLeadsTo(source, existing));
 }
 
-FileOperationJob::Step FileOperationJob::copyFile(const QByteArray& source, const SharedFd& folder,
+FileOperationJob::Step FileOperationJob::copyFile(const QByteArray& source, const Place& place,
                                                   const QByteArray& name, bool replace,
                                                   bool removeSource, bool* treeIncomplete)
 {
@@ -502,8 +541,10 @@ FileOperationJob::Step FileOperationJob::copyFile(const QByteArray& source, cons
         struct stat st;
         if (!in.isValid() || ::fstat(in.get(), &st) != 0)
             error = errno;
+        else if (!treeIncomplete && !isExpectedSource(source, st))
+            return Step::Skipped; // swapped since it was looked at: what is open is not ours
         else
-            error = pending.file.stage(in.get(), st, folder, control);
+            error = pending.file.stage(in.get(), st, place.folder, control);
         if (error == ECANCELED) {
             if (treeIncomplete)
                 *treeIncomplete = true;
@@ -525,6 +566,8 @@ FileOperationJob::Step FileOperationJob::copyFile(const QByteArray& source, cons
         pending.replace = replace;
         pending.renameOnCollision = flag(FileOperationFlag::kRenameOnCollision);
         pending.sourcePath = source;
+        pending.folderPath = place.path;
+        pending.journalled = place.journalled;
         pending.copiedStat = st;
         if (removeSource)
             pending.sourceToRemove = source;
@@ -539,22 +582,28 @@ FileOperationJob::Step FileOperationJob::copyFile(const QByteArray& source, cons
 
 FileOperationJob::Step FileOperationJob::copySymlink(const QByteArray& source,
                                                      const struct stat& linkStat,
-                                                     const SharedFd& folder, const QByteArray& name,
+                                                     const Place& place, const QByteArray& name,
                                                      bool replace, bool removeSource)
 {
-    const int dir = folder->get();
+    const int dir = place.folder->get();
+    const QByteArray target = place.path + '/' + name;
+    TrashEntry replaced;
+    if (replace) {
+        if (const Step step = setReplacedAside(target, replaced, replace); step != Step::Done)
+            return step;
+    }
     bool made = false;
     for (;;) {
         int error = 0;
         QString reason;
         if (!made) {
-            QByteArray target(4096, '\0');
-            const ssize_t n = ::readlink(source.constData(), target.data(), size_t(target.size()));
+            QByteArray link(4096, '\0');
+            const ssize_t n = ::readlink(source.constData(), link.data(), size_t(link.size()));
             error = n < 0 ? errno : 0;
             if (!error) {
-                target.truncate(int(n));
+                link.truncate(int(n));
                 const QByteArray temp = replace ? "." + name.left(200) + ".vantoro-link" : name;
-                if (::symlinkat(target.constData(), dir, temp.constData()) != 0)
+                if (::symlinkat(link.constData(), dir, temp.constData()) != 0)
                     error = errno;
                 else if (replace && ::renameat(dir, temp.constData(), dir, name.constData()) != 0)
                     error = errno, ::unlinkat(dir, temp.constData(), 0);
@@ -575,16 +624,46 @@ FileOperationJob::Step FileOperationJob::copySymlink(const QByteArray& source,
                 error = errno;
         }
         if (!error)
-            return Step::Done;
+            break;
         const Step step = askAboutError(source, error, reason);
-        if (step != Step::Retry)
-            return step;
+        if (step == Step::Retry)
+            continue;
+        // The file it was to replace goes back to its place when the link did not take it.
+        if (!made && replaced.isValid())
+            restoreFromTrash(replaced, target);
+        if (made && place.journalled)
+            m_result.journal.recordTransfer(JournalEntry::Kind::Copied, source, target, replaced);
+        return step;
     }
+    if (place.journalled)
+        m_result.journal.recordTransfer(removeSource ? JournalEntry::Kind::Moved
+                                                     : JournalEntry::Kind::Copied,
+                                        source, target, replaced);
+    return Step::Done;
 }
 
-FileOperationJob::Step FileOperationJob::copyTree(const QByteArray& source, const SharedFd& folder,
+FileOperationJob::Step FileOperationJob::copyFolder(const QByteArray& source, const Place& place,
+                                                    const QByteArray& name, bool removeSource,
+                                                    bool& incomplete)
+{
+    // The files of this folder point at `own` until they are committed: the batch is flushed
+    // before it goes out of scope.
+    bool own = false;
+    bool merged = false;
+    const Step step = copyTree(source, place, name, removeSource, own, merged);
+    flushBatch();
+    if (place.journalled && !merged && !own && step == Step::Done)
+        m_result.journal.recordTransfer(removeSource ? JournalEntry::Kind::Moved
+                                                     : JournalEntry::Kind::Copied,
+                                        source, place.path + '/' + name);
+    if (own)
+        incomplete = true;
+    return step;
+}
+
+FileOperationJob::Step FileOperationJob::copyTree(const QByteArray& source, const Place& place,
                                                   const QByteArray& name, bool removeSource,
-                                                  bool& incomplete)
+                                                  bool& incomplete, bool& merged)
 {
     SharedFd sub;
     struct stat sourceStat;
@@ -592,18 +671,18 @@ FileOperationJob::Step FileOperationJob::copyTree(const QByteArray& source, cons
         int error = 0;
         if (::lstat(source.constData(), &sourceStat) != 0)
             error = errno;
-        bool merging = false;
-        if (!error && ::mkdirat(folder->get(), name.constData(), 0700) != 0) {
+        merged = false;
+        if (!error && ::mkdirat(place.folder->get(), name.constData(), 0700) != 0) {
             error = errno == EEXIST ? 0 : errno;
-            merging = error == 0;
+            merged = error == 0;
         }
         if (!error) {
             // An existing folder of the name is merged into; anything else of the name is not.
-            const int fd = ::openat(folder->get(), name.constData(),
+            const int fd = ::openat(place.folder->get(), name.constData(),
                                     O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
             if (fd >= 0) {
                 sub = std::make_shared<const UniqueFd>(fd);
-                if (merging)
+                if (merged)
                     removeStaleCopyTemporaries(fd);
             } else {
                 error = errno;
@@ -632,6 +711,9 @@ FileOperationJob::Step FileOperationJob::copyTree(const QByteArray& source, cons
     }
     std::sort(names.begin(), names.end());
 
+    // What goes into a folder that was there before is the operation's own, item by item; what
+    // goes into a new folder goes with it.
+    const Place inside{sub, place.path + '/' + name, place.journalled && merged};
     for (const QByteArray& childName : names) {
         if (m_stop || cancelRequested()) {
             incomplete = true;
@@ -640,9 +722,11 @@ FileOperationJob::Step FileOperationJob::copyTree(const QByteArray& source, cons
         }
         const QByteArray child = source + '/' + childName;
         m_status.setCurrentPath(display(child));
-        if (copyTreeEntry(child, sub, childName, removeSource, incomplete) != Step::Done)
+        if (copyTreeEntry(child, inside, childName, removeSource, incomplete) != Step::Done)
             incomplete = true;
     }
+    if (merged)
+        return m_stop ? Step::Cancelled : Step::Done; // the folder that was there keeps its own
     ::fchmod(sub->get(), sourceStat.st_mode & 07777);
     // A folder's default ACL is what its new files inherit: it goes with the folder.
     const UniqueFd sourceFolder(
@@ -652,7 +736,7 @@ FileOperationJob::Step FileOperationJob::copyTree(const QByteArray& source, cons
     return m_stop ? Step::Cancelled : Step::Done;
 }
 
-FileOperationJob::Step FileOperationJob::copyTreeEntry(const QByteArray& child, const SharedFd& sub,
+FileOperationJob::Step FileOperationJob::copyTreeEntry(const QByteArray& child, const Place& sub,
                                                        const QByteArray& childName,
                                                        bool removeSource, bool& incomplete)
 {
@@ -663,15 +747,18 @@ FileOperationJob::Step FileOperationJob::copyTreeEntry(const QByteArray& child, 
         if (::lstat(child.constData(), &st) != 0) {
             step = askAboutError(child, errno);
         } else if (S_ISDIR(st.st_mode)) {
-            return copyTree(child, sub, childName, removeSource, incomplete);
+            if (sub.journalled)
+                return copyFolder(child, sub, childName, removeSource, incomplete);
+            bool merged = false;
+            return copyTree(child, sub, childName, removeSource, incomplete, merged);
         } else if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) {
             step = askAboutError(child, EOPNOTSUPP, uncopiableKindReason(st.st_mode));
-        } else if (namesSameFile(child, st, sub->get(), childName)) {
+        } else if (namesSameFile(child, st, sub.folder->get(), childName)) {
             step = askAboutError(child, 0, sameFileReason());
         } else {
             QByteArray target = childName;
             bool replace = false;
-            step = resolveCollision(sub->get(), target, replace, false);
+            step = resolveCollision(sub.folder->get(), target, replace, false);
             if (step != Step::Done)
                 return step;
             if (S_ISREG(st.st_mode))

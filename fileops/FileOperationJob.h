@@ -67,8 +67,10 @@ private:
         bool renameOnCollision = false;
         QByteArray sourceToRemove; // a moved file's source, removed after the commit
         QByteArray sourcePath;
+        QByteArray folderPath;          // the path of the folder it goes into
         struct stat copiedStat = {};    // the source as it was when copied
         bool* treeIncomplete = nullptr; // set when this file of a folder move is not committed
+        bool journalled = false;        // listed in the journal on its own
     };
     enum class Step { Done, Retry, Skipped, Cancelled };
 
@@ -107,14 +109,37 @@ private:
                         bool replace);
     qint64 bytesOf(const struct stat& st, const QByteArray& path) const;
     Step resolveCollision(int folder, QByteArray& name, bool& replace, bool sameFolderCopy);
-    Step copyFile(const QByteArray& source, const SharedFd& folder, const QByteArray& name,
+    // Whether a source is who the request says it must be (see sourceIdentities); a source
+    // that is not is skipped.
+    bool isExpectedSource(const QByteArray& source, const struct stat& st);
+    // Where a copy puts an item: the open folder and its path, and whether the item is listed
+    // in the journal on its own (an item of the operation's list, or one a merge adds to a
+    // folder that was there before) rather than with the new folder that holds it.
+    struct Place
+    {
+        SharedFd folder;
+        QByteArray path;
+        bool journalled = false;
+    };
+    Step copyFile(const QByteArray& source, const Place& place, const QByteArray& name,
                   bool replace, bool removeSource, bool* treeIncomplete);
-    Step copyTree(const QByteArray& source, const SharedFd& folder, const QByteArray& name,
-                  bool removeSource, bool& incomplete);
-    Step copyTreeEntry(const QByteArray& child, const SharedFd& sub, const QByteArray& childName,
+    // Copies a folder tree under `name`; `merged` is set when a folder of that name was there
+    // already and the tree went into it (each item it added then journalled on its own).
+    Step copyTree(const QByteArray& source, const Place& place, const QByteArray& name,
+                  bool removeSource, bool& incomplete, bool& merged);
+    Step copyTreeEntry(const QByteArray& child, const Place& sub, const QByteArray& childName,
                        bool removeSource, bool& incomplete);
-    Step copySymlink(const QByteArray& source, const struct stat& linkStat, const SharedFd& folder,
+    // A folder of a tree (or the operation's own folder) copied, then journalled as a whole
+    // where it is new and `place` journals what goes into it.
+    Step copyFolder(const QByteArray& source, const Place& place, const QByteArray& name,
+                    bool removeSource, bool& incomplete);
+    Step copySymlink(const QByteArray& source, const struct stat& linkStat, const Place& place,
                      const QByteArray& name, bool replace, bool removeSource);
+    // The file a copy or move is about to replace at `target` goes to the Trash first, where
+    // an undo finds it again (`replaced`, and `replace` cleared). Where the Trash refuses it,
+    // the user is asked whether to delete it for good: Yes keeps `replace` (the new file takes
+    // its place), No keeps it and skips the source.
+    Step setReplacedAside(const QByteArray& target, TrashEntry& replaced, bool& replace);
     bool namesSameFile(const QByteArray& source, const struct stat& sourceStat, int folder,
                        const QByteArray& name) const;
     // What became of one staged copy of a batch on its way to its final name.
@@ -150,6 +175,7 @@ private:
     struct stat m_parentStat = {};
     bool m_parentKnown = false;
     std::optional<CollisionChoice> m_collisionForAll;
+    std::optional<bool> m_replacePermanentlyForAll;
     std::vector<Pending> m_batch;
     qint64 m_batchBytes = 0;
     bool m_stop = false;

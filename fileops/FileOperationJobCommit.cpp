@@ -172,12 +172,13 @@ void FileOperationJob::placeBatch(std::vector<Pending>& batch, std::vector<Place
         placement.folder = p.file.folder() ? p.file.folder() : m_destinationFolder;
         if (placement.syncError && copyAgainAfterSyncError(p, placement) != Step::Done)
             continue;
-        // A file of the operation's own list that replaces another sends that one to the Trash
-        // first (where the Trash takes it), so that an undo can bring it back.
-        const QByteArray target = m_destination + '/' + p.finalName;
-        if (p.replace && p.treeIncomplete == nullptr) {
-            placement.replaced = m_result.journal.trashBeforeReplace(target);
-            p.replace = !placement.replaced.isValid();
+        // A file that replaces another sends that one to the Trash first, so that an undo can
+        // bring it back; where the Trash refuses it, it is deleted for good only if the user
+        // says so, else this file is skipped.
+        const QByteArray target = p.folderPath + '/' + p.finalName;
+        if (p.replace && setReplacedAside(target, placement.replaced, p.replace) != Step::Done) {
+            p.file.discard();
+            continue;
         }
         if (commitPending(p) == Step::Done) {
             placement.committed = true;
@@ -227,13 +228,13 @@ void FileOperationJob::finishBatch(std::vector<Pending>& batch,
         }
         if (step == Step::Done && !p.sourceToRemove.isEmpty())
             step = removeMovedSource(p, placement.folder);
-        // The journal lists the operation's own files; those inside a folder go with it. A
-        // move whose source stayed left a copy.
-        if (placement.committed && p.treeIncomplete == nullptr)
+        // The journal lists the operation's own files and what a merge added; those inside a
+        // new folder go with it. A move whose source stayed left a copy.
+        if (placement.committed && p.journalled)
             m_result.journal.recordTransfer(
                 !p.sourceToRemove.isEmpty() && step == Step::Done ? JournalEntry::Kind::Moved
                                                                   : JournalEntry::Kind::Copied,
-                p.sourcePath, m_destination + '/' + p.finalName, placement.replaced);
+                p.sourcePath, p.folderPath + '/' + p.finalName, placement.replaced);
         if (step != Step::Done) {
             m_result.anyOperationsAborted = true;
             if (p.treeIncomplete)

@@ -35,15 +35,35 @@ qint64 nanoseconds(const struct stat& st)
 
 FileIdentity FileIdentity::of(const QByteArray& path)
 {
-    FileIdentity identity;
     struct stat st;
     if (::lstat(path.constData(), &st) != 0)
-        return identity;
+        return {};
+    return of(st);
+}
+
+FileIdentity FileIdentity::of(const struct stat& st)
+{
+    FileIdentity identity;
     identity.device = st.st_dev;
     identity.inode = st.st_ino;
     identity.size = st.st_size;
     identity.modifiedNs = nanoseconds(st);
     return identity;
+}
+
+TrashEntry TrashEntry::at(const QByteArray& folder, const QByteArray& name)
+{
+    TrashEntry entry;
+    entry.folder = folder;
+    entry.name = name;
+    entry.item = FileIdentity::of(entry.filePath());
+    return entry;
+}
+
+bool TrashEntry::stillHoldsItem() const
+{
+    const FileIdentity now = FileIdentity::of(filePath());
+    return now.isValid() && (!item.isValid() || now == item);
 }
 
 int FileOperationJournal::count(JournalEntry::Kind kind) const
@@ -95,14 +115,17 @@ void FileOperationJournal::recordTransfer(JournalEntry::Kind kind, const QByteAr
     entries.push_back(std::move(entry));
 }
 
-TrashEntry FileOperationJournal::trashBeforeReplace(const QByteArray& path) const
+TrashEntry FileOperationJournal::trashBeforeReplace(const QByteArray& path, QString* refusal) const
 {
     const TrashOutcome outcome = moveToTrash(path);
-    if (outcome.status != TrashOutcome::Status::Trashed)
+    if (outcome.status != TrashOutcome::Status::Trashed) {
+        if (refusal)
+            *refusal = outcome.reason;
         return {};
+    }
     // The Trash tells the entry it found for the item by its identity.
     if (!outcome.trashFolder.isEmpty() && !outcome.entryName.isEmpty())
-        return TrashEntry{outcome.trashFolder, outcome.entryName};
+        return TrashEntry::at(outcome.trashFolder, outcome.entryName);
     return findTrashEntry(path, trashEntries());
 }
 
@@ -140,7 +163,7 @@ TrashEntry FileOperationJournal::findTrashEntry(const QByteArray& originalPath,
             if (recorded != originalPath && (relative.isEmpty() || recorded != relative))
                 return true;
             if (!best.isValid() || nanoseconds(st) > bestTime) {
-                best = TrashEntry{folder, entryName};
+                best = TrashEntry::at(folder, entryName);
                 bestTime = nanoseconds(st);
             }
             return true;

@@ -6,6 +6,8 @@
 
 #include <vector>
 
+struct stat;
+
 namespace vantoro {
 
 // Who a file is: enough to tell, later, whether the file at a path is still the one an
@@ -22,15 +24,23 @@ struct FileIdentity
     // The identity of the file at `path` (a link itself, not what it points to); invalid when
     // there is nothing there.
     static FileIdentity of(const QByteArray& path);
+    static FileIdentity of(const struct stat& st);
 };
 
 // Where an item went in a Trash: `folder` holds files/ and info/; the item is files/`name` and
-// its record info/`name`.trashinfo.
+// its record info/`name`.trashinfo. `item` is who the item was when it went there: once the
+// entry is emptied, the Trash may give its name to another item, which is not ours to restore.
 struct TrashEntry
 {
     QByteArray folder;
     QByteArray name;
+    FileIdentity item;
     bool isValid() const { return !folder.isEmpty() && !name.isEmpty(); }
+    // The entry `name` of the Trash `folder`, with the identity of the item it holds now.
+    static TrashEntry at(const QByteArray& folder, const QByteArray& name);
+    // Whether files/`name` still holds the item that went there (an entry recorded without an
+    // identity is taken by its name alone).
+    bool stillHoldsItem() const;
     QByteArray filePath() const { return folder + "/files/" + name; }
     QByteArray infoPath() const { return folder + "/info/" + name + ".trashinfo"; }
 };
@@ -72,8 +82,8 @@ public:
 
     // Sends the file a copy or move is about to replace to the Trash, so that an undo can bring
     // it back; answers its entry, invalid when the Trash refused it (the file is then still
-    // there, to be replaced as before).
-    TrashEntry trashBeforeReplace(const QByteArray& path) const;
+    // there, and `refusal` says why).
+    TrashEntry trashBeforeReplace(const QByteArray& path, QString* refusal = nullptr) const;
 
     // The Trash entry of `originalPath`, trashed a moment ago: of the records in the Trash that
     // takes files of that path (the home Trash, or the volume's .Trash/$uid or .Trash-$uid),

@@ -17,6 +17,13 @@ struct CollisionAnswer
     bool forAllRemaining = false;
 };
 
+struct PermanentDeleteAnswer
+{
+    bool yes = false; // delete it for good
+    // The same answer, unasked, for every later file of the same operation.
+    bool forAllRemaining = false;
+};
+
 enum class ErrorChoice { Retry, Skip, Cancel };
 
 // One failing file of an operation, as the error box names it.
@@ -46,6 +53,14 @@ public:
     // The item cannot go to the Trash (`reason` says why): true to delete it permanently.
     // The safe answer, and the default button, is No.
     virtual bool confirmPermanentDelete(const QString& path, const QString& reason) = 0;
+    // The file a copy or move is to replace cannot go to the Trash (`reason` says why): Yes
+    // deletes it for good as it is replaced; No keeps it and skips the file that would have
+    // replaced it. The safe answer, and the default button, is No.
+    virtual PermanentDeleteAnswer confirmReplacePermanently(const QString& path,
+                                                            const QString& reason)
+    {
+        return {confirmPermanentDelete(path, reason), false};
+    }
     // A file failed: retry it, skip it, or cancel the rest of the operation.
     virtual ErrorChoice askError(const FileOperationError& error) = 0;
 

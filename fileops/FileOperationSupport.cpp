@@ -1,5 +1,8 @@
 #include "fileops/FileOperationSupport.h"
 
+#include <QFile>
+#include <QStringDecoder>
+
 #include <cerrno>
 #include <vector>
 
@@ -51,7 +54,9 @@ bool unchangedSince(const struct stat& now, const struct stat& copied)
 {
     return sameFile(now, copied) && now.st_size == copied.st_size &&
            now.st_mtim.tv_sec == copied.st_mtim.tv_sec &&
-           now.st_mtim.tv_nsec == copied.st_mtim.tv_nsec;
+           now.st_mtim.tv_nsec == copied.st_mtim.tv_nsec &&
+           now.st_ctim.tv_sec == copied.st_ctim.tv_sec &&
+           now.st_ctim.tv_nsec == copied.st_ctim.tv_nsec;
 }
 
 bool linkLeadsTo(const QByteArray& link, const struct stat& entry)
@@ -96,6 +101,57 @@ QString changedSinceCopyReason()
     return QStringLiteral("It changed while it was being moved (it is still being written, or "
                           "another program replaced it): it was copied but not moved, the "
                           "original is kept");
+}
+
+QString escapedName(const QByteArray& name)
+{
+    // Valid UTF-8 sequences are kept as they are; a byte that is not part of one is shown as
+    // \xNN, so that two names that differ only there read differently.
+    QString shown;
+    for (qsizetype i = 0; i < name.size();) {
+        const uchar lead = uchar(name[i]);
+        const int length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        const QByteArray sequence = name.mid(i, length);
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString decoded = decoder(sequence);
+        if (lead >= 0xC2 && lead <= 0xF4 && sequence.size() == length && !decoder.hasError() &&
+            decoded.size() <= 2) {
+            shown += decoded;
+            i += length;
+        } else if (lead < 0x80) {
+            shown += QLatin1Char(char(lead));
+            ++i;
+        } else {
+            shown += QStringLiteral("\\x") + QString::number(lead, 16).toUpper();
+            ++i;
+        }
+    }
+    return shown;
+}
+
+QString misreadNameReason(const QByteArray& path)
+{
+    // A name that is not valid UTF-8 reaches the engine as text with U+FFFD in the place of
+    // its bad bytes, whose bytes then name another file, or none.
+    static const QByteArray replacement("\xEF\xBF\xBD");
+    const QByteArray name = baseName(path);
+    if (!name.contains(replacement))
+        return {};
+    const QString shown = QFile::decodeName(name);
+    QString reason;
+    if (DIR* dir = ::opendir(parentFolder(path).constData())) {
+        while (const dirent* entry = ::readdir(dir)) {
+            const QByteArray other(entry->d_name);
+            if (other != name && QFile::decodeName(other) == shown) {
+                reason = QStringLiteral("The name \"%1\" is not valid UTF-8 and looks the same "
+                                        "as this one: neither is touched")
+                             .arg(escapedName(other));
+                break;
+            }
+        }
+        ::closedir(dir);
+    }
+    return reason;
 }
 
 int removePermanently(const QByteArray& path)

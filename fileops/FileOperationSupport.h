@@ -16,8 +16,10 @@ QByteArray parentFolder(const QByteArray& path);
 // The same file (or folder, or link) by identity, whatever its names.
 bool sameFile(const struct stat& a, const struct stat& b);
 
-// Whether the file under a name is still the one that was copied: same identity, size and
-// modification time. A file still being written, or one put in its place, is not.
+// Whether the file under a name is still the one that was copied: same identity, size,
+// modification time and change time. A file still being written, one put in its place, or one
+// rewritten in place whose modification time was set back (as taggers do) is not: only the
+// kernel sets the change time.
 bool unchangedSince(const struct stat& now, const struct stat& copied);
 
 // Whether the symbolic link `link` leads, through any number of links, absolute or relative,
@@ -32,6 +34,14 @@ QString uncopiableKindReason(mode_t mode);
 // the source of a move that changed after it was copied.
 QString sameFileReason();
 QString changedSinceCopyReason();
+
+// A file name for a message: valid UTF-8 as it is, every other byte as \xNN.
+QString escapedName(const QByteArray& name);
+
+// Why `path` (made from text) cannot be trusted to name the file the user meant: its folder
+// holds a name that is not valid UTF-8 and reads the same as this one, so that the two cannot
+// be told apart on the way from the file list to here. Empty when it can be trusted.
+QString misreadNameReason(const QByteArray& path);
 
 // Removes a file, or a folder with everything in it, for good. Answers 0 or an errno value.
 int removePermanently(const QByteArray& path);

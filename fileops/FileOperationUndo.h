@@ -24,9 +24,15 @@ struct UndoOutcome
     // The original paths that are back (a restored or moved-back file), in the journal's order;
     // a copy sent to the Trash is listed by its source.
     QStringList undone;
-    // What was left as it is, found only while undoing (check() lists what is known before).
+    // What was left as it is and why, each file as it was found when its turn came (a copy is
+    // named by the copy's path, anything else by its original path).
     std::vector<UndoProblem> leftAlone;
-    bool aborted = false; // the engine reported a cancel or a failure
+    // The entries that failed (a system error, an engine request cancelled or failed) and may
+    // go back when tried again; the entries that cannot go back are not among them.
+    FileOperationJournal retry;
+    // Not everything that could go back did: `retry` holds the rest, or the caller's
+    // `proceed` said no and nothing was done.
+    bool aborted = false;
 };
 
 // Takes one file operation back from its journal: a trashed file is restored from the Trash, a
@@ -54,15 +60,20 @@ public:
     std::vector<UndoProblem> check() const;
 
     // Undoes everything that can be, through `engine` for the moves (its requests carry no
-    // confirmation). The files check() would name are left alone; when there are any,
-    // `proceed` is asked first with them and nothing is done unless it answers true (the
-    // outcome is then marked aborted).
+    // confirmation and never replace). Each file is checked again right before it is put
+    // back; one whose place is taken by then is left alone. When check() names files and some
+    // others could go back, `proceed` is asked first with them and nothing is done unless it
+    // answers true (the outcome is then aborted, everything in `retry`); when none could, it
+    // is not asked and they are all in `leftAlone`.
     using Proceed = std::function<bool(const std::vector<UndoProblem>&)>;
     UndoOutcome run(FileOperationEngine& engine, const Proceed& proceed = {}) const;
 
-private:
-    QString problemOf(const JournalEntry& entry) const;
+    // Why the entry cannot go back now; empty when it can.
+    static QString problemOf(const JournalEntry& entry);
+    // The path a report names for the entry: the copy for a copy, else the original path.
+    static QString shownPath(const JournalEntry& entry);
 
+private:
     FileOperationJournal m_journal;
 };
 

@@ -51,6 +51,12 @@ public:
     {
         return call([&] { return m_target.confirmPermanentDelete(path, reason); }, false);
     }
+    PermanentDeleteAnswer confirmReplacePermanently(const QString& path,
+                                                    const QString& reason) override
+    {
+        return call([&] { return m_target.confirmReplacePermanently(path, reason); },
+                    PermanentDeleteAnswer{});
+    }
     ErrorChoice askError(const FileOperationError& error) override
     {
         return call([&] { return m_target.askError(error); }, ErrorChoice::Cancel);

@@ -25,6 +25,8 @@ public:
     ShellFileOperation(FileOperationQuestions& questions, FileOperationProgress& progress);
 
     FileOperationResult run(const FileOperationRequest& request) override;
+    // An operation is running (its `run` has not returned yet).
+    bool isRunning() const { return m_running; }
 
 private:
     FileOperationQuestions& m_questions;

@@ -19,6 +19,10 @@ int restoreFromTrash(const TrashEntry& entry, const QByteArray& originalPath)
     struct stat st;
     if (::lstat(file.constData(), &st) != 0)
         return errno;
+    // Another item under the entry's name (ours was emptied, the Trash gave the name again)
+    // stays where it is, and so does its record.
+    if (!entry.stillHoldsItem())
+        return ESTALE;
     const int slash = originalPath.lastIndexOf('/');
     if (slash > 0) {
         if (const int error = makeFolders(originalPath.left(slash)))

@@ -77,6 +77,14 @@ QString QtFileOperationQuestions::permanentDeleteText(const QString& path, const
         .arg(quoted(fileName(path)), quoted(folderOf(path)), reason);
 }
 
+QString QtFileOperationQuestions::replacePermanentlyText(const QString& path, const QString& reason)
+{
+    return QStringLiteral("%1 in %2 is to be replaced, but it cannot be moved to the Trash: "
+                          "%3\n\nDo you want to delete it permanently? It cannot be restored. "
+                          "No keeps it and skips the item that would replace it.")
+        .arg(quoted(fileName(path)), quoted(folderOf(path)), reason);
+}
+
 QString QtFileOperationQuestions::errorText(const FileOperationError& error)
 {
     const QString name = quoted(fileName(error.path));
@@ -165,6 +173,22 @@ bool QtFileOperationQuestions::confirmPermanentDelete(const QString& path, const
     box.setDefaultButton(QMessageBox::No);
     box.setEscapeButton(QMessageBox::No);
     return ask(box) == QMessageBox::Yes;
+}
+
+PermanentDeleteAnswer QtFileOperationQuestions::confirmReplacePermanently(const QString& path,
+                                                                          const QString& reason)
+{
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Cannot Move to Trash"),
+                    replacePermanentlyText(path, reason), QMessageBox::Yes | QMessageBox::No,
+                    owner());
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    auto* forAll = new QCheckBox(QStringLiteral("&Do this for all remaining files"), &box);
+    box.setCheckBox(forAll);
+    PermanentDeleteAnswer answer;
+    answer.yes = ask(box) == QMessageBox::Yes;
+    answer.forAllRemaining = forAll->isChecked();
+    return answer;
 }
 
 ErrorChoice QtFileOperationQuestions::askError(const FileOperationError& error)

@@ -20,6 +20,8 @@ public:
     bool confirmCreateFolder(const QString& folder) override;
     CollisionAnswer askCollision(const QString& name, const QString& folder) override;
     bool confirmPermanentDelete(const QString& path, const QString& reason) override;
+    PermanentDeleteAnswer confirmReplacePermanently(const QString& path,
+                                                    const QString& reason) override;
     ErrorChoice askError(const FileOperationError& error) override;
     void operationStarts(FileOperationCode operation) override;
     void cancelOpenQuestion() override;
@@ -30,6 +32,7 @@ public:
                                  FileOperationCode operation = FileOperationCode::Copy);
     static QString createFolderText(const QString& folder);
     static QString permanentDeleteText(const QString& path, const QString& reason);
+    static QString replacePermanentlyText(const QString& path, const QString& reason);
     static QString errorText(const FileOperationError& error);
 
 private:

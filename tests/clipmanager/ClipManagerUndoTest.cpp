@@ -237,5 +237,47 @@ TEST_F(ClipManagerUndoTest, TwoUndosInARowTakeBackACopyAndAMove)
     EXPECT_EQ(window.PathLeft(), QStringList{c});
 }
 
+// Whoever starts the undo (the notification once the program is idle, the main window), the
+// clips come back into the window of the action, and only while that very window is open: the next
+// window, even one at the same address, gets none. An undo that fails stays on the stack to be
+// tried again.
+TEST_F(ClipManagerUndoTest, RestoredClipsGoOnlyToTheirOwnWindowAndAFailedUndoStays)
+{
+    const QString a = mark("Videos/a.avi"), b = mark("Videos/b.avi"), c = mark("Videos/c.avi");
+    TActionForm& window = open();
+    go({0}, TActionForm::kDelete); // a.avi
+    ASSERT_FALSE(QFile::exists(a));
+    // The notification's Undo waits while the program is busy (a modal window is open).
+    bool busy = true;
+    undo.undoWhenIdle(
+        undo.size(), [&] { return busy; }, messages, engine);
+    QTest::qWait(600);
+    EXPECT_FALSE(QFile::exists(a)) << "undone while busy";
+    busy = false;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(a); }, 3000));
+    EXPECT_EQ(window.PathRight(), QStringList{a});
+
+    window.RightBox->selectAll();
+    QTest::mouseClick(window.EmptyButton, Qt::LeftButton);
+    go({0, 1, 2}, TActionForm::kDelete);
+    ASSERT_FALSE(QFile::exists(b));
+    form.reset();
+    TActionForm& next = open();
+    if (test::runningAsRoot() &&
+        runProgram(QStringLiteral("chattr"), {QStringLiteral("+i"), path("Videos")}) == 0) {
+        messages.answers = {MessageResult::Ok};
+        EXPECT_TRUE(undo.undoNewest(messages, engine).has_value());
+        runProgram(QStringLiteral("chattr"), {QStringLiteral("-i"), path("Videos")});
+        EXPECT_FALSE(QFile::exists(b));
+        ASSERT_TRUE(undo.canUndo()) << "the failed undo stays";
+        EXPECT_EQ(undo.hint(), QStringLiteral("Undo: delete 3 clips"));
+    }
+    ASSERT_TRUE(undo.undoNewest(messages, engine).has_value());
+    EXPECT_EQ(readFileBytes(b), QByteArray("clip Videos/b.avi"));
+    EXPECT_EQ(readFileBytes(c), QByteArray("clip Videos/c.avi"));
+    EXPECT_TRUE(next.PathRight().isEmpty()) << "not this window's action";
+    EXPECT_FALSE(undo.canUndo());
+}
+
 } // namespace
 } // namespace vantoro::test

@@ -10,6 +10,8 @@
 #                browser, "Ready to ...", then the conflict question answered Replace.
 #   error        the marked clip vanishes before a Copy: the per-file error question, read, then
 #                Skip clicked; nothing lands in the destination.
+#   no-trash     a Copy as above into a folder on a tmpfs (no Trash there; root only): after
+#                Replace, "delete it permanently?" is read and answered No: the older file stays.
 #   keys         Escape and Alt+F4 leave the window open with its clips; Close closes it.
 #   quit         SIGTERM while the Trash question is open: the program ends by itself, cleanly
 #                and promptly (before its five-second backstop), and the clip stays.
@@ -24,6 +26,11 @@ w=$e2e_work
 write_wav "$w/a.wav"
 write_wav "$w/b.wav"
 mkdir "$w/dst"
+if [[ $scenario == no-trash ]]; then
+  ((EUID == 0)) || { echo "skipped: mounting a tmpfs needs root"; exit 77; }
+  mount -t tmpfs -o size=4m tmpfs "$w/dst" || { echo "skipped: no tmpfs"; exit 77; }
+  trap 'umount -l "$w/dst" 2>/dev/null; e2e_cleanup' EXIT
+fi
 printf 'older' >"$w/dst/a.wav"
 
 # Places in the clip manager's window (561x429 with the default font): ">>", the action radio
@@ -72,7 +79,7 @@ delete)
   [[ ! -e "$w/a.wav" ]] || fail "a.wav is still in its folder"
   [[ -f "$w/b.wav" ]] || fail "b.wav, never marked, is gone"
   ;;
-copy | move | error)
+copy | move | error | no-trash)
   click_from "$manager" "${SELECT_ALL[@]}"
   [[ $scenario == error ]] && mv "$w/a.wav" "$w/gone.wav"
   if [[ $scenario != move ]]; then click_from "$manager" "${COPY[@]}"; else click_from "$manager" "${MOVE[@]}"; fi
@@ -112,6 +119,21 @@ copy | move | error)
   no_progress_over "conflict question"
   box_button "$question" 2 # Replace, Skip, Cancel
   wait_gone '^Replace Item$' 5 || fail "the conflict question took no click"
+  if [[ $scenario == no-trash ]]; then
+    wait_for_window '^Cannot Move to Trash$' 10 || fail "the delete-for-good question did not appear"
+    question=$win
+    pace
+    shot "$question" replace-for-good-question
+    no_progress_over "delete-for-good question"
+    box_button "$question" 0 # Yes, No
+    wait_gone '^Cannot Move to Trash$' 5 || fail "the delete-for-good question took no click"
+    wait_gone '^Vantoro - Media File Manager$' 10 || fail "the clip manager stayed open"
+    e2e_quit || fail "the program did not end cleanly (status $?)"
+    [[ $(cat "$w/dst/a.wav") == older ]] || fail "No, and dst/a.wav was replaced all the same"
+    [[ -f "$w/a.wav" ]] || fail "a.wav left its folder in a copy"
+    echo "1 passed, 0 failed"
+    exit 0
+  fi
   wait_gone '^Vantoro - Media File Manager$' 10 || fail "the clip manager stayed open"
   e2e_quit || fail "the program did not end cleanly (status $?)"
   # Both clips have the same bytes; the older dst/a.wav has others.

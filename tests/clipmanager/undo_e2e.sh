@@ -13,6 +13,14 @@ work=$e2e_work
 write_wav "$work/a.wav"
 write_wav "$work/b.wav"
 
+# A picture of the lowest 24 pixels of a window, saved under a name; answers its file.
+foot_of() {
+  local file="$work/foot-$2.png" WIDTH HEIGHT X Y SCREEN WINDOW
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  import -window "$1" -crop "${WIDTH}x24+0+$((HEIGHT - 24))" +repage "$file" 2>/dev/null
+  echo "$file"
+}
+
 # Answers Yes to the engine's Trash question as a person does, after reading it: the progress
 # window never comes up over an open question.
 answer_trash_question() {
@@ -78,12 +86,18 @@ wait_for_window '^Vantoro 5\.0' 10 || fail "the main window is not there"
 main=$win
 xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus "$main"
 sleep 0.5
+foot_before=$(foot_of "$main" before)
 xdotool key --clearmodifiers ctrl+z
 for ((i = 0; i < 100; i++)); do
   [[ -f "$work/a.wav" && -f "$work/b.wav" ]] && break
   sleep 0.1
 done
 [[ -f "$work/a.wav" && -f "$work/b.wav" ]] || fail "Ctrl+Z in the main window did not bring both clips back"
+# What it undid is said in a line at the foot of the main window.
+sleep 0.5
+[[ -n "${E2E_SHOTS:-}" ]] && import -window "$main" "$E2E_SHOTS/main-undo-note.png"
+changed=$(compare -metric AE "$foot_before" "$(foot_of "$main" after)" null: 2>&1 || true)
+((${changed%% *} > 200)) || fail "Ctrl+Z said nothing at the foot of the main window ($changed pixels changed)"
 [[ -z "$(ls -A "$work/home/.local/share/Trash/files")" ]] || fail "the Trash is not empty"
 [[ -z "$(ls -A "$work/home/.local/share/Trash/info")" ]] || fail "Trash records are left"
 if command -v trash-list >/dev/null; then

@@ -44,6 +44,13 @@ public:
         permanentDeleteQuestions.append({path, reason});
         return permanentDeleteAnswer;
     }
+    PermanentDeleteAnswer confirmReplacePermanently(const QString& path,
+                                                    const QString& reason) override
+    {
+        note();
+        replacePermanentlyQuestions.append({path, reason});
+        return replacePermanentlyAnswer;
+    }
     ErrorChoice askError(const FileOperationError& error) override
     {
         note();
@@ -58,13 +65,15 @@ public:
     int questionCount() const
     {
         return int(deleteQuestions.size() + createFolderQuestions.size() + collisions.size() +
-                   permanentDeleteQuestions.size() + errors.size());
+                   permanentDeleteQuestions.size() + replacePermanentlyQuestions.size() +
+                   errors.size());
     }
 
     QList<QPair<QStringList, bool>> deleteQuestions;
     QStringList createFolderQuestions;
     QList<QPair<QString, QString>> collisions;
     QList<QPair<QString, QString>> permanentDeleteQuestions;
+    QList<QPair<QString, QString>> replacePermanentlyQuestions;
     QList<FileOperationError> errors;
 
     bool deleteAnswer = true;
@@ -73,6 +82,7 @@ public:
     CollisionAnswer collisionAnswer{CollisionChoice::Replace, false};
     QList<CollisionAnswer> collisionAnswers;
     bool permanentDeleteAnswer = false;
+    PermanentDeleteAnswer replacePermanentlyAnswer{false, false};
     ErrorChoice errorAnswer = ErrorChoice::Skip;
     QList<ErrorChoice> errorAnswers;
     int offThreadCalls = 0;

@@ -1,5 +1,7 @@
 #include "fileops/FileOperationUndo.h"
+#include "fileops/FileOperationSupport.h"
 #include "fileops/ShellFileOperation.h"
+#include "fileops/Trash.h"
 #include "fileops/TrashRestore.h"
 
 #include "common/EngineFixture.h"
@@ -41,11 +43,20 @@ protected:
         QDir(test::homeTrash()).removeRecursively();
     }
 
+    // Folders here are made with their parents.
+    void mkdir(const QByteArray& relative) const { ASSERT_TRUE(QDir().mkpath(qpath(relative))); }
     FileOperationResult run(FileOperationCode code, const QStringList& sources,
-                            const QString& destination = {})
+                            const QString& destination = {}, quint16 flags = Flag::kNoConfirmation)
     {
-        return m_engine.run(
-            makeRequest(code, sources, destination, Flag::kAllowUndo | Flag::kNoConfirmation));
+        return m_engine.run(makeRequest(code, sources, destination, Flag::kAllowUndo | flags));
+    }
+    static QString reasonFor(const UndoOutcome& outcome, const QString& path)
+    {
+        for (const UndoProblem& problem : outcome.leftAlone) {
+            if (problem.path == path)
+                return problem.reason;
+        }
+        return {};
     }
     QByteArray trashList()
     {
@@ -217,7 +228,7 @@ TEST_F(FileOperationUndoTest, WhatCannotGoBackIsNamedAndLeftAsItIs)
     makeFile(path("dst/c1.avi"), "edited", 1600000000);
     const FileOperationUndo copyUndo(copied.journal);
     ASSERT_EQ(copyUndo.check().size(), 1u);
-    EXPECT_EQ(copyUndo.check()[0].path, qpath("a/c1.avi"));
+    EXPECT_EQ(copyUndo.check()[0].path, qpath("dst/c1.avi")) << "the copy is named";
     EXPECT_TRUE(copyUndo.check()[0].reason.contains(QStringLiteral("changed")));
     copyUndo.run(m_engine);
     EXPECT_EQ(fileContents(path("dst/c1.avi")), "edited");
@@ -385,6 +396,199 @@ TEST_F(FileOperationUndoTest, UndoAcrossFileSystemsAndInAVolumeTrash)
     EXPECT_TRUE(outcome.leftAlone[0].reason.contains(QStringLiteral("Trash refused")));
     EXPECT_EQ(fileContents(path("tmp/t.avi")), "to the volume's Trash") << "never deleted outright";
     EXPECT_TRUE(m_questions.permanentDeleteQuestions.isEmpty());
+}
+
+// While the person reads "Undo the rest?" a file is saved at an original place, or the moved
+// file is swapped for another at the place it was moved to: neither is replaced nor moved back.
+TEST_F(FileOperationUndoTest, AnUndoAcrossDrivesLooksAtEachFileWhenItsTurnComes)
+{
+    if (!test::runningAsRoot())
+        GTEST_SKIP() << "needs root to mount file systems";
+    mkdir("vol");
+    mkdir("home");
+    test::Mount volume;
+    ASSERT_TRUE(volume.ext4(path("volume.img"), path("vol")));
+    mkdir("vol/clips");
+    for (const char* name : {"saved.avi", "swapped.avi", "fine.avi", "gone.avi"})
+        makeFile(path("vol/clips/") + name, QByteArray("moved ") + name);
+    const FileOperationResult moved =
+        run(FileOperationCode::Move,
+            {qpath("vol/clips/saved.avi"), qpath("vol/clips/swapped.avi"),
+             qpath("vol/clips/fine.avi"), qpath("vol/clips/gone.avi")},
+            qpath("home"));
+    ASSERT_EQ(moved.journal.count(Kind::Moved), 4);
+    ASSERT_EQ(::unlink(path("home/gone.avi").constData()), 0); // so that the question comes
+
+    bool asked = false;
+    const UndoOutcome outcome =
+        FileOperationUndo(moved.journal).run(m_engine, [&](const std::vector<UndoProblem>&) {
+            asked = true;
+            makeFile(path("vol/clips/saved.avi"), "saved meanwhile");
+            ::unlink(path("home/swapped.avi").constData());
+            makeFile(path("home/swapped.avi"), "a stranger", 1600000000);
+            return true;
+        });
+    ASSERT_TRUE(asked);
+    EXPECT_EQ(outcome.undone, QStringList{qpath("vol/clips/fine.avi")});
+    EXPECT_EQ(fileContents(path("vol/clips/fine.avi")), "moved fine.avi");
+    EXPECT_EQ(fileContents(path("vol/clips/saved.avi")), "saved meanwhile");
+    EXPECT_EQ(fileContents(path("home/saved.avi")), "moved saved.avi");
+    EXPECT_TRUE(reasonFor(outcome, qpath("vol/clips/saved.avi")).contains(u"now has its place"));
+    EXPECT_FALSE(pathExists(path("vol/clips/swapped.avi")));
+    EXPECT_EQ(fileContents(path("home/swapped.avi")), "a stranger");
+    EXPECT_TRUE(
+        reasonFor(outcome, qpath("vol/clips/swapped.avi")).contains(u"moved")); // or changed
+    EXPECT_TRUE(test::folderEntries(path("vol/.Trash-0/files")).isEmpty()) << "nothing replaced";
+    EXPECT_TRUE(m_questions.collisions.isEmpty());
+}
+
+// On a volume without a Trash, Replace asks before the old file is deleted for good: once, for
+// all when told so; No keeps the old file and the source.
+TEST_F(FileOperationUndoTest, ReplacingWhereTheTrashRefusesAsksBeforeDeletingForGood)
+{
+    if (!test::runningAsRoot())
+        GTEST_SKIP() << "needs root to mount file systems";
+    int row = 0;
+    for (const auto& [operation, yes] : {std::pair{FileOperationCode::Copy, false},
+                                         {FileOperationCode::Copy, true},
+                                         {FileOperationCode::Move, false},
+                                         {FileOperationCode::Move, true}}) {
+        SCOPED_TRACE(row);
+        const QByteArray dir = "r" + QByteArray::number(row++);
+        mkdir(dir + "/src");
+        mkdir(dir + "/tmp");
+        test::Mount tmp;
+        ASSERT_TRUE(tmp.tmpfs(path(dir + "/tmp")));
+        for (const char* name : {"1.avi", "2.avi"}) {
+            makeFile(path(dir + "/src/") + name, "new");
+            makeFile(path(dir + "/tmp/") + name, "old");
+        }
+        m_questions = {};
+        m_questions.collisionAnswer = {CollisionChoice::Replace, true};
+        m_questions.replacePermanentlyAnswer = {yes, true};
+        const FileOperationResult result =
+            run(operation, {qpath(dir + "/src/1.avi"), qpath(dir + "/src/2.avi")},
+                qpath(dir + "/tmp"), 0);
+        EXPECT_EQ(m_questions.replacePermanentlyQuestions.size(), 1) << "once, for all";
+        EXPECT_EQ(result.anyOperationsAborted, !yes);
+        for (const char* name : {"1.avi", "2.avi"}) {
+            EXPECT_EQ(fileContents(path(dir + "/tmp/") + name), yes ? "new" : "old");
+            EXPECT_EQ(pathExists(path(dir + "/src/") + name),
+                      operation == FileOperationCode::Copy || !yes);
+        }
+    }
+}
+
+// An emptied Trash entry whose name went to another item: that item is not ours to restore,
+// and a copy whose replaced file is gone so stays rather than leaving nothing.
+TEST_F(FileOperationUndoTest, ATrashEntryIsRestoredOnlyWhileItHoldsWhatWentThere)
+{
+    mkdir("a");
+    mkdir("b");
+    mkdir("dst");
+    makeFile(path("a/clip.avi"), "ours");
+    makeFile(path("a/copy.avi"), "new copy");
+    makeFile(path("dst/copy.avi"), "replaced");
+    const FileOperationResult deleted = run(FileOperationCode::Delete, {qpath("a/clip.avi")});
+    m_questions.collisionAnswer = {CollisionChoice::Replace, false};
+    const FileOperationResult copied =
+        run(FileOperationCode::Copy, {qpath("a/copy.avi")}, qpath("dst"), 0);
+    ASSERT_EQ(copied.journal.entries.at(0).replaced.name, "copy.avi");
+    // Both entries emptied; another program then trashes other files of the same names.
+    for (const char* name : {"clip.avi", "copy.avi"}) {
+        ASSERT_EQ(::unlink(QByteArray(m_trash + "/files/" + name).constData()), 0);
+        ASSERT_EQ(::unlink(QByteArray(m_trash + "/info/" + name + ".trashinfo").constData()), 0);
+        makeFile(path("b/") + name, "someone else's", 1600000000);
+        ASSERT_EQ(moveToTrash(path("b/") + name).status, TrashOutcome::Status::Trashed);
+    }
+
+    for (const FileOperationResult* done : {&deleted, &copied}) {
+        bool asked = false;
+        const UndoOutcome outcome =
+            FileOperationUndo(done->journal).run(m_engine, [&](const std::vector<UndoProblem>&) {
+                return asked = true;
+            });
+        EXPECT_FALSE(asked) << "nothing is left to undo: no \"Undo the rest?\"";
+        EXPECT_TRUE(outcome.undone.isEmpty());
+        ASSERT_EQ(outcome.leftAlone.size(), 1u);
+        EXPECT_TRUE(outcome.leftAlone[0].reason.contains(QStringLiteral("no longer in the Trash")));
+    }
+    EXPECT_FALSE(pathExists(path("a/clip.avi")));
+    EXPECT_EQ(fileContents(path("dst/copy.avi")), "new copy");
+    for (const char* name : {"clip.avi", "copy.avi"})
+        EXPECT_EQ(fileContents(m_trash + "/files/" + name), "someone else's");
+}
+
+// A folder copied or moved into a folder of the same name: the undo takes away what the merge
+// added, never the folder's own files.
+TEST_F(FileOperationUndoTest, AFolderMergeJournalsOnlyWhatItAdded)
+{
+    for (const FileOperationCode operation : {FileOperationCode::Copy, FileOperationCode::Move}) {
+        SCOPED_TRACE(int(operation));
+        QDir(qpath("src")).removeRecursively();
+        QDir(qpath("dst")).removeRecursively();
+        mkdir("src/album/sub");
+        mkdir("src/album/both");
+        mkdir("dst/album/both");
+        makeFile(path("src/album/new.avi"), "new");
+        makeFile(path("src/album/sub/deep.avi"), "deep");
+        makeFile(path("src/album/both/added.avi"), "added");
+        makeFile(path("dst/album/own.avi"), "own");
+        makeFile(path("dst/album/both/kept.avi"), "kept");
+        const FileOperationResult result = run(operation, {qpath("src/album")}, qpath("dst"));
+        ASSERT_FALSE(result.anyOperationsAborted);
+        QStringList journalled;
+        for (const JournalEntry& entry : result.journal.entries)
+            journalled.append(QFile::decodeName(entry.destination));
+        journalled.sort();
+        EXPECT_EQ(journalled, QStringList({qpath("dst/album/both/added.avi"),
+                                           qpath("dst/album/new.avi"), qpath("dst/album/sub")}));
+        const UndoOutcome outcome = FileOperationUndo(result.journal).run(m_engine);
+        EXPECT_EQ(outcome.undone.size(), 3);
+        EXPECT_EQ(fileContents(path("dst/album/own.avi")), "own");
+        EXPECT_EQ(fileContents(path("dst/album/both/kept.avi")), "kept");
+        EXPECT_FALSE(pathExists(path("dst/album/new.avi")));
+        EXPECT_FALSE(pathExists(path("dst/album/sub")));
+        EXPECT_EQ(fileContents(path("src/album/sub/deep.avi")), "deep");
+    }
+}
+
+// A name that is not UTF-8 beside its look-alike: neither is acted on, and the error names the
+// other one with its bad bytes escaped.
+TEST_F(FileOperationUndoTest, ANameThatIsNotUtf8IsNeverTakenForItsLookAlike)
+{
+    mkdir("a");
+    mkdir("dst");
+    makeFile(path("a/clip\xff.avi"), "latin");
+    makeFile(path("a/clip\xef\xbf\xbd.avi"), "look-alike");
+    const QString shown = QFile::decodeName(path("a/clip\xff.avi")); // encodes as the other
+    for (const FileOperationCode operation :
+         {FileOperationCode::Delete, FileOperationCode::Copy, FileOperationCode::Move}) {
+        SCOPED_TRACE(int(operation));
+        m_questions = {};
+        const FileOperationResult result = run(operation, {shown}, qpath("dst"));
+        EXPECT_TRUE(result.anyOperationsAborted);
+        EXPECT_TRUE(result.journal.isEmpty());
+        ASSERT_EQ(m_questions.errors.size(), 1);
+        EXPECT_TRUE(m_questions.errors[0].reason.contains(QStringLiteral("clip\\xFF.avi")));
+        EXPECT_EQ(fileContents(path("a/clip\xff.avi")), "latin");
+        EXPECT_EQ(fileContents(path("a/clip\xef\xbf\xbd.avi")), "look-alike");
+        EXPECT_TRUE(test::folderEntries(path("dst")).isEmpty());
+    }
+}
+
+// A file rewritten in place with its modification time put back (as taggers do) is not the
+// file that was copied: only its change time tells.
+TEST_F(FileOperationUndoTest, AFileRewrittenInPlaceWithItsTimePutBackIsNotUnchanged)
+{
+    makeFile(path("tagged.mp3"), "before", 1500000000);
+    struct stat copied, now;
+    ASSERT_EQ(::lstat(path("tagged.mp3").constData(), &copied), 0);
+    ::usleep(20000);
+    makeFile(path("tagged.mp3"), "after!", 1500000000); // same size, same time, same inode
+    ASSERT_EQ(::lstat(path("tagged.mp3").constData(), &now), 0);
+    EXPECT_FALSE(unchangedSince(now, copied));
+    EXPECT_TRUE(unchangedSince(now, now));
 }
 
 } // namespace

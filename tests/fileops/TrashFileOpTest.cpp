@@ -75,6 +75,8 @@ protected:
         // The test home lives on the same file system as the temporary folder.
         m_trash = QFile::encodeName(test::homeTrash());
         ASSERT_TRUE(m_trash.contains("vantoro-test-home")) << "not a private Trash";
+        // Earlier tests of the run (a Replace sends the replaced file there) leave entries.
+        QDir(test::homeTrash()).removeRecursively();
     }
 
     QByteArray m_trash;
