@@ -119,11 +119,8 @@ TEST_F(ActionFormTest, OpensWithTheMarkedClipsAndItsSettings)
     EXPECT_EQ(window.MemoAction->toPlainText().split(u'\n'), TActionForm::MemoActionLines());
     EXPECT_TRUE(window.MemoAction->isReadOnly());
 
-    // Only the lists and Close take part in tabbing; Enter presses Go.
-    const QList<QWidget*> untabbed = {window.FillButton,  window.SelectButton, window.EmptyButton,
-                                      window.UnSelButton, window.GoButton,     window.MemoAction};
-    for (QWidget* w : untabbed)
-        EXPECT_EQ(w->focusPolicy(), Qt::NoFocus) << w->objectName().toStdString();
+    // The action text is no tab stop; Enter presses Go (the list keys are tested below).
+    EXPECT_EQ(window.MemoAction->focusPolicy(), Qt::NoFocus);
     EXPECT_TRUE(window.GoButton->isDefault());
     EXPECT_EQ(window.GoButton->toolTip(), QStringLiteral("Execute Action on items in Action Box"));
     EXPECT_TRUE(window.GoButton->font().bold() && window.GoButton->font().italic());
@@ -529,6 +526,79 @@ TEST_F(ActionFormTest, EscapeKeepsTheWindowReturnOnCloseClosesIt)
     ASSERT_EQ(window.focusWidget(), window.CloseButton);
     QTest::keyClick(window.CloseButton, Qt::Key_Return);
     EXPECT_FALSE(window.isVisible());
+}
+
+// Without a mouse: Tab visits every button between and after the lists, the list keys move the
+// clip under the cursor (or the selected ones) and the next clip comes under the cursor, Return
+// still presses Go from any of them and Escape still does nothing.
+TEST_F(ActionFormTest, KeyboardAloneReachesEveryButtonAndMovesClipsByTheListKeys)
+{
+    for (const char* name : {"a.avi", "b.avi", "c.avi", "d.avi"})
+        mark(QString::fromLatin1(name));
+    TActionForm& window = open();
+    window.UndoButton->show();
+    QApplication::setActiveWindow(&window);
+    window.LeftBox->setFocus(Qt::TabFocusReason);
+
+    QList<QWidget*> visited;
+    for (int i = 0; i < 20 && !visited.contains(window.focusWidget()); ++i) {
+        visited.append(window.focusWidget());
+        QTest::keyClick(window.focusWidget(), Qt::Key_Tab);
+    }
+    const QList<QWidget*> buttons = {window.FillButton,  window.SelectButton, window.EmptyButton,
+                                     window.UnSelButton, window.GoButton,     window.CloseButton,
+                                     window.UndoButton};
+    for (QWidget* button : buttons) {
+        EXPECT_TRUE(visited.contains(button))
+            << qPrintable(qobject_cast<QPushButton*>(button)->text());
+        EXPECT_TRUE(button->focusPolicy() & Qt::TabFocus);
+    }
+    EXPECT_LT(visited.indexOf(window.LeftBox), visited.indexOf(window.FillButton));
+    EXPECT_LT(visited.indexOf(window.UnSelButton), visited.indexOf(window.RightBox));
+
+    struct Step
+    {
+        QListWidget* box;
+        Qt::Key key;
+        QStringList left;
+        QStringList right;
+    };
+    const QStringList all = {"a.avi", "b.avi", "c.avi", "d.avi"};
+    const QList<Step> steps = {
+        {window.LeftBox, Qt::Key_Insert, {"b.avi", "c.avi", "d.avi"}, {"a.avi"}},
+        {window.LeftBox, Qt::Key_Right, {"c.avi", "d.avi"}, {"a.avi", "b.avi"}},
+        {window.LeftBox, Qt::Key_Left, {"c.avi", "d.avi"}, {"a.avi", "b.avi"}}, // wrong way
+        {window.RightBox, Qt::Key_Delete, {"c.avi", "d.avi", "a.avi"}, {"b.avi"}},
+        {window.RightBox, Qt::Key_Insert, {"c.avi", "d.avi", "a.avi"}, {"b.avi"}}, // wrong way
+        {window.RightBox, Qt::Key_Left, all.mid(2) + QStringList{"a.avi", "b.avi"}, {}},
+    };
+    window.LeftBox->setCurrentRow(0, QItemSelectionModel::NoUpdate);
+    window.RightBox->setFocus();
+    for (const Step& step : steps) {
+        step.box->setFocus();
+        QTest::keyClick(step.box, step.key);
+        EXPECT_EQ(window.leftNames(), step.left) << "after key " << step.key;
+        EXPECT_EQ(window.rightNames(), step.right) << "after key " << step.key;
+        EXPECT_EQ(window.PathLeft().size(), step.left.size());
+    }
+    // A selection of several moves together, as ">" moves it.
+    window.LeftBox->clearSelection();
+    window.LeftBox->item(0)->setSelected(true);
+    window.LeftBox->item(3)->setSelected(true);
+    window.LeftBox->setFocus();
+    QTest::keyClick(window.LeftBox, Qt::Key_Insert);
+    EXPECT_EQ(window.rightNames(), QStringList({"b.avi", "c.avi"}));
+
+    for (QWidget* from :
+         {static_cast<QWidget*>(window.FillButton), static_cast<QWidget*>(window.RightBox)}) {
+        messages.shown.clear();
+        window.UnSelButton->click(); // an empty Action Box: Go only says so
+        from->setFocus();
+        QTest::keyClick(from, Qt::Key_Return);
+        EXPECT_EQ(messages.shown.size(), 1) << "Return presses Go";
+        QTest::keyClick(from, Qt::Key_Escape);
+        EXPECT_TRUE(window.isVisible());
+    }
 }
 
 } // namespace
