@@ -1,5 +1,6 @@
 #include "player/TSleepF.h"
 
+#include "platform/TextContrast.h"
 #include "player/DialogButtonPictures.h"
 #include "playlists/ProgramState.h"
 
@@ -27,14 +28,6 @@ constexpr int kDesignPointSize = 8;
 // Margin and spacing of the layout, in screen pixels.
 constexpr int kGap = 6;
 
-void fill(QWidget& widget, QPalette::ColorRole role, const QColor& colour)
-{
-    QPalette palette = widget.palette();
-    palette.setColor(role, colour);
-    widget.setPalette(palette);
-    widget.setAutoFillBackground(true);
-}
-
 QFont arial(QFont font, bool bold)
 {
     font.setFamily(QStringLiteral("Arial"));
@@ -57,7 +50,7 @@ TSleepF::TSleepF(ProgramState& state, QWidget* parent) : QDialog(parent), m_stat
 
     m_sleepTimer = new QGroupBox(QStringLiteral(" Shutdown:"), this);
     m_sleepTimer->setFont(arial(designFont, false));
-    fill(*m_sleepTimer, QPalette::Window, kYellow);
+    TextContrast::fixBackground(*m_sleepTimer, QPalette::Window, kYellow);
     m_items = new QButtonGroup(this);
     auto* rows = new QVBoxLayout(m_sleepTimer);
     rows->setContentsMargins(kGap, 0, kGap, kGap / 2);
@@ -76,7 +69,7 @@ TSleepF::TSleepF(ProgramState& state, QWidget* parent) : QDialog(parent), m_stat
     m_memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_memo1->setPlainText(noteLines().join(QLatin1Char('\n')));
-    fill(*m_memo1, QPalette::Base, kAqua);
+    TextContrast::fixBackground(*m_memo1, QPalette::Base, kAqua);
     {
         const QFontMetrics metrics(m_memo1->font());
         int widest = 0;

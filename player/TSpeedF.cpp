@@ -1,5 +1,6 @@
 #include "player/TSpeedF.h"
 
+#include "platform/TextContrast.h"
 #include "player/DialogButtonPictures.h"
 
 #include <QButtonGroup>
@@ -29,14 +30,6 @@ constexpr int kDesignPointSize = 8;
 // Margin and spacing of the layout, in screen pixels.
 constexpr int kGap = 6;
 
-void fill(QWidget& widget, QPalette::ColorRole role, const QColor& colour)
-{
-    QPalette palette = widget.palette();
-    palette.setColor(role, colour);
-    widget.setPalette(palette);
-    widget.setAutoFillBackground(true);
-}
-
 } // namespace
 
 TSpeedF::TSpeedF(QWidget* parent) : QDialog(parent)
@@ -51,7 +44,7 @@ TSpeedF::TSpeedF(QWidget* parent) : QDialog(parent)
 
     m_radioGroup1 = new QGroupBox(QStringLiteral("  Playback Speed  "), this);
     m_radioGroup1->setFont(arial);
-    fill(*m_radioGroup1, QPalette::Window, kYellow);
+    TextContrast::fixBackground(*m_radioGroup1, QPalette::Window, kYellow);
     m_items = new QButtonGroup(this);
     auto* columns = new QHBoxLayout(m_radioGroup1);
     columns->setContentsMargins(kGap, 0, kGap, kGap / 2);
@@ -68,7 +61,7 @@ TSpeedF::TSpeedF(QWidget* parent) : QDialog(parent)
     m_colorMemo1->setPlainText(
         QStringLiteral("Note:  Audio becomes difficult to understand at rates lower than 0.5 \n"
                        "or higher than 1.5."));
-    fill(*m_colorMemo1, QPalette::Base, kAqua);
+    TextContrast::fixBackground(*m_colorMemo1, QPalette::Base, kAqua);
     m_colorMemo1->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_colorMemo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_colorMemo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
