@@ -1,9 +1,11 @@
 #include "platform/QtMessageBoxes.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -75,4 +77,59 @@ TEST(QtMessageBoxes, ContinueCancelNamesItsButtonContinue)
     BoxPresser presser;
     presser.pressSoon(QMessageBox::Cancel);
     EXPECT_FALSE(boxes.askContinueCancel(QStringLiteral("Undo the rest?")));
+}
+
+// A box stays over the window it belongs to (its transient parent), which the window system
+// then centres it on: the modal window that asks, or with no active window (a Wayland
+// compositor without a seat activates none) the visible window made last. It is announced by its
+// caption and text.
+TEST(QtMessageBoxes, BelongToTheAskingWindowAlsoWhenNoneIsActive)
+{
+    QtMessageBoxes boxes;
+    QWidget main;
+    main.setWindowTitle(QStringLiteral("main"));
+    main.show();
+    QDialog asking(&main);
+    asking.setWindowTitle(QStringLiteral("asking"));
+
+    struct Seen
+    {
+        QString owner;
+        QString transientParent;
+        QString accessibleName;
+        QString accessibleDescription;
+    };
+    const auto seeWhatTheBoxBelongsTo = [](Seen& seen) {
+        QTimer::singleShot(0, [&seen] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            seen.owner = box->parentWidget() ? box->parentWidget()->windowTitle() : QString();
+            const QWindow* parent = box->windowHandle()->transientParent();
+            seen.transientParent = parent ? parent->title() : QString();
+            seen.accessibleName = box->accessibleName();
+            seen.accessibleDescription = box->accessibleDescription();
+            box->button(QMessageBox::Ok)->click();
+        });
+    };
+
+    QApplication::setActiveWindow(nullptr);
+    Seen fromMain;
+    seeWhatTheBoxBelongsTo(fromMain);
+    boxes.show(MessageKind::Error, QStringLiteral("Disk full"), MessageButtons::Ok);
+    EXPECT_EQ(fromMain.owner, QStringLiteral("main"));
+    EXPECT_EQ(fromMain.transientParent, QStringLiteral("main"));
+    EXPECT_EQ(fromMain.accessibleName, QStringLiteral("Error"));
+    EXPECT_EQ(fromMain.accessibleDescription, QStringLiteral("Disk full"));
+
+    Seen fromDialog;
+    QTimer::singleShot(0, [&] {
+        QApplication::setActiveWindow(nullptr);
+        seeWhatTheBoxBelongsTo(fromDialog);
+        boxes.show(MessageKind::Information, QStringLiteral("a\rb"), MessageButtons::Ok);
+        asking.accept();
+    });
+    asking.exec();
+    EXPECT_EQ(fromDialog.owner, QStringLiteral("asking"));
+    EXPECT_EQ(fromDialog.transientParent, QStringLiteral("asking"));
+    EXPECT_EQ(fromDialog.accessibleDescription, QStringLiteral("a\nb"));
 }
