@@ -13,6 +13,7 @@
 #include "platform/MessageBoxes.h"
 #include "platform/ShellOpener.h"
 #include "platform/StderrMessageBoxes.h"
+#include "platform/TextContrast.h"
 #include "playlists/PlaylistCommandHandler.h"
 
 #include <QApplication>
@@ -28,6 +29,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QTextDocumentFragment>
 #include <QThreadPool>
 #include <QTimer>
 
@@ -50,9 +52,7 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
     QFont font = button->font();
     font.setBold(true);
     button->setFont(font);
-    QPalette palette = button->palette();
-    palette.setColor(QPalette::ButtonText, textColor);
-    button->setPalette(palette);
+    TextContrast::fixButtonText(*button, textColor);
     return button;
 }
 
@@ -64,8 +64,10 @@ QGroupBox* makeColouredBox(QWidget* parent, const char* name, const QString& tit
     box->setGeometry(geometry);
     box->setAutoFillBackground(true);
     QPalette palette = box->palette();
-    palette.setColor(QPalette::Window, background);
-    palette.setColor(QPalette::WindowText, text);
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        palette.setColor(group, QPalette::Window, background);
+        palette.setColor(group, QPalette::WindowText, TextContrast::readableOn(text, background));
+    }
     box->setPalette(palette);
     return box;
 }
@@ -169,6 +171,12 @@ void TForm1::buildControls()
     MemoGuide->setDefFontName(QStringLiteral("Times New Roman"));
     MemoGuide->setDefPreFontName(QStringLiteral("Courier New"));
     MemoGuide->setHistoryMaxCount(0);
+    // The guide's text colours are fixed, so its background is too; a colour too weak for it
+    // is drawn darker.
+    MemoGuide->setDefBackground(Qt::white);
+    MemoGuide->setDefFontColor(clBlack);
+    MemoGuide->setTextColourFilter(&TextContrast::readableOn);
+    MemoGuide->setAccessibleName(QStringLiteral("Guide"));
     MemoGuide->setImageCacheCount(0);
     MemoGuide->setGeometry(8, 8, kClientWidth - 16, 88);
 
@@ -228,9 +236,7 @@ void TForm1::buildControls()
         font.setBold(true);
         font.setItalic(true);
         BitBtn10->setFont(font);
-        QPalette palette = BitBtn10->palette();
-        palette.setColor(QPalette::ButtonText, QColor(0x80, 0x00, 0x00));
-        BitBtn10->setPalette(palette);
+        TextContrast::fixButtonText(*BitBtn10, QColor(0x80, 0x00, 0x00));
     }
 
     GroupBox1 = makeColouredBox(
@@ -283,6 +289,9 @@ void TForm1::FormCreate()
 {
     // 1. The guide text of Memo1 into the guide panel.
     MemoGuide->ShowHtml(Memo1->toPlainText().replace(u'\n', QStringLiteral("\r\n")));
+    // What a screen reader reads of the panel, which draws its text itself.
+    MemoGuide->setAccessibleDescription(
+        QTextDocumentFragment::fromHtml(Memo1->toPlainText()).toPlainText().simplified());
     // 2 - 5.
     m_state.SleepChoice = 0;
     m_state.ProgramFolder = m_services.programFolder;

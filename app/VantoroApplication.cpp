@@ -27,6 +27,7 @@
 #include "platform/QtTextInput.h"
 #include "platform/QtTimerFactory.h"
 #include "platform/Services.h"
+#include "platform/WaylandSeat.h"
 #include "player/PlayerWindowOpener.h"
 #include "player/TSleepF.h"
 #include "player/TSpeedF.h"
@@ -315,6 +316,7 @@ bool VantoroProgram::start(const QString& playlist)
 
 int runVantoro(int argc, char** argv)
 {
+    disableInputMethodsWithoutWaylandSeat();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vantoro"));
     // Every focused button shows it: Return and Space press that one.

@@ -5,6 +5,7 @@
 #include "clipmanager/UndoStack.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ProgramFolder.h"
+#include "platform/TextContrast.h"
 #include "playlists/DelayedProgress.h"
 #include "playlists/PlaylistCommands.h"
 #include "playlists/PlaylistFiles.h"
@@ -42,13 +43,6 @@ namespace {
 const QColor kBlue(0, 0, 255);
 const QColor kAqua(0, 255, 255);
 const QColor kGreen(0, 128, 0);
-
-void setTextColour(QWidget& widget, QPalette::ColorRole role, const QColor& colour)
-{
-    QPalette palette = widget.palette();
-    palette.setColor(role, colour);
-    widget.setPalette(palette);
-}
 
 QFont styled(QFont font, bool bold, bool italic = false)
 {
@@ -143,13 +137,15 @@ void TActionForm::buildWindow()
     Label2 = new QLabel(QStringLiteral("Action Box"), this);
     for (QLabel* label : {Label1, Label2}) {
         label->setFont(styled(label->font(), true));
-        setTextColour(*label, QPalette::WindowText, kBlue);
+        TextContrast::fixWindowText(*label, kBlue);
     }
 
     auto* panel = new QFrame(this);
     panel->setFrameShape(QFrame::StyledPanel);
     LeftBox = new QListWidget(panel);
     RightBox = new QListWidget(panel);
+    LeftBox->setAccessibleName(Label1->text());
+    RightBox->setAccessibleName(Label2->text());
     for (QListWidget* box : {LeftBox, RightBox}) {
         box->setSelectionMode(QAbstractItemView::ExtendedSelection);
         box->setFixedSize(listWidth, listHeight);
@@ -162,7 +158,7 @@ void TActionForm::buildWindow()
     moves->addStretch();
     for (QPushButton* button : {FillButton, SelectButton, EmptyButton, UnSelButton}) {
         button->setFont(styled(button->font(), true));
-        button->setFocusPolicy(Qt::NoFocus);
+        // Tab stops, but not auto-default: Return still presses Go while one has the focus.
         button->setAutoDefault(false);
         button->setFixedWidth(metrics.horizontalAdvance(QStringLiteral("<<")) * 2 + 16);
         moves->addWidget(button);
@@ -188,10 +184,7 @@ void TActionForm::buildWindow()
     MemoAction->setFont(styled(MemoAction->font(), true));
     MemoAction->setPlainText(MemoActionLines().join(u'\n'));
     {
-        QPalette palette = MemoAction->palette();
-        palette.setColor(QPalette::Base, kAqua);
-        palette.setColor(QPalette::Text, Qt::black);
-        MemoAction->setPalette(palette);
+        TextContrast::fixBackground(*MemoAction, QPalette::Base, kAqua);
         const QFontMetrics memoMetrics(MemoAction->font());
         int widest = 0;
         for (const QString& line : MemoActionLines())
@@ -216,9 +209,8 @@ void TActionForm::buildWindow()
 
     GoButton = new QPushButton(QStringLiteral("Go"), this);
     GoButton->setFont(styled(GoButton->font(), true, true));
-    setTextColour(*GoButton, QPalette::ButtonText, kGreen);
+    TextContrast::fixButtonText(*GoButton, kGreen);
     GoButton->setToolTip(QStringLiteral("Execute Action on items in Action Box"));
-    GoButton->setFocusPolicy(Qt::NoFocus);
     GoButton->setDefault(true);
     // Close is a tab stop: Enter while it has the focus presses it, anywhere else Go.
     CloseButton = new QPushButton(QStringLiteral("Close"), this);
@@ -243,7 +235,6 @@ void TActionForm::buildWindow()
     right->addLayout(buttons);
     // The Undo button takes the free space above the action text: the window keeps its size.
     UndoButton = new QPushButton(QStringLiteral("Undo"), this);
-    UndoButton->setFocusPolicy(Qt::NoFocus);
     UndoButton->setAutoDefault(false);
     UndoButton->setVisible(false);
     connect(UndoButton, &QPushButton::clicked, this, [this] { UndoButtonClick(); });
@@ -267,6 +258,55 @@ void TActionForm::buildWindow()
     layout->addLayout(bottom);
     // Not resizable: the window keeps the size its contents need.
     layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    // Tab goes left to right, then down: the lists with the move buttons between them, the
+    // actions, Go, Close and Undo.
+    QList<QWidget*> order = {LeftBox, FillButton, SelectButton, EmptyButton, UnSelButton, RightBox};
+    for (QAbstractButton* item : m_actions->buttons())
+        order.append(item);
+    order.append({GoButton, CloseButton, UndoButton});
+    for (qsizetype i = 0; i + 1 < order.size(); ++i)
+        setTabOrder(order.at(i), order.at(i + 1));
+    LeftBox->installEventFilter(this);
+    RightBox->installEventFilter(this);
+}
+
+bool TActionForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && (watched == LeftBox || watched == RightBox)) {
+        const auto* key = static_cast<const QKeyEvent*>(event);
+        if ((key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier &&
+            moveByKey(watched == LeftBox, key->key()))
+            return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+bool TActionForm::moveByKey(bool fromLeft, int key)
+{
+    const bool toRight = key == Qt::Key_Right || key == Qt::Key_Insert;
+    const bool toLeft = key == Qt::Key_Left || key == Qt::Key_Delete;
+    if (!(fromLeft ? toRight : toLeft))
+        return false;
+    QListWidget& box = fromLeft ? *LeftBox : *RightBox;
+    // The entry under the keyboard cursor moves when nothing is selected.
+    if (box.selectedItems().isEmpty() && box.currentItem() != nullptr)
+        box.currentItem()->setSelected(true);
+    int first = box.count();
+    for (int i = 0; i < box.count(); ++i) {
+        if (box.item(i)->isSelected()) {
+            first = i;
+            break;
+        }
+    }
+    if (fromLeft)
+        FillButtonClick(FillButton);
+    else
+        EmptyButtonClick(EmptyButton);
+    // The next entry is selected, so that the same key moves clip after clip.
+    if (box.count() > 0)
+        box.setCurrentRow(std::min(first, box.count() - 1));
+    return true;
 }
 
 void TActionForm::keyPressEvent(QKeyEvent* event)

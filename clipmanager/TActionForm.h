@@ -125,9 +125,14 @@ protected:
     // still in the lists, which cannot be reached again, so both do nothing here.
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // The lists' keys: Right or Insert in the left list moves its selected clips (or the one
+    // under the cursor) into the Action Box, Left or Delete in the Action Box moves them back.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildWindow();
+    // A list key of the lists' keys (see eventFilter); answers whether it was one.
+    bool moveByKey(bool fromLeft, int key);
     // Moves the selected entries from one list pair to the other, walking from the end.
     static void moveSelected(QListWidget& fromBox, QStringList& fromPaths, QListWidget& toBox,
                              QStringList& toPaths);

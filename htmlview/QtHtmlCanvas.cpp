@@ -69,9 +69,12 @@ void QtHtmlCanvas::drawText(int x, int baseline, QStringView text, const TMyFont
         if (m_keptGlyphsDraw)
             m_measurer.setDrawnFont(font, m_painter.font(), m_painter.device()->logicalDpiY());
     }
-    if (!m_penSet || m_pen != color) {
-        m_painter.setPen(toQColor(color));
-        m_pen = color;
+    QColor pen = toQColor(color);
+    if (m_textFilter != nullptr)
+        pen = m_textFilter(pen, background ? toQColor(*background) : m_page);
+    if (!m_penSet || m_pen != pen) {
+        m_painter.setPen(pen);
+        m_pen = pen;
         m_penSet = true;
     }
     // Lines under or through the text are drawn with the string; only plain glyphs are kept.
@@ -83,6 +86,12 @@ void QtHtmlCanvas::drawText(int x, int baseline, QStringView text, const TMyFont
         return;
     }
     m_painter.drawText(QPoint(x, baseline), text.toString());
+}
+
+void QtHtmlCanvas::setTextColourFilter(TextColourFilter filter, const QColor& page)
+{
+    m_textFilter = filter;
+    m_page = page;
 }
 
 void QtHtmlCanvas::fillRect(const QRect& rect, TColor color)

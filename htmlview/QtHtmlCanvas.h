@@ -28,6 +28,10 @@ public:
     TColor resolveColor(TColor color) const override;
 
     QColor toQColor(TColor color) const;
+    // Text is drawn in filter(colour, background) instead of its own colour, the background
+    // being the text's own or else `page`; used to keep text readable on a fixed background.
+    using TextColourFilter = QColor (*)(const QColor& text, const QColor& background);
+    void setTextColourFilter(TextColourFilter filter, const QColor& page);
     // System colour indexes of the platform the colour values come from, mapped to a palette.
     static QColor systemColor(const QPalette& palette, int index);
 
@@ -40,8 +44,10 @@ private:
     const QFont* m_setFont = nullptr;
     bool m_keptGlyphsDraw = false;
     // The text colour last given to the painter as its pen.
-    TColor m_pen = 0;
+    QColor m_pen;
     bool m_penSet = false;
+    TextColourFilter m_textFilter = nullptr;
+    QColor m_page;
 };
 
 } // namespace vantoro

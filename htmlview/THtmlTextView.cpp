@@ -391,6 +391,7 @@ void THtmlTextView::paintDocument(QPaintEvent* event)
 {
     QPainter painter(m_panel);
     QtHtmlCanvas canvas(painter, *m_measurer, palette());
+    canvas.setTextColourFilter(m_textColourFilter, canvas.toQColor(m_document->background));
     canvas.fillRect(event->rect(), m_componentColor);
     if (m_layingOut)
         return;
@@ -593,6 +594,12 @@ void THtmlTextView::setDefFontColor(TColor color)
         m_document->fontColor = color;
         refreshFonts(m_document->defaultFontName, m_document->preFontName, old);
     }
+    m_panel->update();
+}
+
+void THtmlTextView::setTextColourFilter(QtHtmlCanvas::TextColourFilter filter)
+{
+    m_textColourFilter = filter;
     m_panel->update();
 }
 

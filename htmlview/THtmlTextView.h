@@ -1,6 +1,7 @@
 #pragma once
 
 #include "htmlview/HtmlTypes.h"
+#include "htmlview/QtHtmlCanvas.h"
 
 #include <QColor>
 #include <QCursor>
@@ -93,6 +94,9 @@ public:
     void setDefFontSize(int points);
     TColor defFontColor() const;
     void setDefFontColor(TColor color);
+    // Every text is drawn in filter(its colour, its background): the host keeps text readable
+    // on a background it fixed. Null (the default) draws the document's colours as they are.
+    void setTextColourFilter(QtHtmlCanvas::TextColourFilter filter);
     TColor defHotSpotColor() const;
     void setDefHotSpotColor(TColor color);
     TColor defVisitedLinkColor() const;
@@ -266,6 +270,7 @@ private:
     int m_caretIndex = 0;
     int m_selectionAnchor = -1;
     TColor m_defFontColor = clBtnText;
+    QtHtmlCanvas::TextColourFilter m_textColourFilter = nullptr;
     TColor m_defHotSpotColor = clBlue;
     TColor m_defVisitedLinkColor = clPurple;
     TColor m_defOverLinkColor = clBlue;

@@ -1,5 +1,6 @@
 #include "platform/QtFileDialogs.h"
 
+#include "platform/DialogOwner.h"
 #include "platform/MultiFileDialog.h"
 #include "platform/PicturePreview.h"
 
@@ -124,13 +125,13 @@ void QtFileDialogs::addPicturePreview(QFileDialog& dialog)
 QStringList QtFileDialogs::openFiles(const FileDialogSpec& spec)
 {
     if (spec.multiSelect) {
-        MultiFileDialog dialog(QApplication::activeWindow());
+        MultiFileDialog dialog(dialogOwner());
         configure(dialog, spec);
         const int result = dialog.exec();
         rememberFilter(dialog);
         return result == QDialog::Accepted ? dialog.chosenFiles() : QStringList();
     }
-    QFileDialog dialog(QApplication::activeWindow());
+    QFileDialog dialog(dialogOwner());
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     // A typed name of a file that does not exist can only be taken alone: Qt's dialog accepts
     // such names in its single-file mode only.
@@ -165,7 +166,7 @@ void QtFileDialogs::rememberFilter(const QFileDialog& dialog)
 
 QString QtFileDialogs::saveFile(const FileDialogSpec& spec)
 {
-    QFileDialog dialog(QApplication::activeWindow());
+    QFileDialog dialog(dialogOwner());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     configure(dialog, spec);

@@ -1,5 +1,6 @@
 #include "platform/QtFolderBrowser.h"
 
+#include "platform/DialogOwner.h"
 #include "platform/FolderBrowserDialog.h"
 
 #include <QApplication>
@@ -9,7 +10,7 @@ namespace vantoro {
 std::optional<QString> QtFolderBrowser::browse(const FolderBrowseSpec& spec,
                                                FolderBrowserCallbacks& callbacks)
 {
-    FolderBrowserDialog dialog(spec, callbacks, QApplication::activeWindow());
+    FolderBrowserDialog dialog(spec, callbacks, dialogOwner());
     return dialog.run();
 }
 

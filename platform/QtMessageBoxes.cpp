@@ -1,5 +1,7 @@
 #include "platform/QtMessageBoxes.h"
 
+#include "platform/DialogOwner.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -31,9 +33,14 @@ QString QtMessageBoxes::displayText(const QString& text)
 
 MessageResult QtMessageBoxes::show(MessageKind kind, const QString& text, MessageButtons buttons)
 {
-    QMessageBox box(QApplication::activeWindow());
+    // Made a child of its window, so that the window system keeps it over that window (a
+    // transient parent) and places it there, on Wayland too.
+    QMessageBox box(dialogOwner());
     box.setWindowTitle(caption(kind));
     box.setText(displayText(text));
+    // A screen reader reads the dialog's name and description when it appears.
+    box.setAccessibleName(caption(kind));
+    box.setAccessibleDescription(displayText(text));
     box.setTextFormat(Qt::PlainText);
     switch (kind) {
     case MessageKind::Plain:

@@ -4,7 +4,7 @@
 
 namespace vantoro {
 
-// Message boxes shown with QMessageBox over the active window.
+// Message boxes shown with QMessageBox over the window they belong to (see dialogOwner).
 class QtMessageBoxes final : public MessageBoxes
 {
 public:

@@ -1,5 +1,7 @@
 #include "platform/QtProgressWindows.h"
 
+#include "platform/DialogOwner.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLocale>
@@ -19,8 +21,7 @@ class QtProgressWindow final : public ProgressWindow
 {
 public:
     explicit QtProgressWindow(const QString& text)
-        : m_dialog(new QProgressDialog(text, QStringLiteral("Cancel"), 0, kBarSteps,
-                                       QApplication::activeWindow()))
+        : m_dialog(new QProgressDialog(text, QStringLiteral("Cancel"), 0, kBarSteps, dialogOwner()))
     {
         m_dialog->setWindowTitle(QApplication::applicationDisplayName());
         m_dialog->setWindowModality(Qt::ApplicationModal);

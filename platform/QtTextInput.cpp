@@ -1,5 +1,7 @@
 #include "platform/QtTextInput.h"
 
+#include "platform/DialogOwner.h"
+
 #include <QApplication>
 #include <QInputDialog>
 
@@ -8,7 +10,7 @@ namespace vantoro {
 std::optional<QString> QtTextInput::askText(const QString& caption, const QString& prompt,
                                             const QString& defaultText)
 {
-    QInputDialog dialog(QApplication::activeWindow());
+    QInputDialog dialog(dialogOwner());
     dialog.setObjectName(QStringLiteral("TextInputBox"));
     dialog.setInputMode(QInputDialog::TextInput);
     dialog.setWindowTitle(caption);

@@ -1,5 +1,7 @@
 #include "player/ChoiceDialog.h"
 
+#include "platform/TextContrast.h"
+
 #include <QButtonGroup>
 #include <QFontMetrics>
 #include <QGroupBox>
@@ -22,14 +24,6 @@ const QColor kYellow(255, 255, 0);
 const QColor kAqua(0, 255, 255);
 constexpr double kDesignDpi = 120.0;
 constexpr int kDesignPointSize = 8;
-
-void fill(QWidget& widget, QPalette::ColorRole role, const QColor& colour)
-{
-    QPalette palette = widget.palette();
-    palette.setColor(role, colour);
-    widget.setPalette(palette);
-    widget.setAutoFillBackground(true);
-}
 
 } // namespace
 
@@ -54,7 +48,7 @@ QGroupBox* ChoiceDialog::makeItemGroup(const QString& title, const QStringList& 
 {
     auto* group = new QGroupBox(title, this);
     group->setFont(designFont());
-    fill(*group, QPalette::Window, kYellow);
+    TextContrast::fixBackground(*group, QPalette::Window, kYellow);
     QBoxLayout* line = nullptr;
     if (orientation == Qt::Vertical)
         line = new QVBoxLayout(group);
@@ -78,7 +72,7 @@ QPlainTextEdit* ChoiceDialog::makeNote(const QStringList& lines)
     note->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     note->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     note->setPlainText(lines.join(QLatin1Char('\n')));
-    fill(*note, QPalette::Base, kAqua);
+    TextContrast::fixBackground(*note, QPalette::Base, kAqua);
     return note;
 }
 

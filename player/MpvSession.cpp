@@ -39,12 +39,13 @@ constexpr const char* kVideoOutput = "vo";
 // Decoding is done in software; mpv need not probe GPU decoders for the render surface.
 constexpr const char* kHwdecInterop = "gpu-hwdec-interop";
 constexpr const char* kAudioOutput = "ao";
-// The outputs a Linux desktop plays sound through, tried in this order before the null output.
-// mpv's own list goes on to further outputs when these fail (a machine without a sound device):
-// its SDL output starts a thread that scans ALSA's devices, and stopping that output waits for
-// the scan, which can take many seconds, while every command to mpv (Stop, the next entry)
-// waits for it.
-constexpr const char* kDesktopAudioOutputs = "pipewire,pulse,alsa,jack";
+// The outputs a Linux desktop plays sound through, tried in this order, and last the null output:
+// without a sound device an entry plays silently for its whole length, also with an mpv that
+// does not apply audio-fallback-to-null to a list of its own. mpv's own list goes on to further
+// outputs when these fail: its SDL output starts a thread that scans ALSA's devices, and stopping
+// that output waits for the scan, which can take many seconds, while every command to mpv (Stop,
+// the next entry) waits for it.
+constexpr const char* kDesktopAudioOutputs = "pipewire,pulse,alsa,jack,null";
 // The next entry of mpv's playlist is opened while the present one still plays, so that a
 // slideshow goes from picture to picture without waiting for the file to be read.
 constexpr const char* kPrefetchPlaylist = "prefetch-playlist";

@@ -21,8 +21,9 @@ QToolButton* makeButton(QWidget* parent, QStyle::StandardPixmap icon, const QStr
     button->setToolTip(tip);
     button->setAccessibleName(tip);
     button->setAutoRaise(true);
-    // The control takes no keyboard focus: keys belong to the window around it.
-    button->setFocusPolicy(Qt::NoFocus);
+    // Reached by Tab only: a click leaves the focus where it was, so that the window's keys
+    // (Space, the arrows) keep working after a click on the bar.
+    button->setFocusPolicy(Qt::TabFocus);
     return button;
 }
 
@@ -43,7 +44,7 @@ PlayerControlBar::PlayerControlBar(QWidget* parent)
         m_pictureTime->addItem(QStringLiteral("%1 s").arg(seconds), seconds);
     m_pictureTime->setToolTip(QStringLiteral("How long each picture of a slideshow shows"));
     m_pictureTime->setAccessibleName(QStringLiteral("Picture time"));
-    m_pictureTime->setFocusPolicy(Qt::NoFocus);
+    m_pictureTime->setFocusPolicy(Qt::TabFocus);
     m_pictureTime->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     m_pictureTimeLabel->setBuddy(m_pictureTime);
 
@@ -51,7 +52,8 @@ PlayerControlBar::PlayerControlBar(QWidget* parent)
     m_volume->setValue(100);
     m_volume->setToolTip(QStringLiteral("Volume"));
     m_volume->setAccessibleName(QStringLiteral("Volume"));
-    m_volume->setFocusPolicy(Qt::NoFocus);
+    m_volume->setFocusPolicy(Qt::TabFocus);
+    m_volume->setPageStep(10);
     m_volume->setMaximumWidth(100);
 
     auto* layout = new QHBoxLayout(this);

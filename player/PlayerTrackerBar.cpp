@@ -2,13 +2,16 @@
 
 #include <QSignalBlocker>
 
+#include <algorithm>
+
 #include <cmath>
 
 namespace vantoro {
 
 PlayerTrackerBar::PlayerTrackerBar(QWidget* parent) : QSlider(Qt::Horizontal, parent)
 {
-    setFocusPolicy(Qt::NoFocus);
+    // Reached by Tab; the arrows then seek by a step, Page Up and Down by a tenth.
+    setFocusPolicy(Qt::TabFocus);
     setRange(0, 0);
     setToolTip(QStringLiteral("Seek"));
     setAccessibleName(QStringLiteral("Position"));
@@ -28,6 +31,7 @@ void PlayerTrackerBar::setLength(double seconds)
     const QSignalBlocker block(this);
     setRange(0, milliseconds);
     setPageStep(std::max(1, milliseconds / 10));
+    setSingleStep(std::clamp(milliseconds / 100, 1, 5000));
     setEnabled(milliseconds > 0);
 }
 

@@ -3,6 +3,7 @@
 #include "fileops/IoError.h"
 #include "platform/MpvLibrary.h"
 #include "player/MpvAsxReader.h"
+#include "player/MpvSoftwareSurface.h"
 #include "player/MpvVideoSurface.h"
 #include "player/PlayerControlBar.h"
 #include "player/PlayerDisplayBar.h"
@@ -60,11 +61,17 @@ TWMTPlayer::TWMTPlayer(const MpvLibrary& library, MpvSession::Options options, Q
     : QWidget(parent)
 {
     setFocusPolicy(Qt::NoFocus);
-    const bool withSurface = library.isLoaded() && MpvVideoSurface::isSupported();
-    options.renderedVideo = withSurface;
+    // OpenGL where the display offers it, else mpv's software renderer; off a display (the
+    // offscreen platform of the tests) video plays with no picture.
+    Picture picture = Picture::None;
+    if (library.isLoaded() && MpvVideoSurface::isSupported())
+        picture = Picture::OpenGL;
+    else if (library.isLoaded() && MpvSoftwareSurface::isSupported())
+        picture = Picture::Software;
+    options.renderedVideo = picture != Picture::None;
     m_session = MpvSession::create(library, options, m_sessionError);
     m_clock.start();
-    buildUi(withSurface && m_session != nullptr);
+    buildUi(m_session != nullptr ? picture : Picture::None);
     if (m_session != nullptr)
         connectSession();
 }
@@ -74,17 +81,26 @@ TWMTPlayer::~TWMTPlayer()
     // mpv's render context must be freed before the mpv instance it belongs to.
     delete m_surface;
     m_surface = nullptr;
+    delete m_softwareSurface;
+    m_softwareSurface = nullptr;
     m_session.reset();
 }
 
-void TWMTPlayer::buildUi(bool withSurface)
+void TWMTPlayer::buildUi(Picture picture)
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(1);
-    if (withSurface) {
+    if (picture == Picture::OpenGL) {
         m_surface = new MpvVideoSurface(*m_session, this);
         m_pictureArea = m_surface;
+    } else if (picture == Picture::Software) {
+        m_softwareSurface = new MpvSoftwareSurface(*m_session, this);
+        m_pictureArea = m_softwareSurface;
+        if (!m_softwareSurface->isRendering())
+            m_noPictureReason = QStringLiteral("No picture: this display offers no OpenGL and "
+                                               "the software video output failed (%1)")
+                                    .arg(m_softwareSurface->error());
     } else {
         // Where no picture can be shown the area stays, black, so that the layout is the same.
         m_pictureArea = new QWidget(this);
@@ -390,6 +406,8 @@ bool TWMTPlayer::Open(const QString& path)
     m_loadedThisPass = false;
     m_nothingShown = false;
     m_status->clearMessage();
+    if (!m_noPictureReason.isEmpty())
+        m_status->showMessage(m_noPictureReason, m_status->messageTimeout());
     m_session->setPaused(false);
     startEntry(0, Direction::Forward);
     return true;

@@ -16,6 +16,7 @@ class QTimer;
 namespace vantoro {
 
 class MpvLibrary;
+class MpvSoftwareSurface;
 class MpvVideoSurface;
 class PlayerControlBar;
 class PlayerDisplayBar;
@@ -53,7 +54,8 @@ public:
     // The program's control, on the shared libmpv with mpv's own outputs.
     explicit TWMTPlayer(QWidget* parent = nullptr);
     // `options` choose the outputs (tests and benchmarks use null outputs); the picture is
-    // shown only where MpvVideoSurface::isSupported(), otherwise video plays with no picture.
+    // shown through OpenGL where MpvVideoSurface::isSupported(), else through mpv's software
+    // renderer on a real display; elsewhere video plays with no picture.
     TWMTPlayer(const MpvLibrary& library, MpvSession::Options options, QWidget* parent = nullptr);
     ~TWMTPlayer() override;
 
@@ -130,6 +132,8 @@ public:
     bool isPlaying() const { return m_active; }
     bool hasVideoSurface() const { return m_surface != nullptr; }
     MpvVideoSurface* videoSurface() const { return m_surface; }
+    // The picture drawn by mpv's software renderer (no usable OpenGL); null otherwise.
+    MpvSoftwareSurface* softwareSurface() const { return m_softwareSurface; }
     // The libmpv session, null without libmpv; for observing its events, not for driving it.
     const MpvSession* session() const { return m_session.get(); }
     PlayerControlBar* controlBar() const { return m_controls; }
@@ -158,8 +162,10 @@ protected:
 
 private:
     enum class Direction { Forward, Backward };
+    // How the picture is drawn.
+    enum class Picture { None, OpenGL, Software };
 
-    void buildUi(bool withSurface);
+    void buildUi(Picture picture);
     void connectSession();
     // Starts entry `index` or, when it cannot be loaded, the nearest loadable one in
     // `direction`; at the end of a pass repeats or finishes.
@@ -231,6 +237,9 @@ private:
     double m_length = 0.0;
 
     MpvVideoSurface* m_surface = nullptr;
+    MpvSoftwareSurface* m_softwareSurface = nullptr;
+    // Shown on the status line at each Open when video cannot be shown at all.
+    QString m_noPictureReason;
     QWidget* m_pictureArea = nullptr;
     PlayerTrackerBar* m_tracker = nullptr;
     PlayerControlBar* m_controls = nullptr;

@@ -7,6 +7,7 @@
 #include "platform/ModalRunner.h"
 #include "platform/ProfileStrings.h"
 #include "platform/ShellOpener.h"
+#include "platform/TextContrast.h"
 #include "player/PlayerControlBar.h"
 #include "player/PlayerMediaSession.h"
 #include "player/TSleepF.h"
@@ -16,16 +17,20 @@
 #include "playlists/ProgramState.h"
 
 #include <QAbstractButton>
+#include <QAbstractSlider>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QStyle>
+#include <QTextDocumentFragment>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -81,7 +86,12 @@ THtmlTextView* createMemoMark(QWidget* parent, MessageBoxes* messages)
         if (messages)
             messages->error(message);
     });
+    // On its fixed aqua the guide's text is black, whatever the desktop's text colour, and a
+    // colour of the guide too weak on aqua is drawn darker.
     memo->setDefBackground(clAqua);
+    memo->setDefFontColor(clBlack);
+    memo->setTextColourFilter(&TextContrast::readableOn);
+    memo->setAccessibleName(QStringLiteral("Guide"));
     memo->setBorderStyle(THTMLBorderStyle::htFocused);
     memo->setHistoryMaxCount(0);
     memo->setDefFontName(QStringLiteral("Arial"));
@@ -176,9 +186,7 @@ void TWplayerF2::buildUi()
     m_goButton = new QPushButton(QStringLiteral("Go"), this);
     m_goButton->setObjectName(QStringLiteral("GoButton"));
     m_goButton->setFont(goFont);
-    QPalette goPalette = m_goButton->palette();
-    goPalette.setColor(QPalette::ButtonText, QColor(0x00, 0x80, 0x00));
-    m_goButton->setPalette(goPalette);
+    TextContrast::fixButtonText(*m_goButton, QColor(0x00, 0x80, 0x00));
     m_goButton->setAutoDefault(false);
     m_goButton->setDefault(true);
     m_goButton->resize(scaled(kGoButtonSize.width()), scaled(kGoButtonSize.height()));
@@ -189,7 +197,6 @@ void TWplayerF2::buildUi()
     QFont markFont = m_markButton->font();
     markFont.setBold(true);
     m_markButton->setFont(markFont);
-    m_markButton->setFocusPolicy(Qt::NoFocus);
     m_markButton->setAutoDefault(false);
     m_markButton->resize(m_goButton->size());
     m_markButton->hide();
@@ -198,7 +205,6 @@ void TWplayerF2::buildUi()
     const auto makeBox = [&](QGroupBox* group, const QString& text, const QString& hint, int left,
                              int width, bool checked) {
         auto* box = new QCheckBox(text, group);
-        box->setFocusPolicy(Qt::NoFocus);
         box->setToolTip(hint);
         box->setChecked(checked);
         place(box, QRect(left, kBoxTop, width, kBoxHeight));
@@ -242,7 +248,8 @@ void TWplayerF2::buildUi()
         button->setToolTip(hint);
         button->setAccessibleName(hint);
         button->setAutoRaise(true);
-        button->setFocusPolicy(Qt::NoFocus);
+        // A Tab stop; a click leaves the focus where it was.
+        button->setFocusPolicy(Qt::TabFocus);
         place(button, QRect(2 + index * (kGlyphSize + 2), (kPanelRect.height() - kGlyphSize) / 2,
                             kGlyphSize, kGlyphSize));
         return button;
@@ -253,6 +260,12 @@ void TWplayerF2::buildUi()
     connect(m_homeButton, &QToolButton::clicked, this, &TWplayerF2::HomeButtonClick);
     connect(m_helpButton, &QToolButton::clicked, this, &TWplayerF2::HelpButtonClick);
     connect(m_doneButton, &QToolButton::clicked, this, &TWplayerF2::DoneButtonClick);
+    // The desktop's keys for closing a window; Alt+F4 also where no window manager takes it.
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::CTRL | Qt::Key_W), QKeySequence(Qt::ALT | Qt::Key_F4)}) {
+        auto* closing = new QShortcut(keys, this);
+        connect(closing, &QShortcut::activated, this, &TWplayerF2::DoneButtonClick);
+    }
 
     // Fixed border: the client area keeps its scaled design size. The resize rule places the
     // bottom row as soon as the size is set.
@@ -266,6 +279,9 @@ void TWplayerF2::FormCreate()
 {
     m_playOrderFlag = false;
     m_memoMark->ShowHtml(m_memo1);
+    // What a screen reader reads of the panel, which draws its text itself.
+    m_memoMark->setAccessibleDescription(
+        QTextDocumentFragment::fromHtml(m_memo1).toPlainText().simplified());
     m_keys.clear();
     readPlayerSettings();
     // The desktop's session is open as long as the window is.
@@ -396,8 +412,14 @@ void TWplayerF2::GoButtonClick()
 {
     if (m_goButton->isHidden())
         return; // Go runs once per window
+    // The focus on Go or a play order would pass to the next control (Repeat, or Mark once
+    // shown), which Space would then press: the window keeps it, so Space pauses.
+    const QWidget* focus = focusWidget();
+    const bool focusGoes = focus == m_goButton || m_radioGroup1->isAncestorOf(focus);
     m_goButton->hide();
     m_radioGroup1->hide();
+    if (focusGoes)
+        setFocus(Qt::OtherFocusReason);
     MessageBoxes& messages = *m_services.messages;
     if (m_playOrderFlag &&
         !applyPlayOrder(radioGroup1ItemIndex(), m_state.AllBox, m_keys, m_random, messages))
@@ -536,6 +558,9 @@ bool TWplayerF2::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
     const QWidget* focus = focusWidget();
     if (focus != nullptr && !focus->isVisible())
         focus = nullptr;
+    // The position and volume bars and the picture time use the arrows (and Space) themselves.
+    const bool focusTakesArrows = qobject_cast<const QAbstractSlider*>(focus) != nullptr ||
+                                  qobject_cast<const QComboBox*>(focus) != nullptr;
     switch (key) {
     case Qt::Key_Escape:
         if (m_fullScreen) {
@@ -547,6 +572,8 @@ bool TWplayerF2::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
     case Qt::Key_Left:
     case Qt::Key_Right: {
         const bool forward = key == Qt::Key_Right;
+        if (focusTakesArrows)
+            return false;
         if (shift) {
             m_wmtPlayer1->seekBy(forward ? kSeekSeconds : -kSeekSeconds);
             return true;
@@ -558,14 +585,14 @@ bool TWplayerF2::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
         return false;
     }
     case Qt::Key_Space:
-        if (!plain || qobject_cast<const QAbstractButton*>(focus) != nullptr)
+        if (!plain || focusTakesArrows || qobject_cast<const QAbstractButton*>(focus) != nullptr)
             return false;
         m_wmtPlayer1->togglePlay();
         return true;
     case Qt::Key_Up:
     case Qt::Key_Down:
         // A focused play-order item moves with the arrows, and a focused guide scrolls.
-        if (!plain || qobject_cast<const QRadioButton*>(focus) != nullptr ||
+        if (!plain || focusTakesArrows || qobject_cast<const QRadioButton*>(focus) != nullptr ||
             (focus != nullptr && (focus == m_memoMark || m_memoMark->isAncestorOf(focus))))
             return false;
         m_wmtPlayer1->setVolume(m_wmtPlayer1->Volume() +

@@ -50,7 +50,8 @@ struct PlayerWindowSetup
 //
 // Keys are previewed: they reach FormKeyDown before the focused control. Escape, Left and Right
 // are then passed on to it; Escape never closes the window. The player's own keys (Space,
-// Shift+Left/Right, Up/Down, M, F) are consumed; see FormKeyDown.
+// Shift+Left/Right, Up/Down, M, F) are consumed; see FormKeyDown. Ctrl+W and Alt+F4 close the
+// window as Done does. Tab reaches every control, the media control's bars and buttons included.
 //
 // Full screen shows the picture alone on the whole screen (F, or a double-click on the
 // picture); F or Escape go back to the window as it was. Playback goes on across the switch.
@@ -102,8 +103,9 @@ public:
     // Space presses it); Shift+Right/Left seek 10 s (in a picture: next/previous entry);
     // Up/Down change the volume by 5 (not while a play-order item has the focus: they move
     // between the items, nor while the guide has it: they scroll it); M mutes; F switches full
-    // screen. Answers whether the key was the player's own and is consumed; Escape, Left and
-    // Right never are.
+    // screen. While the position or volume bar or the picture time has the focus, the arrows
+    // and Space are left to it. Answers whether the key was the player's own and is consumed;
+    // Escape, Left and Right never are.
     bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 
     static constexpr double kSeekSeconds = 10.0;

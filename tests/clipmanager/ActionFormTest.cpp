@@ -88,11 +88,8 @@ TEST_F(ActionFormTest, OpensWithTheMarkedClipsAndItsSettings)
     EXPECT_EQ(window.MemoAction->toPlainText().split(u'\n'), TActionForm::MemoActionLines());
     EXPECT_TRUE(window.MemoAction->isReadOnly());
 
-    // Only the lists and Close take part in tabbing; Enter presses Go.
-    const QList<QWidget*> untabbed = {window.FillButton,  window.SelectButton, window.EmptyButton,
-                                      window.UnSelButton, window.GoButton,     window.MemoAction};
-    for (QWidget* w : untabbed)
-        EXPECT_EQ(w->focusPolicy(), Qt::NoFocus) << w->objectName().toStdString();
+    // The action text is no tab stop; Enter presses Go (the list keys are tested below).
+    EXPECT_EQ(window.MemoAction->focusPolicy(), Qt::NoFocus);
     EXPECT_TRUE(window.GoButton->isDefault());
     EXPECT_EQ(window.GoButton->toolTip(), QStringLiteral("Execute Action on items in Action Box"));
     EXPECT_TRUE(window.GoButton->font().bold() && window.GoButton->font().italic());
@@ -498,6 +495,60 @@ TEST_F(ActionFormTest, EscapeKeepsTheWindowReturnOnCloseClosesIt)
     ASSERT_EQ(window.focusWidget(), window.CloseButton);
     QTest::keyClick(window.CloseButton, Qt::Key_Return);
     EXPECT_FALSE(window.isVisible());
+}
+
+// Without a mouse: Tab visits every button, the list keys move the clip under the cursor (or
+// the selected ones) and bring the next one under it, Return presses Go, Escape does nothing.
+TEST_F(ActionFormTest, KeyboardAloneReachesEveryButtonAndMovesClipsByTheListKeys)
+{
+    for (const char* name : {"a.avi", "b.avi", "c.avi", "d.avi"})
+        mark(QString::fromLatin1(name));
+    TActionForm& window = open();
+    window.UndoButton->show();
+    QApplication::setActiveWindow(&window);
+    QList<QWidget*> visited;
+    for (window.LeftBox->setFocus(); !visited.contains(window.focusWidget());) {
+        visited.append(window.focusWidget());
+        QTest::keyClick(window.focusWidget(), Qt::Key_Tab);
+    }
+    EXPECT_EQ(visited.mid(0, 6),
+              QList<QWidget*>({window.LeftBox, window.FillButton, window.SelectButton,
+                               window.EmptyButton, window.UnSelButton, window.RightBox}));
+    for (QWidget* button : {window.GoButton, window.CloseButton, window.UndoButton})
+        EXPECT_TRUE(visited.contains(button));
+
+    const struct
+    {
+        QListWidget* box;
+        Qt::Key key;
+        const char* left;
+        const char* right;
+    } steps[] = {
+        {window.LeftBox, Qt::Key_Insert, "b.avi c.avi d.avi", "a.avi"},
+        {window.LeftBox, Qt::Key_Right, "c.avi d.avi", "a.avi b.avi"},
+        {window.LeftBox, Qt::Key_Left, "c.avi d.avi", "a.avi b.avi"}, // the wrong way
+        {window.RightBox, Qt::Key_Delete, "c.avi d.avi a.avi", "b.avi"},
+        {window.RightBox, Qt::Key_Left, "c.avi d.avi a.avi b.avi", ""},
+    };
+    window.LeftBox->setCurrentRow(0, QItemSelectionModel::NoUpdate);
+    window.RightBox->setFocus(); // the Action Box gets its cursor on its first clip
+    for (const auto& step : steps) {
+        step.box->setFocus();
+        QTest::keyClick(step.box, step.key);
+        EXPECT_EQ(window.leftNames().join(u' '), QLatin1String(step.left)) << step.key;
+        EXPECT_EQ(window.rightNames().join(u' '), QLatin1String(step.right)) << step.key;
+    }
+    window.LeftBox->item(3)->setSelected(true); // with c.avi, under the cursor
+    QTest::keyClick(window.LeftBox, Qt::Key_Insert);
+    EXPECT_EQ(window.rightNames(), QStringList({"b.avi", "c.avi"}));
+    EXPECT_EQ(window.PathRight().size(), 2);
+
+    window.UnSelButton->click(); // an empty Action Box: Go only says so
+    window.FillButton->setFocus();
+    QTest::keyClick(window.FillButton, Qt::Key_Return);
+    QTest::keyClick(window.FillButton, Qt::Key_Escape);
+    EXPECT_EQ(messages.shown.size(), 1) << "Return presses Go";
+    EXPECT_TRUE(window.isVisible());
 }
 
 } // namespace

@@ -31,6 +31,11 @@ if(TARGET vantoro AND VANTORO_WITH_DISPLAY AND XDOTOOL)
            COMMAND ${VANTORO_WITH_DISPLAY} --wm --
                    ${CMAKE_CURRENT_LIST_DIR}/new_folder_e2e.sh $<TARGET_FILE:vantoro>)
   set_tests_properties(clip_manager_new_folder_e2e PROPERTIES TIMEOUT 180 LABELS "xvfb;e2e")
+  # The player and the clip manager with the keyboard alone.
+  add_test(NAME clip_manager_keyboard_e2e
+           COMMAND ${VANTORO_WITH_DISPLAY} --wm --
+                   ${CMAKE_CURRENT_LIST_DIR}/keyboard_e2e.sh $<TARGET_FILE:vantoro>)
+  set_tests_properties(clip_manager_keyboard_e2e PROPERTIES TIMEOUT 180 LABELS "xvfb;e2e")
 endif()
 
 # The clip manager at a person's pace (tests/tools/e2e-lib.sh): every question read for 1.5 s

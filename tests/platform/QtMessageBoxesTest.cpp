@@ -1,9 +1,11 @@
 #include "platform/QtMessageBoxes.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -75,4 +77,37 @@ TEST(QtMessageBoxes, ContinueCancelNamesItsButtonContinue)
     BoxPresser presser;
     presser.pressSoon(QMessageBox::Cancel);
     EXPECT_FALSE(boxes.askContinueCancel(QStringLiteral("Undo the rest?")));
+}
+
+// A box belongs to (is a transient child of) the modal window that asks, else, with no active
+// window (Wayland without a seat activates none), the visible window made last; it is read out
+// by its caption and text.
+TEST(QtMessageBoxes, BelongToTheAskingWindowAlsoWhenNoneIsActive)
+{
+    QWidget main;
+    main.setWindowTitle(QStringLiteral("main"));
+    main.show();
+    QDialog asking(&main);
+    asking.setWindowTitle(QStringLiteral("asking"));
+    QStringList seen;
+    const auto showBox = [&seen](const QString& text) {
+        QApplication::setActiveWindow(nullptr);
+        QTimer::singleShot(0, [&seen] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            seen = {box->parentWidget()->windowTitle(),
+                    box->windowHandle()->transientParent()->title(), box->accessibleName(),
+                    box->accessibleDescription()};
+            box->button(QMessageBox::Ok)->click();
+        });
+        QtMessageBoxes().show(MessageKind::Error, text, MessageButtons::Ok);
+    };
+    showBox(QStringLiteral("Disk full"));
+    EXPECT_EQ(seen, QStringList({"main", "main", "Error", "Disk full"}));
+    QTimer::singleShot(0, [&] {
+        showBox(QStringLiteral("a\rb"));
+        asking.accept();
+    });
+    asking.exec();
+    EXPECT_EQ(seen, QStringList({"asking", "asking", "Error", "a\nb"}));
 }

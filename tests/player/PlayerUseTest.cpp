@@ -10,6 +10,7 @@
 #include "player/PlayerTrackerBar.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QGroupBox>
@@ -374,6 +375,60 @@ TEST_F(PlayerUseTest, TransportTrackerAndVolumeHaveScreenReaderNames)
     window->GoButtonClick();
     ASSERT_TRUE(waitUntil([&] { return streams.size() == 1; }, kWaitMs));
     EXPECT_TRUE(waitUntil([&] { return bar->playPauseButton()->accessibleName() == u"Pause"; }));
+}
+
+// Without a mouse: Tab reaches every control of the window and of the media control (the
+// position bar once there is something to seek in); the arrows then belong to a focused bar;
+// Ctrl+W and Alt+F4 close the window as Done does.
+TEST_F(PlayerUseTest, TabReachesEveryControlAndCtrlWOrAltF4ClosesTheWindow)
+{
+    state.AllBox.addAll({tone("a.wav", 5), tone("b.wav", 5)});
+    auto window = openWindow();
+    PlayerControlBar* bar = window->wmtPlayer1()->controlBar();
+    // The widgets that have the focus, Tab after Tab from `start` until it comes round.
+    const auto tabAround = [&](QWidget* start) {
+        QList<QWidget*> visited;
+        start->setFocus(Qt::TabFocusReason);
+        for (int i = 0; i < 60 && !visited.contains(window->focusWidget()); ++i) {
+            visited.append(window->focusWidget());
+            press(*window, Qt::Key_Tab);
+        }
+        return visited;
+    };
+    const auto expectReached = [](const QList<QWidget*>& visited, QList<QWidget*> controls) {
+        for (QWidget* control : controls)
+            EXPECT_TRUE(visited.contains(control))
+                << qPrintable(control->property("accessibleName").toString() +
+                              control->objectName() + control->property("text").toString());
+    };
+    expectReached(tabAround(window->radioItem(0)),
+                  {window->radioItem(0), window->goButton(), window->checkBox2(),
+                   window->checkBox3(), window->checkBox4(), window->checkBox5(),
+                   window->checkBox6(), window->infoBox(), window->homeButton(),
+                   window->helpButton(), window->doneButton(), bar->playPauseButton(),
+                   bar->stopButton(), bar->previousButton(), bar->nextButton(), bar->muteButton(),
+                   bar->volumeSlider()});
+
+    window->GoButtonClick();
+    ASSERT_TRUE(waitUntil([&] { return streams.size() == 1; }, kWaitMs));
+    ASSERT_TRUE(waitUntil([&] { return window->wmtPlayer1()->trackerBar()->isEnabled(); }));
+    expectReached(tabAround(window->markButton()),
+                  {window->markButton(), window->wmtPlayer1()->trackerBar()});
+
+    // A focused volume bar takes the arrows: the entry stays, the volume moves by its step.
+    bar->volumeSlider()->setFocus(Qt::TabFocusReason);
+    press(*window, Qt::Key_Left);
+    EXPECT_EQ(window->wmtPlayer1()->GetCurrentEntry(), 1);
+    EXPECT_EQ(window->wmtPlayer1()->Volume(), 99);
+
+    for (const QKeyCombination keys : {QKeyCombination(Qt::ControlModifier, Qt::Key_W),
+                                       QKeyCombination(Qt::AltModifier, Qt::Key_F4)}) {
+        auto closing = openWindow();
+        press(*closing, keys.key(), keys.keyboardModifiers());
+        EXPECT_TRUE(waitUntil([&] { return !closing->isVisible(); }, 2000))
+            << QKeySequence(keys).toString().toStdString();
+        EXPECT_TRUE(closing->closingDone());
+    }
 }
 
 // Under Xvfb (player_window_xvfb) the picture really fills the screen, black around it; with

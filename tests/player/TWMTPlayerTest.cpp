@@ -550,6 +550,36 @@ TEST_F(TWMTPlayerTest, WithoutASoundDeviceEntriesPlayOnThroughTheDesktopOutputsO
     EXPECT_EQ(threadsNamed(QStringLiteral("SDL")), QStringList());
 }
 
+// Without a sound device an audio entry plays silently for its whole length instead of ending
+// at once with an error: three seconds of tone take about three seconds, and nothing is skipped.
+TEST_F(TWMTPlayerTest, WithoutASoundDeviceAnAudioEntryPlaysSilentlyForItsLength)
+{
+    writeToneWav(path("long.wav"), 3.0);
+    // No sound server (the private runtime folder) and no ALSA device: ALSA reads an empty
+    // configuration.
+    writeFileBytes(path("asound.conf"), QByteArray());
+    const QByteArray alsaConfig = qgetenv("ALSA_CONFIG_PATH");
+    qputenv("ALSA_CONFIG_PATH", path("asound.conf").toLocal8Bit());
+    TWMTPlayer player(MpvLibrary::shared(), MpvSession::Options{});
+    QStringList skipped;
+    QObject::connect(&player, &TWMTPlayer::EntrySkipped, &player,
+                     [&](int, const QString& reason) { skipped.append(reason); });
+    QObject::connect(&player, &TWMTPlayer::NewStream, &player,
+                     [&] { m_streams.append(player.GetCurrentEntry()); });
+    ASSERT_TRUE(player.Open(playlist({path("long.wav")})));
+    ASSERT_TRUE(waitForStreams(1));
+    QElapsedTimer playing;
+    playing.start();
+    EXPECT_TRUE(waitUntil([&] { return !player.isPlaying(); }, kWaitMs));
+    EXPECT_GE(playing.elapsed(), 2500) << "the entry ended early";
+    EXPECT_EQ(skipped, QStringList());
+    EXPECT_FALSE(player.IsSoundCardEnabled());
+    if (alsaConfig.isNull())
+        qunsetenv("ALSA_CONFIG_PATH");
+    else
+        qputenv("ALSA_CONFIG_PATH", alsaConfig);
+}
+
 // mpv refuses to start unless LC_NUMERIC is "C"; QApplication sets the locale from the
 // environment (LANG=en_US.UTF-8 in the ctest entry that runs this).
 TEST_F(TWMTPlayerTest, PlaysUnderANonCNumericLocale)

@@ -2,6 +2,7 @@
 
 #include "common/TestSupport.h"
 #include "platform/MpvLibrary.h"
+#include "player/MpvSoftwareSurface.h"
 #include "player/MpvVideoSurface.h"
 #include "player/TWMTPlayer.h"
 
@@ -95,6 +96,38 @@ TEST_F(TWMTPlayerVideo, ShowsAGeneratedVideoAndThenAStillImage)
     ASSERT_TRUE(waitUntil([&] { return streams.size() >= 3; }, 15000));
     EXPECT_TRUE(waitUntil([&] { return looksLike(centreOf(surface), orange); }, 10000))
         << centreOf(surface).name().toStdString();
+    player.Stop();
+}
+
+// A display without usable OpenGL (player_control_video_without_opengl_xvfb): the video is
+// drawn by mpv's software renderer instead of being played unseen.
+TEST(TWMTPlayerSoftwareVideo, ShowsAVideoWithoutOpenGL)
+{
+    if (MpvVideoSurface::isSupported())
+        GTEST_SKIP() << "this display has OpenGL";
+    if (!MpvSoftwareSurface::isSupported())
+        GTEST_SKIP() << "needs a display (xcb or wayland)";
+    QTemporaryDir dir;
+    const QColor red(220, 30, 30);
+    writeY4mVideo(dir.filePath("red.y4m"), 160, 120, 150, 25, red);
+    writeAsx(dir.filePath("list.asx"), {dir.filePath("red.y4m")});
+
+    MpvSession::Options options;
+    options.audioOutput = "null";
+    TWMTPlayer player(MpvLibrary::shared(), options);
+    ASSERT_FALSE(player.hasVideoSurface());
+    MpvSoftwareSurface* surface = player.softwareSurface();
+    ASSERT_NE(surface, nullptr);
+    ASSERT_TRUE(surface->isRendering()) << surface->error().toStdString();
+    player.resize(400, 360);
+    player.show();
+    ASSERT_TRUE(player.Open(dir.filePath("list.asx")));
+    const auto centre = [&] {
+        const QImage shot = surface->grab().toImage();
+        return shot.pixelColor(shot.width() / 2, shot.height() / 2);
+    };
+    EXPECT_TRUE(waitUntil([&] { return looksLike(centre(), red); }, 15000))
+        << centre().name().toStdString();
     player.Stop();
 }
 

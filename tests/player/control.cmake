@@ -27,6 +27,12 @@ if(VANTORO_WITH_DISPLAY)
                    $<TARGET_FILE:player_control_video_test>)
   set_tests_properties(player_control_video_xvfb PROPERTIES TIMEOUT 120 LABELS xvfb
     ENVIRONMENT "QT_QPA_PLATFORM=xcb;VANTORO_REQUIRE_PICTURE=1")
+  # An X server without OpenGL: Qt's xcb platform with its OpenGL integration turned off.
+  add_test(NAME player_control_video_without_opengl_xvfb
+           COMMAND ${VANTORO_WITH_DISPLAY} --
+                   $<TARGET_FILE:player_control_video_test> --gtest_filter=*WithoutOpenGL*)
+  set_tests_properties(player_control_video_without_opengl_xvfb PROPERTIES TIMEOUT 120
+    LABELS xvfb ENVIRONMENT "QT_QPA_PLATFORM=xcb;QT_XCB_GL_INTEGRATION=none")
 endif()
 # On a Wayland compositor: the picture through mpv's render API on EGL, read back from the
 # surface. A Wayland client cannot read the screen, so the slideshow's screen check is left out.
