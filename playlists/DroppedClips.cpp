@@ -16,7 +16,7 @@ bool isPlaylistFileName(const QString& path)
     const QString extension = fileName.mid(dot + 1).toLower();
     return extension == QLatin1String("asx") || extension == QLatin1String("m3u") ||
            extension == QLatin1String("m3u8") || extension == QLatin1String("pls") ||
-           extension == QLatin1String("xspf");
+           extension == QLatin1String("xspf") || extension == QLatin1String("wpl");
 }
 
 QStringList clipsOfDroppedPaths(const QStringList& paths)

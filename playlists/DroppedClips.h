@@ -10,7 +10,7 @@ namespace vantoro {
 // would; playlist files (see isPlaylistFileName) are no clips and are left out.
 QStringList clipsOfDroppedPaths(const QStringList& paths);
 
-// ASX, M3U, M3U8, PLS or XSPF, by the extension (any case).
+// ASX, M3U, M3U8, PLS, XSPF or WPL, by the extension (any case).
 bool isPlaylistFileName(const QString& path);
 
 } // namespace vantoro

@@ -51,6 +51,8 @@ PlaylistRules playlistRulesFor(const QString& path)
         return PlaylistRules::Xspf;
     if (extension.compare(u"m3u8", Qt::CaseInsensitive) == 0)
         return PlaylistRules::M3u8;
+    if (extension.compare(u"wpl", Qt::CaseInsensitive) == 0)
+        return PlaylistRules::Wpl;
     const QChar first = path.at(dot + 1).toUpper();
     if (first == QLatin1Char('A'))
         return PlaylistRules::Asx;

@@ -16,8 +16,8 @@ inline constexpr char kProductRightsNotice[] =
     "Copyright (c) Vantoro Software. All rights reserved.";
 
 // The entry rules for a playlist path, from its extension (the text after the last dot of the
-// file name): "pls" selects PLS, "xspf" XSPF, "m3u8" M3U read as UTF-8; otherwise its first
-// character, upper-cased: A selects ASX, M selects M3U. Any other character, a name without
+// file name): "pls" selects PLS, "xspf" XSPF, "wpl" WPL, "m3u8" M3U read as UTF-8; otherwise its
+// first character, upper-cased: A selects ASX, M selects M3U. Any other character, a name without
 // extension, or a dot only in a folder name selects none.
 PlaylistRules playlistRulesFor(const QString& path);
 
