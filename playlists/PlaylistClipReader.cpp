@@ -74,8 +74,10 @@ PlaylistClipReader::PlaylistClipReader(const QString& playlistPath, Sinks sinks,
       m_top(std::make_unique<File>(playlistPath, 0))
 {
     Identity identity;
-    if (isExistingFile(QFile::encodeName(playlistPath), identity))
+    if (isExistingFile(QFile::encodeName(playlistPath), identity)) {
         m_playlists.insert(identity);
+        m_playlistInodes.insert(identity.second);
+    }
 }
 
 PlaylistClipReader::~PlaylistClipReader() = default;
@@ -133,9 +135,10 @@ void PlaylistClipReader::takeIn(File& file, const PlaylistEntry& entry)
         file.entryMissing = false;
         return;
     }
-    if (file.depth >= kMaxReferenceDepth)
+    if (file.depth >= kMaxReferenceDepth || !isExistingFile(found, identity))
         return;
     m_playlists.insert(identity);
+    m_playlistInodes.insert(identity.second);
     // The referenced playlist's entries are counted on their own; the reference itself is
     // missing only when that playlist cannot be read through.
     file.entryMissing = !readReferenced(found, file.depth + 1);
@@ -170,8 +173,13 @@ bool PlaylistClipReader::existsAsWritten(const QByteArray& name, Identity& ident
 QByteArray PlaylistClipReader::foundIgnoringCase(const QByteArray& name, qsizetype baseLength,
                                                  Identity& identity)
 {
-    QByteArray found = m_lookup.find(name, baseLength);
-    if (!found.isEmpty() && !isExistingFile(found, identity))
+    ino_t inode = 0;
+    QByteArray found = m_lookup.find(name, baseLength, &inode);
+    // The file's device is asked for only when its inode is a playlist's: a file of another
+    // inode is no playlist read in this Load.
+    if (found.isEmpty() || m_playlistInodes.count(inode) == 0)
+        identity = {kNoDevice, inode};
+    else if (!isExistingFile(found, identity))
         found.clear();
     return found;
 }
@@ -195,25 +203,53 @@ QByteArray PlaylistClipReader::fileFor(const PlaylistEntryResolver::Candidates& 
     return tailFile(candidates.windowsTail, file.resolver.folder(), identity);
 }
 
+const QList<QByteArray>& PlaylistClipReader::tailFolders(const QByteArray& folder,
+                                                         QByteArrayView windowsFolder)
+{
+    QByteArray key;
+    key.reserve(folder.size() + windowsFolder.size());
+    key.append(folder);
+    key.append(windowsFolder);
+    const auto known = m_tailFolders.constFind(key);
+    if (known != m_tailFolders.cend())
+        return *known;
+    QList<QByteArray> folders;
+    if (!windowsFolder.isEmpty()) {
+        QVarLengthArray<qsizetype, 32> starts{0}; // of each component, front to back
+        for (qsizetype at = windowsFolder.indexOf('/'); at >= 0;
+             at = windowsFolder.indexOf('/', at + 1))
+            starts.append(at + 1);
+        for (qsizetype i = std::max<qsizetype>(0, starts.size() - kMaxTailComponents);
+             i < starts.size(); ++i) {
+            QByteArray found = m_lookup.folderFor(
+                folder + windowsFolder.sliced(starts[i]).toByteArray() + '/', folder.size());
+            if (!found.isEmpty())
+                folders.append(std::move(found));
+        }
+    }
+    folders.append(folder);
+    return *m_tailFolders.insert(key, std::move(folders));
+}
+
 QByteArray PlaylistClipReader::tailFile(const QByteArray& tail, const QByteArray& folder,
                                         Identity& identity)
 {
-    QVarLengthArray<qsizetype, 32> starts{0}; // of each component, front to back
-    for (qsizetype at = tail.indexOf('/'); at >= 0; at = tail.indexOf('/', at + 1))
-        starts.append(at + 1);
+    // A folder that does not exist holds no file: the tails of the entry's folder are looked
+    // up once for all entries in it.
+    const qsizetype slash = tail.lastIndexOf('/');
+    const QByteArrayView fileName = QByteArrayView(tail).sliced(slash + 1);
     QByteArray name;
-    for (qsizetype i = std::max<qsizetype>(0, starts.size() - 1 - kMaxTailComponents);
-         i < starts.size(); ++i) {
-        const QByteArrayView rest = QByteArrayView(tail).sliced(starts[i]);
+    for (const QByteArray& found :
+         tailFolders(folder, slash < 0 ? QByteArrayView() : QByteArrayView(tail).first(slash))) {
         name.resize(0);
-        name.reserve(folder.size() + rest.size());
-        name.append(folder);
-        name.append(rest);
-        if (existsAsWritten(name, identity))
+        name.reserve(found.size() + fileName.size());
+        name.append(found);
+        name.append(fileName);
+        if (isExistingFile(name, identity))
             return name;
-        QByteArray found = foundIgnoringCase(name, folder.size(), identity);
-        if (!found.isEmpty())
-            return found;
+        QByteArray other = foundIgnoringCase(name, found.size(), identity);
+        if (!other.isEmpty())
+            return other;
     }
     return {};
 }

@@ -5,6 +5,8 @@
 #include "playlists/PlaylistEntryResolver.h"
 
 #include <QByteArray>
+#include <QHash>
+#include <QList>
 #include <QString>
 
 #include <functional>
@@ -72,6 +74,9 @@ private:
     QByteArray fileFor(const PlaylistEntryResolver::Candidates& candidates, const File& file,
                        Identity& identity);
     QByteArray tailFile(const QByteArray& tail, const QByteArray& folder, Identity& identity);
+    // The existing folders below `folder` a Windows folder's tails name (see tailFile), most
+    // specific first, `folder` itself last; looked up once per read.
+    const QList<QByteArray>& tailFolders(const QByteArray& folder, QByteArrayView windowsFolder);
     bool existsAsWritten(const QByteArray& name, Identity& identity);
     QByteArray foundIgnoringCase(const QByteArray& name, qsizetype baseLength, Identity& identity);
     // Reads the playlist at `path` in the entry's place; false when it cannot be read through.
@@ -81,6 +86,10 @@ private:
     bool m_keepMissingTexts;
     LetterCaseLookup m_lookup;
     std::set<Identity> m_playlists; // every playlist file read in this Load
+    std::set<ino_t> m_playlistInodes;
+    // A file found in a folder's listing, whose device is not asked for unless needed.
+    static constexpr dev_t kNoDevice = static_cast<dev_t>(-1);
+    QHash<QByteArray, QList<QByteArray>> m_tailFolders; // by folder and Windows folder
     std::unique_ptr<File> m_top;
     int m_sinceCheck = 0;
     bool m_stopped = false;

@@ -145,13 +145,19 @@ bool fileUriPath(QByteArrayView text, qsizetype scheme, QByteArray& path, QByteA
     return true;
 }
 
+bool isDrivePath(QByteArrayView name)
+{
+    return name.size() >= 3 && isAsciiLetter(name.at(0)) && name.at(1) == ':' &&
+           isSeparator(name.at(2));
+}
+
 } // namespace
 
 QByteArray PlaylistEntryResolver::windowsTail(QByteArrayView name)
 {
     const qsizetype n = name.size();
     qsizetype start = -1;
-    if (n >= 3 && isAsciiLetter(name.at(0)) && name.at(1) == ':' && isSeparator(name.at(2))) {
+    if (isDrivePath(name)) {
         start = 3; // C:\... or C:/...
     } else if (n >= 4 && name.at(0) == '/' && isAsciiLetter(name.at(1)) &&
                (name.at(2) == ':' || name.at(2) == '|') && isSeparator(name.at(3))) {
@@ -368,6 +374,9 @@ PlaylistEntryResolver::Candidates PlaylistEntryResolver::localNames(const Playli
         name = std::move(text);
     }
     c.windowsTail = windowsTail(name);
+    // A name on a Windows drive is never one relative to the playlist's folder.
+    if (isDrivePath(name))
+        return c;
     const bool backslashes = name.contains('\\');
     addName(c, name, folder);
     if (c.count > 0 && backslashes)

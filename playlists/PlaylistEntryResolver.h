@@ -27,7 +27,9 @@ namespace vantoro {
 //
 // A Windows absolute name (C:\Music\a.wav, D:/Music/a.wav, file:///C:/Music/a.wav,
 // \\server\share\a.wav, file://server/share/a.wav) also hands out its tail, to be looked for
-// below the playlist's folder when the name does not exist (see windowsTail).
+// below the playlist's folder when the name does not exist (see windowsTail). A name starting
+// with a drive (C:\, D:/) is never taken relative to the playlist's folder: its tail is all
+// there is to look for.
 class PlaylistEntryResolver
 {
 public:
