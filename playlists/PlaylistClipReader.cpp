@@ -228,7 +228,43 @@ const QList<QByteArray>& PlaylistClipReader::tailFolders(const QByteArray& folde
         }
     }
     folders.append(folder);
+    addAncestorFolders(folders, folder, windowsFolder);
     return *m_tailFolders.insert(key, std::move(folders));
+}
+
+void PlaylistClipReader::addAncestorFolders(QList<QByteArray>& folders, const QByteArray& folder,
+                                            QByteArrayView windowsFolder)
+{
+    if (windowsFolder.isEmpty())
+        return;
+    QVarLengthArray<QByteArrayView, 32> parts;
+    for (qsizetype at = 0; at <= windowsFolder.size();) {
+        qsizetype slash = windowsFolder.indexOf('/', at);
+        if (slash < 0)
+            slash = windowsFolder.size();
+        parts.append(windowsFolder.sliced(at, slash - at));
+        at = slash + 1;
+    }
+    // Nearest folder above first; below it, the longest rest of the Windows folder first.
+    qsizetype end = folder.size() - 1; // the '/' that ends the playlist's folder
+    for (int up = 0; up < kMaxTailComponents; ++up) {
+        end = folder.lastIndexOf('/', end - 1);
+        if (end <= 0)
+            return;
+        const qsizetype nameStart = folder.lastIndexOf('/', end - 1) + 1;
+        const QByteArray name =
+            LetterCaseLookup::folded(QByteArrayView(folder).sliced(nameStart, end - nameStart));
+        for (qsizetype i = 0; i < parts.size(); ++i) {
+            if (LetterCaseLookup::folded(parts[i]) != name)
+                continue;
+            QByteArray written = folder.first(end + 1);
+            for (qsizetype k = i + 1; k < parts.size(); ++k)
+                written += parts[k].toByteArray() + '/';
+            QByteArray found = m_lookup.folderFor(written, end + 1);
+            if (!found.isEmpty() && !folders.contains(found))
+                folders.append(std::move(found));
+        }
+    }
 }
 
 QByteArray PlaylistClipReader::tailFile(const QByteArray& tail, const QByteArray& folder,

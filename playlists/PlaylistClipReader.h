@@ -25,8 +25,11 @@ namespace vantoro {
 // one counts): each name the entry stands for as written (PlaylistEntryResolver), then each
 // looked for ignoring letter case (LetterCaseLookup); then, for a Windows absolute name, its
 // tail below the playlist's folder, most specific first ("Music/Album/a.wav", "Album/a.wav",
-// "a.wav"), each as written and then ignoring letter case. Of the references of one entry
-// (ASX REFs, XSPF locations) the first that names a clip is taken.
+// "a.wav"), each as written and then ignoring letter case; last, below a folder above the
+// playlist's that bears the name of one of the Windows name's folders, the rest of the name
+// (the nearest such folder first): ~/Music/Playlists/a.wpl naming C:\Users\Me\Music\Album\x.wav
+// finds ~/Music/Album/x.wav. Of the references of one entry (ASX REFs, XSPF locations) the
+// first that names a clip is taken.
 //
 // An ASX ENTRYREF is replaced by the entries of the playlist it names, found as a clip is,
 // read by the rules of its extension (ASX when the extension selects none) and resolved
@@ -77,6 +80,9 @@ private:
     // The existing folders below `folder` a Windows folder's tails name (see tailFile), most
     // specific first, `folder` itself last; looked up once per read.
     const QList<QByteArray>& tailFolders(const QByteArray& folder, QByteArrayView windowsFolder);
+    // The folders a Windows folder stands for above the playlist's (see the class comment).
+    void addAncestorFolders(QList<QByteArray>& folders, const QByteArray& folder,
+                            QByteArrayView windowsFolder);
     bool existsAsWritten(const QByteArray& name, Identity& identity);
     QByteArray foundIgnoringCase(const QByteArray& name, qsizetype baseLength, Identity& identity);
     // Reads the playlist at `path` in the entry's place; false when it cannot be read through.

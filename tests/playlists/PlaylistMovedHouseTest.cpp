@@ -107,8 +107,9 @@ TEST_F(PlaylistMovedHouse, WindowsPathsAreFoundByTheirTailInEveryFormat)
         {"C:\\Music\\Album\\gone.wav", "file:///C:/Music/Album/gone.wav"}, // missing, once
         {"C:\\Music\\..\\..\\Album\\01 Intro.wav", "file:///C:/../Album/01%20Intro.wav"},
     };
-    // Beside its media's folders, and a folder above them.
-    for (const QString& folder : {QStringLiteral("Music/"), QString()}) {
+    // Beside its media's folders, a folder above them, and in a folder beside them.
+    for (const QString& folder :
+         {QStringLiteral("Music/"), QString(), QStringLiteral("Music/Playlists/")}) {
         for (const char* format : {"m3u", "pls", "asx", "own", "xspf", "wpl"}) {
             const QString f = QString::fromLatin1(format);
             QList<QByteArray> written;
