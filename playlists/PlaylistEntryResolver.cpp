@@ -172,7 +172,7 @@ QByteArray PlaylistEntryResolver::windowsTail(QByteArrayView name)
         start = 1; // \Music\... : the root of the current drive
     }
     QByteArray tail;
-    if (start < 0 || start >= n)
+    if (start < 0 || start >= n || name.contains('\0'))
         return tail;
     tail.reserve(n - start);
     for (qsizetype i = start; i < n;) {

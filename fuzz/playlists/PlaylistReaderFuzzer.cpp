@@ -131,6 +131,10 @@ std::vector<QByteArray> streamed(const std::string& bytes, PlaylistRules rules, 
             if (name.isEmpty() || name.contains('\0') || !QByteArrayView(name).isValidUtf8())
                 __builtin_trap();
         }
+        const QByteArray& tail = c.windowsTail;
+        if (tail.contains('\0') || tail.startsWith('/') || tail.contains("//") ||
+            !QByteArrayView(tail).isValidUtf8())
+            __builtin_trap();
     });
     bool more = true;
     for (std::size_t at = 0; more && at < bytes.size(); at += chunk) {

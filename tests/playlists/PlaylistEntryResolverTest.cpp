@@ -123,6 +123,7 @@ TEST(PlaylistEntryResolver, WindowsTails)
         {"\\Music\\a.wav", PlaylistEntryForm::Path, "Music/a.wav"},
         {"C:\\Music\\..\\a.wav", PlaylistEntryForm::Path, ""},
         {"C:a.wav", PlaylistEntryForm::Path, ""},
+        {"file:///C:/a.wav%00.mp3", PlaylistEntryForm::Path, ""},
         {"/m/a.wav", PlaylistEntryForm::Path, ""},
         {"Music\\a.wav", PlaylistEntryForm::Path, ""},
         {"http://x.example/C:/a.wav", PlaylistEntryForm::Path, ""},
