@@ -49,12 +49,6 @@ void XmlPlaylistScanner::nameChar(char c)
         m_nameCut = true;
 }
 
-bool XmlPlaylistScanner::nameIs(const char* name) const
-{
-    return !m_nameCut && std::strlen(name) == size_t(m_nameLength) &&
-           std::memcmp(name, m_name, size_t(m_nameLength)) == 0;
-}
-
 void XmlPlaylistScanner::keep(const char* begin, const char* end)
 {
     if (m_valueCut)
@@ -186,7 +180,7 @@ void XmlPlaylistScanner::attributeNameDone()
 {
     m_valueKind = Value::Ignored;
     if ((m_tag == Tag::Ref || m_tag == Tag::Media || m_tag == Tag::EntryRef) && !m_refTaken &&
-        nameIs(m_tag == Tag::Media ? "src" : "href"))
+        (m_tag == Tag::Media ? nameIs("src") : nameIs("href")))
         m_valueKind = m_tag == Tag::EntryRef ? Value::Reference : Value::Entry;
     else if (m_tag >= Tag::Playlist && nameIs("xml:base"))
         m_valueKind = Value::Base;

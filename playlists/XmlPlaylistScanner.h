@@ -4,6 +4,7 @@
 #include <QList>
 
 #include <array>
+#include <cstring>
 #include <functional>
 
 namespace vantoro {
@@ -68,7 +69,11 @@ private:
     void valueDone();
     void startName();
     void nameChar(char c);
-    bool nameIs(const char* name) const;
+    // Mostly a mismatch, told by the length alone.
+    template <size_t N> bool nameIs(const char (&name)[N]) const
+    {
+        return int(N - 1) == m_nameLength && !m_nameCut && std::memcmp(name, m_name, N - 1) == 0;
+    }
     void keep(const char* begin, const char* end);
     void keepChar(char c) { keep(&c, &c + 1); }
     void pass(Role role = Role::Entry);
