@@ -1,6 +1,5 @@
 #include "playlists/PlaylistClipReader.h"
 
-#include "playlists/PlaylistFiles.h"
 #include "playlists/PlaylistFormat.h"
 #include "playlists/ReadOnlyFileDevice.h"
 
