@@ -45,6 +45,7 @@ FileDialogSpec openDialog2Spec(const QString& listFolder)
         QStringLiteral("m3u Playlists (*.m3u) (*.m3u *.m3u8)"),
         QStringLiteral("pls Playlists (*.pls) (*.pls)"),
         QStringLiteral("xspf Playlists (*.xspf) (*.xspf)"),
+        QStringLiteral("wpl Playlists (*.wpl) (*.wpl)"),
     };
     spec.filterIndex = 0;
     spec.initialFolder = listFolder;

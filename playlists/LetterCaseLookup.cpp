@@ -18,14 +18,6 @@ bool isDirectory(const QByteArray& name)
     return ::stat(name.constData(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-bool isRegularFile(const QByteArray& name)
-{
-    struct stat info
-    {
-    };
-    return ::stat(name.constData(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
 } // namespace
 
 QByteArray LetterCaseLookup::folded(QByteArrayView name)
@@ -56,6 +48,7 @@ const LetterCaseLookup::Listing& LetterCaseLookup::listing(const QByteArray& fol
             listed.several = !listed.name.isNull();
             listed.name = name.toByteArray();
             listed.type = e->d_type;
+            listed.inode = e->d_ino;
         }
         ::closedir(dir);
     }
@@ -79,7 +72,7 @@ bool LetterCaseLookup::match(const QByteArray& folder, const Listing& names,
     const QByteArray exact = folder + component.toByteArray();
     if (::lstat(exact.constData(), &info) != 0)
         return false;
-    found = Listed{component.toByteArray(), DT_UNKNOWN, false};
+    found = Listed{component.toByteArray(), DT_UNKNOWN, 0, false};
     return true;
 }
 
@@ -153,7 +146,19 @@ bool LetterCaseLookup::folderAbsentAsWritten(const QByteArray& name)
     return known != nullptr && known->found != written;
 }
 
-QByteArray LetterCaseLookup::find(const QByteArray& name, qsizetype baseLength)
+QByteArray LetterCaseLookup::folderFor(const QByteArray& written, qsizetype baseLength)
+{
+    if (baseLength <= 0 || baseLength > written.size() || !written.endsWith('/'))
+        return {};
+    const Folder* where = knownFolder(written);
+    if (where == nullptr) {
+        lookUpFolder(written, baseLength);
+        where = knownFolder(written);
+    }
+    return where != nullptr ? where->found : QByteArray();
+}
+
+QByteArray LetterCaseLookup::find(const QByteArray& name, qsizetype baseLength, ino_t* inode)
 {
     const qsizetype slash = name.lastIndexOf('/');
     if (baseLength <= 0 || slash < baseLength - 1 || slash == name.size() - 1)
@@ -175,9 +180,19 @@ QByteArray LetterCaseLookup::find(const QByteArray& name, qsizetype baseLength)
     if (!match(where->found, *where->listing, QByteArrayView(name).sliced(slash + 1), listed))
         return {};
     QByteArray path = where->found + listed.name;
-    if (listed.type == DT_REG || (listed.type != DT_DIR && isRegularFile(path)))
+    if (listed.type == DT_REG) {
+        if (inode != nullptr)
+            *inode = listed.inode;
         return path;
-    return {};
+    }
+    struct stat info
+    {
+    };
+    if (listed.type == DT_DIR || ::stat(path.constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        return {};
+    if (inode != nullptr)
+        *inode = info.st_ino;
+    return path;
 }
 
 } // namespace vantoro

@@ -5,6 +5,8 @@
 
 #include <unordered_map>
 
+#include <sys/types.h>
+
 namespace vantoro {
 
 // Finds a file that a playlist names in another letter case than the disk holds
@@ -21,8 +23,13 @@ class LetterCaseLookup
 public:
     // `name`: an absolute name in UTF-8; its first `baseLength` bytes, which end with a '/',
     // are taken as they stand. Answers the name of the existing regular file found (a
-    // symbolic link to one counts), or an empty array.
-    QByteArray find(const QByteArray& name, qsizetype baseLength);
+    // symbolic link to one counts), or an empty array. With `inode`, the file's inode number is
+    // stored there (as the folder's listing gives it: a name may be a mount point).
+    QByteArray find(const QByteArray& name, qsizetype baseLength, ino_t* inode = nullptr);
+
+    // The existing folder `written` (ending with '/') stands for, as written or ignoring case
+    // below its first `baseLength` bytes, with a trailing '/'; empty when there is none.
+    QByteArray folderFor(const QByteArray& written, qsizetype baseLength);
 
     // Whether `name`'s folder is already known not to exist as written in this read (so that
     // `name` cannot exist as written either, and need not be asked for).
@@ -36,7 +43,8 @@ private:
     {
         QByteArray name;
         unsigned char type = 0; // dirent type (DT_*)
-        bool several = false;   // more than one name of the folder folds to this key
+        ino_t inode = 0;
+        bool several = false; // more than one name of the folder folds to this key
     };
     using Listing = QHash<QByteArray, Listed>; // by folded name
     struct Folder

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 
 namespace vantoro {
 
@@ -36,8 +37,16 @@ struct PlaylistEntry
     PlaylistEntryEscapes escapes;
     PlaylistEntryForm form;
     // Another reference of the entry before (the REFs of one ASX ENTRY are alternatives, tried
-    // in order): it stands for a clip only when none of the references before it does.
+    // in order; so are the locations of one XSPF track): it stands for a clip only when none
+    // of the references before it does.
     bool alternative = false;
+    // Names another playlist whose entries take this entry's place (an ASX ENTRYREF), not a
+    // clip.
+    bool reference = false;
+    // The XML base URIs in scope (xml:base), outermost first, each as found in the file (same
+    // charset and escapes as the entry); relative ones are taken against the one before, the
+    // first against the playlist's folder. Null or empty: the playlist's folder is the base.
+    const QList<QByteArray>* bases = nullptr;
 };
 
 } // namespace vantoro

@@ -114,7 +114,83 @@ QByteArray percentDecodedName(QByteArrayView text)
     return PlaylistEntryResolver::fromWindows1252(bytes).toUtf8();
 }
 
+bool isSeparator(char c)
+{
+    return c == '/' || c == '\\';
+}
+
+// The path of a file: URI (scheme length `scheme`), percent-decoded: "file:///p",
+// "file://localhost/p" and "file:/p" give "/p". A URI naming a file on another machine
+// ("file://server/share/p") gives no path; `otherHost` is then the part after the host.
+bool fileUriPath(QByteArrayView text, qsizetype scheme, QByteArray& path, QByteArray& otherHost)
+{
+    if (text.first(scheme).compare("file", Qt::CaseInsensitive) != 0)
+        return false; // a stream or a web address: no local file
+    QByteArrayView rest = text.sliced(scheme + 1);
+    if (rest.startsWith("//")) {
+        rest = rest.sliced(2);
+        const qsizetype slash = rest.indexOf('/');
+        if (slash < 0)
+            return false;
+        const QByteArrayView host = rest.first(slash);
+        if (!host.isEmpty() && host.compare("localhost", Qt::CaseInsensitive) != 0) {
+            otherHost = percentDecodedName(rest.sliced(slash + 1));
+            return false;
+        }
+        rest = rest.sliced(slash);
+    }
+    if (!rest.startsWith('/'))
+        return false;
+    path = percentDecodedName(rest);
+    return true;
+}
+
+bool isDrivePath(QByteArrayView name)
+{
+    return name.size() >= 3 && isAsciiLetter(name.at(0)) && name.at(1) == ':' &&
+           isSeparator(name.at(2));
+}
+
 } // namespace
+
+QByteArray PlaylistEntryResolver::windowsTail(QByteArrayView name)
+{
+    const qsizetype n = name.size();
+    qsizetype start = -1;
+    if (isDrivePath(name)) {
+        start = 3; // C:\... or C:/...
+    } else if (n >= 4 && name.at(0) == '/' && isAsciiLetter(name.at(1)) &&
+               (name.at(2) == ':' || name.at(2) == '|') && isSeparator(name.at(3))) {
+        start = 4; // the path of file:///C:/... (or the older file:///C|/...)
+    } else if (n >= 2 && isSeparator(name.at(0)) && isSeparator(name.at(1))) {
+        // \\server\share\...: the server is no folder here; the share may be one.
+        qsizetype i = 2;
+        while (i < n && !isSeparator(name.at(i)))
+            ++i;
+        start = i + 1;
+    } else if (n >= 1 && name.at(0) == '\\') {
+        start = 1; // \Music\... : the root of the current drive
+    }
+    QByteArray tail;
+    if (start < 0 || start >= n || name.contains('\0'))
+        return tail;
+    tail.reserve(n - start);
+    for (qsizetype i = start; i < n;) {
+        qsizetype j = i;
+        while (j < n && !isSeparator(name.at(j)))
+            ++j;
+        const QByteArrayView part = name.sliced(i, j - i);
+        if (part == "..")
+            return {}; // a tail must not lead out of the playlist's folder
+        if (!part.isEmpty() && part != ".") {
+            if (!tail.isEmpty())
+                tail.append('/');
+            tail.append(part);
+        }
+        i = j + 1;
+    }
+    return tail;
+}
 
 PlaylistEntryResolver::PlaylistEntryResolver(const QString& playlistPath)
     : m_folder(QFile::encodeName(QFileInfo(playlistPath).absolutePath()))
@@ -196,14 +272,15 @@ QByteArray PlaylistEntryResolver::percentDecode(QByteArrayView text)
     return out;
 }
 
-bool PlaylistEntryResolver::utf8Text(const PlaylistEntry& entry, QByteArray& text)
+bool PlaylistEntryResolver::utf8Text(const QByteArray& bytes, const PlaylistEntry& entry,
+                                     QByteArray& text)
 {
     const bool allow1252 = entry.charset == PlaylistEntryCharset::Utf8Else1252;
-    if (!(allow1252 && m_is1252) && QByteArrayView(entry.bytes).isValidUtf8()) {
-        text = entry.bytes;
+    if (!(allow1252 && m_is1252) && QByteArrayView(bytes).isValidUtf8()) {
+        text = bytes;
     } else if (allow1252) {
         m_is1252 = true;
-        text = fromWindows1252(entry.bytes).toUtf8();
+        text = fromWindows1252(bytes).toUtf8();
     } else {
         return false; // not text in its charset: names no file
     }
@@ -222,19 +299,21 @@ bool PlaylistEntryResolver::utf8Text(const PlaylistEntry& entry, QByteArray& tex
     return true;
 }
 
-void PlaylistEntryResolver::addName(Candidates& c, QByteArray name) const
+void PlaylistEntryResolver::addName(Candidates& c, QByteArray name, const QByteArray& folder) const
 {
     if (name.isEmpty() || name.contains('\0'))
         return;
     qsizetype base = 1;
     if (!name.startsWith('/')) {
-        base = m_folder.size();
+        // Below the playlist's folder, letter case is looked at from there; a base elsewhere
+        // is followed from "/".
+        base = folder.startsWith(m_folder) ? m_folder.size() : 1;
         QByteArrayView relative(name);
         while (relative.startsWith("./"))
             relative = relative.sliced(2);
         QByteArray full;
-        full.reserve(m_folder.size() + relative.size());
-        full.append(m_folder);
+        full.reserve(folder.size() + relative.size());
+        full.append(folder);
         full.append(relative);
         name = std::move(full);
     }
@@ -244,40 +323,64 @@ void PlaylistEntryResolver::addName(Candidates& c, QByteArray name) const
     c.names[size_t(c.count++)] = std::move(name);
 }
 
+bool PlaylistEntryResolver::baseFolder(const PlaylistEntry& entry, QByteArray& folder)
+{
+    folder = m_folder;
+    if (entry.bases == nullptr)
+        return true;
+    for (const QByteArray& raw : *entry.bases) {
+        QByteArray text;
+        if (!utf8Text(raw, entry, text))
+            return false;
+        QByteArray path;
+        const qsizetype scheme = schemeLength(text);
+        if (scheme > 0) {
+            QByteArray otherHost;
+            if (!fileUriPath(text, scheme, path, otherHost))
+                return false; // relative names below it are no local files
+        } else {
+            path = percentDecodedName(text);
+            if (!path.startsWith('/'))
+                path.prepend(folder);
+        }
+        // A relative reference replaces the base's last segment: only its folder counts.
+        folder = path.first(path.lastIndexOf('/') + 1);
+    }
+    return true;
+}
+
 PlaylistEntryResolver::Candidates PlaylistEntryResolver::localNames(const PlaylistEntry& entry)
 {
     Candidates c;
     QByteArray text;
-    if (!utf8Text(entry, text))
+    if (!utf8Text(entry.bytes, entry, text))
         return c;
     QByteArray name;
+    QByteArray folder;
     const qsizetype scheme = schemeLength(text);
     if (scheme > 0) {
-        if (QByteArrayView(text).first(scheme).compare("file", Qt::CaseInsensitive) != 0)
-            return c; // a stream or a web address: no local file
-        QByteArrayView rest = QByteArrayView(text).sliced(scheme + 1);
-        if (rest.startsWith("//")) {
-            rest = rest.sliced(2);
-            const qsizetype slash = rest.indexOf('/');
-            if (slash < 0)
-                return c;
-            const QByteArrayView host = rest.first(slash);
-            if (!host.isEmpty() && host.compare("localhost", Qt::CaseInsensitive) != 0)
-                return c; // a file on another machine
-            rest = rest.sliced(slash);
-        }
-        if (!rest.startsWith('/'))
+        QByteArray otherHost;
+        if (!fileUriPath(text, scheme, name, otherHost)) {
+            // A file on a Windows server may have moved here with its playlist.
+            if (!otherHost.isEmpty())
+                c.windowsTail = windowsTail(QByteArray(QByteArray("//host/") + otherHost));
             return c;
-        name = percentDecodedName(rest);
+        }
+    } else if (!baseFolder(entry, folder)) {
+        return c;
     } else if (entry.form == PlaylistEntryForm::Uri) {
         name = percentDecodedName(text);
     } else {
         name = std::move(text);
     }
+    c.windowsTail = windowsTail(name);
+    // A name on a Windows drive is never one relative to the playlist's folder.
+    if (isDrivePath(name))
+        return c;
     const bool backslashes = name.contains('\\');
-    addName(c, name);
+    addName(c, name, folder);
     if (c.count > 0 && backslashes)
-        addName(c, name.replace('\\', '/'));
+        addName(c, name.replace('\\', '/'), folder);
     return c;
 }
 

@@ -20,8 +20,16 @@ namespace vantoro {
 // Names: a `file:` URI (file:///p, file://localhost/p, file:/p) becomes its path,
 // percent-decoded; a URI of any other scheme (http:, mms:, rtsp: ...) names no local file. A
 // drive letter (C:) is no scheme. A relative name is taken against the playlist's folder,
-// never the current folder. A name holding backslashes is also tried with slashes, as
-// playlists written on Windows hold them. A name holding a NUL names nothing.
+// never the current folder, or against the entry's XML base (xml:base, see PlaylistEntry);
+// below a base of another scheme it names no local file. A name holding backslashes is also
+// tried with slashes, as playlists written on Windows hold them. A name holding a NUL names
+// nothing.
+//
+// A Windows absolute name (C:\Music\a.wav, D:/Music/a.wav, file:///C:/Music/a.wav,
+// \\server\share\a.wav, file://server/share/a.wav) also hands out its tail, to be looked for
+// below the playlist's folder when the name does not exist (see windowsTail). A name starting
+// with a drive (C:\, D:/) is never taken relative to the playlist's folder: its tail is all
+// there is to look for.
 class PlaylistEntryResolver
 {
 public:
@@ -33,6 +41,8 @@ public:
         // for a relative name, "/" for an absolute one (see LetterCaseLookup).
         std::array<qsizetype, 2> baseLengths{};
         int count = 0;
+        // See windowsTail; empty for any other name.
+        QByteArray windowsTail;
     };
 
     // `playlistPath` may be relative (to the current folder).
@@ -51,10 +61,18 @@ public:
     // "%XX" becomes the byte; a '%' without two hex digits stays.
     static QByteArray percentDecode(QByteArrayView text);
     static QString fromWindows1252(QByteArrayView bytes);
+    // What follows the drive (C:\ or C:/, and /C:/ or /C|/ as file: URIs give it), the server
+    // (\\server\ or //server/: no folder here) or a lone leading backslash of a Windows name,
+    // with '/' between its components, empty and "." components left out; empty for any other
+    // name and for one that climbs (".."). "C:\Music\Album\a.wav" gives "Music/Album/a.wav".
+    static QByteArray windowsTail(QByteArrayView name);
 
 private:
-    bool utf8Text(const PlaylistEntry& entry, QByteArray& text);
-    void addName(Candidates& c, QByteArray name) const;
+    bool utf8Text(const QByteArray& bytes, const PlaylistEntry& entry, QByteArray& text);
+    // The folder (ending with '/') relative names of `entry` are taken against; false when
+    // its base is no local folder.
+    bool baseFolder(const PlaylistEntry& entry, QByteArray& folder);
+    void addName(Candidates& c, QByteArray name, const QByteArray& folder) const;
 
     QByteArray m_folder;
     bool m_is1252 = false;

@@ -5,8 +5,7 @@
 #include "platform/MessageBoxes.h"
 #include "playlists/ClipList.h"
 #include "playlists/DelayedProgress.h"
-#include "playlists/LetterCaseLookup.h"
-#include "playlists/PlaylistEntryResolver.h"
+#include "playlists/PlaylistClipReader.h"
 #include "playlists/PlaylistFormat.h"
 #include "playlists/ReadOnlyFileDevice.h"
 
@@ -20,20 +19,6 @@ namespace vantoro {
 
 namespace {
 
-// Entries between progress checks while a block is being read: stat() calls on a slow file
-// system must not keep the window from answering.
-constexpr int kEntriesPerProgressCheck = 256;
-
-// Whether `name` (as the file system stores it, UTF-8) is a regular file; a symbolic link to
-// one counts, a folder does not.
-bool isExistingFile(const QByteArray& name)
-{
-    struct stat info
-    {
-    };
-    return ::stat(name.constData(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
 // errno when an existing file may not be written; 0 otherwise. Replacing a file by renaming
 // needs only the folder's permission, so the file's own is checked here.
 int writeRefusal(const QString& path)
@@ -42,26 +27,6 @@ int writeRefusal(const QString& path)
     if (::access(name.constData(), F_OK) != 0)
         return 0;
     return ::access(name.constData(), W_OK) == 0 ? 0 : errno;
-}
-
-// The text of an entry that names no local file (a web address, say), its escapes decoded.
-QString entryText(const PlaylistEntry& entry)
-{
-    QByteArray utf8 = entry.bytes;
-    if (entry.charset == PlaylistEntryCharset::Utf8Else1252 &&
-        !QByteArrayView(entry.bytes).isValidUtf8())
-        utf8 = PlaylistEntryResolver::fromWindows1252(entry.bytes).toUtf8();
-    switch (entry.escapes) {
-    case PlaylistEntryEscapes::Xml:
-        utf8 = PlaylistEntryResolver::decodeXmlReferences(utf8);
-        break;
-    case PlaylistEntryEscapes::OwnLineBreaks:
-        utf8 = PlaylistEntryResolver::decodeOwnLineBreaks(utf8);
-        break;
-    case PlaylistEntryEscapes::None:
-        break;
-    }
-    return QString::fromUtf8(utf8);
 }
 
 } // namespace
@@ -100,70 +65,23 @@ std::optional<int> ReadPlaylist(ClipList& list, const QString& path, MessageBoxe
     QStringList notFound;
     int missing = 0;
     qint64 bytesRead = 0;
-    int sinceCheck = 0;
     bool stopped = false;
     const auto keepGoing = [&] {
         stopped = stopped || (progress != nullptr && !progress->update(bytesRead, file.fileSize()));
         return !stopped;
     };
-    PlaylistEntryResolver resolver(path);
-    LetterCaseLookup lookup;
-    // The clip an entry's names stand for: the first name that exists as written, else the
-    // first found ignoring letter case; empty when none.
-    const auto clipFor = [&](const PlaylistEntryResolver::Candidates& candidates) -> QByteArray {
-        for (int i = 0; i < candidates.count; ++i) {
-            const QByteArray& name = candidates.names[size_t(i)];
-            if (!lookup.folderAbsentAsWritten(name) && isExistingFile(name))
-                return name;
-        }
-        for (int i = 0; i < candidates.count; ++i) {
-            QByteArray found =
-                lookup.find(candidates.names[size_t(i)], candidates.baseLengths[size_t(i)]);
-            if (!found.isEmpty())
-                return found;
-        }
-        return {};
-    };
-    // Whether the entry being read (with its alternatives) has named no clip so far, and what
-    // stands for it among the missing entries.
-    bool entryMissing = false;
-    QString entryNotFound;
-    const auto closeEntry = [&] {
-        if (entryMissing) {
-            ++missing;
-            if (!entryNotFound.isEmpty())
-                notFound.append(entryNotFound);
-        }
-        entryNotFound.clear();
-    };
+    PlaylistClipReader reader(
+        path,
+        {[&](const QByteArray& clip) { clips.append(QString::fromUtf8(clip)); },
+         [&](const QString& text) {
+             ++missing;
+             if (!text.isEmpty())
+                 notFound.append(text);
+         },
+         keepGoing},
+        missingEntries != nullptr);
     const bool readOk = readPlaylistEntries(
-        file, playlistRulesFor(path),
-        [&](const PlaylistEntry& entry) {
-            if (stopped)
-                return;
-            if (++sinceCheck == kEntriesPerProgressCheck) {
-                sinceCheck = 0;
-                if (!keepGoing())
-                    return;
-            }
-            if (!entry.alternative) {
-                closeEntry();
-                entryMissing = true;
-            }
-            const PlaylistEntryResolver::Candidates candidates = resolver.localNames(entry);
-            // An entry that names nothing is kept as its first reference reads.
-            if (!entry.alternative && missingEntries != nullptr && !entry.bytes.isEmpty())
-                entryNotFound = candidates.count > 0 ? QString::fromUtf8(candidates.names[0])
-                                                     : entryText(entry);
-            if (!entryMissing)
-                return; // an earlier reference of this entry named its clip
-            const QByteArray clip = clipFor(candidates);
-            if (!clip.isEmpty()) {
-                // Names found are valid UTF-8 (see PlaylistEntryResolver, LetterCaseLookup).
-                clips.append(QString::fromUtf8(clip));
-                entryMissing = false;
-            }
-        },
+        file, playlistRulesFor(path), [&](const PlaylistEntry& entry) { reader.take(entry); },
         [&](qint64 total) {
             bytesRead = total;
             return keepGoing();
@@ -171,9 +89,9 @@ std::optional<int> ReadPlaylist(ClipList& list, const QString& path, MessageBoxe
     // The window goes the moment the read ends, before any box or window that follows.
     if (progress != nullptr)
         progress->finish();
-    if (stopped)
+    if (stopped || reader.stopped())
         return std::nullopt;
-    closeEntry();
+    reader.finish();
     list.setItems(std::move(clips));
     if (missingEntries != nullptr)
         missingEntries->append(notFound);

@@ -25,15 +25,16 @@ bool WritePlaylist(const ClipList& list, const QString& path, const QString& tit
                    MessageBoxes& boxes);
 
 // Fills the clip list, sorting switched off, with the clips of the playlist at `path` in file
-// order (the rules by its extension: ASX, M3U, PLS or XSPF, see PlaylistReader): each entry
-// that names an existing regular file (a symbolic link to one counts; a folder does not) is
-// appended as the path found (see PlaylistEntryResolver: a relative name is taken against the
-// playlist's folder, a file: URI becomes its path). A name that does not exist as written is
-// looked for ignoring letter case (see LetterCaseLookup), and the clip is the file found. Of
-// the references of one ASX ENTRY, the first that names a file is the clip. Answers the
-// number of entries that named no such file (another scheme, a missing file, a name that is
-// not text), or nullopt after an error box; entries read before a read failure are then in
-// the list.
+// order (the rules by its extension: ASX, M3U, PLS, XSPF or WPL, see PlaylistReader): each
+// entry that names an existing regular file (a symbolic link to one counts; a folder does not)
+// is appended as the path found (see PlaylistEntryResolver: a relative name is taken against
+// the playlist's folder or its XML base, a file: URI becomes its path). A name that does not
+// exist as written is looked for ignoring letter case, and a Windows absolute name by its tail
+// below the playlist's folder; an ASX ENTRYREF gives the clips of the playlist it names (see
+// PlaylistClipReader). Of the references of one ASX ENTRY or XSPF track, the first that names
+// a file is the clip. Answers the number of entries that named no such file (another scheme,
+// a missing file, a name that is not text, a playlist, an unreadable reference), or nullopt
+// after an error box; entries read before a read failure are then in the list.
 //
 // With `progress`, a long read shows its progress window (bytes read of the file's size) with
 // Cancel; the window is closed (progress->finish()) as the read ends, whatever its outcome. A

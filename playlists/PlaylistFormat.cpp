@@ -51,6 +51,8 @@ PlaylistRules playlistRulesFor(const QString& path)
         return PlaylistRules::Xspf;
     if (extension.compare(u"m3u8", Qt::CaseInsensitive) == 0)
         return PlaylistRules::M3u8;
+    if (extension.compare(u"wpl", Qt::CaseInsensitive) == 0)
+        return PlaylistRules::Wpl;
     // The Windows Media metafiles are ASX files under other names; .vlc is an M3U list.
     for (const char16_t* asx : {u"wax", u"wvx", u"wmx"}) {
         if (extension.compare(asx, Qt::CaseInsensitive) == 0)

@@ -16,9 +16,9 @@ inline constexpr char kProductRightsNotice[] =
     "Copyright (c) Vantoro Software. All rights reserved.";
 
 // The entry rules for a playlist path, from its extension (the text after the last dot of the
-// file name): "pls" selects PLS, "xspf" XSPF, "m3u8" M3U read as UTF-8, "wax", "wvx" and "wmx"
-// ASX, "vlc" M3U; otherwise its first character, upper-cased: A selects ASX, M selects M3U. Any
-// other character, a name without extension, or a dot only in a folder name selects none.
+// file name): "pls" selects PLS, "xspf" XSPF, "wpl" WPL, "m3u8" M3U read as UTF-8, "wax", "wvx"
+// and "wmx" ASX, "vlc" M3U; otherwise its first character, upper-cased: A selects ASX, M selects
+// M3U. Any other character, a name without extension, or a dot only in a folder name selects none.
 PlaylistRules playlistRulesFor(const QString& path);
 
 // A path or title as written into an ASX line: CR and LF become "&#13;" and "&#10;" (a line

@@ -70,9 +70,15 @@ PlaylistReader::PlaylistReader(PlaylistRules rules, PlaylistEntrySink sink)
                                              : PlaylistEntryCharset::Utf8Else1252)
 {
     if (m_rules == PlaylistRules::Xspf) {
-        m_xml.reset(XmlPlaylistScanner::Mode::Xspf, [this](const QByteArray& value, bool) {
-            passEntry(value, PlaylistEntryEscapes::Xml, PlaylistEntryForm::Uri);
-        });
+        m_xml.reset(XmlPlaylistScanner::Mode::Xspf,
+                    [this](const QByteArray& value, XmlPlaylistScanner::Role role) {
+                        passXmlEntry(value, PlaylistEntryForm::Uri, role);
+                    });
+    } else if (m_rules == PlaylistRules::Wpl) {
+        m_xml.reset(XmlPlaylistScanner::Mode::Wpl,
+                    [this](const QByteArray& value, XmlPlaylistScanner::Role role) {
+                        passXmlEntry(value, PlaylistEntryForm::Path, role);
+                    });
     }
 }
 
@@ -242,10 +248,10 @@ void PlaylistReader::decideAsxKind()
     const bool own = m_line4.trimmed() == QByteArrayView(kOwnAuthorLine, kOwnAuthorLineBytes);
     m_asxKind = own ? AsxKind::Own : AsxKind::Other;
     if (!own) {
-        m_xml.reset(
-            XmlPlaylistScanner::Mode::Asx, [this](const QByteArray& value, bool alternative) {
-                passEntry(value, PlaylistEntryEscapes::Xml, PlaylistEntryForm::Path, alternative);
-            });
+        m_xml.reset(XmlPlaylistScanner::Mode::Asx,
+                    [this](const QByteArray& value, XmlPlaylistScanner::Role role) {
+                        passXmlEntry(value, PlaylistEntryForm::Path, role);
+                    });
     }
     const QByteArray prelude = std::move(m_prelude);
     m_prelude = QByteArray();
@@ -265,6 +271,7 @@ void PlaylistReader::dispatch(const char* data, qsizetype size)
             m_xml.feed(data, size);
         break;
     case PlaylistRules::Xspf:
+    case PlaylistRules::Wpl:
         m_xml.feed(data, size);
         break;
     case PlaylistRules::M3u:
@@ -291,7 +298,7 @@ void PlaylistReader::complete()
     m_ended = true;
     if (m_rules == PlaylistRules::Asx && m_asxKind == AsxKind::Undecided)
         decideAsxKind();
-    if (m_rules == PlaylistRules::Xspf ||
+    if (m_rules == PlaylistRules::Xspf || m_rules == PlaylistRules::Wpl ||
         (m_rules == PlaylistRules::Asx && m_asxKind == AsxKind::Other))
         m_xml.finish();
     else
@@ -448,6 +455,7 @@ void PlaylistReader::endLine()
         break;
     case PlaylistRules::None:
     case PlaylistRules::Xspf:
+    case PlaylistRules::Wpl:
         break;
     }
     resetLine();
@@ -484,12 +492,22 @@ void PlaylistReader::endPlsLine()
 }
 
 void PlaylistReader::passEntry(const QByteArray& bytes, PlaylistEntryEscapes escapes,
-                               PlaylistEntryForm form, bool alternative)
+                               PlaylistEntryForm form)
 {
     // Vantoro's own files are UTF-8, as their writer makes them.
     const PlaylistEntryCharset charset =
         escapes == PlaylistEntryEscapes::OwnLineBreaks ? PlaylistEntryCharset::Utf8 : m_charset;
-    m_sink(PlaylistEntry{bytes, charset, escapes, form, alternative});
+    m_sink(PlaylistEntry{bytes, charset, escapes, form});
+}
+
+void PlaylistReader::passXmlEntry(const QByteArray& bytes, PlaylistEntryForm form,
+                                  XmlPlaylistScanner::Role role)
+{
+    using Role = XmlPlaylistScanner::Role;
+    const QList<QByteArray>& bases = m_xml.bases();
+    m_sink(PlaylistEntry{bytes, m_charset, PlaylistEntryEscapes::Xml, form,
+                         role == Role::Alternative, role == Role::Reference,
+                         bases.isEmpty() ? nullptr : &bases});
 }
 
 void PlaylistReader::resetLine()

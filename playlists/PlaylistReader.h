@@ -11,7 +11,7 @@
 namespace vantoro {
 
 // Which entry rules a playlist is read with; chosen by the file's extension.
-enum class PlaylistRules { None, Asx, M3u, M3u8, Pls, Xspf };
+enum class PlaylistRules { None, Asx, M3u, M3u8, Pls, Xspf, Wpl };
 
 // Receives each entry in file order. The reference is valid only during the call.
 using PlaylistEntrySink = std::function<void(const PlaylistEntry& entry)>;
@@ -35,10 +35,13 @@ using PlaylistEntrySink = std::function<void(const PlaylistEntry& entry)>;
 // characters; with no quote after the marker the entry is empty. Only `&#13;` and `&#10;` are
 // decoded in them (PlaylistEntryEscapes::OwnLineBreaks).
 // Any other ASX file is read as XML (XmlPlaylistScanner): every REF of each ENTRY, those after
-// the first passed on as alternatives (PlaylistEntry::alternative).
+// the first passed on as alternatives (PlaylistEntry::alternative), and every ENTRYREF as a
+// reference to another playlist (PlaylistEntry::reference).
 // M3U: every trimmed line that is not empty and does not start with '#' is an entry.
 // PLS: the value of every `FileN=` line (key in any case, blanks around '=').
-// XSPF: the first <location> of every <track>, a URI.
+// XSPF: every <location> of every <track>, a URI, those after the first of a track as
+// alternatives, with the xml:base values in scope (PlaylistEntry::bases).
+// WPL: the src of every <media>, a path.
 // None: nothing is an entry.
 //
 // An entry longer than kMaxEntryBytes (no path is that long) is passed on empty, so that it
@@ -77,8 +80,9 @@ private:
     void endLine();
     void endPlsLine();
     void resetLine();
-    void passEntry(const QByteArray& bytes, PlaylistEntryEscapes escapes, PlaylistEntryForm form,
-                   bool alternative = false);
+    void passEntry(const QByteArray& bytes, PlaylistEntryEscapes escapes, PlaylistEntryForm form);
+    void passXmlEntry(const QByteArray& bytes, PlaylistEntryForm form,
+                      XmlPlaylistScanner::Role role);
 
     PlaylistRules m_rules;
     PlaylistEntrySink m_sink;

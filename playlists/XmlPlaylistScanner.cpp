@@ -22,6 +22,8 @@ char lower(char c)
 }
 
 constexpr char kCdataOpen[] = "[CDATA[";
+// Stands for a base too long to keep: a scheme that names no local folder.
+constexpr char kInvalidBase[] = "invalid:";
 constexpr char kAmpReference[] = "&amp;";
 
 } // namespace
@@ -47,12 +49,6 @@ void XmlPlaylistScanner::nameChar(char c)
         m_nameCut = true;
 }
 
-bool XmlPlaylistScanner::nameIs(const char* name) const
-{
-    return !m_nameCut && std::strlen(name) == size_t(m_nameLength) &&
-           std::memcmp(name, m_name, size_t(m_nameLength)) == 0;
-}
-
 void XmlPlaylistScanner::keep(const char* begin, const char* end)
 {
     if (m_valueCut)
@@ -65,7 +61,7 @@ void XmlPlaylistScanner::keep(const char* begin, const char* end)
     m_value.append(begin, end - begin);
 }
 
-void XmlPlaylistScanner::pass(bool alternative)
+void XmlPlaylistScanner::pass(Role role)
 {
     qsizetype b = 0;
     qsizetype e = m_value.size();
@@ -75,7 +71,7 @@ void XmlPlaylistScanner::pass(bool alternative)
         --e;
     if (b > 0 || e < m_value.size())
         m_value = m_value.mid(b, e - b);
-    m_sink(m_value, alternative);
+    m_sink(m_value, role);
     m_value.resize(0);
     m_valueCut = false;
 }
@@ -83,10 +79,11 @@ void XmlPlaylistScanner::pass(bool alternative)
 void XmlPlaylistScanner::endLocation()
 {
     m_inLocation = false;
-    m_trackHasLocation = true;
     // An empty location names nothing; it is no entry.
-    if (m_valueCut || m_value.trimmed().size() > 0)
-        pass();
+    if (m_valueCut || m_value.trimmed().size() > 0) {
+        pass(m_trackHasLocation ? Role::Alternative : Role::Entry);
+        m_trackHasLocation = true;
+    }
     m_value.resize(0);
     m_valueCut = false;
 }
@@ -103,24 +100,74 @@ void XmlPlaylistScanner::nameDone()
         } else if (nameIs("ref") && !m_closing) {
             m_tag = Tag::Ref;
             m_refTaken = false;
+        } else if (nameIs("entryref") && !m_closing && !m_inEntry) {
+            m_tag = Tag::EntryRef;
+            m_refTaken = false;
+        }
+    } else if (m_mode == Mode::Wpl) {
+        if (nameIs("media") && !m_closing) {
+            m_tag = Tag::Media;
+            m_refTaken = false;
         }
     } else {
-        if (nameIs("track")) {
-            m_tag = Tag::Track;
-            m_inTrack = !m_closing;
-            if (!m_closing)
-                m_trackHasLocation = false;
-        } else if (nameIs("location") && !m_closing) {
-            m_tag = Tag::Location;
-        }
+        xspfNameDone();
     }
+}
+
+void XmlPlaylistScanner::xspfNameDone()
+{
+    if (nameIs("extension")) {
+        if (!m_closing)
+            ++m_extensionDepth;
+        else if (m_extensionDepth > 0)
+            --m_extensionDepth;
+        return;
+    }
+    if (m_extensionDepth > 0)
+        return;
+    if (nameIs("playlist"))
+        m_tag = Tag::Playlist;
+    else if (nameIs("tracklist"))
+        m_tag = Tag::TrackList;
+    else if (nameIs("track"))
+        m_tag = Tag::Track;
+    else if (nameIs("location"))
+        m_tag = Tag::Location;
+    else
+        return;
+    // An element's base holds from its start tag to its end tag.
+    setBase(int(m_tag) - int(Tag::Playlist), QByteArray());
+    if (m_tag == Tag::Track) {
+        m_inTrack = !m_closing;
+        m_trackHasLocation = false;
+    }
+    if (m_closing)
+        m_tag = Tag::Other;
+}
+
+void XmlPlaylistScanner::setBase(int level, const QByteArray& base)
+{
+    bool changed = m_bases[size_t(level)] != base;
+    m_bases[size_t(level)] = base;
+    for (int inner = level + 1; inner < kBaseLevels; ++inner) {
+        changed = changed || !m_bases[size_t(inner)].isEmpty();
+        m_bases[size_t(inner)].clear();
+    }
+    if (!changed)
+        return;
+    m_baseList.clear();
+    for (const QByteArray& b : m_bases)
+        if (!b.isEmpty())
+            m_baseList.append(b);
 }
 
 void XmlPlaylistScanner::tagDone(bool selfClosing)
 {
     if (m_tag == Tag::Entry && selfClosing)
         m_inEntry = false;
-    if (m_tag == Tag::Location && !selfClosing && m_inTrack && !m_trackHasLocation) {
+    if (m_tag >= Tag::Playlist && selfClosing)
+        setBase(int(m_tag) - int(Tag::Playlist), QByteArray());
+    if (m_tag == Tag::Location && !selfClosing && m_inTrack) {
         m_inLocation = true;
         m_value.resize(0);
         m_valueCut = false;
@@ -131,7 +178,13 @@ void XmlPlaylistScanner::tagDone(bool selfClosing)
 
 void XmlPlaylistScanner::attributeNameDone()
 {
-    m_keepValue = m_tag == Tag::Ref && nameIs("href") && !m_refTaken;
+    m_valueKind = Value::Ignored;
+    if ((m_tag == Tag::Ref || m_tag == Tag::Media || m_tag == Tag::EntryRef) && !m_refTaken &&
+        (m_tag == Tag::Media ? nameIs("src") : nameIs("href")))
+        m_valueKind = m_tag == Tag::EntryRef ? Value::Reference : Value::Entry;
+    else if (m_tag >= Tag::Playlist && nameIs("xml:base"))
+        m_valueKind = Value::Base;
+    m_keepValue = m_valueKind != Value::Ignored;
     if (m_keepValue) {
         m_value.resize(0);
         m_valueCut = false;
@@ -143,11 +196,22 @@ void XmlPlaylistScanner::valueDone()
     if (!m_keepValue)
         return;
     m_keepValue = false;
+    if (m_valueKind == Value::Base) {
+        const QByteArray base = m_valueCut ? QByteArray(kInvalidBase) : m_value.trimmed();
+        setBase(int(m_tag) - int(Tag::Playlist), base);
+        m_value.resize(0);
+        m_valueCut = false;
+        return;
+    }
     m_refTaken = true;
+    if (m_valueKind == Value::Reference) {
+        pass(Role::Reference);
+        return;
+    }
     const bool alternative = m_inEntry && m_entryHasRef;
     if (m_inEntry)
         m_entryHasRef = true;
-    pass(alternative);
+    pass(alternative ? Role::Alternative : Role::Entry);
 }
 
 void XmlPlaylistScanner::feed(const char* data, qsizetype size)
@@ -204,9 +268,10 @@ void XmlPlaylistScanner::feed(const char* data, qsizetype size)
             if (q == end)
                 continue;
             nameDone();
-            // Only a REF's attributes matter; any other tag is passed over to its end.
+            // Only the attributes of the elements above matter; any other tag is passed over
+            // to its end.
             m_quote = 0;
-            m_state = m_tag == Tag::Ref ? State::InTag : State::SkipTag;
+            m_state = m_tag == Tag::Other || m_tag == Tag::Entry ? State::SkipTag : State::InTag;
             continue;
         }
         case State::InTag:

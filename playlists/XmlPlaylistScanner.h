@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 
+#include <array>
+#include <cstring>
 #include <functional>
 
 namespace vantoro {
@@ -13,19 +16,22 @@ namespace vantoro {
 // ASX (as other programs write it): element and attribute names in any case, blanks around
 // '=', values in double or single quotes or unquoted, any number of elements on one line. The
 // HREF of each REF is passed on; the REFs of one ENTRY are alternatives to each other (every
-// one after the first is passed with `alternative` set); a REF outside any ENTRY is an entry
-// of its own; ENTRYREF, MOREINFO, BANNER and every other element are not entries.
-// XSPF: the text of the first <location> of each <track> (a CDATA section counts as text).
-//
-// Values and texts are passed on as found, trimmed of codes 0..32: character and entity
-// references are left for the reader of the entry to decode (inside a CDATA section a '&' is
-// passed on as "&amp;", so that decoding gives it back). Comments, processing instructions and
-// declarations are skipped; a '<' followed by a blank is text.
+// one after the first is passed as Role::Alternative); a REF outside any ENTRY is an entry of
+// its own. The HREF of an ENTRYREF outside any ENTRY is passed as Role::Reference: another ASX
+// file whose entries stand in its place. MOREINFO, BANNER and every other element are not
+// entries.
+// XSPF: the text of each <location> of each <track> (a CDATA section counts as text), those
+// after the first of a track as alternatives; locations inside an <extension> are another
+// program's data and no entries, as are a track's image, info, identifier, link and meta. The
+// xml:base of playlist, trackList, track and location is kept while the element is open and
+// handed out by bases().
+// WPL (SMIL): the src of every <media>.
 class XmlPlaylistScanner
 {
 public:
-    enum class Mode { Asx, Xspf };
-    using Sink = std::function<void(const QByteArray& value, bool alternative)>;
+    enum class Mode { Asx, Xspf, Wpl };
+    enum class Role { Entry, Alternative, Reference };
+    using Sink = std::function<void(const QByteArray& value, Role role)>;
 
     XmlPlaylistScanner() = default;
     void reset(Mode mode, Sink sink);
@@ -33,6 +39,11 @@ public:
     void feed(const char* data, qsizetype size);
     // The input has ended: a value still being collected is passed on.
     void finish();
+
+    // The xml:base values in scope where the value being passed stands, outermost first; valid
+    // during the sink's call. A value too long to keep is replaced by "invalid:", a base that
+    // names no local folder.
+    const QList<QByteArray>& bases() const { return m_baseList; }
 
 private:
     enum class State {
@@ -58,11 +69,19 @@ private:
     void valueDone();
     void startName();
     void nameChar(char c);
-    bool nameIs(const char* name) const;
+    // Mostly a mismatch, told by the length alone.
+    template <size_t N> bool nameIs(const char (&name)[N]) const
+    {
+        return int(N - 1) == m_nameLength && !m_nameCut && std::memcmp(name, m_name, N - 1) == 0;
+    }
     void keep(const char* begin, const char* end);
     void keepChar(char c) { keep(&c, &c + 1); }
-    void pass(bool alternative = false);
+    void pass(Role role = Role::Entry);
     void endLocation();
+    void xspfNameDone();
+    // Sets the xml:base of an XSPF level (playlist, trackList, track, location) and forgets
+    // those of the levels inside it.
+    void setBase(int level, const QByteArray& base);
 
     Mode m_mode = Mode::Asx;
     Sink m_sink;
@@ -78,16 +97,24 @@ private:
     int m_matched = 0; // characters of "--" / "[CDATA[" matched after "<!", dashes or brackets
     bool m_bangComment = false;
 
-    enum class Tag { Other, Entry, Ref, Track, Location };
+    enum class Tag { Other, Entry, Ref, EntryRef, Media, Playlist, TrackList, Track, Location };
     Tag m_tag = Tag::Other;
-    bool m_keepValue = false; // the attribute value being read is an entry
-    bool m_refTaken = false;  // this REF element already gave its HREF
+    // What the attribute value being read is.
+    enum class Value { Ignored, Entry, Reference, Base };
+    Value m_valueKind = Value::Ignored;
+    bool m_keepValue = false; // the attribute value being read is kept (m_valueKind)
+    bool m_refTaken = false;  // this element already gave its HREF or src
 
     bool m_inEntry = false;
     bool m_entryHasRef = false;
     bool m_inTrack = false;
     bool m_trackHasLocation = false;
     bool m_inLocation = false; // collecting a location's text
+    int m_extensionDepth = 0;  // <extension> elements open
+
+    static constexpr int kBaseLevels = 4;
+    std::array<QByteArray, kBaseLevels> m_bases;
+    QList<QByteArray> m_baseList; // the non-empty ones of m_bases
 
     QByteArray m_value;
     bool m_valueCut = false;

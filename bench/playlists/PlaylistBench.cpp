@@ -2,7 +2,8 @@
 // that does the least work the same result needs, measured in the same run. Targets: reading
 // and writing within 1.3 times of their baselines, sorting within 1.5 times; a playlist whose
 // entries all name their clips in another letter case within 2 times of the same playlist in
-// the right case.
+// the right case; one written on Windows, whose drive paths are found by their tails below the
+// playlist's folder, within 2 times of the same list with the right relative paths.
 
 #include "platform/MessageBoxes.h"
 #include "playlists/ClipList.h"
@@ -108,6 +109,24 @@ struct Fixture
             rightFile.write(relative.toUtf8() + "\r\n");
             wrongFile.write(relative.toUpper().toUtf8() + "\r\n");
         }
+        // Vantoro's own files, once as written on Windows before the folder moved here, once
+        // with the paths relative to where the playlist now lies.
+        windowsPaths = dir.path() + QStringLiteral("/windows-paths.asx");
+        relativePaths = dir.path() + QStringLiteral("/relative-paths.asx");
+        QStringList windowsEntries;
+        QStringList relativeEntries;
+        for (const QString& p : std::as_const(paths)) {
+            const QString relative = p.mid(dir.path().size() + 1);
+            relativeEntries.append(relative);
+            windowsEntries.append(QStringLiteral("C:\\Users\\Someone\\Music\\") +
+                                  QString(relative).replace(u'/', u'\\'));
+        }
+        QFile windowsFile(windowsPaths);
+        windowsFile.open(QIODevice::WriteOnly);
+        writeAsxPlaylist(windowsFile, windowsPaths, windowsEntries);
+        QFile relativeFile(relativePaths);
+        relativeFile.open(QIODevice::WriteOnly);
+        writeAsxPlaylist(relativeFile, relativePaths, relativeEntries);
     }
 
     QTemporaryDir dir{QDir::tempPath() + QStringLiteral("/vantoro-bench-XXXXXX")};
@@ -119,6 +138,8 @@ struct Fixture
     QString xspf;
     QString rightCase;
     QString wrongCase;
+    QString windowsPaths;
+    QString relativePaths;
 };
 
 Fixture& fixture()
@@ -275,6 +296,15 @@ void BM_BaselineReadRightCase(benchmark::State& state)
     readPlaylist(state, fixture().rightCase);
 }
 
+void BM_ReadPlaylistWindowsPaths(benchmark::State& state)
+{
+    readPlaylist(state, fixture().windowsPaths);
+}
+void BM_BaselineReadRelativePaths(benchmark::State& state)
+{
+    readPlaylist(state, fixture().relativePaths);
+}
+
 void BM_WritePlaylist(benchmark::State& state)
 {
     ClipList list;
@@ -354,6 +384,8 @@ BENCHMARK(BM_ReadPlaylistXspf)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_BaselineReadXspf)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ReadPlaylistWrongCase)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_BaselineReadRightCase)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ReadPlaylistWindowsPaths)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_BaselineReadRelativePaths)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_WritePlaylist)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_BaselineWrite)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SortSwitch)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -131,6 +131,10 @@ std::vector<QByteArray> streamed(const std::string& bytes, PlaylistRules rules, 
             if (name.isEmpty() || name.contains('\0') || !QByteArrayView(name).isValidUtf8())
                 __builtin_trap();
         }
+        const QByteArray& tail = c.windowsTail;
+        if (tail.contains('\0') || tail.startsWith('/') || tail.contains("//") ||
+            !QByteArrayView(tail).isValidUtf8())
+            __builtin_trap();
     });
     bool more = true;
     for (std::size_t at = 0; more && at < bytes.size(); at += chunk) {
@@ -152,8 +156,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t chunk = std::size_t(data[0] % 17) + 1;
     const std::string bytes(reinterpret_cast<const char*>(data + 1), size - 1);
 
-    for (const PlaylistRules rules : {PlaylistRules::Asx, PlaylistRules::M3u, PlaylistRules::M3u8,
-                                      PlaylistRules::Pls, PlaylistRules::Xspf}) {
+    for (const PlaylistRules rules :
+         {PlaylistRules::Asx, PlaylistRules::M3u, PlaylistRules::M3u8, PlaylistRules::Pls,
+          PlaylistRules::Xspf, PlaylistRules::Wpl}) {
         const std::vector<QByteArray> whole = streamed(bytes, rules, bytes.size() + 1, true);
         if (streamed(bytes, rules, chunk, false) != whole)
             __builtin_trap();

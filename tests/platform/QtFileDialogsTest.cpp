@@ -15,8 +15,8 @@
 #include <QListView>
 #include <QMessageBox>
 #include <QScreen>
-#include <QTest>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <QTreeView>
 
@@ -274,7 +274,8 @@ TEST_F(QtFileDialogsTest, PlaylistDialogTakesATypedNameOfAFileThatDoesNotExist)
     EXPECT_EQ(filters, QStringList({QStringLiteral("Playlists (*.asx) (default style)"),
                                     QStringLiteral("m3u Playlists (*.m3u)"),
                                     QStringLiteral("pls Playlists (*.pls)"),
-                                    QStringLiteral("xspf Playlists (*.xspf)")}));
+                                    QStringLiteral("xspf Playlists (*.xspf)"),
+                                    QStringLiteral("wpl Playlists (*.wpl)")}));
     EXPECT_EQ(picked, QStringList({m_dir.filePath(QStringLiteral("new list.asx"))}));
     EXPECT_EQ(m_dialogs.lastFilterIndex(), 0);
 }

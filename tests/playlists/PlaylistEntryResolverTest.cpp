@@ -78,7 +78,7 @@ TEST(PlaylistEntryResolver, LocalNames)
         {u"./sub/a.mp3", path, {"/p/lists/sub/a.mp3"}},
         {u"../a.mp3", path, {"/p/lists/../a.mp3"}},
         {u"sub\\a b.mp3", path, {"/p/lists/sub\\a b.mp3", "/p/lists/sub/a b.mp3"}},
-        {u"C:\\Music\\a.mp3", path, {"/p/lists/C:\\Music\\a.mp3", "/p/lists/C:/Music/a.mp3"}},
+        {u"C:\\Music\\a.mp3", path, {}}, // looked for by its tail: WindowsTails
         {u"a%20b.mp3", path, {"/p/lists/a%20b.mp3"}},
         {u"file:///m/a%20b%C3%A9.mp3", path, {QStringLiteral(u"/m/a b\u00e9.mp3")}},
         {u"FILE://localhost/m/a.mp3", path, {"/m/a.mp3"}},
@@ -103,6 +103,38 @@ TEST(PlaylistEntryResolver, LocalNames)
     }
     EXPECT_EQ(Resolver(QStringLiteral("/list.m3u")).folder(), QByteArray("/"));
     EXPECT_TRUE(Resolver(QStringLiteral("rel/list.m3u")).folder().startsWith('/'));
+}
+
+TEST(PlaylistEntryResolver, WindowsTails)
+{
+    const struct
+    {
+        const char* text;
+        PlaylistEntryForm form;
+        const char* tail;
+    } cases[] = {
+        {"C:\\Music\\Album\\01 Intro.wav", PlaylistEntryForm::Path, "Music/Album/01 Intro.wav"},
+        {"d:/Music//./a.wav", PlaylistEntryForm::Path, "Music/a.wav"},
+        {"file:///C:/My%20Music/a.wav", PlaylistEntryForm::Path, "My Music/a.wav"},
+        {"file:///C|/a.wav", PlaylistEntryForm::Uri, "a.wav"},
+        {"C:/x%20y.wav", PlaylistEntryForm::Uri, "x y.wav"},
+        {"\\\\server\\share\\a.wav", PlaylistEntryForm::Path, "share/a.wav"},
+        {"file://server/share/a%20b.wav", PlaylistEntryForm::Uri, "share/a b.wav"},
+        {"\\Music\\a.wav", PlaylistEntryForm::Path, "Music/a.wav"},
+        {"C:\\Music\\..\\a.wav", PlaylistEntryForm::Path, ""},
+        {"C:a.wav", PlaylistEntryForm::Path, ""},
+        {"file:///C:/a.wav%00.mp3", PlaylistEntryForm::Path, ""},
+        {"/m/a.wav", PlaylistEntryForm::Path, ""},
+        {"Music\\a.wav", PlaylistEntryForm::Path, ""},
+        {"http://x.example/C:/a.wav", PlaylistEntryForm::Path, ""},
+    };
+    Resolver resolver(QStringLiteral("/p/list.m3u"));
+    for (const auto& c : cases) {
+        const QByteArray text(c.text);
+        const PlaylistEntry entry{text, PlaylistEntryCharset::Utf8, PlaylistEntryEscapes::None,
+                                  c.form};
+        EXPECT_EQ(resolver.localNames(entry).windowsTail, QByteArray(c.tail)) << c.text;
+    }
 }
 
 TEST(PlaylistEntryResolver, TextByCharsetAndEscapes)

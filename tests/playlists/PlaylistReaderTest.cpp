@@ -19,6 +19,8 @@ struct Found
     QList<PlaylistEntryCharset> charsets;
     QList<PlaylistEntryForm> forms;
     QList<bool> alternatives;
+    QList<bool> references;
+    QList<QList<QByteArray>> bases;
 };
 
 Found readIn(const QByteArray& input, PlaylistRules rules, qsizetype chunk)
@@ -30,6 +32,8 @@ Found readIn(const QByteArray& input, PlaylistRules rules, qsizetype chunk)
         found.charsets.append(e.charset);
         found.forms.append(e.form);
         found.alternatives.append(e.alternative);
+        found.references.append(e.reference);
+        found.bases.append(e.bases != nullptr ? *e.bases : QList<QByteArray>());
     });
     for (qsizetype at = 0; at < input.size(); at += chunk)
         if (!reader.feed(input.constData() + at, std::min(chunk, input.size() - at)))
@@ -48,6 +52,8 @@ Found read(const QByteArray& input, PlaylistRules rules)
     EXPECT_EQ(whole.escapes, bytewise.escapes);
     EXPECT_EQ(whole.charsets, bytewise.charsets);
     EXPECT_EQ(whole.alternatives, bytewise.alternatives);
+    EXPECT_EQ(whole.references, bytewise.references);
+    EXPECT_EQ(whole.bases, bytewise.bases);
     return whole;
 }
 
@@ -141,7 +147,7 @@ TEST(PlaylistReaderPls, FileKeysAreEntries)
     EXPECT_EQ(entries(longValue, PlaylistRules::Pls), QList<QByteArray>{QByteArray()});
 }
 
-TEST(PlaylistReaderXspf, FirstLocationOfEachTrack)
+TEST(PlaylistReaderXspf, EveryLocationOfEachTrack)
 {
     const QByteArray xspf =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -157,8 +163,9 @@ TEST(PlaylistReaderXspf, FirstLocationOfEachTrack)
         "    <TRACK><Location>mixed.mp3</Location></TRACK>\n"
         "  </trackList>\n</playlist>\n";
     const Found found = read(xspf, PlaylistRules::Xspf);
-    EXPECT_EQ(found.bytes, (QList<QByteArray>{"file:///m/a%20b.mp3", "rel/c&amp;d.ogg",
-                                              "x&amp;y.mp3", "mixed.mp3"}));
+    EXPECT_EQ(found.bytes, (QList<QByteArray>{"file:///m/a%20b.mp3", "file:///m/alternative.mp3",
+                                              "rel/c&amp;d.ogg", "x&amp;y.mp3", "mixed.mp3"}));
+    EXPECT_EQ(found.alternatives, (QList<bool>{false, true, false, false, false}));
     EXPECT_EQ(found.escapes.value(0), PlaylistEntryEscapes::Xml);
     EXPECT_EQ(found.forms.value(0), PlaylistEntryForm::Uri);
 }
@@ -183,12 +190,12 @@ TEST(PlaylistReaderAsx, OtherProgramsFilesAreReadAsXml)
          "<ASX>\n<ENTRY>\n<REF HREF=\"main.mp3\"/>\n<REF HREF=\"fallback.mp3\"/>\n</ENTRY>\n"
          "<ENTRY><REF/><REF HREF=\"first-with-href.mp3\"/></ENTRY></ASX>",
          {"main.mp3", "fallback.mp3", "first-with-href.mp3"}},
-        {"links, pictures and pages are no clips",
+        {"links, pictures and pages are no clips; an ENTRYREF is passed as a reference",
          "<ASX><ENTRYREF HREF=\"http://x.example/more.asx\"/><MOREINFO HREF=\"http://x.example\"/>"
          "<BANNER HREF=\"b.gif\"><MOREINFO HREF=\"x\"/></BANNER>"
          "<ENTRY><PARAM NAME=\"HREF\" VALUE=\"no.mp3\"/><REF HREFX=\"no.mp3\" HREF=\"yes.mp3\"/>"
          "</ENTRY></ASX>",
-         {"yes.mp3"}},
+         {"http://x.example/more.asx", "yes.mp3"}},
         {"comments and quoted '>'",
          "<ASX><!-- <ENTRY><REF HREF=\"commented.mp3\"/></ENTRY> --><ENTRY>"
          "<REF HREF=\"a>b.mp3\"/></ENTRY><Title>x < y</Title></ASX>",
@@ -225,8 +232,8 @@ TEST(PlaylistReaderAsx, LaterReferencesOfAnEntryAreItsAlternatives)
               (QList<QByteArray>{"a1", "a2", "a3", "loose1", "loose2", "b1", "b2", "c1"}));
     EXPECT_EQ(found.alternatives,
               (QList<bool>{false, true, true, false, false, false, true, false}));
-    // No other format has alternatives.
-    for (const PlaylistRules rules : {PlaylistRules::M3u, PlaylistRules::Pls, PlaylistRules::Xspf})
+    // Neither M3U nor PLS has alternatives (XSPF: EveryLocationOfEachTrack).
+    for (const PlaylistRules rules : {PlaylistRules::M3u, PlaylistRules::Pls})
         for (const bool a : read("<track><location>x</location><location>y</location></track>\n"
                                  "File1=z\n",
                                  rules)

@@ -16,3 +16,6 @@ vantoro_test(playlist_reader_test
 vantoro_test(playlist_letter_case_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/PlaylistLetterCaseTest.cpp
   LIBS vantoro_playlists)
+vantoro_test(playlist_moved_house_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/PlaylistMovedHouseTest.cpp
+  LIBS vantoro_playlists)
