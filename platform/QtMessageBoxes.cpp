@@ -17,6 +17,8 @@ QString QtMessageBoxes::caption(MessageKind kind)
         return QStringLiteral("Information");
     case MessageKind::Confirmation:
         return QStringLiteral("Confirm");
+    case MessageKind::Warning:
+        return QStringLiteral("Warning");
     }
     return {};
 }
@@ -48,6 +50,9 @@ MessageResult QtMessageBoxes::show(MessageKind kind, const QString& text, Messag
     case MessageKind::Confirmation:
         box.setIcon(QMessageBox::Question);
         break;
+    case MessageKind::Warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
     }
     switch (buttons) {
     case MessageButtons::Ok:
@@ -60,6 +65,12 @@ MessageResult QtMessageBoxes::show(MessageKind kind, const QString& text, Messag
     case MessageButtons::OkCancel:
         box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
         box.setDefaultButton(QMessageBox::Ok);
+        break;
+    case MessageButtons::YesNoCancel:
+        // Cancel is the box's escape button: Escape and the close box answer it.
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::Cancel);
         break;
     case MessageButtons::ContinueCancel:
         // "Continue" in the place and role of OK.
@@ -79,7 +90,8 @@ MessageResult QtMessageBoxes::show(MessageKind kind, const QString& text, Messag
         // Closing a Yes/No box by its close box answers No; an OK/Cancel box answers Cancel.
         if (buttons == MessageButtons::YesNo && box.clickedButton() == nullptr)
             return MessageResult::No;
-        if ((buttons == MessageButtons::OkCancel || buttons == MessageButtons::ContinueCancel) &&
+        if ((buttons == MessageButtons::OkCancel || buttons == MessageButtons::ContinueCancel ||
+             buttons == MessageButtons::YesNoCancel) &&
             box.clickedButton() == nullptr)
             return MessageResult::Cancel;
         return MessageResult::Ok;

@@ -1,5 +1,8 @@
 #include "playlists/ClipListModel.h"
 
+#include <QGuiApplication>
+#include <QPalette>
+
 namespace vantoro {
 
 namespace {
@@ -11,11 +14,45 @@ constexpr qsizetype kRowByRowAdditions = 64;
 
 ClipListModel::ClipListModel(QObject* parent) : QAbstractListModel(parent) {}
 
-void ClipListModel::setItems(QStringList paths)
+void ClipListModel::setItems(QStringList paths, QSet<QString> missing)
 {
     beginResetModel();
     m_list.setItems(std::move(paths));
+    m_missing = std::move(missing);
     endResetModel();
+}
+
+bool ClipListModel::isMissing(int row) const
+{
+    return !m_missing.isEmpty() && m_missing.contains(m_list.at(row));
+}
+
+int ClipListModel::missingCount() const
+{
+    if (m_missing.isEmpty())
+        return 0;
+    int count = 0;
+    for (const QString& path : m_list.items())
+        count += m_missing.contains(path) ? 1 : 0;
+    return count;
+}
+
+QStringList ClipListModel::itemsFound() const
+{
+    if (m_missing.isEmpty())
+        return m_list.items();
+    QStringList found;
+    found.reserve(m_list.count());
+    for (const QString& path : m_list.items()) {
+        if (!m_missing.contains(path))
+            found.append(path);
+    }
+    return found;
+}
+
+QString ClipListModel::shownText(const QString& path, bool missing)
+{
+    return missing ? QStringLiteral("(missing) ") + path : path;
 }
 
 int ClipListModel::add(const QString& path)
@@ -124,8 +161,17 @@ QVariant ClipListModel::data(const QModelIndex& index, int role) const
         return {};
     switch (role) {
     case Qt::DisplayRole:
+        return shownText(m_list.at(index.row()), isMissing(index.row()));
     case Qt::EditRole:
         return m_list.at(index.row());
+    case Qt::ForegroundRole:
+        if (isMissing(index.row()))
+            return QGuiApplication::palette().brush(QPalette::Disabled, QPalette::Text);
+        return {};
+    case Qt::ToolTipRole:
+        if (isMissing(index.row()))
+            return QStringLiteral("This file could not be found when the playlist was read");
+        return {};
     case Qt::SizeHintRole:
         return m_itemSize.isValid() ? QVariant(m_itemSize) : QVariant();
     default:

@@ -3,6 +3,7 @@
 #include "playlists/ClipList.h"
 
 #include <QAbstractListModel>
+#include <QSet>
 #include <QSize>
 
 namespace vantoro {
@@ -15,6 +16,9 @@ namespace vantoro {
 //
 // Every row has the same size hint (setItemSize), so that a view with uniform item sizes never
 // measures the rows one by one.
+//
+// Entries whose files could not be found (setItems' `missing` names) are rows like any other,
+// shown greyed and marked as missing.
 class ClipListModel final : public QAbstractListModel
 {
     Q_OBJECT
@@ -24,8 +28,16 @@ public:
 
     const ClipList& list() const { return m_list; }
 
-    // Replaces every entry; the sorted switch goes off.
-    void setItems(QStringList paths);
+    // Replaces every entry; the sorted switch goes off. The rows whose text is one of `missing`
+    // are shown as entries whose files could not be found.
+    void setItems(QStringList paths, QSet<QString> missing = {});
+    bool isMissing(int row) const;
+    // The rows shown as missing (counted through the whole list).
+    int missingCount() const;
+    // The entries, in order, without those shown as missing.
+    QStringList itemsFound() const;
+    // The text a row shows: its path, marked when the file is missing.
+    static QString shownText(const QString& path, bool missing);
     // Adds one path at its place (the end, or its sorted place while sorted); answers the row.
     int add(const QString& path);
     // Adds the paths in the given order, each at its place.
@@ -47,6 +59,7 @@ public:
 
 private:
     ClipList m_list;
+    QSet<QString> m_missing;
     QSize m_itemSize;
 };
 

@@ -85,26 +85,17 @@ bool WritePlaylist(const ClipList& list, const QString& path, const QString& tit
     return true;
 }
 
-std::optional<int> ReadPlaylist(ClipList& list, const QString& path, MessageBoxes& boxes,
-                                DelayedProgress* progress, QStringList* missingEntries)
+PlaylistClipsRead readPlaylistClips(ReadOnlyFileDevice& file, const QString& path,
+                                    const PlaylistClipSink& sink, bool withMissingNames,
+                                    const PlaylistReadCheck& keepGoing)
 {
-    ReadOnlyFileDevice file(path);
-    if (!file.openFile()) {
-        list.setSorted(false);
-        list.clear();
-        boxes.error(ioErrorText(file.error()));
-        return std::nullopt;
-    }
-    // The clips are gathered aside, so that a cancelled read leaves the list as it was.
-    QStringList clips;
-    QStringList notFound;
-    int missing = 0;
+    PlaylistClipsRead outcome;
     qint64 bytesRead = 0;
     int sinceCheck = 0;
-    bool stopped = false;
-    const auto keepGoing = [&] {
-        stopped = stopped || (progress != nullptr && !progress->update(bytesRead, file.fileSize()));
-        return !stopped;
+    const auto goOn = [&] {
+        outcome.cancelled =
+            outcome.cancelled || (keepGoing && !keepGoing(bytesRead, file.fileSize()));
+        return !outcome.cancelled;
     };
     PlaylistEntryResolver resolver(path);
     LetterCaseLookup lookup;
@@ -130,20 +121,20 @@ std::optional<int> ReadPlaylist(ClipList& list, const QString& path, MessageBoxe
     QString entryNotFound;
     const auto closeEntry = [&] {
         if (entryMissing) {
-            ++missing;
+            ++outcome.missing;
             if (!entryNotFound.isEmpty())
-                notFound.append(entryNotFound);
+                sink(entryNotFound, false);
         }
         entryNotFound.clear();
     };
     const bool readOk = readPlaylistEntries(
         file, playlistRulesFor(path),
         [&](const PlaylistEntry& entry) {
-            if (stopped)
+            if (outcome.cancelled)
                 return;
             if (++sinceCheck == kEntriesPerProgressCheck) {
                 sinceCheck = 0;
-                if (!keepGoing())
+                if (!goOn())
                     return;
             }
             if (!entry.alternative) {
@@ -152,7 +143,7 @@ std::optional<int> ReadPlaylist(ClipList& list, const QString& path, MessageBoxe
             }
             const PlaylistEntryResolver::Candidates candidates = resolver.localNames(entry);
             // An entry that names nothing is kept as its first reference reads.
-            if (!entry.alternative && missingEntries != nullptr && !entry.bytes.isEmpty())
+            if (!entry.alternative && withMissingNames && !entry.bytes.isEmpty())
                 entryNotFound = candidates.count > 0 ? QString::fromUtf8(candidates.names[0])
                                                      : entryText(entry);
             if (!entryMissing)
@@ -160,28 +151,55 @@ std::optional<int> ReadPlaylist(ClipList& list, const QString& path, MessageBoxe
             const QByteArray clip = clipFor(candidates);
             if (!clip.isEmpty()) {
                 // Names found are valid UTF-8 (see PlaylistEntryResolver, LetterCaseLookup).
-                clips.append(QString::fromUtf8(clip));
+                sink(QString::fromUtf8(clip), true);
                 entryMissing = false;
             }
         },
         [&](qint64 total) {
             bytesRead = total;
-            return keepGoing();
+            return goOn();
+        });
+    if (outcome.cancelled)
+        return outcome;
+    closeEntry();
+    if (!readOk || !file.closeFile())
+        outcome.error = file.error() != 0 ? file.error() : EIO;
+    return outcome;
+}
+
+std::optional<int> ReadPlaylist(ClipList& list, const QString& path, MessageBoxes& boxes,
+                                DelayedProgress* progress, QStringList* missingEntries)
+{
+    ReadOnlyFileDevice file(path);
+    if (!file.openFile()) {
+        list.setSorted(false);
+        list.clear();
+        boxes.error(ioErrorText(file.error()));
+        return std::nullopt;
+    }
+    // The clips are gathered aside, so that a cancelled read leaves the list as it was.
+    QStringList clips;
+    QStringList notFound;
+    const PlaylistClipsRead read = readPlaylistClips(
+        file, path,
+        [&](const QString& name, bool found) { (found ? clips : notFound).append(name); },
+        missingEntries != nullptr,
+        [progress](qint64 done, qint64 total) {
+            return progress == nullptr || progress->update(done, total);
         });
     // The window goes the moment the read ends, before any box or window that follows.
     if (progress != nullptr)
         progress->finish();
-    if (stopped)
+    if (read.cancelled)
         return std::nullopt;
-    closeEntry();
     list.setItems(std::move(clips));
     if (missingEntries != nullptr)
         missingEntries->append(notFound);
-    if (!readOk || !file.closeFile()) {
-        boxes.error(ioErrorText(file.error() != 0 ? file.error() : EIO));
+    if (read.error != 0) {
+        boxes.error(ioErrorText(read.error));
         return std::nullopt;
     }
-    return missing;
+    return read.missing;
 }
 
 } // namespace vantoro
