@@ -3,6 +3,8 @@
 #include <QGuiApplication>
 #include <QPalette>
 
+#include <cstdlib>
+
 namespace vantoro {
 
 namespace {
@@ -109,10 +111,36 @@ void ClipListModel::move(int from, int to)
 {
     if (from == to)
         return;
+    if (std::abs(from - to) == 1) {
+        // Two neighbours trade places: told as their texts changing, which a list view
+        // repaints without laying out its rows again (a row move makes it lay out every row).
+        // Persistent indexes (a view's selection and current row) trade places with them.
+        m_list.move(from, to);
+        QModelIndexList before;
+        QModelIndexList after;
+        for (const QModelIndex& index : persistentIndexList()) {
+            if (index.row() == from || index.row() == to) {
+                before.append(index);
+                after.append(createIndex(index.row() == from ? to : from, 0));
+            }
+        }
+        changePersistentIndexList(before, after);
+        Q_EMIT dataChanged(index(std::min(from, to)), index(std::max(from, to)),
+                           {Qt::DisplayRole, Qt::EditRole, Qt::ForegroundRole, Qt::ToolTipRole});
+        return;
+    }
     // Qt names the row before which the moved row lands, counted before the move.
     beginMoveRows(QModelIndex(), from, from, QModelIndex(), to > from ? to + 1 : to);
     m_list.move(from, to);
     endMoveRows();
+}
+
+QModelIndex ClipListModel::index(int row, int column, const QModelIndex& parent) const
+{
+    // Asked for every row whenever a view lays out its rows: kept to the bare checks.
+    if (row < 0 || row >= m_list.count() || column != 0 || parent.isValid())
+        return {};
+    return createIndex(row, column);
 }
 
 void ClipListModel::setSorted(bool on)

@@ -10,9 +10,9 @@ namespace vantoro {
 
 // The editor's entries as a list model: one row per clip-list entry, its path as the display
 // text. Every change is told to the views as the one change it is (a row inserted, removed or
-// moved, the rows reordered by Sort), so a view keeps its selection and its layout and a
-// one-row change costs the same whatever the length of the list; only replacing all entries
-// resets the model.
+// moved, the rows reordered by Sort; two neighbours trading places as their texts changing),
+// so a view keeps its selection and its layout and a one-row change costs little whatever the
+// length of the list; only replacing all entries resets the model.
 //
 // Every row has the same size hint (setItemSize), so that a view with uniform item sizes never
 // measures the rows one by one.
@@ -54,6 +54,8 @@ public:
     void setItemSize(QSize size);
     QSize itemSize() const { return m_itemSize; }
 
+    QModelIndex index(int row, int column = 0,
+                      const QModelIndex& parent = QModelIndex()) const override;
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 
