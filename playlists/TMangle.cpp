@@ -252,10 +252,11 @@ void TMangle::setReading(bool on)
         w->setEnabled(!on);
     ReadLabel->setVisible(on);
     ReadProgress->setVisible(on);
+    // Cancel is the one button that works meanwhile; Return must not press it by chance.
+    BitBtn1->setAutoDefault(!on);
     if (on) {
         showReadProgress();
         m_progressTimer->start();
-        BitBtn1->setFocus();
     } else {
         m_progressTimer->stop();
         ListBox1->setFocus();
@@ -274,15 +275,13 @@ void TMangle::showReadProgress()
 void TMangle::readEnded()
 {
     PlaylistLoader::Result read = std::move(m_loader->result());
-    setReading(false);
-    if (read.cancelled) {
+    if (read.cancelled || read.error != 0) {
+        setReading(false);
+        if (read.error != 0)
+            m_services.messages->error(ioErrorText(read.error));
         Q_EMIT readFinished();
-        return;
-    }
-    if (read.error != 0) {
-        m_services.messages->error(ioErrorText(read.error));
-        Q_EMIT readFinished();
-        reject();
+        if (!read.cancelled)
+            reject();
         return;
     }
     m_state.AllBox.setItems(std::move(read.clips));
@@ -292,6 +291,8 @@ void TMangle::readEnded()
     fitRowSize(read.entries);
     fitRowSize(shown);
     m_model->setItems(std::move(read.entries), std::move(read.missing));
+    // The list takes the focus once filled, so that it frames its first row.
+    setReading(false);
     Q_EMIT readFinished();
     if (read.missingCount > 0)
         m_services.messages->warning(kMissingAtOpening.arg(read.missingCount));
