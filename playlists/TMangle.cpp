@@ -171,7 +171,8 @@ void TMangle::buildControls()
     commands->addWidget(ButtonOK);
     commands->addWidget(BitBtn1);
 
-    // The read's progress keeps its room when hidden, so the window keeps its size.
+    // The read's progress shows beside the list's caption, which has room for it: the window
+    // keeps its size and its layout when it goes.
     ReadLabel = new QLabel(this);
     ReadLabel->setObjectName(QStringLiteral("ReadLabel"));
     ReadProgress = new QProgressBar(this);
@@ -184,9 +185,12 @@ void TMangle::buildControls()
         w->setSizePolicy(policy);
         w->hide();
     }
-    auto* progressRow = new QHBoxLayout;
-    progressRow->addWidget(ReadLabel, 1);
-    progressRow->addWidget(ReadProgress, 1);
+    ReadProgress->setFixedHeight(Label1->sizeHint().height());
+    auto* captionRow = new QHBoxLayout;
+    captionRow->addWidget(Label1);
+    captionRow->addStretch(1);
+    captionRow->addWidget(ReadLabel);
+    captionRow->addWidget(ReadProgress, 1);
     m_progressTimer = new QTimer(this);
     m_progressTimer->setInterval(kProgressIntervalMs);
     connect(m_progressTimer, &QTimer::timeout, this, [this] {
@@ -197,10 +201,9 @@ void TMangle::buildControls()
     auto* layout = new QGridLayout(this);
     layout->setContentsMargins(12, 10, 12, 12);
     layout->setHorizontalSpacing(12);
-    layout->addWidget(Label1, 0, 0);
+    layout->addLayout(captionRow, 0, 0);
     layout->addWidget(ListBox1, 1, 0);
     layout->addLayout(commands, 1, 1);
-    layout->addLayout(progressRow, 2, 0);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     setTabOrder(ListBox1, ButtonAdd);
