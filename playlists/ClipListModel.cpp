@@ -125,8 +125,10 @@ void ClipListModel::move(int from, int to)
             }
         }
         changePersistentIndexList(before, after);
-        Q_EMIT dataChanged(index(std::min(from, to)), index(std::max(from, to)),
-                           {Qt::DisplayRole, Qt::EditRole, Qt::ForegroundRole, Qt::ToolTipRole});
+        const QList<int> roles = {Qt::DisplayRole, Qt::EditRole, Qt::ForegroundRole,
+                                  Qt::ToolTipRole};
+        Q_EMIT dataChanged(index(from), index(from), roles);
+        Q_EMIT dataChanged(index(to), index(to), roles);
         return;
     }
     // Qt names the row before which the moved row lands, counted before the move.
