@@ -9,6 +9,7 @@
 #include "platform/QtProgressWindows.h"
 #include "playlists/ClipDropTarget.h"
 #include "playlists/ClipListModel.h"
+#include "playlists/ClipListView.h"
 #include "playlists/PlaylistFiles.h"
 #include "playlists/PlaylistLoader.h"
 #include "playlists/ProgramState.h"
@@ -97,7 +98,7 @@ void TMangle::buildControls()
     Label1->setPalette(blue);
 
     m_model = new ClipListModel(this);
-    ListBox1 = new QListView(this);
+    ListBox1 = new ClipListView(this);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
     ListBox1->setModel(m_model);
     ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
