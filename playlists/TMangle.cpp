@@ -283,7 +283,6 @@ void TMangle::readEnded()
         setReading(false);
         if (read.error != 0)
             m_services.messages->error(ioErrorText(read.error));
-        Q_EMIT readFinished();
         if (!read.cancelled)
             reject();
         return;
@@ -297,7 +296,6 @@ void TMangle::readEnded()
     m_model->setItems(std::move(read.entries), std::move(read.missing));
     // The list takes the focus once filled, so that it frames its first row.
     setReading(false);
-    Q_EMIT readFinished();
     if (read.missingCount > 0)
         m_services.messages->warning(kMissingAtOpening.arg(read.missingCount));
 }

@@ -103,10 +103,6 @@ public:
     QLabel* ReadLabel = nullptr;
     QProgressBar* ReadProgress = nullptr;
 
-Q_SIGNALS:
-    // The read has ended and its entries are listed (or the editor is closing).
-    void readFinished();
-
 public Q_SLOTS:
     // Cancel, Escape and the close box: also stops a read still running.
     void reject() override;
