@@ -19,6 +19,8 @@ QString QtMessageBoxes::caption(MessageKind kind)
         return QStringLiteral("Information");
     case MessageKind::Confirmation:
         return QStringLiteral("Confirm");
+    case MessageKind::Warning:
+        return QStringLiteral("Warning");
     }
     return {};
 }
@@ -55,6 +57,9 @@ MessageResult QtMessageBoxes::show(MessageKind kind, const QString& text, Messag
     case MessageKind::Confirmation:
         box.setIcon(QMessageBox::Question);
         break;
+    case MessageKind::Warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
     }
     switch (buttons) {
     case MessageButtons::Ok:
@@ -67,6 +72,12 @@ MessageResult QtMessageBoxes::show(MessageKind kind, const QString& text, Messag
     case MessageButtons::OkCancel:
         box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
         box.setDefaultButton(QMessageBox::Ok);
+        break;
+    case MessageButtons::YesNoCancel:
+        // Cancel is the box's escape button: Escape and the close box answer it.
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::Cancel);
         break;
     case MessageButtons::ContinueCancel:
         // "Continue" in the place and role of OK.
@@ -86,7 +97,8 @@ MessageResult QtMessageBoxes::show(MessageKind kind, const QString& text, Messag
         // Closing a Yes/No box by its close box answers No; an OK/Cancel box answers Cancel.
         if (buttons == MessageButtons::YesNo && box.clickedButton() == nullptr)
             return MessageResult::No;
-        if ((buttons == MessageButtons::OkCancel || buttons == MessageButtons::ContinueCancel) &&
+        if ((buttons == MessageButtons::OkCancel || buttons == MessageButtons::ContinueCancel ||
+             buttons == MessageButtons::YesNoCancel) &&
             box.clickedButton() == nullptr)
             return MessageResult::Cancel;
         return MessageResult::Ok;

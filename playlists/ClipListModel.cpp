@@ -1,5 +1,10 @@
 #include "playlists/ClipListModel.h"
 
+#include <QGuiApplication>
+#include <QPalette>
+
+#include <cstdlib>
+
 namespace vantoro {
 
 namespace {
@@ -11,11 +16,45 @@ constexpr qsizetype kRowByRowAdditions = 64;
 
 ClipListModel::ClipListModel(QObject* parent) : QAbstractListModel(parent) {}
 
-void ClipListModel::setItems(QStringList paths)
+void ClipListModel::setItems(QStringList paths, QSet<QString> missing)
 {
     beginResetModel();
     m_list.setItems(std::move(paths));
+    m_missing = std::move(missing);
     endResetModel();
+}
+
+bool ClipListModel::isMissing(int row) const
+{
+    return !m_missing.isEmpty() && m_missing.contains(m_list.at(row));
+}
+
+int ClipListModel::missingCount() const
+{
+    if (m_missing.isEmpty())
+        return 0;
+    int count = 0;
+    for (const QString& path : m_list.items())
+        count += m_missing.contains(path) ? 1 : 0;
+    return count;
+}
+
+QStringList ClipListModel::itemsFound() const
+{
+    if (m_missing.isEmpty())
+        return m_list.items();
+    QStringList found;
+    found.reserve(m_list.count());
+    for (const QString& path : m_list.items()) {
+        if (!m_missing.contains(path))
+            found.append(path);
+    }
+    return found;
+}
+
+QString ClipListModel::shownText(const QString& path, bool missing)
+{
+    return missing ? QStringLiteral("(missing) ") + path : path;
 }
 
 int ClipListModel::add(const QString& path)
@@ -72,10 +111,38 @@ void ClipListModel::move(int from, int to)
 {
     if (from == to)
         return;
+    if (std::abs(from - to) == 1) {
+        // Two neighbours trade places: told as their texts changing, which a list view
+        // repaints without laying out its rows again (a row move makes it lay out every row).
+        // Persistent indexes (a view's selection and current row) trade places with them.
+        m_list.move(from, to);
+        QModelIndexList before;
+        QModelIndexList after;
+        for (const QModelIndex& index : persistentIndexList()) {
+            if (index.row() == from || index.row() == to) {
+                before.append(index);
+                after.append(createIndex(index.row() == from ? to : from, 0));
+            }
+        }
+        changePersistentIndexList(before, after);
+        const QList<int> roles = {Qt::DisplayRole, Qt::EditRole, Qt::ForegroundRole,
+                                  Qt::ToolTipRole};
+        Q_EMIT dataChanged(index(from), index(from), roles);
+        Q_EMIT dataChanged(index(to), index(to), roles);
+        return;
+    }
     // Qt names the row before which the moved row lands, counted before the move.
     beginMoveRows(QModelIndex(), from, from, QModelIndex(), to > from ? to + 1 : to);
     m_list.move(from, to);
     endMoveRows();
+}
+
+QModelIndex ClipListModel::index(int row, int column, const QModelIndex& parent) const
+{
+    // Asked for every row whenever a view lays out its rows: kept to the bare checks.
+    if (row < 0 || row >= m_list.count() || column != 0 || parent.isValid())
+        return {};
+    return createIndex(row, column);
 }
 
 void ClipListModel::setSorted(bool on)
@@ -124,8 +191,17 @@ QVariant ClipListModel::data(const QModelIndex& index, int role) const
         return {};
     switch (role) {
     case Qt::DisplayRole:
+        return shownText(m_list.at(index.row()), isMissing(index.row()));
     case Qt::EditRole:
         return m_list.at(index.row());
+    case Qt::ForegroundRole:
+        if (isMissing(index.row()))
+            return QGuiApplication::palette().brush(QPalette::Disabled, QPalette::Text);
+        return {};
+    case Qt::ToolTipRole:
+        if (isMissing(index.row()))
+            return QStringLiteral("This file could not be found when the playlist was read");
+        return {};
     case Qt::SizeHintRole:
         return m_itemSize.isValid() ? QVariant(m_itemSize) : QVariant();
     default:

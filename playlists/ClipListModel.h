@@ -3,18 +3,22 @@
 #include "playlists/ClipList.h"
 
 #include <QAbstractListModel>
+#include <QSet>
 #include <QSize>
 
 namespace vantoro {
 
 // The editor's entries as a list model: one row per clip-list entry, its path as the display
 // text. Every change is told to the views as the one change it is (a row inserted, removed or
-// moved, the rows reordered by Sort), so a view keeps its selection and its layout and a
-// one-row change costs the same whatever the length of the list; only replacing all entries
-// resets the model.
+// moved, the rows reordered by Sort; two neighbours trading places as their texts changing),
+// so a view keeps its selection and its layout and a one-row change costs little whatever the
+// length of the list; only replacing all entries resets the model.
 //
 // Every row has the same size hint (setItemSize), so that a view with uniform item sizes never
 // measures the rows one by one.
+//
+// Entries whose files could not be found (setItems' `missing` names) are rows like any other,
+// shown greyed and marked as missing.
 class ClipListModel final : public QAbstractListModel
 {
     Q_OBJECT
@@ -24,8 +28,16 @@ public:
 
     const ClipList& list() const { return m_list; }
 
-    // Replaces every entry; the sorted switch goes off.
-    void setItems(QStringList paths);
+    // Replaces every entry; the sorted switch goes off. The rows whose text is one of `missing`
+    // are shown as entries whose files could not be found.
+    void setItems(QStringList paths, QSet<QString> missing = {});
+    bool isMissing(int row) const;
+    // The rows shown as missing (counted through the whole list).
+    int missingCount() const;
+    // The entries, in order, without those shown as missing.
+    QStringList itemsFound() const;
+    // The text a row shows: its path, marked when the file is missing.
+    static QString shownText(const QString& path, bool missing);
     // Adds one path at its place (the end, or its sorted place while sorted); answers the row.
     int add(const QString& path);
     // Adds the paths in the given order, each at its place.
@@ -42,11 +54,14 @@ public:
     void setItemSize(QSize size);
     QSize itemSize() const { return m_itemSize; }
 
+    QModelIndex index(int row, int column = 0,
+                      const QModelIndex& parent = QModelIndex()) const override;
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 
 private:
     ClipList m_list;
+    QSet<QString> m_missing;
     QSize m_itemSize;
 };
 

@@ -50,6 +50,43 @@ bool WritePlaylist(const ClipList& list, const QString& path, const QString& tit
     return true;
 }
 
+PlaylistClipsRead readPlaylistClips(ReadOnlyFileDevice& file, const QString& path,
+                                    const PlaylistClipSink& sink, bool withMissingNames,
+                                    const PlaylistReadCheck& keepGoing)
+{
+    PlaylistClipsRead outcome;
+    qint64 bytesRead = 0;
+    const auto goOn = [&] {
+        outcome.cancelled =
+            outcome.cancelled || (keepGoing && !keepGoing(bytesRead, file.fileSize()));
+        return !outcome.cancelled;
+    };
+    PlaylistClipReader reader(
+        path,
+        {[&](const QByteArray& clip) { sink(QString::fromUtf8(clip), true); },
+         [&](const QString& text) {
+             ++outcome.missing;
+             if (!text.isEmpty())
+                 sink(text, false);
+         },
+         goOn},
+        withMissingNames);
+    const bool readOk = readPlaylistEntries(
+        file, playlistRulesFor(path), [&](const PlaylistEntry& entry) { reader.take(entry); },
+        [&](qint64 total) {
+            bytesRead = total;
+            return goOn();
+        });
+    if (outcome.cancelled || reader.stopped()) {
+        outcome.cancelled = true;
+        return outcome;
+    }
+    reader.finish();
+    if (!readOk || !file.closeFile())
+        outcome.error = file.error() != 0 ? file.error() : EIO;
+    return outcome;
+}
+
 std::optional<int> ReadPlaylist(ClipList& list, const QString& path, MessageBoxes& boxes,
                                 DelayedProgress* progress, QStringList* missingEntries)
 {
@@ -63,43 +100,26 @@ std::optional<int> ReadPlaylist(ClipList& list, const QString& path, MessageBoxe
     // The clips are gathered aside, so that a cancelled read leaves the list as it was.
     QStringList clips;
     QStringList notFound;
-    int missing = 0;
-    qint64 bytesRead = 0;
-    bool stopped = false;
-    const auto keepGoing = [&] {
-        stopped = stopped || (progress != nullptr && !progress->update(bytesRead, file.fileSize()));
-        return !stopped;
-    };
-    PlaylistClipReader reader(
-        path,
-        {[&](const QByteArray& clip) { clips.append(QString::fromUtf8(clip)); },
-         [&](const QString& text) {
-             ++missing;
-             if (!text.isEmpty())
-                 notFound.append(text);
-         },
-         keepGoing},
-        missingEntries != nullptr);
-    const bool readOk = readPlaylistEntries(
-        file, playlistRulesFor(path), [&](const PlaylistEntry& entry) { reader.take(entry); },
-        [&](qint64 total) {
-            bytesRead = total;
-            return keepGoing();
+    const PlaylistClipsRead read = readPlaylistClips(
+        file, path,
+        [&](const QString& name, bool found) { (found ? clips : notFound).append(name); },
+        missingEntries != nullptr,
+        [progress](qint64 done, qint64 total) {
+            return progress == nullptr || progress->update(done, total);
         });
     // The window goes the moment the read ends, before any box or window that follows.
     if (progress != nullptr)
         progress->finish();
-    if (stopped || reader.stopped())
+    if (read.cancelled)
         return std::nullopt;
-    reader.finish();
     list.setItems(std::move(clips));
     if (missingEntries != nullptr)
         missingEntries->append(notFound);
-    if (!readOk || !file.closeFile()) {
-        boxes.error(ioErrorText(file.error() != 0 ? file.error() : EIO));
+    if (read.error != 0) {
+        boxes.error(ioErrorText(read.error));
         return std::nullopt;
     }
-    return missing;
+    return read.missing;
 }
 
 } // namespace vantoro

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 namespace vantoro {
@@ -10,6 +11,7 @@ namespace vantoro {
 class ClipList;
 class MessageBoxes;
 class DelayedProgress;
+class ReadOnlyFileDevice;
 
 // The playlist-file operations on the clip list.
 //
@@ -45,6 +47,27 @@ bool WritePlaylist(const ClipList& list, const QString& path, const QString& tit
 // so that a caller can write them back: each as the local name it stands for (a relative name
 // taken against the playlist's folder, a file: URI as its path), or, for an entry of another
 // scheme, as its text. An empty entry names nothing and is left out (it is still counted).
+// How a read of readPlaylistClips ended.
+struct PlaylistClipsRead
+{
+    int missing = 0;        // entries that named no existing file (empty ones included)
+    int error = 0;          // errno of a failing read or close; 0 when the file was read through
+    bool cancelled = false; // `keepGoing` answered false: the read stopped there
+};
+// Receives each entry in file order: a clip found (`found`), or an entry that named no file,
+// as ReadPlaylist's `missing` list holds it (empty entries are not passed on).
+using PlaylistClipSink = std::function<void(const QString& name, bool found)>;
+// Told the bytes read so far of the file's size, now and then; answers false to stop the read.
+using PlaylistReadCheck = std::function<bool(qint64 done, qint64 total)>;
+
+// The read behind ReadPlaylist, without boxes or windows, so that it may run on any thread:
+// the entries of the playlist at `path`, already opened in `file`, in file order, each as the
+// clip it names or as missing. With `withMissingNames` false missing entries are only counted,
+// which saves decoding them. Closes `file`.
+PlaylistClipsRead readPlaylistClips(ReadOnlyFileDevice& file, const QString& path,
+                                    const PlaylistClipSink& sink, bool withMissingNames,
+                                    const PlaylistReadCheck& keepGoing = {});
+
 std::optional<int> ReadPlaylist(ClipList& list, const QString& path, MessageBoxes& boxes,
                                 DelayedProgress* progress = nullptr,
                                 QStringList* missing = nullptr);

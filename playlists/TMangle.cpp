@@ -2,13 +2,16 @@
 
 #include "platform/FileDialogs.h"
 #include "fileops/FileOperationEngine.h"
+#include "fileops/IoError.h"
 #include "platform/MainWindowDialogs.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ModalRunner.h"
+#include "platform/QtProgressWindows.h"
 #include "playlists/ClipDropTarget.h"
 #include "playlists/ClipListModel.h"
-#include "playlists/DelayedProgress.h"
+#include "playlists/ClipListView.h"
 #include "playlists/PlaylistFiles.h"
+#include "playlists/PlaylistLoader.h"
 #include "playlists/ProgramState.h"
 #include "playlists/TConfirmKill.h"
 
@@ -20,17 +23,18 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListView>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QSet>
 #include <QStyle>
 #include <QStyleHints>
 #include <QStyleOptionViewItem>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <memory>
-#include <optional>
 #include <vector>
 
 namespace vantoro {
@@ -38,8 +42,9 @@ namespace vantoro {
 namespace {
 
 const QString kSelectFirst = QStringLiteral("You must first select (click on) a clip");
-const QString kMissingAtOpening = QStringLiteral(
-    "Warning: %1 clip(s) could not be found.\rThey stay in the playlist unless you remove them.");
+const QString kMissingAtOpening =
+    QStringLiteral("Warning: %1 clip(s) could not be found.\rThey are listed greyed and stay in "
+                   "the playlist unless you remove them.");
 const QString kKeepMissing = QStringLiteral("Keep the %1 entries whose files could not be found?");
 const QString kPlaylistExists =
     QStringLiteral("Playlist with that name already exists!\rOK to overwrite?");
@@ -47,6 +52,9 @@ const QString kPlaylistExists =
 // How many of the longest paths (by characters) are measured for the width of the rows:
 // measuring every one of a long list would take longer than the list takes to show.
 constexpr qsizetype kMeasuredPaths = 32;
+// How often the read's progress is shown while the playlist is read.
+constexpr int kProgressIntervalMs = 40;
+constexpr int kProgressSteps = 1000;
 
 // Where the entry at `oldRow` of `before` stands in `after`, when `after` is `before` with
 // entries inserted (order otherwise kept) and no inserted entry equals an existing one.
@@ -90,7 +98,7 @@ void TMangle::buildControls()
     Label1->setPalette(blue);
 
     m_model = new ClipListModel(this);
-    ListBox1 = new QListView(this);
+    ListBox1 = new ClipListView(this);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
     ListBox1->setModel(m_model);
     ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -164,10 +172,37 @@ void TMangle::buildControls()
     commands->addWidget(ButtonOK);
     commands->addWidget(BitBtn1);
 
+    // The read's progress shows beside the list's caption, which has room for it: the window
+    // keeps its size and its layout when it goes.
+    ReadLabel = new QLabel(this);
+    ReadLabel->setObjectName(QStringLiteral("ReadLabel"));
+    ReadProgress = new QProgressBar(this);
+    ReadProgress->setObjectName(QStringLiteral("ReadProgress"));
+    ReadProgress->setRange(0, kProgressSteps);
+    ReadProgress->setTextVisible(false);
+    for (QWidget* w : {static_cast<QWidget*>(ReadLabel), static_cast<QWidget*>(ReadProgress)}) {
+        QSizePolicy policy = w->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        w->setSizePolicy(policy);
+        w->hide();
+    }
+    ReadProgress->setFixedHeight(Label1->sizeHint().height());
+    auto* captionRow = new QHBoxLayout;
+    captionRow->addWidget(Label1);
+    captionRow->addStretch(1);
+    captionRow->addWidget(ReadLabel);
+    captionRow->addWidget(ReadProgress, 1);
+    m_progressTimer = new QTimer(this);
+    m_progressTimer->setInterval(kProgressIntervalMs);
+    connect(m_progressTimer, &QTimer::timeout, this, [this] {
+        showReadProgress();
+        m_loader->takeIfDone();
+    });
+
     auto* layout = new QGridLayout(this);
     layout->setContentsMargins(12, 10, 12, 12);
     layout->setHorizontalSpacing(12);
-    layout->addWidget(Label1, 0, 0);
+    layout->addLayout(captionRow, 0, 0);
     layout->addWidget(ListBox1, 1, 0);
     layout->addLayout(commands, 1, 1);
     layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -198,28 +233,71 @@ bool TMangle::FormCreate()
     m_playlistPath = chosen.first();
     setWindowTitle(windowTitle() + QStringLiteral(" [") + m_playlistPath + QStringLiteral("]"));
     // A playlist that cannot be read is never edited: OK would replace it with what little,
-    // if anything, was read of it.
-    // A long read shows its progress; a cancelled one closes the editor as an unread playlist does.
-    std::optional<int> missing;
-    QStringList missingEntries;
-    {
-        std::optional<DelayedProgress> progress;
-        if (m_services.progress != nullptr)
-            progress.emplace(*m_services.progress,
-                             QStringLiteral("Reading playlist %1").arg(m_playlistPath));
-        missing = ReadPlaylist(m_state.AllBox, m_playlistPath, *m_services.messages,
-                               progress ? &*progress : nullptr, &missingEntries);
-        // The progress window goes with the read, before any box; filling the list takes no
-        // time worth showing.
-    }
-    if (!missing)
+    // if anything, was read of it. One that cannot even be opened never shows the editor.
+    m_loader = new PlaylistLoader(this);
+    connect(m_loader, &PlaylistLoader::finished, this, [this] { readEnded(); });
+    if (!m_loader->start(m_playlistPath)) {
+        m_services.messages->error(ioErrorText(m_loader->error()));
         return false;
-    m_missing = std::move(missingEntries);
-    fitRowSize(m_state.AllBox.items());
-    m_model->setItems(m_state.AllBox.items());
-    if (*missing > 0)
-        m_services.messages->error(kMissingAtOpening.arg(*missing));
+    }
+    setReading(true);
     return true;
+}
+
+bool TMangle::reading() const
+{
+    return m_loader != nullptr && m_loader->running();
+}
+
+void TMangle::setReading(bool on)
+{
+    for (QWidget* w : std::initializer_list<QWidget*>{ListBox1, ButtonAdd, ButtonDelete, ButtonUp,
+                                                      ButtonDown, ButtonSort, ButtonOK})
+        w->setEnabled(!on);
+    ReadLabel->setVisible(on);
+    ReadProgress->setVisible(on);
+    // Cancel is the one button that works meanwhile; Return must not press it by chance.
+    BitBtn1->setAutoDefault(!on);
+    if (on) {
+        showReadProgress();
+        m_progressTimer->start();
+    } else {
+        m_progressTimer->stop();
+        ListBox1->setFocus();
+    }
+}
+
+void TMangle::showReadProgress()
+{
+    const qint64 done = m_loader->bytesRead();
+    const qint64 total = m_loader->totalBytes();
+    ReadLabel->setText(QStringLiteral("Reading the playlist: ") +
+                       QtProgressWindows::amountText(done, total));
+    ReadProgress->setValue(total > 0 ? int(std::min(done, total) * kProgressSteps / total) : 0);
+}
+
+void TMangle::readEnded()
+{
+    PlaylistLoader::Result read = std::move(m_loader->result());
+    if (read.cancelled || read.error != 0) {
+        setReading(false);
+        if (read.error != 0)
+            m_services.messages->error(ioErrorText(read.error));
+        if (!read.cancelled)
+            reject();
+        return;
+    }
+    m_state.AllBox.setItems(std::move(read.clips));
+    QStringList shown = read.missing.isEmpty() ? QStringList() : QStringList(read.missing.values());
+    for (QString& missing : shown)
+        missing = ClipListModel::shownText(missing, true);
+    fitRowSize(read.entries);
+    fitRowSize(shown);
+    m_model->setItems(std::move(read.entries), std::move(read.missing));
+    // The list takes the focus once filled, so that it frames its first row.
+    setReading(false);
+    if (read.missingCount > 0)
+        m_services.messages->warning(kMissingAtOpening.arg(read.missingCount));
 }
 
 const ClipList& TMangle::entries() const
@@ -301,6 +379,8 @@ void TMangle::ButtonAddClick()
 
 void TMangle::addClips(const QStringList& paths, int beforeRow)
 {
+    if (reading())
+        return; // the list is filled when the read ends
     // Paths are compared exactly: file names here tell letter cases apart.
     const QStringList& listed = m_model->list().items();
     QSet<QString> known(listed.begin(), listed.end());
@@ -398,9 +478,22 @@ void TMangle::ButtonOKClick()
     const QString target = savePathFor(m_playlistPath);
     if (!mayReplace(target))
         return;
-    QStringList written = m_model->list().items();
-    if (!m_missing.isEmpty() && m_services.messages->askYesNo(kKeepMissing.arg(m_missing.size())))
-        written.append(m_missing);
+    // Missing entries are written where they stand in the list, or not at all.
+    QStringList written;
+    if (const int missing = m_model->missingCount(); missing > 0) {
+        switch (m_services.messages->askYesNoCancel(kKeepMissing.arg(missing))) {
+        case MessageResult::Yes:
+            written = m_model->list().items();
+            break;
+        case MessageResult::No:
+            written = m_model->itemsFound();
+            break;
+        default:
+            return; // Cancel: nothing written, every edit kept
+        }
+    } else {
+        written = m_model->list().items();
+    }
     m_state.AllBox.setItems(std::move(written));
     // A playlist that could not be written (its error box has been shown) keeps the editor
     // open with every edit, so the user can make room and try again or cancel; the file on
@@ -416,6 +509,13 @@ void TMangle::BitBtn1Click()
 {
     // Files already sent to the Trash stay there.
     reject();
+}
+
+void TMangle::reject()
+{
+    if (m_loader != nullptr)
+        m_loader->cancel();
+    QDialog::reject();
 }
 
 void TMangle::showEvent(QShowEvent* event)

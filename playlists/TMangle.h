@@ -8,11 +8,14 @@
 
 class QLabel;
 class QListView;
+class QProgressBar;
 class QPushButton;
+class QTimer;
 
 namespace vantoro {
 
 class ClipListModel;
+class PlaylistLoader;
 struct ProgramState;
 
 // The playlist editor: the user picks a saved playlist, adds clips to it, removes clips
@@ -21,15 +24,19 @@ struct ProgramState;
 // only on OK.
 //
 // Lifetime: one editor per Edit click (PlaylistEdit), released when it closes. FormCreate picks
-// and reads the playlist before the window is shown; when it answers false the editor must be
-// released without ever being shown.
+// and opens the playlist before the window is shown; when it answers false the editor must be
+// released without ever being shown. The playlist is read on a worker thread (PlaylistLoader)
+// while the editor shows, with the read's progress under the list; every command but Cancel
+// waits for the read, and Cancel (or Escape, or the close box) stops it and closes the editor.
 //
-// The shared clip list AllBox is overwritten when the playlist is read and again on OK; it is
-// not restored afterwards.
+// The shared clip list AllBox is overwritten when the playlist has been read and again on OK;
+// it is not restored afterwards.
 //
 // Entries whose files are not there when the playlist is read (an unplugged drive, a share not
-// mounted) are not listed, but they are not lost: the editor says so as it opens, and OK asks
-// whether to keep them, writing them back after the listed clips.
+// mounted) are listed greyed and marked as missing, where they stood in the file, and can be
+// deleted or moved like any other; a box says how many as the list fills. OK asks whether to
+// keep those still listed (Yes writes each where it stands in the list, No leaves them out,
+// Cancel writes nothing and keeps the editor open).
 //
 // The list is a view of a ClipListModel: a move, a removal or an addition is one row's change,
 // so the editor answers at once also with a hundred thousand entries. The selected row is
@@ -53,21 +60,20 @@ public:
                             const QString& clipDialogFolder, QWidget* parent);
 
     // Opening: asks for the playlist ("Select Playlist to Modify"), adds its path to the
-    // caption and reads it. Entries whose files are gone are left out of the list and kept
-    // aside for OK; a box tells how many. Answers false when the user cancelled or the playlist
-    // could not be read (its error box has been shown).
+    // caption, opens it and starts reading it. Answers false when the user cancelled or the
+    // playlist could not be opened (its error box has been shown).
     bool FormCreate();
+    // Whether the playlist is still being read.
+    bool reading() const;
 
     // The path under which OK saves a playlist opened at `path`: its extension replaced by
     // ".asx", so an M3U playlist is saved as a new ASX file beside it. An extension that is
     // "asx" in any letter case is kept, so that the opened file itself is updated.
     static QString savePathFor(const QString& path);
 
-    // The editor's entries, in the order shown.
+    // The editor's entries, in the order shown, the missing ones included.
     const ClipList& entries() const;
     QString playlistPath() const { return m_playlistPath; }
-    // The entries of the playlist whose files were not found as it was read, in file order.
-    const QStringList& missingEntries() const { return m_missing; }
 
     // Adds clips as Add does with the paths picked in its dialog: a path already listed
     // (exactly; another letter case is another file) is skipped, as is a repeat within
@@ -93,12 +99,23 @@ public:
     QPushButton* ButtonSort = nullptr;
     QPushButton* ButtonOK = nullptr;
     QPushButton* BitBtn1 = nullptr;
+    // The read's progress, under the list while the playlist is read.
+    QLabel* ReadLabel = nullptr;
+    QProgressBar* ReadProgress = nullptr;
+
+public Q_SLOTS:
+    // Cancel, Escape and the close box: also stops a read still running.
+    void reject() override;
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
     void buildControls();
+    // While reading, only Cancel works and the progress shows.
+    void setReading(bool on);
+    void showReadProgress();
+    void readEnded();
     // The selected entry, or -1.
     int selectedIndex() const;
     // Selects `row` and makes it the current one, or clears both for -1.
@@ -115,7 +132,8 @@ private:
     QString m_clipDialogFolder;
     QString m_playlistPath;
     ClipListModel* m_model = nullptr;
-    QStringList m_missing;
+    PlaylistLoader* m_loader = nullptr;
+    QTimer* m_progressTimer = nullptr;
 };
 
 } // namespace vantoro

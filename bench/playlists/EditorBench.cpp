@@ -1,9 +1,13 @@
 // The playlist editor on a long playlist: opening it, moving a clip one place, deleting a clip
 // and sorting, each at 100,000 entries beside the same step at 1,000 entries in the same run.
 // Every step counts until the window has laid out and painted its list again, which is when
-// it answers the user. Targets at 100,000 entries: a move or a delete within 20 ms, Sort within
-// 300 ms, opening within 0.5 s (beside the read alone, its baseline); a move or a delete costs
-// about the same at both lengths.
+// it answers the user. Opening counts from the playlist's pick until the list is filled and
+// painted; meanwhile a 1 ms timer on the window's thread measures the longest time the window
+// did not answer (counter freeze_ms), as a person would see it freeze. Each step reports its
+// worst single press (worst_ms). Five repetitions each, reported as median, mean, min and max.
+// Targets at 100,000 entries: opening frees the window within 0.25 s at any moment (freeze_ms)
+// and lists within 0.5 s (beside the read alone, its baseline); a move or a delete costs at
+// most 1.5 times its cost at 1,000 entries; Sort within 300 ms.
 
 #include "platform/FileDialogs.h"
 #include "platform/MessageBoxes.h"
@@ -18,12 +22,14 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QListView>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <benchmark/benchmark.h>
 
@@ -130,6 +136,8 @@ struct Editor
         if (!editor->FormCreate())
             std::abort();
         editor->show();
+        while (editor->reading())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         settle();
     }
 
@@ -155,17 +163,71 @@ struct Editor
     std::unique_ptr<TMangle> editor;
 };
 
+// The longest time the window's thread did not answer while it ran: the largest gap between
+// ticks of a 1 ms timer.
+class FreezeProbe
+{
+public:
+    FreezeProbe()
+    {
+        m_timer.setTimerType(Qt::PreciseTimer);
+        m_timer.setInterval(1);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { tick(); });
+        m_clock.start();
+        m_last = 0;
+        m_timer.start();
+    }
+    // Milliseconds, the gap until now included.
+    double longestMs()
+    {
+        tick();
+        return double(m_longest) / 1e6;
+    }
+
+private:
+    void tick()
+    {
+        const qint64 now = m_clock.nsecsElapsed();
+        m_longest = std::max(m_longest, now - m_last);
+        m_last = now;
+    }
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    qint64 m_last = 0;
+    qint64 m_longest = 0;
+};
+
 void BM_EditorOpen(benchmark::State& state)
 {
     fixture();
+    double freeze = 0;
     for (auto _ : state) {
         Editor e(int(state.range(0)));
+        FreezeProbe probe;
         e.open();
+        freeze = std::max(freeze, probe.longestMs());
         state.PauseTiming();
         e.editor.reset();
         state.ResumeTiming();
     }
+    state.counters["freeze_ms"] = freeze;
 }
+
+// Times each press of a step; the worst goes to the counter worst_ms.
+class WorstPress
+{
+public:
+    void start() { m_clock.start(); }
+    void stop() { m_worst = std::max(m_worst, m_clock.nsecsElapsed()); }
+    void report(benchmark::State& state) const
+    {
+        state.counters["worst_ms"] = double(m_worst) / 1e6;
+    }
+
+private:
+    QElapsedTimer m_clock;
+    qint64 m_worst = 0;
+};
 
 // Baseline of opening: only the read of the playlist that opening does first, without the
 // window.
@@ -189,25 +251,33 @@ void BM_EditorMove(benchmark::State& state)
     e.select(int(state.range(0)) / 2);
     e.settle();
     bool down = true;
+    WorstPress worst;
     for (auto _ : state) {
+        worst.start();
         e.editor->ButtonUpClick(down ? e.editor->ButtonDown : e.editor->ButtonUp);
         e.settle();
+        worst.stop();
         down = !down;
     }
+    worst.report(state);
 }
 
 void BM_EditorDelete(benchmark::State& state)
 {
     Editor e(int(state.range(0)));
     e.open();
+    WorstPress worst;
     for (auto _ : state) {
         state.PauseTiming();
         e.select(int(e.editor->entries().count()) / 2);
         e.settle();
         state.ResumeTiming();
+        worst.start();
         e.editor->ButtonDeleteClick();
         e.settle();
+        worst.stop();
     }
+    worst.report(state);
 }
 
 void BM_EditorSort(benchmark::State& state)
@@ -227,26 +297,29 @@ void BM_EditorSort(benchmark::State& state)
     }
 }
 
-BENCHMARK(BM_EditorOpen)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_BaselineReadOnly)
-    ->Arg(1000)
-    ->Arg(100000)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
-BENCHMARK(BM_EditorMove)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
+// Five repetitions of each; the spread is reported as min and max beside median and mean.
+void spread(benchmark::internal::Benchmark* b)
+{
+    b->Arg(1000)
+        ->Arg(100000)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime()
+        ->Repetitions(5)
+        ->ReportAggregatesOnly(true)
+        ->ComputeStatistics(
+            "min",
+            [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); })
+        ->ComputeStatistics("max", [](const std::vector<double>& v) {
+            return *std::max_element(v.begin(), v.end());
+        });
+}
+
+BENCHMARK(BM_EditorOpen)->Apply(spread);
+BENCHMARK(BM_BaselineReadOnly)->Apply(spread);
+BENCHMARK(BM_EditorMove)->Apply(spread);
 // Each step removes an entry for good: a fixed count keeps the list near its length.
-BENCHMARK(BM_EditorDelete)
-    ->Arg(1000)
-    ->Arg(100000)
-    ->Iterations(30)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
-BENCHMARK(BM_EditorSort)
-    ->Arg(1000)
-    ->Arg(100000)
-    ->Iterations(5)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
+BENCHMARK(BM_EditorDelete)->Apply(spread)->Iterations(30);
+BENCHMARK(BM_EditorSort)->Apply(spread)->Iterations(3);
 
 } // namespace
 

@@ -32,6 +32,8 @@ public:
             return defaultYesNo;
         if (buttons == MessageButtons::OkCancel)
             return defaultOkCancel;
+        if (buttons == MessageButtons::YesNoCancel)
+            return MessageResult::Cancel;
         return MessageResult::Ok;
     }
 

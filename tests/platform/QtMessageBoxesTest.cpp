@@ -4,10 +4,13 @@
 #include <QDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <QWindow>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using namespace vantoro;
 
@@ -110,4 +113,36 @@ TEST(QtMessageBoxes, BelongToTheAskingWindowAlsoWhenNoneIsActive)
     });
     asking.exec();
     EXPECT_EQ(seen, QStringList({"asking", "asking", "Error", "a\nb"}));
+}
+
+// Escape and the close box answer Cancel, which must leave everything as it was.
+TEST(QtMessageBoxes, YesNoCancelAnswersCancelToEscapeAndTheCloseBox)
+{
+    QtMessageBoxes boxes;
+    const struct
+    {
+        std::function<void(QMessageBox&)> answer;
+        MessageResult result;
+    } cases[] = {
+        {[](QMessageBox& b) { b.button(QMessageBox::Yes)->click(); }, MessageResult::Yes},
+        {[](QMessageBox& b) { b.button(QMessageBox::No)->click(); }, MessageResult::No},
+        {[](QMessageBox& b) { QTest::keyClick(&b, Qt::Key_Escape); }, MessageResult::Cancel},
+        {[](QMessageBox& b) { b.close(); }, MessageResult::Cancel},
+    };
+    for (const auto& c : cases) {
+        QString caption;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            caption = box->windowTitle();
+            EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::Yes));
+            c.answer(*box);
+        });
+        EXPECT_EQ(boxes.askYesNoCancel(QStringLiteral("Keep them?")), c.result);
+        EXPECT_EQ(caption, "Confirm");
+    }
+    BoxPresser presser;
+    presser.pressSoon(QMessageBox::Ok);
+    boxes.warning(QStringLiteral("Some clips could not be found."));
+    EXPECT_EQ(presser.caption, "Warning");
 }

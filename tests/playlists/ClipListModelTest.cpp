@@ -39,6 +39,17 @@ TEST(ClipListModel, EachChangeIsToldAsItselfAndPersistentIndexesFollowTheirEntri
     EXPECT_EQ(rows(model),
               QStringList({"/m/b.mp3", "/m/a.mp3", "/m/c.mp3", "/m/d.mp3", "/m/b.mp3"}));
     EXPECT_EQ(d.row(), 3);
+    // Neighbours trade places without a row move; what is held follows its entry.
+    QSignalSpy moves(&model, &QAbstractItemModel::rowsMoved);
+    model.move(3, 4);
+    model.move(4, 3);
+    model.move(2, 3);
+    EXPECT_EQ(rows(model),
+              QStringList({"/m/b.mp3", "/m/a.mp3", "/m/d.mp3", "/m/c.mp3", "/m/b.mp3"}));
+    EXPECT_EQ(d.row(), 2);
+    EXPECT_EQ(secondB.row(), 4);
+    EXPECT_EQ(moves.size(), 0);
+    model.move(2, 3);
 
     model.setSorted(true);
     EXPECT_EQ(layouts.size(), 1);

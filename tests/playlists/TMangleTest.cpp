@@ -15,11 +15,12 @@
 #include <QAbstractItemModelTester>
 #include <QCheckBox>
 #include <QDir>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
-#include <QDropEvent>
 #include <QListView>
 #include <QMimeData>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollBar>
@@ -126,7 +127,13 @@ protected:
     {
         dialogs.openAnswers.append(QStringList{playlistPath});
         // The editor is the first window shown; confirmations queued before come after it.
-        modal.scripts.prepend([script](QDialog& d) { script(static_cast<TMangle&>(d)); });
+        // Its script starts once the playlist has been read.
+        modal.scripts.prepend([script](QDialog& d) {
+            auto& editor = static_cast<TMangle&>(d);
+            ASSERT_TRUE(test::waitUntil([&] { return !editor.reading(); }, 20000));
+            if (editor.isVisible())
+                script(editor);
+        });
         return TMangle::PlaylistEdit(state, services, clipFolder, nullptr);
     }
 
@@ -219,86 +226,101 @@ TEST_F(PlaylistEditor, OpensTheListAndSavesOnOk)
               QStringLiteral("Playlist ") + list + QStringLiteral(" created/updated"));
 }
 
-// The clips of an unplugged drive are not listed, but they are not lost for good either.
-TEST_F(PlaylistEditor, EntriesWhoseFilesAreMissingAreKeptUnlessTheUserSaysNo)
+// The clips of an unplugged drive are listed greyed where they stood; they can be deleted or
+// moved like any other, and OK keeps the rest where they stand, drops them, or writes nothing.
+TEST_F(PlaylistEditor, MissingEntriesAreListedInPlaceAndKeptUnlessTheUserSaysNo)
 {
     const QString gone = path(QStringLiteral("unplugged/gone.avi"));
     const QString web = QStringLiteral("http://example.com/stream.mp3");
-    const QByteArray file = "<ASX VERSION=\"3.0\">\r\n"
-                            " <ENTRY><REF HREF=\"" +
-                            gone.toUtf8() +
-                            "\" /></ENTRY>\r\n"
-                            " <ENTRY><REF HREF=\"" +
-                            path("b.mp3").toUtf8() +
-                            "\" /></ENTRY>\r\n"
-                            " <ENTRY><REF HREF=\"" +
-                            web.toUtf8() +
-                            "\" /></ENTRY>\r\n"
-                            " <ENTRY><REF HREF=\"" +
-                            path("a.avi").toUtf8() +
-                            "\" /></ENTRY>\r\n"
-                            " <ENTRY><REF HREF=\"also gone.wav\" /></ENTRY>\r\n"
-                            " <ENTRY><REF HREF=\"" +
-                            gone.toUtf8() +
-                            "\" /></ENTRY>\r\n"
-                            "</ASX>\r\n";
+    const QString alsoGone = path(QStringLiteral("also gone.wav"));
+    QByteArray file = "<ASX VERSION=\"3.0\">\r\n";
+    for (const QString& href :
+         {gone, path(QStringLiteral("b.mp3")), web, path(QStringLiteral("a.avi")),
+          QStringLiteral("also gone.wav"), gone})
+        file += " <ENTRY><REF HREF=\"" + href.toUtf8() + "\" /></ENTRY>\r\n";
+    file += "</ASX>\r\n";
     const QString list = path(QStringLiteral("drive.asx"));
-    const QStringList missing = {gone, web, path(QStringLiteral("also gone.wav")), gone};
+    const auto missing = [](const QString& p) -> QString {
+        return QStringLiteral("(missing) ") + p;
+    };
     const struct
     {
         MessageResult answer;
-        QStringList written;
+        int result;
+        QStringList written; // empty: the file stays as it was
     } cases[] = {
-        // The listed clips first, as edited, then the missing ones in their old order.
-        {MessageResult::Yes, paths({"a.avi", "c.wav"}) + missing},
-        {MessageResult::No, paths({"a.avi", "c.wav"})},
+        {MessageResult::Yes, QDialog::Accepted, {gone, path("a.avi"), web, gone, path("c.wav")}},
+        {MessageResult::No, QDialog::Accepted, paths({"a.avi", "c.wav"})},
+        {MessageResult::Cancel, QDialog::Rejected, {}},
     };
     for (const auto& c : cases) {
         writeFileBytes(list, file);
         messages.shown.clear();
         messages.answers = {MessageResult::Ok, c.answer};
         confirmDelete(false);
+        confirmDelete(false);
         const int result = edit(list, [&](TMangle& m) {
-            EXPECT_EQ(shownEntries(m), paths({"b.mp3", "a.avi"}));
-            EXPECT_EQ(m.missingEntries(), missing);
-            // The box came before the editor.
+            EXPECT_EQ(shownEntries(m),
+                      QStringList({missing(gone), path("b.mp3"), missing(web), path("a.avi"),
+                                   missing(alsoGone), missing(gone)}));
+            const QAbstractItemModel* model = m.ListBox1->model();
+            EXPECT_TRUE(model->index(0, 0).data(Qt::ForegroundRole).isValid()) << "not greyed";
+            EXPECT_FALSE(model->index(1, 0).data(Qt::ForegroundRole).isValid());
+            // The box came as the list filled.
             ASSERT_EQ(messages.shown.size(), 1);
-            EXPECT_EQ(messages.shown[0].kind, MessageKind::Error);
+            EXPECT_EQ(messages.shown[0].kind, MessageKind::Warning);
             EXPECT_EQ(messages.shown[0].text,
-                      QStringLiteral("Warning: 4 clip(s) could not be found.\r"
-                                     "They stay in the playlist unless you remove them."));
-            select(m, 0);
+                      QStringLiteral("Warning: 4 clip(s) could not be found.\rThey are listed "
+                                     "greyed and stay in the playlist unless you remove them."));
+            select(m, 1); // b.mp3
+            click(m.ButtonDelete);
+            select(m, 3); // also gone.wav
             click(m.ButtonDelete);
             dialogs.openAnswers.append({path(QStringLiteral("c.wav"))});
             click(m.ButtonAdd);
+            select(m, 2); // a.avi, up past the web address
+            click(m.ButtonUp);
             click(m.ButtonOK);
+            if (c.answer == MessageResult::Cancel) {
+                EXPECT_TRUE(m.isVisible());
+                EXPECT_EQ(m.entries().count(), 5);
+                click(m.BitBtn1);
+            }
         });
-        EXPECT_EQ(result, QDialog::Accepted);
-        ASSERT_EQ(messages.shown.size(), 3);
+        EXPECT_EQ(result, c.result);
+        ASSERT_GE(messages.shown.size(), 2);
         EXPECT_EQ(messages.shown[1].kind, MessageKind::Confirmation);
-        EXPECT_EQ(messages.shown[1].buttons, MessageButtons::YesNo);
+        EXPECT_EQ(messages.shown[1].buttons, MessageButtons::YesNoCancel);
         EXPECT_EQ(messages.shown[1].text,
-                  QStringLiteral("Keep the 4 entries whose files could not be found?"));
-        EXPECT_EQ(messages.shown[2].kind, MessageKind::Information);
-        EXPECT_EQ(hrefsIn(list), c.written);
+                  QStringLiteral("Keep the 3 entries whose files could not be found?"));
+        if (c.written.isEmpty()) {
+            EXPECT_EQ(readFileBytes(list), file);
+            EXPECT_EQ(messages.shown.size(), 2);
+        } else {
+            EXPECT_EQ(hrefsIn(list), c.written);
+            EXPECT_EQ(state.AllBox.items(), c.written);
+        }
     }
 
-    // Cancel writes nothing and asks nothing.
-    writeFileBytes(list, file);
+    // Every missing entry deleted: nothing is asked.
+    writeFileBytes(list, asxBytes({gone, path("a.avi")}));
     messages.shown.clear();
-    edit(list, [&](TMangle& m) { click(m.BitBtn1); });
-    EXPECT_EQ(readFileBytes(list), file);
-    EXPECT_EQ(messages.shown.size(), 1); // the warning at opening only
+    confirmDelete(false);
+    edit(list, [&](TMangle& m) {
+        select(m, 0);
+        click(m.ButtonDelete);
+        click(m.ButtonOK);
+    });
+    ASSERT_EQ(messages.shown.size(), 2);
+    EXPECT_EQ(messages.shown[1].kind, MessageKind::Information);
+    EXPECT_EQ(hrefsIn(list), paths({"a.avi"}));
 }
 
 // A playlist whose clips are all there asks nothing at OK.
 TEST_F(PlaylistEditor, NothingIsAskedWhenNoFileIsMissing)
 {
     const QString list = playlist(QStringLiteral("l.asx"), {"a.avi"});
-    edit(list, [&](TMangle& m) {
-        EXPECT_TRUE(m.missingEntries().isEmpty());
-        click(m.ButtonOK);
-    });
+    edit(list, [&](TMangle& m) { click(m.ButtonOK); });
     ASSERT_EQ(messages.shown.size(), 1);
     EXPECT_EQ(messages.shown[0].kind, MessageKind::Information);
 }
@@ -308,6 +330,8 @@ TEST_F(PlaylistEditor, CommandsWithoutASelectionAskForOne)
     const QString list = playlist(QStringLiteral("l.asx"), {"a.avi", "b.mp3"});
     const QByteArray before = readFileBytes(list);
     edit(list, [&](TMangle& m) {
+        // The list frames (and selects) its first row as it takes the focus: take it away.
+        m.ListBox1->selectionModel()->clear();
         click(m.ButtonDelete);
         click(m.ButtonUp);
         click(m.ButtonDown);
@@ -332,6 +356,7 @@ TEST_F(PlaylistEditor, AHeldMoveButtonRepeats)
     edit(list, [&](TMangle& m) {
         EXPECT_TRUE(m.ButtonDown->autoRepeat());
         EXPECT_TRUE(m.ButtonUp->autoRepeat());
+        m.ListBox1->selectionModel()->clear();
         QTest::mousePress(m.ButtonDown, Qt::LeftButton);
         QTest::qWait(m.ButtonDown->autoRepeatDelay() + 3 * m.ButtonDown->autoRepeatInterval() +
                      200);
@@ -693,8 +718,9 @@ TEST_F(PlaylistEditor, SortKeepsTheSelectedClipSelected)
     });
 }
 
-// A one-row change is told to the view as that change: the view keeps its layout and its
-// selection instead of taking a hundred thousand rows again.
+// A one-row change is told to the view as that change (a move by one place as two rows'
+// texts changing): the view keeps its layout and its selection instead of taking a hundred
+// thousand rows again.
 TEST_F(PlaylistEditor, OneRowChangesDoNotRebuildTheList)
 {
     const QString list = playlist(QStringLiteral("l.asx"), {"a.avi", "b.mp3", "c.wav"});
@@ -703,14 +729,14 @@ TEST_F(PlaylistEditor, OneRowChangesDoNotRebuildTheList)
         QAbstractItemModelTester tester(m.ListBox1->model(),
                                         QAbstractItemModelTester::FailureReportingMode::Warning);
         QSignalSpy resets(m.ListBox1->model(), &QAbstractItemModel::modelReset);
-        QSignalSpy moves(m.ListBox1->model(), &QAbstractItemModel::rowsMoved);
+        QSignalSpy moves(m.ListBox1->model(), &QAbstractItemModel::dataChanged);
         QSignalSpy removals(m.ListBox1->model(), &QAbstractItemModel::rowsRemoved);
         QSignalSpy insertions(m.ListBox1->model(), &QAbstractItemModel::rowsInserted);
         select(m, 0);
         click(m.ButtonDown);
         click(m.ButtonDown);
         click(m.ButtonUp);
-        EXPECT_EQ(moves.size(), 3);
+        EXPECT_EQ(moves.size(), 6); // two rows a move
         click(m.ButtonDelete);
         EXPECT_EQ(removals.size(), 1);
         click(m.ButtonSort);
@@ -879,110 +905,72 @@ TEST_F(PlaylistEditor, TheProgramsEngineSendsTheClipToThePrivateTrash)
 
 namespace {
 
-// A progress window that the user cancels as soon as it shows.
-class CancellingProgress final : public ProgressWindows
+// A playlist long enough that reading it takes a while on any machine.
+QString longPlaylist(const QString& folder, const QString& clip, int entries)
 {
-public:
-    struct Window final : ProgressWindow
-    {
-        void setProgress(qint64, qint64) override {}
-        bool cancelled() const override { return true; }
-    };
-    std::unique_ptr<ProgressWindow> open(const QString& text) override
-    {
-        texts.append(text);
-        return std::make_unique<Window>();
-    }
-    QStringList texts;
-};
-
-TEST_F(PlaylistEditor, ACancelledLongReadNeverShowsTheEditorAndKeepsThePlaylist)
-{
-    const QString a = clip(QStringLiteral("a.avi"));
-    QByteArray m3u;
-    for (int i = 0; i < 200000; ++i)
-        m3u += a.toUtf8() + "\n";
-    const QString list = path(QStringLiteral("long.m3u"));
+    QByteArray m3u = (folder + QStringLiteral("/unplugged.avi")).toUtf8() + "\n";
+    for (int i = 0; i < entries; ++i)
+        m3u += clip.toUtf8() + "\n";
+    const QString list = folder + QStringLiteral("/long.m3u");
     writeFileBytes(list, m3u);
-    CancellingProgress progress;
-    services.progress = &progress;
-    // The read takes as long as it takes on this machine: the file grows until the window shows.
-    int result = QDialog::Accepted;
-    for (int attempt = 0; attempt < 6 && progress.texts.isEmpty(); ++attempt) {
-        if (attempt > 0) {
-            m3u += m3u;
-            writeFileBytes(list, m3u);
-        }
-        modal.shown.clear();
-        dialogs.openAnswers.append(QStringList{list});
-        result = TMangle::PlaylistEdit(state, services, clipFolder, nullptr);
-    }
-    ASSERT_EQ(progress.texts.size(), 1);
-    EXPECT_EQ(progress.texts.front(), "Reading playlist " + list);
-    EXPECT_EQ(result, QDialog::Rejected);
-    EXPECT_TRUE(modal.shown.isEmpty()) << "the editor never opens on a playlist it did not read";
-    EXPECT_TRUE(messages.shown.isEmpty());
-    EXPECT_EQ(readFileBytes(list), m3u);
+    return list;
 }
 
-} // namespace
-
-namespace {
-
-// Progress windows that count how many are open.
-class CountingProgress final : public ProgressWindows
+// The editor shows at once while a long playlist is read, with the read's progress and only
+// Cancel working; the list fills, and the warning comes, as the read ends.
+TEST_F(PlaylistEditor, ALongPlaylistIsReadWhileTheEditorShows)
 {
-public:
-    struct Window final : ProgressWindow
-    {
-        explicit Window(int& open) : m_open(open) { ++m_open; }
-        ~Window() override { --m_open; }
-        void setProgress(qint64, qint64) override {}
-        bool cancelled() const override { return false; }
-        int& m_open;
-    };
-    std::unique_ptr<ProgressWindow> open(const QString&) override
-    {
-        ++opened;
-        return std::make_unique<Window>(openNow);
-    }
-    int opened = 0;
-    int openNow = 0;
-};
-
-// A long read's progress window closes with the read: it never lingers under the warning box
-// or over an editor that has nothing to show yet.
-TEST_F(PlaylistEditor, TheProgressWindowClosesWhenTheReadEnds)
-{
-    const QString a = clip(QStringLiteral("a.avi"));
-    QByteArray m3u = path(QStringLiteral("unplugged.avi")).toUtf8() + "\n";
-    for (int i = 0; i < 200000; ++i)
-        m3u += a.toUtf8() + "\n";
-    const QString list = path(QStringLiteral("long.m3u"));
-    CountingProgress progress;
-    services.progress = &progress;
-    int openAtBox = -1;
-    int openAtEditor = -1;
-    qsizetype listed = 0;
+    const QString list = longPlaylist(dir.path(), path(QStringLiteral("a.avi")), 200000);
+    bool readingAtFirst = false;
+    qsizetype listedAtBox = -1;
+    TMangle* editor = nullptr;
     messages.onShow = [&](const test::FakeMessageBoxes::Shown& box) {
-        if (box.kind == MessageKind::Error)
-            openAtBox = progress.openNow;
+        if (box.kind == MessageKind::Warning)
+            listedAtBox = editor->ListBox1->model()->rowCount();
     };
-    // The read takes as long as it takes on this machine: the file grows until the window shows.
-    for (int attempt = 0; attempt < 6 && progress.opened == 0; ++attempt) {
-        if (attempt > 0)
-            m3u += m3u.mid(m3u.indexOf('\n') + 1);
-        writeFileBytes(list, m3u);
-        edit(list, [&](TMangle& m) {
-            openAtEditor = progress.openNow;
-            listed = m.ListBox1->model()->rowCount();
-            click(m.BitBtn1);
-        });
-    }
-    ASSERT_GT(progress.opened, 0) << "the read never took long enough to show its progress";
-    EXPECT_EQ(openAtBox, 0);
-    EXPECT_EQ(openAtEditor, 0);
-    EXPECT_EQ(listed, m3u.count('\n') - 1);
+    dialogs.openAnswers.append(QStringList{list});
+    modal.scripts.append([&](QDialog& d) {
+        auto& m = static_cast<TMangle&>(d);
+        editor = &m;
+        readingAtFirst = m.reading();
+        if (readingAtFirst) {
+            EXPECT_TRUE(m.ReadProgress->isVisible());
+            EXPECT_FALSE(m.ButtonOK->isEnabled());
+            EXPECT_FALSE(m.ButtonAdd->isEnabled());
+            EXPECT_TRUE(m.BitBtn1->isEnabled());
+            EXPECT_EQ(m.ListBox1->model()->rowCount(), 0);
+        }
+        ASSERT_TRUE(test::waitUntil([&] { return !m.reading(); }, 30000));
+        EXPECT_FALSE(m.ReadProgress->isVisible());
+        EXPECT_TRUE(m.ButtonOK->isEnabled());
+        click(m.BitBtn1);
+    });
+    TMangle::PlaylistEdit(state, services, clipFolder, nullptr);
+    EXPECT_TRUE(readingAtFirst) << "the read ended before the editor showed";
+    EXPECT_EQ(listedAtBox, 200001);
+    EXPECT_EQ(state.AllBox.count(), 200000);
+}
+
+// Cancel while reading stops the read and closes the editor: nothing written, the shared clip
+// list as it was.
+TEST_F(PlaylistEditor, CancelWhileReadingClosesTheEditorAndKeepsThePlaylist)
+{
+    const QString list = longPlaylist(dir.path(), path(QStringLiteral("a.avi")), 200000);
+    const QByteArray before = readFileBytes(list);
+    state.AllBox.add(QStringLiteral("/kept.avi"));
+    bool cancelledWhileReading = false;
+    dialogs.openAnswers.append(QStringList{list});
+    modal.scripts.append([&](QDialog& d) {
+        auto& m = static_cast<TMangle&>(d);
+        cancelledWhileReading = m.reading();
+        QTest::keyClick(&m, Qt::Key_Escape);
+        EXPECT_FALSE(m.isVisible());
+    });
+    EXPECT_EQ(TMangle::PlaylistEdit(state, services, clipFolder, nullptr), QDialog::Rejected);
+    EXPECT_TRUE(cancelledWhileReading);
+    EXPECT_TRUE(messages.shown.isEmpty());
+    EXPECT_EQ(readFileBytes(list), before);
+    EXPECT_EQ(state.AllBox.items(), QStringList{QStringLiteral("/kept.avi")});
 }
 
 // Rows share one size, taken from the widest paths: the longest path is not cut short and

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # End to end, as a person edits a playlist at their own pace with the keyboard: open an M3U
-# playlist one of whose clips is on a drive that is not there, read the warning, delete the
-# framed clip, hold Move Down, and press OK, which asks before replacing the ASX playlist of the
-# same name (first Cancel, then OK) and whether to keep the missing clip (Yes). Every question
-# is answered only after 1.5 s. The saved playlist must hold the edits and the missing clip.
+# playlist one of whose clips is on a drive that is not there, read the warning (titled
+# Warning, over the editor whose list shows the missing clip), delete the framed clip, hold
+# Move Down, and press OK, which asks before replacing the ASX playlist of the same name (first
+# Cancel, then OK) and whether to keep the missing clip (first Escape: Cancel, nothing written
+# and the editor stays; then Yes). Every question is answered only after 1.5 s. The saved
+# playlist must hold the edits and the missing clip in its place, after the clip it followed.
 #   editor_e2e.sh <built vantoro executable>
 # Runs on a display of its own with a window manager (tests/tools/with-display --wm, see
 # editor.cmake). E2E_SHOT=file.png keeps a picture of the editor.
@@ -46,11 +48,12 @@ sleep 0.5
 xdotool type --delay 20 "$work/mix.m3u"
 xdotool key Return
 
-# The clip that could not be found is announced, not dropped silently.
-answer '^Error$' "the warning about the missing clip" Return
-
+# The editor shows at once; the clip that could not be found is announced as a warning over
+# it, not dropped silently.
 wait_for_window '^Vantoro - Edit Playlist \[' 20 || fail "the editor did not appear"
 editor=$win
+answer '^Warning$' "the warning about the missing clip" Return
+xdotool search --onlyvisible --name '^Error$' >/dev/null 2>&1 && fail "an Error box came up"
 sleep 1.5
 [[ -n "${E2E_SHOT:-}" ]] && import -window "$editor" "$E2E_SHOT"
 xdotool windowfocus "$editor"
@@ -83,14 +86,22 @@ answer '^Confirm$' "the overwrite question" Escape
 cmp -s "$work/mix.asx" "$work/mix.asx.before" || fail "Cancel still wrote mix.asx"
 xdotool search --onlyvisible --name '^Vantoro - Edit Playlist \[' >/dev/null 2>&1 ||
   fail "the editor closed on Cancel"
-# ...then OK, and Yes to keeping the missing clip.
+# ...then OK, and Escape on the question about the missing clip: Cancel, which writes nothing
+# and keeps the editor open with its edits...
 xdotool windowfocus "$editor"
 xdotool key space
 answer '^Confirm$' "the overwrite question" Return
-wait_for_window '^Confirm$' 10 || fail "the question about the missing clip did not appear"
-sleep 1.5
-xdotool windowfocus "$win"
-xdotool key Return # Yes, the default
+answer '^Confirm$' "the question about the missing clip" Escape
+wait_gone '^Confirm$' 5 || fail "Escape left the question open"
+cmp -s "$work/mix.asx" "$work/mix.asx.before" || fail "Cancel on keeping the missing clip wrote mix.asx"
+xdotool search --onlyvisible --name '^Information$' >/dev/null 2>&1 && fail "Cancel said the playlist was saved"
+xdotool search --onlyvisible --name '^Vantoro - Edit Playlist \[' >/dev/null 2>&1 ||
+  fail "the editor closed on Cancel"
+# ...then OK once more, and Yes (the default) to keeping it.
+xdotool windowfocus "$editor"
+xdotool key space
+answer '^Confirm$' "the overwrite question" Return
+answer '^Confirm$' "the question about the missing clip" Return
 answer '^Information$' "the saved message" Return
 
 wait_gone '^Vantoro - Edit Playlist' 5 || true
@@ -100,7 +111,9 @@ cmp -s "$work/mix.m3u" "$work/mix.m3u.before" || fail "the M3U playlist was chan
 mapfile -t saved < <(hrefs "$work/mix.asx")
 echo "saved: ${saved[*]##*/}"
 [[ ${#saved[@]} -eq 20 ]] || fail "mix.asx holds ${#saved[@]} entries, not 19 clips and the missing one"
-[[ "${saved[19]}" == "$work/unplugged/gone.wav" ]] || fail "the missing clip is not kept at the end"
+# The missing clip followed w03 in the file; w01 was deleted and w02 moved down past both.
+[[ "${saved[0]}" == */w03.wav && "${saved[1]}" == "$work/unplugged/gone.wav" ]] ||
+  fail "the missing clip is not kept after w03, where it stood"
 printf '%s\n' "${saved[@]}" | grep -q '/w01\.wav$' && fail "the deleted clip w01 is still there"
 # Held for 1.5 s, Move Down carried w02 more than one place.
 for ((at = 0; at < 19; at++)); do [[ "${saved[$at]}" == */w02.wav ]] && break; done
