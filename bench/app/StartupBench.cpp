@@ -150,7 +150,8 @@ public:
                 }
             } else if (type == m_damageNotify && shown != XCB_NONE) {
                 const auto* damaged = reinterpret_cast<xcb_damage_notify_event_t*>(event);
-                if (overlap(damaged->area, place)) {
+                // Where the window is now: a window manager may have placed its frame since.
+                if (placeOf(shown, place) && overlap(damaged->area, place)) {
                     result.paintMs = at;
                     result.width = place.width;
                     result.height = place.height;
