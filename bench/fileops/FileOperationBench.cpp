@@ -9,6 +9,7 @@
 // report the median of the per-iteration ratios as "vs_cp" / "vs_gio".
 // The Trash is a private one under the benchmark's own temporary folder.
 #include "BenchEngine.h"
+#include "bench/common/BenchMain.h"
 #include "fileops/FileOperationQuestions.h"
 #include "fileops/ShellFileOperation.h"
 
@@ -429,10 +430,5 @@ int main(int argc, char** argv)
     qputenv("XDG_DATA_HOME", QFile::encodeName(rootDir.path() + QStringLiteral("/data")));
     QDir().mkpath(rootDir.path() + QStringLiteral("/data"));
     QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return vantoro::bench::runBenchmarks(argc, argv);
 }
