@@ -1,5 +1,7 @@
 #include "fileops/FileCopier.h"
 
+#include "fileops/FileOperationSupport.h"
+
 #include <QRandomGenerator>
 
 #include <cerrno>
@@ -356,15 +358,8 @@ int StagedFile::commit(const QByteArray& finalName, bool replace)
             return errno;
         m_tempName.clear();
     } else {
-        if (::renameat2(dir, m_tempName.constData(), dir, finalName.constData(),
-                        RENAME_NOREPLACE) != 0) {
-            if (errno != EINVAL && errno != ENOSYS)
-                return errno;
-            // No atomic no-replace rename here: a hard link refuses an existing name just as well.
-            if (::linkat(dir, m_tempName.constData(), dir, finalName.constData(), 0) != 0)
-                return errno;
-            ::unlinkat(dir, m_tempName.constData(), 0);
-        }
+        if (const int error = placeWithoutReplacing(dir, m_tempName, dir, finalName))
+            return error;
         m_tempName.clear();
     }
     m_file.reset();

@@ -398,15 +398,14 @@ std::optional<FileOperationJob::Step> FileOperationJob::moveByRename(const QByte
                                                                      bool& crossDevice)
 {
     const QByteArray target = m_destination + '/' + name;
-    if (::renameat2(AT_FDCWD, source.constData(), m_destinationFolder->get(), name.constData(),
-                    RENAME_NOREPLACE) == 0) {
+    const int error = placeWithoutReplacing(AT_FDCWD, source, m_destinationFolder->get(), name);
+    if (error == 0) {
         m_status.bytesDone += bytesOf(st, target);
         m_result.journal.recordTransfer(JournalEntry::Kind::Moved, source, target);
         return Step::Done;
     }
-    const int error = errno;
     crossDevice = error == EXDEV;
-    if (error != EEXIST && error != EXDEV && error != EINVAL && error != ENOSYS)
+    if (error != EEXIST && error != EXDEV)
         return askAboutError(source, error);
     return std::nullopt;
 }
@@ -425,15 +424,15 @@ std::optional<FileOperationJob::Step> FileOperationJob::moveReplacing(const QByt
         replaced = m_result.journal.trashBeforeReplace(target);
         replace = !replaced.isValid();
     }
-    const int rc = replace ? ::renameat(AT_FDCWD, source.constData(), folder, name.constData())
-                           : ::renameat2(AT_FDCWD, source.constData(), folder, name.constData(),
-                                         RENAME_NOREPLACE);
-    if (rc == 0) {
+    const int error =
+        replace
+            ? (::renameat(AT_FDCWD, source.constData(), folder, name.constData()) == 0 ? 0 : errno)
+            : placeWithoutReplacing(AT_FDCWD, source, folder, name);
+    if (error == 0) {
         m_status.bytesDone += bytesOf(st, target);
         m_result.journal.recordTransfer(JournalEntry::Kind::Moved, source, target, replaced);
         return Step::Done;
     }
-    const int error = errno;
     // The file that was to be replaced goes back to its place: a failed move leaves the
     // destination as it found it.
     if (replaced.isValid())

@@ -4,7 +4,9 @@
 #include <vector>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <ftw.h>
+#include <stdio.h>
 #include <unistd.h>
 
 namespace vantoro {
@@ -123,6 +125,36 @@ void removeEmptyFolders(const QByteArray& path)
             removeEmptyFolders(child);
     }
     ::rmdir(path.constData());
+}
+
+int placeWithoutReplacing(int fromFolder, const QByteArray& from, int toFolder,
+                          const QByteArray& to)
+{
+    if (::renameat2(fromFolder, from.constData(), toFolder, to.constData(), RENAME_NOREPLACE) == 0)
+        return 0;
+    int error = errno;
+    // EINVAL is also the answer for a folder moved into itself: the fallbacks meet the same
+    // refusal and answer it too.
+    if (error != EINVAL && error != ENOSYS && error != EOPNOTSUPP)
+        return error;
+    // A hard link refuses a taken name as the kernel does, with no window; a folder has none.
+    if (::linkat(fromFolder, from.constData(), toFolder, to.constData(), 0) == 0) {
+        if (::unlinkat(fromFolder, from.constData(), 0) == 0)
+            return 0;
+        error = errno;
+        // The file under two names is no move: the new name goes again, the old one stays.
+        ::unlinkat(toFolder, to.constData(), 0);
+        return error;
+    }
+    error = errno;
+    if (error != EPERM && error != ENOSYS && error != EOPNOTSUPP && error != EMLINK)
+        return error;
+    struct stat st;
+    if (::fstatat(toFolder, to.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0)
+        return EEXIST;
+    if (errno != ENOENT)
+        return errno;
+    return ::renameat(fromFolder, from.constData(), toFolder, to.constData()) == 0 ? 0 : errno;
 }
 
 int makeFolders(const QByteArray& path)

@@ -40,6 +40,17 @@ int removePermanently(const QByteArray& path);
 // deepest first. Anything still inside keeps its folders.
 void removeEmptyFolders(const QByteArray& path);
 
+// Gives the entry `from` (in the folder `fromFolder`, or relative to the working folder for
+// AT_FDCWD) the name `to` in `toFolder`, never replacing anything there: EEXIST when the name is
+// taken. Every step that puts a name in place goes through here. The no-replace rename comes
+// first; drives that refuse it (FAT, exFAT, NTFS and network drives through FUSE) get a hard
+// link and the removal of the old name where they have links, else a look that the name is
+// free and a plain rename: between the look and the rename another program can take the name,
+// which that rename then replaces (see docs/architecture.md). Answers 0 or an errno value;
+// EXDEV when the two lie on different file systems.
+int placeWithoutReplacing(int fromFolder, const QByteArray& from, int toFolder,
+                          const QByteArray& to);
+
 // Makes a folder and its missing parents. Something of a name that is not a folder (a file, a
 // dangling symbolic link) is ENOTDIR, never taken for a folder. Answers 0 or an errno value.
 int makeFolders(const QByteArray& path);

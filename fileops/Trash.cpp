@@ -135,8 +135,8 @@ void checkTrashedItem(const QByteArray& path, const struct stat& item, TrashOutc
         outcome.errorCode =
             ::statvfs(trash.constData(), &fs) == 0 && fs.f_bavail == 0 ? ENOSPC : EIO;
         const QByteArray trashed = trash + "/files/" + entry;
-        if (::renameat2(AT_FDCWD, trashed.constData(), AT_FDCWD, path.constData(),
-                        RENAME_NOREPLACE) == 0) {
+        const int putBack = placeWithoutReplacing(AT_FDCWD, trashed, AT_FDCWD, path);
+        if (putBack == 0) {
             ::unlink(record.constData());
             outcome.trashFolder.clear();
             outcome.entryName.clear();
@@ -147,7 +147,7 @@ void checkTrashedItem(const QByteArray& path, const struct stat& item, TrashOutc
             outcome.reason = QStringLiteral("The Trash could not record where it came from (%1), "
                                             "and it could not be put back (%2); it is in the "
                                             "Trash as %3")
-                                 .arg(systemErrorText(outcome.errorCode), systemErrorText(errno),
+                                 .arg(systemErrorText(outcome.errorCode), systemErrorText(putBack),
                                       QFile::decodeName(trashed));
         }
         return;
