@@ -2,6 +2,7 @@
 
 #include "fileops/FileOperationSupport.h"
 
+#include <QFile>
 #include <QRandomGenerator>
 
 #include <cerrno>
@@ -290,7 +291,9 @@ int StagedFile::stage(int source, const struct stat& sourceStat, const SharedFd&
         m_device = own.st_dev;
 
     int error = copyFileContents(source, fd, sourceStat, control);
-    if (!error && ::fchmod(fd, mode) != 0)
+    // FAT and exFAT drives keep no permission bits: some refuse the change, the copy goes on.
+    if (!error && ::fchmod(fd, mode) != 0 && errno != ENOSYS && errno != EOPNOTSUPP &&
+        errno != EPERM)
         error = errno;
     if (!error)
         copyExtendedAttributes(source, fd); // after the mode: an access ACL sets the group bits
@@ -380,6 +383,30 @@ bool existsInFolder(int folder, const QByteArray& name)
 {
     struct stat st;
     return ::fstatat(folder, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 || errno != ENOENT;
+}
+
+QByteArray nameHeldInFolder(int folder, const QByteArray& name)
+{
+    const int scan = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* dir = scan < 0 ? nullptr : ::fdopendir(scan);
+    if (!dir) {
+        if (scan >= 0)
+            ::close(scan);
+        return name;
+    }
+    const QString wanted = QFile::decodeName(name);
+    QByteArray held = name;
+    while (const dirent* entry = ::readdir(dir)) {
+        const QByteArray candidate(entry->d_name);
+        if (candidate == name) {
+            held = name;
+            break;
+        }
+        if (QFile::decodeName(candidate).compare(wanted, Qt::CaseInsensitive) == 0)
+            held = candidate;
+    }
+    ::closedir(dir);
+    return held;
 }
 
 QByteArray freeNameInFolder(int folder, const QByteArray& name)

@@ -99,6 +99,10 @@ QByteArray freeNameInFolder(int folder, const QByteArray& name);
 // Whether something of that name (not following a final symbolic link) is in the folder.
 bool existsInFolder(int folder, const QByteArray& name);
 
+// The name under which the folder holds `name`: the name itself, or on a drive that ignores
+// letter case the entry that differs from it only in case ("Clip.avi" for "clip.avi").
+QByteArray nameHeldInFolder(int folder, const QByteArray& name);
+
 // Copies the user's extended attributes ("user.*") and the POSIX ACLs of `in` to `out`, not
 // the owner. Where the destination refuses one (a file system without them, a name it does not
 // allow) the copy goes on without it: these are kept where possible, never a reason to fail.

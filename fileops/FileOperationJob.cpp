@@ -48,20 +48,25 @@ FileOperationResult FileOperationJob::run()
 }
 
 FileOperationJob::Step FileOperationJob::askAboutError(const QByteArray& path, int errorCode,
-                                                       const QString& reason)
+                                                       const QString& reason, bool driveCannotHold)
 {
     // What is staged so far is complete: it goes to its final names before the user is asked,
     // so that a Cancel keeps the work done and the box never waits with files half-placed.
     flushBatch();
     if (m_stop)
         return Step::Cancelled;
-    return askErrorNow(path, errorCode, reason);
+    return askErrorNow(path, errorCode, reason, driveCannotHold);
 }
 
 FileOperationJob::Step FileOperationJob::askErrorNow(const QByteArray& path, int errorCode,
-                                                     const QString& reason)
+                                                     const QString& reason, bool driveCannotHold)
 {
+    if (driveCannotHold && m_skipWhatDriveCannotHold) {
+        m_result.anyOperationsAborted = true;
+        return Step::Skipped;
+    }
     FileOperationError error;
+    error.driveCannotHold = driveCannotHold;
     error.operation = m_request.operation;
     error.path = display(path);
     if (m_request.operation != FileOperationCode::Delete)
@@ -71,6 +76,9 @@ FileOperationJob::Step FileOperationJob::askErrorNow(const QByteArray& path, int
     switch (m_questions.askError(error)) {
     case ErrorChoice::Retry:
         return Step::Retry;
+    case ErrorChoice::SkipAll:
+        m_skipWhatDriveCannotHold = driveCannotHold;
+        [[fallthrough]];
     case ErrorChoice::Skip:
         m_result.anyOperationsAborted = true;
         return Step::Skipped;
@@ -80,6 +88,13 @@ FileOperationJob::Step FileOperationJob::askErrorNow(const QByteArray& path, int
     m_result.anyOperationsAborted = true;
     m_stop = true;
     return Step::Cancelled;
+}
+
+FileOperationJob::Step FileOperationJob::askAboutRefusedName(const QByteArray& path, int error,
+                                                             const QByteArray& name)
+{
+    const QString reason = unholdableNameReason(name, error);
+    return askAboutError(path, error, reason, !reason.isEmpty());
 }
 
 // ---- delete -------------------------------------------------------------------------------
@@ -200,6 +215,7 @@ bool FileOperationJob::prepareDestination()
                         m_resolvedDestination = m_destination;
                     }
                     removeStaleCopyTemporaries(fd);
+                    m_destinationLimits = driveLimitsOf(fd);
                     return true;
                 }
                 error = errno;
@@ -285,8 +301,8 @@ FileOperationJob::Step FileOperationJob::resolveCollision(int folder, QByteArray
     if (m_collisionForAll) {
         choice = *m_collisionForAll;
     } else if (!flag(FileOperationFlag::kNoConfirmation)) {
-        const CollisionAnswer answer =
-            m_questions.askCollision(display(name), display(m_destination));
+        const CollisionAnswer answer = m_questions.askCollision(
+            display(nameHeldInFolder(folder, name)), display(m_destination));
         choice = answer.choice;
         if (answer.forAllRemaining)
             m_collisionForAll = choice;
@@ -417,6 +433,8 @@ std::optional<FileOperationJob::Step> FileOperationJob::moveReplacing(const QByt
 {
     const QByteArray target = m_destination + '/' + name;
     const int folder = m_destinationFolder->get();
+    if (S_ISDIR(st.st_mode) && !m_destinationLimits.renamesFolders)
+        return std::nullopt; // moved file by file, as between drives
     // A replaced file goes to the Trash first, where an undo finds it again; where the Trash
     // refuses it, it is replaced as asked.
     TrashEntry replaced;
@@ -499,8 +517,11 @@ FileOperationJob::Step FileOperationJob::copyFile(const QByteArray& source, cons
         const qint64 before = m_status.bytesDone;
         UniqueFd in(::open(source.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
         struct stat st;
+        const qint64 largest = m_destinationLimits.largestFile;
         if (!in.isValid() || ::fstat(in.get(), &st) != 0)
             error = errno;
+        else if (largest > 0 && st.st_size > largest)
+            error = EFBIG; // known before a byte is written
         else
             error = pending.file.stage(in.get(), st, folder, control);
         if (error == ECANCELED) {
@@ -512,7 +533,10 @@ FileOperationJob::Step FileOperationJob::copyFile(const QByteArray& source, cons
         }
         if (error) {
             m_status.bytesDone = before;
-            const Step step = askAboutError(source, error);
+            const bool tooLarge = error == EFBIG && largest > 0;
+            const Step step = tooLarge
+                                  ? askAboutError(source, error, tooLargeForDriveReason(), true)
+                                  : askAboutError(source, error);
             if (step == Step::Retry)
                 continue;
             if (treeIncomplete)
@@ -575,7 +599,14 @@ FileOperationJob::Step FileOperationJob::copySymlink(const QByteArray& source,
         }
         if (!error)
             return Step::Done;
-        const Step step = askAboutError(source, error, reason);
+        bool cannotHold = false;
+        if (!made && reason.isEmpty()) {
+            reason = unholdableNameReason(name, error);
+            if (reason.isEmpty())
+                reason = unholdableLinkReason(error);
+            cannotHold = !reason.isEmpty();
+        }
+        const Step step = askAboutError(source, error, reason, cannotHold);
         if (step != Step::Retry)
             return step;
     }
@@ -610,7 +641,7 @@ FileOperationJob::Step FileOperationJob::copyTree(const QByteArray& source, cons
         }
         if (!error)
             break;
-        const Step step = askAboutError(source, error);
+        const Step step = askAboutRefusedName(source, error, name);
         if (step == Step::Retry)
             continue;
         incomplete = true;

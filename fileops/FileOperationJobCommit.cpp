@@ -34,7 +34,7 @@ FileOperationJob::Step FileOperationJob::commitPending(Pending& pending)
             pending.replace = replace;
             continue;
         }
-        const Step step = askAboutError(pending.sourcePath, error);
+        const Step step = askAboutRefusedName(pending.sourcePath, error, pending.finalName);
         if (step != Step::Retry)
             return step;
     }

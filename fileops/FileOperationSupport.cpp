@@ -1,5 +1,7 @@
 #include "fileops/FileOperationSupport.h"
 
+#include "fileops/DriveLimits.h"
+
 #include <cerrno>
 #include <vector>
 
@@ -137,6 +139,12 @@ int placeWithoutReplacing(int fromFolder, const QByteArray& from, int toFolder,
     // refusal and answer it too.
     if (error != EINVAL && error != ENOSYS && error != EOPNOTSUPP)
         return error;
+    // A folder there is moved file by file by the caller, as between two drives, where its
+    // rename would lose what is in it.
+    struct stat entry;
+    if (::fstatat(fromFolder, from.constData(), &entry, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISDIR(entry.st_mode) && !keepsRenamedFolders(entry.st_dev))
+        return EXDEV;
     // A hard link refuses a taken name as the kernel does, with no window; a folder has none.
     if (::linkat(fromFolder, from.constData(), toFolder, to.constData(), 0) == 0) {
         if (::unlinkat(fromFolder, from.constData(), 0) == 0)

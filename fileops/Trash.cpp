@@ -1,5 +1,6 @@
 #include "fileops/Trash.h"
 
+#include "fileops/DriveLimits.h"
 #include "fileops/FileOperationSupport.h"
 #include "fileops/IoError.h"
 
@@ -202,6 +203,13 @@ TrashOutcome moveToTrash(const QByteArray& path)
     // on a local disk.
     struct stat item;
     const bool known = ::lstat(path.constData(), &item) == 0;
+    if (known && S_ISDIR(item.st_mode) && !keepsRenamedFolders(item.st_dev)) {
+        // The Trash takes a folder by renaming it, which would empty it on such a drive.
+        TrashOutcome outcome;
+        outcome.status = TrashOutcome::Status::NoTrash;
+        outcome.reason = QStringLiteral("This drive cannot move a folder into its Trash");
+        return outcome;
+    }
     GFile* file = g_vfs_get_file_for_path(g_vfs_get_local(), path.constData());
     GError* error = nullptr;
     const gboolean ok = g_file_trash(file, nullptr, &error);
