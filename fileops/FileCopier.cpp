@@ -249,6 +249,7 @@ StagedFile& StagedFile::operator=(StagedFile&& other) noexcept
         m_folder = std::move(other.m_folder);
         m_tempName = std::move(other.m_tempName);
         m_device = other.m_device;
+        m_leftovers = other.m_leftovers;
     }
     return *this;
 }
@@ -258,6 +259,7 @@ int StagedFile::stage(int source, const struct stat& sourceStat, const SharedFd&
 {
     discard();
     m_folder = folder;
+    m_leftovers = control.leftovers;
     const int dir = folder->get();
     const mode_t mode = sourceStat.st_mode & 07777;
     int fd = ::openat(dir, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
@@ -372,11 +374,26 @@ int StagedFile::commit(const QByteArray& finalName, bool replace)
 
 void StagedFile::discard()
 {
-    if (m_file.isValid() && !m_tempName.isEmpty() && m_folder)
-        ::unlinkat(m_folder->get(), m_tempName.constData(), 0);
+    if (m_file.isValid() && !m_tempName.isEmpty() && m_folder &&
+        ::unlinkat(m_folder->get(), m_tempName.constData(), 0) != 0 && errno != ENOENT &&
+        m_leftovers)
+        m_leftovers->add(m_folder, m_tempName);
     m_tempName.clear();
     m_file.reset();
     m_folder.reset();
+}
+
+void LeftoverTemporaries::add(SharedFd folder, QByteArray name)
+{
+    m_items.emplace_back(std::move(folder), std::move(name));
+}
+
+int LeftoverTemporaries::removeReachable()
+{
+    std::erase_if(m_items, [](const auto& item) {
+        return ::unlinkat(item.first->get(), item.second.constData(), 0) == 0 || errno == ENOENT;
+    });
+    return int(m_items.size());
 }
 
 bool existsInFolder(int folder, const QByteArray& name)

@@ -44,6 +44,8 @@ FileOperationResult FileOperationJob::run()
         runDelete();
     else
         runTransfer();
+    // Whatever could not be removed as its copy failed goes now, where the drive answers again.
+    m_leftovers.removeReachable();
     return m_result;
 }
 
@@ -65,6 +67,10 @@ FileOperationJob::Step FileOperationJob::askErrorNow(const QByteArray& path, int
         m_result.anyOperationsAborted = true;
         return Step::Skipped;
     }
+    // The failed copy's temporary goes before the box waits for the user: a drive that lost
+    // its connection for a moment answers again by now.
+    if (!m_leftovers.isEmpty())
+        m_leftovers.removeReachable();
     FileOperationError error;
     error.driveCannotHold = driveCannotHold;
     error.operation = m_request.operation;
@@ -505,7 +511,7 @@ FileOperationJob::Step FileOperationJob::copyFile(const QByteArray& source, cons
                                                   const QByteArray& name, bool replace,
                                                   bool removeSource, bool* treeIncomplete)
 {
-    const CopyControl control{&m_status.cancel, &m_status.bytesDone};
+    const CopyControl control{&m_status.cancel, &m_status.bytesDone, &m_leftovers};
     for (;;) {
         if (cancelRequested()) {
             m_result.anyOperationsAborted = true;
@@ -591,11 +597,15 @@ FileOperationJob::Step FileOperationJob::copySymlink(const QByteArray& source,
             if (::fsync(dir) != 0)
                 error = errno;
             else if (::lstat(source.constData(), &now) != 0)
-                error = errno == ENOENT ? 0 : errno;
+                error = errno;
             else if (!sameFile(now, linkStat))
                 error = EBUSY, reason = changedSinceCopyReason();
-            else if (::unlink(source.constData()) != 0 && errno != ENOENT)
+            else if (::unlink(source.constData()) != 0)
                 error = errno;
+            if (error == ENOENT && !goneFromItsDrive(source, linkStat.st_dev))
+                error = ENODEV, reason = driveGoneReason();
+            else if (error == ENOENT)
+                error = 0;
         }
         if (!error)
             return Step::Done;

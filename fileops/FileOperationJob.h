@@ -159,6 +159,7 @@ private:
     struct stat m_parentStat = {};
     bool m_parentKnown = false;
     std::optional<CollisionChoice> m_collisionForAll;
+    LeftoverTemporaries m_leftovers; // before the batch: its copies note their leftovers here
     std::vector<Pending> m_batch;
     qint64 m_batchBytes = 0;
     bool m_stop = false;

@@ -45,8 +45,9 @@ int FileOperationJob::stageAgain(Pending& pending, const SharedFd& folder)
     UniqueFd in(::open(pending.sourcePath.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
     if (!in.isValid() || ::fstat(in.get(), &pending.copiedStat) != 0)
         return errno;
-    if (const int error = pending.file.stage(in.get(), pending.copiedStat, folder,
-                                             CopyControl{&m_status.cancel, &m_status.bytesDone}))
+    if (const int error =
+            pending.file.stage(in.get(), pending.copiedStat, folder,
+                               CopyControl{&m_status.cancel, &m_status.bytesDone, &m_leftovers}))
         return error;
     return pending.file.sync();
 }
@@ -70,22 +71,27 @@ FileOperationJob::Step FileOperationJob::removeMovedSource(Pending& pending, con
         int error = 0;
         QString reason;
         if (::lstat(source.constData(), &now) != 0) {
-            if (errno == ENOENT)
-                return Step::Done;
             error = errno;
         } else if (!unchangedSince(now, pending.copiedStat)) {
             error = EBUSY;
             reason = changedSinceCopyReason();
-        } else if (::unlink(source.constData()) == 0 || errno == ENOENT) {
+        } else if (::unlink(source.constData()) == 0) {
             return Step::Done;
         } else {
             error = errno;
         }
+        // Not found is done only where the drive answers: a pulled stick's files are not gone.
+        if (error == ENOENT) {
+            if (goneFromItsDrive(source, pending.copiedStat.st_dev))
+                return Step::Done;
+            error = ENODEV;
+            reason = driveGoneReason();
+        }
         const Step step = askAboutPending(pending, error, reason);
         if (step != Step::Retry)
             return step;
-        if (reason.isEmpty())
-            continue;
+        if (error != EBUSY || reason.isEmpty())
+            continue; // a look again, at a drive that may be back
         // Retry of a changed source: copy it afresh over the copy just placed, then look again.
         for (;;) {
             int again = stageAgain(pending, folder);

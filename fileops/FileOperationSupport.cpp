@@ -90,6 +90,23 @@ QString uncopiableKindReason(mode_t mode)
     return {};
 }
 
+bool goneFromItsDrive(const QByteArray& path, dev_t device)
+{
+    for (QByteArray folder = parentFolder(path);; folder = parentFolder(folder)) {
+        struct stat st;
+        if (::stat(folder.constData(), &st) == 0)
+            return st.st_dev == device;
+        if ((errno != ENOENT && errno != ENOTDIR) || folder == "/" || folder == ".")
+            return false; // the drive does not answer
+    }
+}
+
+QString driveGoneReason()
+{
+    return QStringLiteral("The drive it is on no longer answers (removed or disconnected): it "
+                          "was copied but not moved, the original is kept on that drive");
+}
+
 QString sameFileReason()
 {
     return QStringLiteral("The source and the destination are the same file");

@@ -28,6 +28,13 @@ bool linkLeadsTo(const QByteArray& link, const struct stat& entry);
 // Why a file of this kind (device, pipe, socket) is not copied; empty for the kinds that are.
 QString uncopiableKindReason(mode_t mode);
 
+// Whether `path`, which was on the drive of `device` and is no longer found, is gone from that
+// drive: the nearest folder above it that is still there lies on the same drive. A name that
+// vanished with its drive (a stick pulled, a network drive unmounted: the path then leads to
+// the empty folder the drive was mounted on) is not gone, and may come back with the drive.
+bool goneFromItsDrive(const QByteArray& path, dev_t device);
+QString driveGoneReason();
+
 // The reasons the engine gives for refusing a file that is its own destination, and for keeping
 // the source of a move that changed after it was copied.
 QString sameFileReason();

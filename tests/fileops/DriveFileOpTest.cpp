@@ -248,6 +248,46 @@ TEST_P(DriveFileOpTest, NamesDifferingInLetterCaseMeetOnADriveThatIgnoresCase)
     EXPECT_TRUE(m_questions.errors.isEmpty());
 }
 
+TEST_P(DriveFileOpTest, AMoveFromADriveThatVanishedReportsItsClipsAsCopiedNotMoved)
+{
+    makeFile(onDrive("a.avi"), "a");
+    makeFile(onDrive("b.avi"), "b");
+    makeFile(atHome("b.avi"), "b at home");
+    // The stick is pulled while a question is open: the copy of a.avi is complete, its source
+    // can no longer be found, as the path now leads into the empty folder it was mounted on.
+    m_questions.collisionAnswer = {CollisionChoice::Skip, false};
+    m_questions.onCollision = [this] { m_drive.unmount(); };
+    const FileOperationResult result =
+        run(FileOperationCode::Move, {onDrive("a.avi"), onDrive("b.avi")}, m_home);
+    EXPECT_EQ(fileContents(atHome("a.avi")), "a");
+    EXPECT_EQ(fileContents(atHome("b.avi")), "b at home");
+    EXPECT_EQ(result.journal.count(Kind::Moved), 0);
+    EXPECT_EQ(result.journal.count(Kind::Copied), 1);
+    EXPECT_TRUE(result.anyOperationsAborted);
+    ASSERT_EQ(m_questions.errors.size(), 1);
+    EXPECT_TRUE(m_questions.errors[0].reason.startsWith(
+        QStringLiteral("The drive it is on no longer answers")));
+}
+
+TEST_P(DriveFileOpTest, AFailedCopyLeavesNoTemporaryOnceTheDriveAnswersAgain)
+{
+    // A write fails as when the connection drops, and so does the first removal of the hidden
+    // temporary; the drive answers again by the time the error is asked about.
+    makeFile(atHome("clip.avi"), test::patternBytes(3 * 1024 * 1024, 1));
+    mkdirOnDrive("clips");
+    QByteArray output;
+    const int rc =
+        test::runProgram(QStringLiteral("strace"),
+                         {"-f", "-o", "/dev/null", "-e", "inject=pwrite64:error=EIO:when=2", "-e",
+                          "inject=unlinkat:error=ENOTCONN:when=1", FILEOP_HELPER, "copy",
+                          q(onDrive("clips")), q(atHome("clip.avi"))},
+                         &output);
+    if (rc < 0)
+        GTEST_SKIP() << "strace is not installed";
+    EXPECT_TRUE(output.contains("error 5 ")) << output.data();
+    EXPECT_EQ(folderEntries(onDrive("clips")), QList<QByteArray>()) << output.data();
+}
+
 INSTANTIATE_TEST_SUITE_P(Drives, DriveFileOpTest, ::testing::ValuesIn(TestDrive::allKinds()),
                          [](const auto& drive) {
                              return TestDrive::nameOf(drive.param).toStdString();

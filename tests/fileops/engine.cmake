@@ -42,3 +42,6 @@ vantoro_test(fileops_drive_test
     ${fileops_support}
   LIBS vantoro_fileops
   TIMEOUT 300)
+target_compile_definitions(fileops_drive_test PRIVATE
+  FILEOP_HELPER="$<TARGET_FILE:fileops_helper>")
+add_dependencies(fileops_drive_test fileops_helper)
