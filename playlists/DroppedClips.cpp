@@ -19,7 +19,7 @@ bool isPlaylistFileName(const QString& path)
            extension == QLatin1String("xspf");
 }
 
-QStringList clipsOfDroppedPaths(const QStringList& paths)
+QStringList clipsOfDroppedPaths(const QStringList& paths, const std::function<bool()>& keepGoing)
 {
     QStringList clips;
     QStringList extensions;
@@ -27,7 +27,7 @@ QStringList clipsOfDroppedPaths(const QStringList& paths)
         if (QFileInfo(path).isDir()) {
             if (extensions.isEmpty())
                 extensions = clipDialogMediaExtensions();
-            clips.append(findFilesBelow(path, extensions));
+            clips.append(findFilesBelow(path, extensions, keepGoing));
         } else if (!isPlaylistFileName(path)) {
             clips.append(path);
         }

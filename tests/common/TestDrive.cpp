@@ -38,6 +38,38 @@ QString run(const QString& program, const QStringList& arguments)
     return program + QStringLiteral(" failed: ") + QString::fromLocal8Bit(output).trimmed();
 }
 
+// Between ssh and sshd (ssh's ProxyCommand, on its standard input and output): passes every
+// chunk on DELAY seconds after it came, in each direction, without holding back the chunks
+// behind it, as a long line does.
+const char kDelayingRelay[] = R"(import os, socket, sys, threading, time, queue
+port, delay = int(sys.argv[1]), float(sys.argv[2])
+peer = socket.create_connection(("127.0.0.1", port))
+def pump(read, write):
+    line = queue.Queue()
+    def deliver():
+        while True:
+            due, data = line.get()
+            time.sleep(max(0.0, due - time.monotonic()))
+            if not data:
+                os._exit(0)
+            write(data)
+    threading.Thread(target=deliver, daemon=True).start()
+    while True:
+        data = read()
+        line.put((time.monotonic() + delay, data))
+        if not data:
+            return
+def upWrite(data):
+    peer.sendall(data)
+def downWrite(data):
+    view = memoryview(data)
+    while view:
+        view = view[os.write(1, view):]
+threading.Thread(target=pump, args=(lambda: os.read(0, 65536), upWrite), daemon=True).start()
+pump(lambda: peer.recv(65536), downWrite)
+time.sleep(delay + 1)
+)";
+
 bool isMountPoint(const QByteArray& path)
 {
     struct stat at;
@@ -63,7 +95,7 @@ QString TestDrive::nameOf(Kind kind)
     return {};
 }
 
-QString TestDrive::mount(Kind kind, const QByteArray& work)
+QString TestDrive::mount(Kind kind, const QByteArray& work, int roundTripMs)
 {
     if (::geteuid() != 0)
         return QStringLiteral("FUSE drives are mounted as root only");
@@ -72,7 +104,7 @@ QString TestDrive::mount(Kind kind, const QByteArray& work)
     m_work = work;
     m_root = work + "/drive";
     QDir().mkpath(QFile::decodeName(m_root));
-    QString problem = kind == Kind::Sshfs ? startSshServer() : mountImage(kind);
+    QString problem = kind == Kind::Sshfs ? startSshServer(roundTripMs) : mountImage(kind);
     // A FUSE daemon answers once it has started serving; the mount appears just before.
     for (int i = 0; problem.isEmpty() && !isMountPoint(m_root); ++i) {
         if (i == 100)
@@ -124,7 +156,7 @@ QString TestDrive::mountImage(Kind kind)
     return QStringLiteral("not an image drive");
 }
 
-QString TestDrive::startSshServer()
+QString TestDrive::startSshServer(int roundTripMs)
 {
     if (QString missing = missingProgram({"sshd", "ssh-keygen", "sshfs"}); !missing.isEmpty())
         return missing;
@@ -171,17 +203,59 @@ QString TestDrive::startSshServer()
             m_sshd = -1;
             continue;
         }
-        return run("sshfs",
-                   {"-p", QString::number(port), "-o",
-                    "IdentityFile=" + QFile::decodeName(keys + "/client") +
-                        ",StrictHostKeyChecking=no,UserKnownHostsFile=/dev/null,BatchMode=yes",
-                    "root@127.0.0.1:" + QFile::decodeName(shared), QFile::decodeName(m_root)});
+        QStringList options{"-p", QString::number(port), "-o",
+                            "IdentityFile=" + QFile::decodeName(keys + "/client") +
+                                ",StrictHostKeyChecking=no,UserKnownHostsFile=/dev/null,"
+                                "BatchMode=yes"};
+        if (roundTripMs > 0) {
+            const QString relay = QFile::decodeName(keys + "/relay.py");
+            QFile script(relay);
+            if (!script.open(QIODevice::WriteOnly) || script.write(kDelayingRelay) < 0)
+                return QStringLiteral("cannot write the relay");
+            options << "-o"
+                    << QStringLiteral("ProxyCommand=python3 %1 %2 %3")
+                           .arg(relay)
+                           .arg(port)
+                           .arg(roundTripMs / 2000.0);
+        }
+        return run("sshfs", options + QStringList{"root@127.0.0.1:" + QFile::decodeName(shared),
+                                                  QFile::decodeName(m_root)});
     }
     return QStringLiteral("sshd found no free port");
 }
 
+bool TestDrive::stall(bool stopped)
+{
+    if (m_sshd <= 0)
+        return false;
+    // The sshd serving the connection is a child of the listener, its sftp server a grandchild.
+    QList<pid_t> family{m_sshd};
+    bool grew = true;
+    while (grew) {
+        grew = false;
+        for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+            bool isPid = false;
+            const pid_t pid = entry.toInt(&isPid);
+            QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+            if (!isPid || family.contains(pid) || !stat.open(QIODevice::ReadOnly))
+                continue;
+            // "pid (name) state ppid ...": the name may hold spaces, the last ')' ends it.
+            const QByteArray line = stat.readAll();
+            const pid_t parent = line.mid(line.lastIndexOf(')') + 2).split(' ').value(1).toInt();
+            if (family.contains(parent)) {
+                family.append(pid);
+                grew = true;
+            }
+        }
+    }
+    for (const pid_t pid : family.mid(1))
+        ::kill(pid, stopped ? SIGSTOP : SIGCONT);
+    return family.size() > 1;
+}
+
 void TestDrive::unmount()
 {
+    stall(false);
     if (!m_root.isEmpty() && isMountPoint(m_root))
         ::umount2(m_root.constData(), MNT_DETACH);
     if (!m_loopDevice.isEmpty())

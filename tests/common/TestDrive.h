@@ -26,17 +26,25 @@ public:
     TestDrive& operator=(const TestDrive&) = delete;
 
     // Makes and mounts a fresh drive of `kind` at `work`/drive, its image and keys in `work`.
-    // Answers why it could not (for GTEST_SKIP), empty when the drive is mounted.
-    QString mount(Kind kind, const QByteArray& work);
+    // Answers why it could not (for GTEST_SKIP), empty when the drive is mounted. An sshfs
+    // drive with `roundTripMs` reaches its sshd through a relay that holds every chunk of data
+    // half that long in each direction: a NAS at the far end of a slow link.
+    QString mount(Kind kind, const QByteArray& work, int roundTripMs = 0);
     // The mounted drive's root folder.
     const QByteArray& root() const { return m_root; }
+    // The sshfs drive's folder as the server holds it: files made there are new to the drive
+    // (nothing of them is in sshfs's caches).
+    QByteArray serverFolder() const { return m_work + "/nas"; }
+    // Stops (true) or resumes the sshd serving the sshfs drive, as a network that stalls: every
+    // look at a file the drive has not cached waits meanwhile. Answers false for other drives.
+    bool stall(bool stopped);
     // Removes the mount, the loop device and the sshd. A drive that vanished mid-operation is
     // made by calling this while files are still open on it.
     void unmount();
 
 private:
     QString mountImage(Kind kind);
-    QString startSshServer();
+    QString startSshServer(int roundTripMs);
 
     QByteArray m_work;
     QByteArray m_root;
