@@ -269,10 +269,12 @@ int StagedFile::stage(int source, const struct stat& sourceStat, const SharedFd&
         // of the folder (read-only, no space, access denied).
         if (error != EOPNOTSUPP && error != EISDIR && error != EINVAL && error != ENOENT)
             return error;
+        // Made with the copy's own permission bits (less the umask): where they come out right
+        // no change of mode follows, which on a network drive is a round trip per file.
         for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
             m_tempName = hiddenTempName("copy");
             fd = ::openat(dir, m_tempName.constData(),
-                          O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC | O_NOFOLLOW, 0600);
+                          O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC | O_NOFOLLOW, mode & 0777);
             if (fd < 0 && errno != EEXIST) {
                 const int createError = errno;
                 m_tempName.clear();
@@ -289,12 +291,14 @@ int StagedFile::stage(int source, const struct stat& sourceStat, const SharedFd&
     // that a killed run left (a hard link of an unnamed copy shares this lock).
     ::flock(fd, LOCK_EX | LOCK_NB);
     struct stat own;
-    if (::fstat(fd, &own) == 0)
+    const bool known = ::fstat(fd, &own) == 0;
+    if (known)
         m_device = own.st_dev;
 
     int error = copyFileContents(source, fd, sourceStat, control);
     // FAT and exFAT drives keep no permission bits: some refuse the change, the copy goes on.
-    if (!error && ::fchmod(fd, mode) != 0 && errno != ENOSYS && errno != EOPNOTSUPP &&
+    const bool modeRight = known && (own.st_mode & 07777) == mode;
+    if (!error && !modeRight && ::fchmod(fd, mode) != 0 && errno != ENOSYS && errno != EOPNOTSUPP &&
         errno != EPERM)
         error = errno;
     if (!error)
@@ -363,7 +367,7 @@ int StagedFile::commit(const QByteArray& finalName, bool replace)
             return errno;
         m_tempName.clear();
     } else {
-        if (const int error = placeWithoutReplacing(dir, m_tempName, dir, finalName))
+        if (const int error = placeWithoutReplacing(dir, m_tempName, dir, finalName, m_device))
             return error;
         m_tempName.clear();
     }

@@ -359,14 +359,16 @@ FileOperationJob::Step FileOperationJob::transferAttempt(const QByteArray& sourc
         if (const std::optional<Step> step = moveByRename(source, st, name, crossDevice))
             return *step;
     }
-    if (namesSameFile(source, st, folder, name) && !flag(FileOperationFlag::kRenameOnCollision)) {
+    bool nameTaken = true;
+    if (namesSameFile(source, st, folder, name, nameTaken) &&
+        !flag(FileOperationFlag::kRenameOnCollision)) {
         // The destination holds this very file under another name, or the source is a link
         // that leads to it: replacing it with a copy of itself would gain nothing, putting the
         // link in its place would leave a link to itself and lose the data.
         return askAboutError(source, 0, sameFileReason());
     }
     bool replace = false;
-    if (existsInFolder(folder, name)) {
+    if (nameTaken) {
         const Step collision = resolveCollision(folder, name, replace, sameFolder);
         if (collision != Step::Done)
             return collision;
@@ -498,11 +500,14 @@ FileOperationJob::Step FileOperationJob::transferByCopy(const QByteArray& source
 }
 
 bool FileOperationJob::namesSameFile(const QByteArray& source, const struct stat& sourceStat,
-                                     int folder, const QByteArray& name) const
+                                     int folder, const QByteArray& name, bool& nameTaken) const
 {
     struct stat existing;
-    if (::fstatat(folder, name.constData(), &existing, AT_SYMLINK_NOFOLLOW) != 0)
+    nameTaken = ::fstatat(folder, name.constData(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
+    if (!nameTaken) {
+        nameTaken = errno != ENOENT; // an answer other than "not there" is no free name
         return false;
+    }
     return sameFile(existing, sourceStat) ||
            (S_ISLNK(sourceStat.st_mode) && linkLeadsTo(source, existing));
 }
@@ -706,12 +711,13 @@ FileOperationJob::Step FileOperationJob::copyTreeEntry(const QByteArray& child, 
             return copyTree(child, sub, childName, removeSource, incomplete);
         } else if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) {
             step = askAboutError(child, EOPNOTSUPP, uncopiableKindReason(st.st_mode));
-        } else if (namesSameFile(child, st, sub->get(), childName)) {
+        } else if (bool nameTaken = true;
+                   namesSameFile(child, st, sub->get(), childName, nameTaken)) {
             step = askAboutError(child, 0, sameFileReason());
         } else {
             QByteArray target = childName;
             bool replace = false;
-            step = resolveCollision(sub->get(), target, replace, false);
+            step = nameTaken ? resolveCollision(sub->get(), target, replace, false) : Step::Done;
             if (step != Step::Done)
                 return step;
             if (S_ISREG(st.st_mode))

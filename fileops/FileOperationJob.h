@@ -122,8 +122,11 @@ private:
                        bool removeSource, bool& incomplete);
     Step copySymlink(const QByteArray& source, const struct stat& linkStat, const SharedFd& folder,
                      const QByteArray& name, bool replace, bool removeSource);
+    // Whether `name` in the folder is the source itself (or what the source links to); tells
+    // whether the name is taken at all, so that the one look serves the collision too (on a
+    // network drive each look is a round trip).
     bool namesSameFile(const QByteArray& source, const struct stat& sourceStat, int folder,
-                       const QByteArray& name) const;
+                       const QByteArray& name, bool& nameTaken) const;
     // What became of one staged copy of a batch on its way to its final name.
     struct Placement
     {

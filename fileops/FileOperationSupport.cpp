@@ -2,7 +2,10 @@
 
 #include "fileops/DriveLimits.h"
 
+#include <QMutex>
+
 #include <cerrno>
+#include <set>
 #include <vector>
 
 #include <dirent.h>
@@ -147,15 +150,30 @@ void removeEmptyFolders(const QByteArray& path)
 }
 
 int placeWithoutReplacing(int fromFolder, const QByteArray& from, int toFolder,
-                          const QByteArray& to)
+                          const QByteArray& to, dev_t device)
 {
-    if (::renameat2(fromFolder, from.constData(), toFolder, to.constData(), RENAME_NOREPLACE) == 0)
-        return 0;
-    int error = errno;
+    static QMutex refusingMutex;
+    static std::set<dev_t> refusing; // drives that answered the no-replace rename with a refusal
+    bool knownRefusing = false;
+    if (device != 0) {
+        QMutexLocker lock(&refusingMutex);
+        knownRefusing = refusing.count(device) != 0;
+    }
+    int error = EINVAL;
+    if (!knownRefusing) {
+        if (::renameat2(fromFolder, from.constData(), toFolder, to.constData(), RENAME_NOREPLACE) ==
+            0)
+            return 0;
+        error = errno;
+    }
     // EINVAL is also the answer for a folder moved into itself: the fallbacks meet the same
     // refusal and answer it too.
     if (error != EINVAL && error != ENOSYS && error != EOPNOTSUPP)
         return error;
+    if (device != 0 && !knownRefusing) {
+        QMutexLocker lock(&refusingMutex);
+        refusing.insert(device);
+    }
     // A folder there is moved file by file by the caller, as between two drives, where its
     // rename would lose what is in it.
     struct stat entry;

@@ -54,9 +54,11 @@ void removeEmptyFolders(const QByteArray& path);
 // link and the removal of the old name where they have links, else a look that the name is
 // free and a plain rename: between the look and the rename another program can take the name,
 // which that rename then replaces (see docs/architecture.md). Answers 0 or an errno value;
-// EXDEV when the two lie on different file systems.
+// EXDEV when the two lie on different file systems. A caller that knows the drive both names
+// lie on passes its `device`: once that drive has refused the no-replace rename it is not
+// asked again (on a network drive each refusal costs a round trip).
 int placeWithoutReplacing(int fromFolder, const QByteArray& from, int toFolder,
-                          const QByteArray& to);
+                          const QByteArray& to, dev_t device = 0);
 
 // Makes a folder and its missing parents. Something of a name that is not a folder (a file, a
 // dangling symbolic link) is ENOTDIR, never taken for a folder. Answers 0 or an errno value.
