@@ -1,5 +1,8 @@
 #include "fileops/FileCopier.h"
 
+#include "fileops/FileOperationSupport.h"
+
+#include <QFile>
 #include <QRandomGenerator>
 
 #include <cerrno>
@@ -246,6 +249,7 @@ StagedFile& StagedFile::operator=(StagedFile&& other) noexcept
         m_folder = std::move(other.m_folder);
         m_tempName = std::move(other.m_tempName);
         m_device = other.m_device;
+        m_leftovers = other.m_leftovers;
     }
     return *this;
 }
@@ -255,6 +259,7 @@ int StagedFile::stage(int source, const struct stat& sourceStat, const SharedFd&
 {
     discard();
     m_folder = folder;
+    m_leftovers = control.leftovers;
     const int dir = folder->get();
     const mode_t mode = sourceStat.st_mode & 07777;
     int fd = ::openat(dir, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
@@ -264,10 +269,12 @@ int StagedFile::stage(int source, const struct stat& sourceStat, const SharedFd&
         // of the folder (read-only, no space, access denied).
         if (error != EOPNOTSUPP && error != EISDIR && error != EINVAL && error != ENOENT)
             return error;
+        // Made with the copy's own permission bits (less the umask): where they come out right
+        // no change of mode follows, which on a network drive is a round trip per file.
         for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
             m_tempName = hiddenTempName("copy");
             fd = ::openat(dir, m_tempName.constData(),
-                          O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC | O_NOFOLLOW, 0600);
+                          O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC | O_NOFOLLOW, mode & 0777);
             if (fd < 0 && errno != EEXIST) {
                 const int createError = errno;
                 m_tempName.clear();
@@ -284,11 +291,15 @@ int StagedFile::stage(int source, const struct stat& sourceStat, const SharedFd&
     // that a killed run left (a hard link of an unnamed copy shares this lock).
     ::flock(fd, LOCK_EX | LOCK_NB);
     struct stat own;
-    if (::fstat(fd, &own) == 0)
+    const bool known = ::fstat(fd, &own) == 0;
+    if (known)
         m_device = own.st_dev;
 
     int error = copyFileContents(source, fd, sourceStat, control);
-    if (!error && ::fchmod(fd, mode) != 0)
+    // FAT and exFAT drives keep no permission bits: some refuse the change, the copy goes on.
+    const bool modeRight = known && (own.st_mode & 07777) == mode;
+    if (!error && !modeRight && ::fchmod(fd, mode) != 0 && errno != ENOSYS && errno != EOPNOTSUPP &&
+        errno != EPERM)
         error = errno;
     if (!error)
         copyExtendedAttributes(source, fd); // after the mode: an access ACL sets the group bits
@@ -356,15 +367,8 @@ int StagedFile::commit(const QByteArray& finalName, bool replace)
             return errno;
         m_tempName.clear();
     } else {
-        if (::renameat2(dir, m_tempName.constData(), dir, finalName.constData(),
-                        RENAME_NOREPLACE) != 0) {
-            if (errno != EINVAL && errno != ENOSYS)
-                return errno;
-            // No atomic no-replace rename here: a hard link refuses an existing name just as well.
-            if (::linkat(dir, m_tempName.constData(), dir, finalName.constData(), 0) != 0)
-                return errno;
-            ::unlinkat(dir, m_tempName.constData(), 0);
-        }
+        if (const int error = placeWithoutReplacing(dir, m_tempName, dir, finalName, m_device))
+            return error;
         m_tempName.clear();
     }
     m_file.reset();
@@ -374,17 +378,56 @@ int StagedFile::commit(const QByteArray& finalName, bool replace)
 
 void StagedFile::discard()
 {
-    if (m_file.isValid() && !m_tempName.isEmpty() && m_folder)
-        ::unlinkat(m_folder->get(), m_tempName.constData(), 0);
+    if (m_file.isValid() && !m_tempName.isEmpty() && m_folder &&
+        ::unlinkat(m_folder->get(), m_tempName.constData(), 0) != 0 && errno != ENOENT &&
+        m_leftovers)
+        m_leftovers->add(m_folder, m_tempName);
     m_tempName.clear();
     m_file.reset();
     m_folder.reset();
+}
+
+void LeftoverTemporaries::add(SharedFd folder, QByteArray name)
+{
+    m_items.emplace_back(std::move(folder), std::move(name));
+}
+
+int LeftoverTemporaries::removeReachable()
+{
+    std::erase_if(m_items, [](const auto& item) {
+        return ::unlinkat(item.first->get(), item.second.constData(), 0) == 0 || errno == ENOENT;
+    });
+    return int(m_items.size());
 }
 
 bool existsInFolder(int folder, const QByteArray& name)
 {
     struct stat st;
     return ::fstatat(folder, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 || errno != ENOENT;
+}
+
+QByteArray nameHeldInFolder(int folder, const QByteArray& name)
+{
+    const int scan = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* dir = scan < 0 ? nullptr : ::fdopendir(scan);
+    if (!dir) {
+        if (scan >= 0)
+            ::close(scan);
+        return name;
+    }
+    const QString wanted = QFile::decodeName(name);
+    QByteArray held = name;
+    while (const dirent* entry = ::readdir(dir)) {
+        const QByteArray candidate(entry->d_name);
+        if (candidate == name) {
+            held = name;
+            break;
+        }
+        if (QFile::decodeName(candidate).compare(wanted, Qt::CaseInsensitive) == 0)
+            held = candidate;
+    }
+    ::closedir(dir);
+    return held;
 }
 
 QByteArray freeNameInFolder(int folder, const QByteArray& name)

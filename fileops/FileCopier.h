@@ -5,6 +5,8 @@
 
 #include <atomic>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include <sys/stat.h>
 
@@ -33,11 +35,28 @@ private:
 
 using SharedFd = std::shared_ptr<const UniqueFd>;
 
-// What a running copy looks at between blocks: a cancel request, and where to count the bytes.
+// The hidden temporaries of discarded copies whose removal failed: a network drive that lost
+// its connection for a moment, a drive that did not answer. Removed again later, once the drive
+// answers, rather than left until the next copy into their folder. Used on one thread.
+class LeftoverTemporaries
+{
+public:
+    void add(SharedFd folder, QByteArray name);
+    // Tries each again; keeps those still refused. Answers how many are left.
+    int removeReachable();
+    bool isEmpty() const { return m_items.empty(); }
+
+private:
+    std::vector<std::pair<SharedFd, QByteArray>> m_items;
+};
+
+// What a running copy looks at between blocks: a cancel request, and where to count the bytes;
+// where to note a temporary it could not remove.
 struct CopyControl
 {
     const std::atomic<bool>* cancel = nullptr;
     std::atomic<qint64>* bytesDone = nullptr;
+    LeftoverTemporaries* leftovers = nullptr;
 };
 
 // The copy of one file, written completely into its destination folder but not yet visible
@@ -85,6 +104,7 @@ private:
     SharedFd m_folder;
     QByteArray m_tempName; // empty for an unnamed (O_TMPFILE) copy
     dev_t m_device = 0;
+    LeftoverTemporaries* m_leftovers = nullptr;
 };
 
 // Copies the contents from `in` to `out` from their current start: a reflink clone where the
@@ -98,6 +118,10 @@ QByteArray freeNameInFolder(int folder, const QByteArray& name);
 
 // Whether something of that name (not following a final symbolic link) is in the folder.
 bool existsInFolder(int folder, const QByteArray& name);
+
+// The name under which the folder holds `name`: the name itself, or on a drive that ignores
+// letter case the entry that differs from it only in case ("Clip.avi" for "clip.avi").
+QByteArray nameHeldInFolder(int folder, const QByteArray& name);
 
 // Copies the user's extended attributes ("user.*") and the POSIX ACLs of `in` to `out`, not
 // the owner. Where the destination refuses one (a file system without them, a name it does not

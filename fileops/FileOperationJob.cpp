@@ -44,24 +44,35 @@ FileOperationResult FileOperationJob::run()
         runDelete();
     else
         runTransfer();
+    // Whatever could not be removed as its copy failed goes now, where the drive answers again.
+    m_leftovers.removeReachable();
     return m_result;
 }
 
 FileOperationJob::Step FileOperationJob::askAboutError(const QByteArray& path, int errorCode,
-                                                       const QString& reason)
+                                                       const QString& reason, bool driveCannotHold)
 {
     // What is staged so far is complete: it goes to its final names before the user is asked,
     // so that a Cancel keeps the work done and the box never waits with files half-placed.
     flushBatch();
     if (m_stop)
         return Step::Cancelled;
-    return askErrorNow(path, errorCode, reason);
+    return askErrorNow(path, errorCode, reason, driveCannotHold);
 }
 
 FileOperationJob::Step FileOperationJob::askErrorNow(const QByteArray& path, int errorCode,
-                                                     const QString& reason)
+                                                     const QString& reason, bool driveCannotHold)
 {
+    if (driveCannotHold && m_skipWhatDriveCannotHold) {
+        m_result.anyOperationsAborted = true;
+        return Step::Skipped;
+    }
+    // The failed copy's temporary goes before the box waits for the user: a drive that lost
+    // its connection for a moment answers again by now.
+    if (!m_leftovers.isEmpty())
+        m_leftovers.removeReachable();
     FileOperationError error;
+    error.driveCannotHold = driveCannotHold;
     error.operation = m_request.operation;
     error.path = display(path);
     if (m_request.operation != FileOperationCode::Delete)
@@ -71,6 +82,9 @@ FileOperationJob::Step FileOperationJob::askErrorNow(const QByteArray& path, int
     switch (m_questions.askError(error)) {
     case ErrorChoice::Retry:
         return Step::Retry;
+    case ErrorChoice::SkipAll:
+        m_skipWhatDriveCannotHold = driveCannotHold;
+        [[fallthrough]];
     case ErrorChoice::Skip:
         m_result.anyOperationsAborted = true;
         return Step::Skipped;
@@ -80,6 +94,13 @@ FileOperationJob::Step FileOperationJob::askErrorNow(const QByteArray& path, int
     m_result.anyOperationsAborted = true;
     m_stop = true;
     return Step::Cancelled;
+}
+
+FileOperationJob::Step FileOperationJob::askAboutRefusedName(const QByteArray& path, int error,
+                                                             const QByteArray& name)
+{
+    const QString reason = unholdableNameReason(name, error);
+    return askAboutError(path, error, reason, !reason.isEmpty());
 }
 
 // ---- delete -------------------------------------------------------------------------------
@@ -202,6 +223,7 @@ bool FileOperationJob::prepareDestination()
                         m_resolvedDestination = m_destination;
                     }
                     removeStaleCopyTemporaries(fd);
+                    m_destinationLimits = driveLimitsOf(fd);
                     return true;
                 }
                 error = errno;
@@ -289,8 +311,8 @@ FileOperationJob::Step FileOperationJob::resolveCollision(int folder, QByteArray
     } else if (m_collisionForAll) {
         choice = *m_collisionForAll;
     } else if (!flag(FileOperationFlag::kNoConfirmation)) {
-        const CollisionAnswer answer =
-            m_questions.askCollision(display(name), display(m_destination));
+        const CollisionAnswer answer = m_questions.askCollision(
+            display(nameHeldInFolder(folder, name)), display(m_destination));
         choice = answer.choice;
         if (answer.forAllRemaining)
             m_collisionForAll = choice;
@@ -345,14 +367,16 @@ FileOperationJob::Step FileOperationJob::transferAttempt(const QByteArray& sourc
         if (const std::optional<Step> step = moveByRename(source, st, name, crossDevice))
             return *step;
     }
-    if (namesSameFile(source, st, folder, name) && !flag(FileOperationFlag::kRenameOnCollision)) {
+    bool nameTaken = true;
+    if (namesSameFile(source, st, folder, name, nameTaken) &&
+        !flag(FileOperationFlag::kRenameOnCollision)) {
         // The destination holds this very file under another name, or the source is a link
         // that leads to it: replacing it with a copy of itself would gain nothing, putting the
         // link in its place would leave a link to itself and lose the data.
         return askAboutError(source, 0, sameFileReason());
     }
     bool replace = false;
-    if (existsInFolder(folder, name)) {
+    if (nameTaken) {
         const Step collision = resolveCollision(folder, name, replace, sameFolder);
         if (collision != Step::Done)
             return collision;
@@ -415,15 +439,14 @@ std::optional<FileOperationJob::Step> FileOperationJob::moveByRename(const QByte
                                                                      bool& crossDevice)
 {
     const QByteArray target = m_destination + '/' + name;
-    if (::renameat2(AT_FDCWD, source.constData(), m_destinationFolder->get(), name.constData(),
-                    RENAME_NOREPLACE) == 0) {
+    const int error = placeWithoutReplacing(AT_FDCWD, source, m_destinationFolder->get(), name);
+    if (error == 0) {
         m_status.bytesDone += bytesOf(st, target);
         m_result.journal.recordTransfer(JournalEntry::Kind::Moved, source, target);
         return Step::Done;
     }
-    const int error = errno;
     crossDevice = error == EXDEV;
-    if (error != EEXIST && error != EXDEV && error != EINVAL && error != ENOSYS)
+    if (error != EEXIST && error != EXDEV)
         return askAboutError(source, error);
     return std::nullopt;
 }
@@ -435,6 +458,8 @@ std::optional<FileOperationJob::Step> FileOperationJob::moveReplacing(const QByt
 {
     const QByteArray target = m_destination + '/' + name;
     const int folder = m_destinationFolder->get();
+    if (S_ISDIR(st.st_mode) && !m_destinationLimits.renamesFolders)
+        return std::nullopt; // moved file by file, as between drives
     // A replaced file goes to the Trash first, where an undo finds it again; where the Trash
     // refuses it, it is deleted for good only if the user says so.
     TrashEntry replaced;
@@ -442,15 +467,15 @@ std::optional<FileOperationJob::Step> FileOperationJob::moveReplacing(const QByt
         if (const Step step = setReplacedAside(target, replaced, replace); step != Step::Done)
             return step;
     }
-    const int rc = replace ? ::renameat(AT_FDCWD, source.constData(), folder, name.constData())
-                           : ::renameat2(AT_FDCWD, source.constData(), folder, name.constData(),
-                                         RENAME_NOREPLACE);
-    if (rc == 0) {
+    const int error =
+        replace
+            ? (::renameat(AT_FDCWD, source.constData(), folder, name.constData()) == 0 ? 0 : errno)
+            : placeWithoutReplacing(AT_FDCWD, source, folder, name);
+    if (error == 0) {
         m_status.bytesDone += bytesOf(st, target);
         m_result.journal.recordTransfer(JournalEntry::Kind::Moved, source, target, replaced);
         return Step::Done;
     }
-    const int error = errno;
     // The file that was to be replaced goes back to its place: a failed move leaves the
     // destination as it found it.
     if (replaced.isValid())
@@ -514,11 +539,14 @@ FileOperationJob::Step FileOperationJob::setReplacedAside(const QByteArray& targ
 }
 
 bool FileOperationJob::namesSameFile(const QByteArray& source, const struct stat& sourceStat,
-                                     int folder, const QByteArray& name) const
+                                     int folder, const QByteArray& name, bool& nameTaken) const
 {
     struct stat existing;
-    if (::fstatat(folder, name.constData(), &existing, AT_SYMLINK_NOFOLLOW) != 0)
+    nameTaken = ::fstatat(folder, name.constData(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
+    if (!nameTaken) {
+        nameTaken = errno != ENOENT; // an answer other than "not there" is no free name
         return false;
+    }
     return sameFile(existing, sourceStat) ||
            (S_ISLNK(sourceStat.st_mode) && linkLeadsTo(source, existing));
 }
@@ -527,7 +555,7 @@ FileOperationJob::Step FileOperationJob::copyFile(const QByteArray& source, cons
                                                   const QByteArray& name, bool replace,
                                                   bool removeSource, bool* treeIncomplete)
 {
-    const CopyControl control{&m_status.cancel, &m_status.bytesDone};
+    const CopyControl control{&m_status.cancel, &m_status.bytesDone, &m_leftovers};
     for (;;) {
         if (cancelRequested()) {
             m_result.anyOperationsAborted = true;
@@ -539,10 +567,13 @@ FileOperationJob::Step FileOperationJob::copyFile(const QByteArray& source, cons
         const qint64 before = m_status.bytesDone;
         UniqueFd in(::open(source.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
         struct stat st;
+        const qint64 largest = m_destinationLimits.largestFile;
         if (!in.isValid() || ::fstat(in.get(), &st) != 0)
             error = errno;
         else if (!treeIncomplete && !isExpectedSource(source, st))
             return Step::Skipped; // swapped since it was looked at: what is open is not ours
+        else if (largest > 0 && st.st_size > largest)
+            error = EFBIG; // known before a byte is written
         else
             error = pending.file.stage(in.get(), st, place.folder, control);
         if (error == ECANCELED) {
@@ -554,7 +585,10 @@ FileOperationJob::Step FileOperationJob::copyFile(const QByteArray& source, cons
         }
         if (error) {
             m_status.bytesDone = before;
-            const Step step = askAboutError(source, error);
+            const bool tooLarge = error == EFBIG && largest > 0;
+            const Step step = tooLarge
+                                  ? askAboutError(source, error, tooLargeForDriveReason(), true)
+                                  : askAboutError(source, error);
             if (step == Step::Retry)
                 continue;
             if (treeIncomplete)
@@ -617,15 +651,26 @@ FileOperationJob::Step FileOperationJob::copySymlink(const QByteArray& source,
             if (::fsync(dir) != 0)
                 error = errno;
             else if (::lstat(source.constData(), &now) != 0)
-                error = errno == ENOENT ? 0 : errno;
+                error = errno;
             else if (!sameFile(now, linkStat))
                 error = EBUSY, reason = changedSinceCopyReason();
-            else if (::unlink(source.constData()) != 0 && errno != ENOENT)
+            else if (::unlink(source.constData()) != 0)
                 error = errno;
+            if (error == ENOENT && !goneFromItsDrive(source, linkStat.st_dev))
+                error = ENODEV, reason = driveGoneReason();
+            else if (error == ENOENT)
+                error = 0;
         }
         if (!error)
             break;
-        const Step step = askAboutError(source, error, reason);
+        bool cannotHold = false;
+        if (!made && reason.isEmpty()) {
+            reason = unholdableNameReason(name, error);
+            if (reason.isEmpty())
+                reason = unholdableLinkReason(error);
+            cannotHold = !reason.isEmpty();
+        }
+        const Step step = askAboutError(source, error, reason, cannotHold);
         if (step == Step::Retry)
             continue;
         // The file it was to replace goes back to its place when the link did not take it.
@@ -690,7 +735,7 @@ FileOperationJob::Step FileOperationJob::copyTree(const QByteArray& source, cons
         }
         if (!error)
             break;
-        const Step step = askAboutError(source, error);
+        const Step step = askAboutRefusedName(source, error, name);
         if (step == Step::Retry)
             continue;
         incomplete = true;
@@ -753,12 +798,14 @@ FileOperationJob::Step FileOperationJob::copyTreeEntry(const QByteArray& child, 
             return copyTree(child, sub, childName, removeSource, incomplete, merged);
         } else if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) {
             step = askAboutError(child, EOPNOTSUPP, uncopiableKindReason(st.st_mode));
-        } else if (namesSameFile(child, st, sub.folder->get(), childName)) {
+        } else if (bool nameTaken = true;
+                   namesSameFile(child, st, sub.folder->get(), childName, nameTaken)) {
             step = askAboutError(child, 0, sameFileReason());
         } else {
             QByteArray target = childName;
             bool replace = false;
-            step = resolveCollision(sub.folder->get(), target, replace, false);
+            step = nameTaken ? resolveCollision(sub.folder->get(), target, replace, false)
+                             : Step::Done;
             if (step != Step::Done)
                 return step;
             if (S_ISREG(st.st_mode))

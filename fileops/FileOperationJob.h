@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fileops/DriveLimits.h"
 #include "fileops/FileCopier.h"
 #include "fileops/FileOperationEngine.h"
 #include "fileops/FileOperationQuestions.h"
@@ -76,10 +77,16 @@ private:
 
     bool flag(quint16 f) const { return (m_request.flags & f) != 0; }
     bool cancelRequested() const { return m_status.cancel.load(std::memory_order_relaxed); }
-    Step askAboutError(const QByteArray& path, int errorCode, const QString& reason = {});
+    Step askAboutError(const QByteArray& path, int errorCode, const QString& reason = {},
+                       bool driveCannotHold = false);
     // Asks the per-file error question about `path` and turns the answer into a step (Skip and
-    // Cancel mark the operation aborted; Cancel stops it), flushing nothing first.
-    Step askErrorNow(const QByteArray& path, int errorCode, const QString& reason);
+    // Cancel mark the operation aborted; Cancel stops it), flushing nothing first. What the
+    // drive cannot hold is skipped unasked once the user said "skip all" to it.
+    Step askErrorNow(const QByteArray& path, int errorCode, const QString& reason,
+                     bool driveCannotHold = false);
+    // The error question for a name the destination refused (`error`), in plain words where
+    // the drive's name rules are the reason.
+    Step askAboutRefusedName(const QByteArray& path, int error, const QByteArray& name);
 
     void runDelete();
     Step deleteOne(const QByteArray& path);
@@ -140,8 +147,11 @@ private:
     // the user is asked whether to delete it for good: Yes keeps `replace` (the new file takes
     // its place), No keeps it and skips the source.
     Step setReplacedAside(const QByteArray& target, TrashEntry& replaced, bool& replace);
+    // Whether `name` in the folder is the source itself (or what the source links to); tells
+    // whether the name is taken at all, so that the one look serves the collision too (on a
+    // network drive each look is a round trip).
     bool namesSameFile(const QByteArray& source, const struct stat& sourceStat, int folder,
-                       const QByteArray& name) const;
+                       const QByteArray& name, bool& nameTaken) const;
     // What became of one staged copy of a batch on its way to its final name.
     struct Placement
     {
@@ -170,12 +180,15 @@ private:
     QByteArray m_destination;
     QByteArray m_resolvedDestination; // m_destination with every link resolved
     SharedFd m_destinationFolder;
+    DriveLimits m_destinationLimits;
+    bool m_skipWhatDriveCannotHold = false;
     struct stat m_destinationStat = {};
     QByteArray m_parentPath; // the folder of the last source, and its identity
     struct stat m_parentStat = {};
     bool m_parentKnown = false;
     std::optional<CollisionChoice> m_collisionForAll;
     std::optional<bool> m_replacePermanentlyForAll;
+    LeftoverTemporaries m_leftovers; // before the batch: its copies note their leftovers here
     std::vector<Pending> m_batch;
     qint64 m_batchBytes = 0;
     bool m_stop = false;

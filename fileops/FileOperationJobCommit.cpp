@@ -2,6 +2,8 @@
 // folders, and only then the removal of a move's sources.
 #include "fileops/FileOperationJob.h"
 
+#include "fileops/DriveLimits.h"
+
 #include "fileops/FileOperationSupport.h"
 #include "fileops/IoError.h"
 #include "fileops/TrashRestore.h"
@@ -34,7 +36,7 @@ FileOperationJob::Step FileOperationJob::commitPending(Pending& pending)
             pending.replace = replace;
             continue;
         }
-        const Step step = askAboutError(pending.sourcePath, error);
+        const Step step = askAboutRefusedName(pending.sourcePath, error, pending.finalName);
         if (step != Step::Retry)
             return step;
     }
@@ -45,8 +47,9 @@ int FileOperationJob::stageAgain(Pending& pending, const SharedFd& folder)
     UniqueFd in(::open(pending.sourcePath.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
     if (!in.isValid() || ::fstat(in.get(), &pending.copiedStat) != 0)
         return errno;
-    if (const int error = pending.file.stage(in.get(), pending.copiedStat, folder,
-                                             CopyControl{&m_status.cancel, &m_status.bytesDone}))
+    if (const int error =
+            pending.file.stage(in.get(), pending.copiedStat, folder,
+                               CopyControl{&m_status.cancel, &m_status.bytesDone, &m_leftovers}))
         return error;
     return pending.file.sync();
 }
@@ -70,22 +73,27 @@ FileOperationJob::Step FileOperationJob::removeMovedSource(Pending& pending, con
         int error = 0;
         QString reason;
         if (::lstat(source.constData(), &now) != 0) {
-            if (errno == ENOENT)
-                return Step::Done;
             error = errno;
         } else if (!unchangedSince(now, pending.copiedStat)) {
             error = EBUSY;
             reason = changedSinceCopyReason();
-        } else if (::unlink(source.constData()) == 0 || errno == ENOENT) {
+        } else if (::unlink(source.constData()) == 0) {
             return Step::Done;
         } else {
             error = errno;
         }
+        // Not found is done only where the drive answers: a pulled stick's files are not gone.
+        if (error == ENOENT) {
+            if (goneFromItsDrive(source, pending.copiedStat.st_dev))
+                return Step::Done;
+            error = ENODEV;
+            reason = driveGoneReason();
+        }
         const Step step = askAboutPending(pending, error, reason);
         if (step != Step::Retry)
             return step;
-        if (reason.isEmpty())
-            continue;
+        if (error != EBUSY || reason.isEmpty())
+            continue; // a look again, at a drive that may be back
         // Retry of a changed source: copy it afresh over the copy just placed, then look again.
         for (;;) {
             int again = stageAgain(pending, folder);
@@ -121,7 +129,8 @@ FileOperationJob::syncBatch(const std::vector<Pending>& batch)
 {
     // One flush for the whole batch: syncfs per file system when there are several files
     // (a single journal commit instead of one per file). syncfs reports a write-back error on
-    // its file system without saying which file; then each file is flushed to find it.
+    // its file system without saying which file; then each file is flushed to find it. On a
+    // drive that syncfs does not reach (FUSE) each file is flushed by itself.
     std::vector<Placement> placements(batch.size());
     if (batch.size() == 1) {
         placements[0].syncError = batch[0].file.sync();
@@ -130,7 +139,8 @@ FileOperationJob::syncBatch(const std::vector<Pending>& batch)
     std::set<dev_t> failedDevices;
     std::set<dev_t> doneDevices;
     for (const Pending& p : batch) {
-        if (doneDevices.insert(p.file.device()).second && ::syncfs(p.file.fd()) != 0)
+        if (doneDevices.insert(p.file.device()).second &&
+            (!syncfsReachesDrive(p.file.fd()) || ::syncfs(p.file.fd()) != 0))
             failedDevices.insert(p.file.device());
     }
     for (size_t i = 0; i < batch.size(); ++i) {

@@ -24,7 +24,8 @@ struct PermanentDeleteAnswer
     bool forAllRemaining = false;
 };
 
-enum class ErrorChoice { Retry, Skip, Cancel };
+// SkipAll: skip this file and, unasked, every later file of the operation the drive cannot hold.
+enum class ErrorChoice { Retry, Skip, SkipAll, Cancel };
 
 // One failing file of an operation, as the error box names it.
 struct FileOperationError
@@ -34,6 +35,9 @@ struct FileOperationError
     QString destination; // the folder it was going to, empty for a delete
     QString reason;      // the system's reason, e.g. "No space left on device"
     int errorCode = 0;   // errno value, 0 when the reason is not a system error
+    // The destination drive cannot hold the file (its size, a character of its name, a link):
+    // a retry cannot help, "skip all" can be offered.
+    bool driveCannotHold = false;
 };
 
 // The questions a file operation asks. The engine calls them on the GUI thread, one at a time;

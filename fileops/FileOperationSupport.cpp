@@ -1,13 +1,19 @@
 #include "fileops/FileOperationSupport.h"
 
+#include "fileops/DriveLimits.h"
+
 #include <QFile>
+#include <QMutex>
 #include <QStringDecoder>
 
 #include <cerrno>
+#include <set>
 #include <vector>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <ftw.h>
+#include <stdio.h>
 #include <unistd.h>
 
 namespace vantoro {
@@ -89,6 +95,23 @@ QString uncopiableKindReason(mode_t mode)
     if (S_ISSOCK(mode))
         return QStringLiteral("It is a socket; sockets are not copied");
     return {};
+}
+
+bool goneFromItsDrive(const QByteArray& path, dev_t device)
+{
+    for (QByteArray folder = parentFolder(path);; folder = parentFolder(folder)) {
+        struct stat st;
+        if (::stat(folder.constData(), &st) == 0)
+            return st.st_dev == device;
+        if ((errno != ENOENT && errno != ENOTDIR) || folder == "/" || folder == ".")
+            return false; // the drive does not answer
+    }
+}
+
+QString driveGoneReason()
+{
+    return QStringLiteral("The drive it is on no longer answers (removed or disconnected): it "
+                          "was copied but not moved, the original is kept on that drive");
 }
 
 QString sameFileReason()
@@ -179,6 +202,57 @@ void removeEmptyFolders(const QByteArray& path)
             removeEmptyFolders(child);
     }
     ::rmdir(path.constData());
+}
+
+int placeWithoutReplacing(int fromFolder, const QByteArray& from, int toFolder,
+                          const QByteArray& to, dev_t device)
+{
+    static QMutex refusingMutex;
+    static std::set<dev_t> refusing; // drives that answered the no-replace rename with a refusal
+    bool knownRefusing = false;
+    if (device != 0) {
+        QMutexLocker lock(&refusingMutex);
+        knownRefusing = refusing.count(device) != 0;
+    }
+    int error = EINVAL;
+    if (!knownRefusing) {
+        if (::renameat2(fromFolder, from.constData(), toFolder, to.constData(), RENAME_NOREPLACE) ==
+            0)
+            return 0;
+        error = errno;
+    }
+    // EINVAL is also the answer for a folder moved into itself: the fallbacks meet the same
+    // refusal and answer it too.
+    if (error != EINVAL && error != ENOSYS && error != EOPNOTSUPP)
+        return error;
+    if (device != 0 && !knownRefusing) {
+        QMutexLocker lock(&refusingMutex);
+        refusing.insert(device);
+    }
+    // A folder there is moved file by file by the caller, as between two drives, where its
+    // rename would lose what is in it.
+    struct stat entry;
+    if (::fstatat(fromFolder, from.constData(), &entry, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISDIR(entry.st_mode) && !keepsRenamedFolders(entry.st_dev))
+        return EXDEV;
+    // A hard link refuses a taken name as the kernel does, with no window; a folder has none.
+    if (::linkat(fromFolder, from.constData(), toFolder, to.constData(), 0) == 0) {
+        if (::unlinkat(fromFolder, from.constData(), 0) == 0)
+            return 0;
+        error = errno;
+        // The file under two names is no move: the new name goes again, the old one stays.
+        ::unlinkat(toFolder, to.constData(), 0);
+        return error;
+    }
+    error = errno;
+    if (error != EPERM && error != ENOSYS && error != EOPNOTSUPP && error != EMLINK)
+        return error;
+    struct stat st;
+    if (::fstatat(toFolder, to.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0)
+        return EEXIST;
+    if (errno != ENOENT)
+        return errno;
+    return ::renameat(fromFolder, from.constData(), toFolder, to.constData()) == 0 ? 0 : errno;
 }
 
 int makeFolders(const QByteArray& path)

@@ -247,10 +247,7 @@ private:
         const JournalEntry& entry = m_entries[i];
         int error = 0;
         for (int attempt = 0; attempt < 2; ++attempt) {
-            error = ::renameat2(AT_FDCWD, entry.destination.constData(), AT_FDCWD,
-                                entry.source.constData(), RENAME_NOREPLACE) == 0
-                        ? 0
-                        : errno;
+            error = placeWithoutReplacing(AT_FDCWD, entry.destination, AT_FDCWD, entry.source);
             if (error != ENOENT || !exists(entry.destination))
                 break;
             QDir().mkpath(QFile::decodeName(parentFolder(entry.source)));

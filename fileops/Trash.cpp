@@ -1,5 +1,6 @@
 #include "fileops/Trash.h"
 
+#include "fileops/DriveLimits.h"
 #include "fileops/FileOperationSupport.h"
 #include "fileops/IoError.h"
 
@@ -135,8 +136,8 @@ void checkTrashedItem(const QByteArray& path, const struct stat& item, TrashOutc
         outcome.errorCode =
             ::statvfs(trash.constData(), &fs) == 0 && fs.f_bavail == 0 ? ENOSPC : EIO;
         const QByteArray trashed = trash + "/files/" + entry;
-        if (::renameat2(AT_FDCWD, trashed.constData(), AT_FDCWD, path.constData(),
-                        RENAME_NOREPLACE) == 0) {
+        const int putBack = placeWithoutReplacing(AT_FDCWD, trashed, AT_FDCWD, path);
+        if (putBack == 0) {
             ::unlink(record.constData());
             outcome.trashFolder.clear();
             outcome.entryName.clear();
@@ -147,7 +148,7 @@ void checkTrashedItem(const QByteArray& path, const struct stat& item, TrashOutc
             outcome.reason = QStringLiteral("The Trash could not record where it came from (%1), "
                                             "and it could not be put back (%2); it is in the "
                                             "Trash as %3")
-                                 .arg(systemErrorText(outcome.errorCode), systemErrorText(errno),
+                                 .arg(systemErrorText(outcome.errorCode), systemErrorText(putBack),
                                       QFile::decodeName(trashed));
         }
         return;
@@ -202,6 +203,13 @@ TrashOutcome moveToTrash(const QByteArray& path)
     // on a local disk.
     struct stat item;
     const bool known = ::lstat(path.constData(), &item) == 0;
+    if (known && S_ISDIR(item.st_mode) && !keepsRenamedFolders(item.st_dev)) {
+        // The Trash takes a folder by renaming it, which would empty it on such a drive.
+        TrashOutcome outcome;
+        outcome.status = TrashOutcome::Status::NoTrash;
+        outcome.reason = QStringLiteral("This drive cannot move a folder into its Trash");
+        return outcome;
+    }
     GFile* file = g_vfs_get_file_for_path(g_vfs_get_local(), path.constData());
     GError* error = nullptr;
     const gboolean ok = g_file_trash(file, nullptr, &error);

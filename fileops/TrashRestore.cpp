@@ -28,9 +28,8 @@ int restoreFromTrash(const TrashEntry& entry, const QByteArray& originalPath)
         if (const int error = makeFolders(originalPath.left(slash)))
             return error;
     }
-    if (::renameat2(AT_FDCWD, file.constData(), AT_FDCWD, originalPath.constData(),
-                    RENAME_NOREPLACE) != 0)
-        return errno;
+    if (const int error = placeWithoutReplacing(AT_FDCWD, file, AT_FDCWD, originalPath))
+        return error;
     // The item is back; a record left behind would only show an empty entry in the Trash.
     ::unlink(entry.infoPath().constData());
     return 0;

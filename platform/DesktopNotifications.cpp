@@ -2,11 +2,10 @@
 
 #include <QCoreApplication>
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
-#include <QDBusReply>
+#include <QDBusServiceWatcher>
 #include <QVariantMap>
 
 namespace vantoro {
@@ -20,15 +19,41 @@ const QString kUndoKey = QStringLiteral("undo");
 
 } // namespace
 
-DesktopNotifications::DesktopNotifications(QObject* parent) : QObject(parent) {}
+DesktopNotifications::DesktopNotifications(QObject* parent) : QObject(parent)
+{
+    followServer();
+}
+
+void DesktopNotifications::followServer()
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return;
+    auto* watcher =
+        new QDBusServiceWatcher(kService, bus, QDBusServiceWatcher::WatchForOwnerChange, this);
+    connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
+            [this](const QString&, const QString&, const QString& owner) {
+                m_serverThere = !owner.isEmpty();
+            });
+    QDBusMessage ask = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
+    ask << kService;
+    auto* answer = new QDBusPendingCallWatcher(bus.asyncCall(ask), this);
+    connect(answer, &QDBusPendingCallWatcher::finished, this,
+            [this](QDBusPendingCallWatcher* call) {
+                const QDBusPendingReply<bool> reply = *call;
+                // A change seen meanwhile by the watcher is newer than this answer.
+                if (!m_serverThere)
+                    m_serverThere = reply.isValid() && reply.value();
+                call->deleteLater();
+            });
+}
 
 bool DesktopNotifications::showUndoable(const QString& text)
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected() || !bus.interface())
-        return false;
-    const QDBusReply<bool> registered = bus.interface()->isServiceRegistered(kService);
-    if (!registered.isValid() || !registered.value())
+    if (!bus.isConnected() || m_serverThere == false)
         return false;
     if (!m_listening) {
         bus.connect(kService, kPath, kInterface, QStringLiteral("ActionInvoked"), this,
@@ -39,6 +64,7 @@ bool DesktopNotifications::showUndoable(const QString& text)
     }
     QDBusMessage notify =
         QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
+    notify.setAutoStartService(false); // a server the bus would start could keep it waiting
     QVariantMap hints;
     hints.insert(QStringLiteral("urgency"), QVariant::fromValue(uchar(1)));
     notify << QCoreApplication::applicationName() << m_current << QString() << text << QString()

@@ -53,11 +53,18 @@ private:
 struct Walk
 {
     const ExtensionSet& extensions;
+    const std::function<bool()>& keepGoing;
     QStringList found;
     std::set<std::pair<dev_t, ino_t>> visited;
+    bool stopped = false;
 
     void folder(int fd, std::string& path)
     {
+        stopped = stopped || (keepGoing && !keepGoing());
+        if (stopped) {
+            ::close(fd);
+            return;
+        }
         struct stat st
         {
         };
@@ -71,7 +78,8 @@ struct Walk
             return;
         }
         const std::size_t base = path.size();
-        while (const dirent* entry = ::readdir(dir)) {
+        const dirent* entry = nullptr;
+        while (!stopped && (entry = ::readdir(dir)) != nullptr) {
             const char* name = entry->d_name;
             if (name[0] == '.')
                 continue; // ".", ".." and hidden names
@@ -105,10 +113,11 @@ struct Walk
 
 } // namespace
 
-QStringList findFilesBelow(const QString& folder, const QStringList& extensions)
+QStringList findFilesBelow(const QString& folder, const QStringList& extensions,
+                           const std::function<bool()>& keepGoing)
 {
     const ExtensionSet set(extensions);
-    Walk walk{set, {}, {}};
+    Walk walk{set, keepGoing, {}, {}};
     std::string path = QFile::encodeName(folder).toStdString();
     while (path.size() > 1 && path.back() == '/')
         path.pop_back();

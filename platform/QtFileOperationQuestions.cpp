@@ -196,11 +196,19 @@ ErrorChoice QtFileOperationQuestions::askError(const FileOperationError& error)
     QMessageBox box(QMessageBox::Critical, QStringLiteral("File Operation Error"), errorText(error),
                     QMessageBox::Retry | QMessageBox::Cancel, owner());
     QPushButton* skip = box.addButton(QStringLiteral("&Skip"), QMessageBox::ActionRole);
+    // What the drive cannot hold, a retry cannot mend: Skip All instead.
+    QPushButton* skipAll = nullptr;
+    if (error.driveCannotHold) {
+        box.removeButton(box.button(QMessageBox::Retry));
+        skipAll = box.addButton(QStringLiteral("Skip &All"), QMessageBox::ActionRole);
+    }
     box.setDefaultButton(skip);
     box.setEscapeButton(QMessageBox::Cancel);
     ask(box);
     if (box.clickedButton() == skip)
         return ErrorChoice::Skip;
+    if (skipAll && box.clickedButton() == skipAll)
+        return ErrorChoice::SkipAll;
     if (box.clickedButton() == box.button(QMessageBox::Retry))
         return ErrorChoice::Retry;
     return ErrorChoice::Cancel;

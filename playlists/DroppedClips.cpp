@@ -25,7 +25,7 @@ bool isPlaylistFileName(const QString& path)
     return kExtensions.contains(fileName.mid(dot + 1).toLower());
 }
 
-QStringList clipsOfDroppedPaths(const QStringList& paths)
+QStringList clipsOfDroppedPaths(const QStringList& paths, const std::function<bool()>& keepGoing)
 {
     QStringList clips;
     QStringList extensions;
@@ -33,7 +33,7 @@ QStringList clipsOfDroppedPaths(const QStringList& paths)
         if (QFileInfo(path).isDir()) {
             if (extensions.isEmpty())
                 extensions = clipDialogMediaExtensions();
-            clips.append(findFilesBelow(path, extensions));
+            clips.append(findFilesBelow(path, extensions, keepGoing));
         } else if (!isPlaylistFileName(path)) {
             clips.append(path);
         }

@@ -1,11 +1,12 @@
 #include "playlists/PlaylistCommands.h"
 
+#include "fileops/IoError.h"
 #include "platform/FileDialogs.h"
 #include "platform/FileSystem.h"
-#include "fileops/IoError.h"
 #include "platform/MainWindowDialogs.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ProgramFolder.h"
+#include "playlists/BackgroundWork.h"
 #include "playlists/DelayedProgress.h"
 #include "playlists/DroppedClips.h"
 #include "playlists/PlayerOpener.h"
@@ -100,12 +101,25 @@ void PlaylistCommands::PlaylistDropped(const QStringList& paths)
     if (paths.isEmpty())
         return;
     const QString& first = paths.first();
-    const bool firstIsFolder = QFileInfo(first).isDir();
+    // A dropped folder on a slow or stalled drive is searched off the GUI thread.
+    bool firstIsFolder = false;
+    QStringList clips;
+    const bool cancelled = runInBackground(
+        *m_services.messages, m_services.progress, QStringLiteral("Searching for clips"),
+        [&](MessageBoxes&, DelayedProgress* progress) {
+            firstIsFolder = QFileInfo(first).isDir();
+            if (paths.size() == 1 && !firstIsFolder && isPlaylistFileName(first))
+                return;
+            int folders = 0;
+            clips = clipsOfDroppedPaths(
+                paths, [&] { return progress == nullptr || progress->update(++folders, 0); });
+        });
+    if (cancelled)
+        return;
     if (paths.size() == 1 && !firstIsFolder && isPlaylistFileName(first)) {
         loadPlaylist(first, false);
         return;
     }
-    const QStringList clips = clipsOfDroppedPaths(paths);
     if (clips.isEmpty()) {
         m_services.messages->error(QStringLiteral("Warning: No clips found!"));
         return;
@@ -188,12 +202,17 @@ void PlaylistCommands::loadPlaylist(const QString& path, bool goAtOnce)
     m_state.Tag = kModeLoad;
     m_state.PlayFile = path;
     m_state.PlaylistTitle = path;
-    std::optional<DelayedProgress> progress;
-    if (m_services.progress != nullptr)
-        progress.emplace(*m_services.progress, QStringLiteral("Reading playlist %1").arg(path));
-    const std::optional<int> missing = ReadPlaylist(
-        m_state.AllBox, m_state.PlayFile, *m_services.messages, progress ? &*progress : nullptr);
-    if (progress && progress->cancelled()) {
+    // The read looks up every clip: on a slow network drive that takes a round trip each, so
+    // it runs off the GUI thread, into a copy of the list, while the windows stay alive.
+    ClipList read = m_state.AllBox;
+    std::optional<int> missing;
+    const bool cancelled = runInBackground(*m_services.messages, m_services.progress,
+                                           QStringLiteral("Reading playlist %1").arg(path),
+                                           [&](MessageBoxes& boxes, DelayedProgress* progress) {
+                                               missing = ReadPlaylist(read, path, boxes, progress);
+                                           });
+    m_state.AllBox = std::move(read);
+    if (cancelled) {
         // Nothing was loaded: the clip list and the playlist it came from stay as they were.
         m_state.Tag = previousTag;
         m_state.PlayFile = previousPlayFile;

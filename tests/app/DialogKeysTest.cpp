@@ -140,12 +140,16 @@ TEST(DialogKeys, FileOperationQuestionsAnswerTheFocusedButton)
     {
         const char16_t* button;
         ErrorChoice choice;
-    } errors[] = {{u"Retry", ErrorChoice::Retry}, {u"Cancel", ErrorChoice::Cancel}};
+        bool driveCannotHold; // offers Skip All instead of Retry
+    } errors[] = {{u"Retry", ErrorChoice::Retry, false},
+                  {u"Cancel", ErrorChoice::Cancel, false},
+                  {u"Skip All", ErrorChoice::SkipAll, true}};
     for (const auto& e : errors) {
         ErrorChoice choice = ErrorChoice::Skip;
         FileOperationError error;
         error.path = u"/clips/a.avi"_qs;
         error.reason = u"Disk full"_qs;
+        error.driveCannotHold = e.driveCannotHold;
         EXPECT_TRUE(answerByReturnOn(QString::fromUtf16(e.button),
                                      [&] { choice = questions.askError(error); }));
         EXPECT_EQ(choice, e.choice) << QString::fromUtf16(e.button).toStdString();

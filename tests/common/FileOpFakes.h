@@ -34,6 +34,8 @@ public:
     {
         note();
         collisions.append({name, folder});
+        if (onCollision)
+            onCollision();
         if (!collisionAnswers.isEmpty())
             return collisionAnswers.takeFirst();
         return collisionAnswer;
@@ -86,7 +88,8 @@ public:
     ErrorChoice errorAnswer = ErrorChoice::Skip;
     QList<ErrorChoice> errorAnswers;
     int offThreadCalls = 0;
-    std::function<void()> onError; // acts on the files while the error box is up
+    std::function<void()> onError;     // acts on the files while the error box is up
+    std::function<void()> onCollision; // the same while the collision box is up
 
 private:
     void note()

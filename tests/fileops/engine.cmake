@@ -32,3 +32,16 @@ vantoro_test(fileops_undo_test
     ${fileops_support}
   LIBS vantoro_fileops
   TIMEOUT 300)
+
+# Copy, move, the Trash and undo on FUSE drives: exFAT, FAT32, NTFS images and sshfs on a private
+# sshd on 127.0.0.1 (root only; each drive skips with the reason where it cannot be mounted).
+vantoro_test(fileops_drive_test
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/DriveFileOpTest.cpp
+    ${PROJECT_SOURCE_DIR}/tests/common/TestDrive.cpp
+    ${fileops_support}
+  LIBS vantoro_fileops
+  TIMEOUT 300)
+target_compile_definitions(fileops_drive_test PRIVATE
+  FILEOP_HELPER="$<TARGET_FILE:fileops_helper>")
+add_dependencies(fileops_drive_test fileops_helper)

@@ -2,6 +2,7 @@
 
 #include "common/FakeFileDialogs.h"
 #include "common/FakeMessageBoxes.h"
+#include "common/TestDrive.h"
 #include "common/TestSupport.h"
 #include "platform/ProgressWindows.h"
 #include "playlists/DroppedClips.h"
@@ -12,10 +13,14 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <thread>
+
 #include <unistd.h>
 
 using namespace vantoro;
@@ -611,4 +616,50 @@ TEST(PlaylistFileNames, ThePlaylistFormatsInAnyCase)
     for (const char* name :
          {"/a/b.mp3", "/a/asx", "/a.asx/b", "/a/b.asx.txt", "/a/b.m3u9", "/a/b.asf", "/a/b.wma"})
         EXPECT_FALSE(isPlaylistFileName(QString::fromUtf8(name))) << name;
+}
+
+// Load and a dropped folder look at every clip on its drive; on a network drive that stalls
+// the windows go on meanwhile (a timer of the GUI thread fires while the drive does not answer).
+TEST_F(PlaylistCommandsTest, LoadAndDropNeverWaitOnAStalledDriveInTheGuiThread)
+{
+    test::TestDrive drive;
+    const QString problem = drive.mount(test::TestDrive::Kind::Sshfs,
+                                        QFile::encodeName(mediaDir.path()) + "/nas-drive");
+    if (!problem.isEmpty())
+        GTEST_SKIP() << problem.toStdString();
+    const QString onDrive = QFile::decodeName(drive.root());
+    const QString list = mediaDir.path() + "/nas.m3u";
+    const std::function<void()> commandsOf[] = {
+        [&] {
+            dialogs.openAnswers = {{list}};
+            commands->PlaylistLoadClick();
+        },
+        [&] { commands->PlaylistDropped({onDrive + "/dropped"}); },
+    };
+    int round = 0;
+    for (const auto& command : commandsOf) {
+        // Clips the drive has not seen yet: each look at one goes to the stalled server.
+        const QByteArray folder = drive.serverFolder() + "/dropped";
+        QDir().mkpath(QFile::decodeName(folder));
+        const QString name = QStringLiteral("clip%1.wav").arg(++round);
+        writeFileBytes(QFile::decodeName(folder) + u'/' + name, "RIFF");
+        writeFileBytes(list, (onDrive + "/dropped/" + name + "\n").toUtf8());
+        ASSERT_TRUE(drive.stall(true));
+        bool guiRan = false;
+        QTimer::singleShot(300, [&] {
+            guiRan = true;
+            drive.stall(false);
+        });
+        // Should the GUI thread wait on the drive, the drive comes back after a while anyway.
+        std::thread rescue([&] {
+            QThread::msleep(3000);
+            drive.stall(false);
+        });
+        player.opened = 0;
+        command();
+        rescue.join();
+        EXPECT_TRUE(guiRan) << "round " << round;
+        EXPECT_EQ(player.opened, 1) << "round " << round;
+        EXPECT_TRUE(player.clipsSeen.contains(onDrive + "/dropped/" + name)) << "round " << round;
+    }
 }
