@@ -12,8 +12,9 @@
 
 namespace vantoro {
 
-ClipDropTarget::ClipDropTarget(QAbstractItemView* view, AddClips addClips)
-    : QObject(view), m_view(view), m_viewport(view->viewport()), m_addClips(std::move(addClips))
+ClipDropTarget::ClipDropTarget(QAbstractItemView* view, AddClips addClips, FindClips findClips)
+    : QObject(view), m_view(view), m_viewport(view->viewport()), m_addClips(std::move(addClips)),
+      m_findClips(std::move(findClips))
 {
     view->setAcceptDrops(true);
     view->viewport()->setAcceptDrops(true);
@@ -70,7 +71,7 @@ bool ClipDropTarget::eventFilter(QObject* watched, QEvent* event)
         }
         const int row = m_view->indexAt(drop->position().toPoint()).row();
         QTimer::singleShot(0, this, [this, paths, row] {
-            const QStringList clips = clipsOfDroppedPaths(paths);
+            const QStringList clips = m_findClips ? m_findClips(paths) : clipsOfDroppedPaths(paths);
             if (!clips.isEmpty() && takesDragsNow())
                 m_addClips(clips, row);
         });

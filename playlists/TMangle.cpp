@@ -1,15 +1,18 @@
 #include "playlists/TMangle.h"
 
-#include "platform/FileDialogs.h"
 #include "fileops/FileOperationEngine.h"
 #include "fileops/IoError.h"
+#include "platform/FileDialogs.h"
 #include "platform/MainWindowDialogs.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ModalRunner.h"
 #include "platform/QtProgressWindows.h"
+#include "playlists/BackgroundWork.h"
 #include "playlists/ClipDropTarget.h"
 #include "playlists/ClipListModel.h"
 #include "playlists/ClipListView.h"
+#include "playlists/DelayedProgress.h"
+#include "playlists/DroppedClips.h"
 #include "playlists/PlaylistFiles.h"
 #include "playlists/PlaylistLoader.h"
 #include "playlists/ProgramState.h"
@@ -108,9 +111,22 @@ void TMangle::buildControls()
     ListBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     ListBox1->setMinimumSize(560, 340);
     Label1->setBuddy(ListBox1);
-    // Files and folders dragged from the file manager are added as Add clip(s) adds them.
-    new ClipDropTarget(ListBox1,
-                       [this](const QStringList& clips, int row) { addClips(clips, row); });
+    // Files and folders dragged from the file manager are added as Add clip(s) adds them; a
+    // folder is searched off the GUI thread, as on the main window.
+    new ClipDropTarget(
+        ListBox1, [this](const QStringList& clips, int row) { addClips(clips, row); },
+        [this](const QStringList& paths) {
+            QStringList clips;
+            const bool cancelled = runInBackground(
+                *m_services.messages, m_services.progress, QStringLiteral("Searching for clips"),
+                [&](MessageBoxes&, DelayedProgress* progress) {
+                    int folders = 0;
+                    clips = clipsOfDroppedPaths(paths, [&] {
+                        return progress == nullptr || progress->update(++folders, 0);
+                    });
+                });
+            return cancelled ? QStringList() : clips;
+        });
 
     // The framed (current) row is the selected one: a row the keyboard frames is selected with
     // it, and a row whose selection is taken away loses its frame too.
