@@ -3,6 +3,7 @@
 // data is held 0.1 s in each direction (a 0.2 s round trip) by a relay in front of a private
 // sshd on 127.0.0.1 (target: at most 1.3x). Root only, like the drive tests; without sshfs the
 // benchmark says why and measures nothing.
+#include "BenchEngine.h"
 #include "fileops/FileOperationQuestions.h"
 #include "fileops/ShellFileOperation.h"
 
@@ -29,27 +30,8 @@ constexpr int kClips = 20;
 constexpr qint64 kClipBytes = 2 * 1024 * 1024;
 constexpr int kRoundTripMs = 200;
 
-class NoQuestions final : public FileOperationQuestions
-{
-public:
-    bool confirmDelete(const QStringList&, bool) override { return true; }
-    bool confirmCreateFolder(const QString&) override { return true; }
-    CollisionAnswer askCollision(const QString&, const QString&) override
-    {
-        return {CollisionChoice::Cancel, false};
-    }
-    bool confirmPermanentDelete(const QString&, const QString&) override { return false; }
-    ErrorChoice askError(const FileOperationError&) override { return ErrorChoice::Cancel; }
-};
-
-class NoProgress final : public FileOperationProgress
-{
-public:
-    void begin(const QString&, FileOperationCode) override {}
-    void update(const QString&, qint64, qint64, int, int) override {}
-    bool cancelRequested() const override { return false; }
-    void end() override {}
-};
+using bench::NoProgress;
+using bench::NoQuestions;
 
 QTemporaryDir* g_root = nullptr;
 test::TestDrive* g_nas = nullptr;
