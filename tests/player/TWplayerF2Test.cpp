@@ -441,11 +441,16 @@ TEST_F(PlayerWindowTest, SleepBoxStartsAndStopsTheCountdown)
 TEST_F(PlayerWindowTest, PanelButtonsOpenTheHomeAndHelpPagesAndDoneClosesAfterStopping)
 {
     state.AllBox.addAll({image("a.png"), image("b.png")});
+    // The help page beside the program.
+    services.executableFolder = m_dir.path();
+    QFile page(path(QStringLiteral("vthelp.html")));
+    ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+    page.close();
     auto window = openWindow("30");
     QTest::mouseClick(window->homeButton(), Qt::LeftButton);
     QTest::mouseClick(window->helpButton(), Qt::LeftButton);
     EXPECT_EQ(shell.opened, QStringList({QStringLiteral("https://www.example.org/vantoro"),
-                                         locateHelpPage(services.executableFolder)}));
+                                         path(QStringLiteral("vthelp.html"))}));
     window->GoButtonClick();
     ASSERT_TRUE(waitForCaption(QStringLiteral("Vantoro - (1/2) a.png")));
     QTest::mouseClick(window->doneButton(), Qt::LeftButton);
