@@ -101,8 +101,9 @@ TEST_F(PlaylistFiles, RelativeNamesAreTakenAgainstThePlaylistsFolder)
     writeFileBytes(path(QStringLiteral("cwd/relative.mp3")), "clip");
     const QByteArray badName = QFile::encodeName(m_dir.path()) + "/bad\xff.mp3";
     ::close(::creat(badName.constData(), 0644));
-    ::symlink(QFile::encodeName(clip).constData(),
-              QFile::encodeName(path(QStringLiteral("link.mp3"))).constData());
+    ASSERT_EQ(::symlink(QFile::encodeName(clip).constData(),
+                        QFile::encodeName(path(QStringLiteral("link.mp3"))).constData()),
+              0);
 
     const QByteArray ref = " <ENTRY><REF HREF=\"";
     const QByteArray end = "\" /></ENTRY>\r\n";
