@@ -95,10 +95,11 @@ QString homeTrash()
     return qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Trash");
 }
 
-int runProgram(const QString& program, const QStringList& arguments, QByteArray* output,
-               int timeoutMs)
+namespace {
+
+int runIn(QProcess& process, const QString& program, const QStringList& arguments,
+          QByteArray* output, int timeoutMs)
 {
-    QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(program, arguments);
     if (!process.waitForStarted(10000))
@@ -111,6 +112,26 @@ int runProgram(const QString& program, const QStringList& arguments, QByteArray*
     if (output)
         *output = process.readAll();
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+} // namespace
+
+int runProgram(const QString& program, const QStringList& arguments, QByteArray* output,
+               int timeoutMs)
+{
+    QProcess process;
+    return runIn(process, program, arguments, output, timeoutMs);
+}
+
+int runUnderStrace(const QStringList& arguments, QByteArray* output, int timeoutMs)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    const QString asan = environment.value(QStringLiteral("ASAN_OPTIONS"));
+    environment.insert(QStringLiteral("ASAN_OPTIONS"),
+                       asan + (asan.isEmpty() ? "" : ":") + QStringLiteral("detect_leaks=0"));
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    return runIn(process, QStringLiteral("strace"), arguments, output, timeoutMs);
 }
 
 } // namespace vantoro::test

@@ -30,6 +30,11 @@ QString homeTrash();
 // Runs a program and answers its exit code (-1 when it could not run); output is collected.
 int runProgram(const QString& program, const QStringList& arguments, QByteArray* output = nullptr,
                int timeoutMs = 60000);
+// Runs strace with `arguments` (a program under injected faults) as runProgram does. LeakSanitizer
+// cannot work in a traced process and ends it with an error: the traced program runs without the
+// leak check.
+int runUnderStrace(const QStringList& arguments, QByteArray* output = nullptr,
+                   int timeoutMs = 60000);
 
 // A mount made for one test and removed with it.
 class Mount

@@ -277,11 +277,10 @@ TEST_P(DriveFileOpTest, AFailedCopyLeavesNoTemporaryOnceTheDriveAnswersAgain)
     mkdirOnDrive("clips");
     QByteArray output;
     const int rc =
-        test::runProgram(QStringLiteral("strace"),
-                         {"-f", "-o", "/dev/null", "-e", "inject=pwrite64:error=EIO:when=2", "-e",
-                          "inject=unlinkat:error=ENOTCONN:when=1", FILEOP_HELPER, "copy",
-                          q(onDrive("clips")), q(atHome("clip.avi"))},
-                         &output);
+        test::runUnderStrace({"-f", "-o", "/dev/null", "-e", "inject=pwrite64:error=EIO:when=2",
+                              "-e", "inject=unlinkat:error=ENOTCONN:when=1", FILEOP_HELPER, "copy",
+                              q(onDrive("clips")), q(atHome("clip.avi"))},
+                             &output);
     if (rc < 0)
         GTEST_SKIP() << "strace is not installed";
     EXPECT_TRUE(output.contains("error 5 ")) << output.data();
