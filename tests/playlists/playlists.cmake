@@ -8,6 +8,7 @@ vantoro_test(playlist_files_test
 vantoro_test(clip_list_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/ClipListTest.cpp
           ${CMAKE_CURRENT_LIST_DIR}/ClipListModelTest.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/ClipListViewTest.cpp
   LIBS vantoro_playlists)
 vantoro_test(playlist_reader_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/PlaylistReaderTest.cpp
