@@ -48,15 +48,17 @@ struct SideBySide
         }
         const int rows = model.rowCount();
         for (int row : {0, 1, rows / 2, rows - 2, rows - 1, reference.indexAt({0, 0}).row()}) {
-            if (row >= 0 && row < rows)
-                EXPECT_EQ(reference.visualRect(model.index(row)), view.visualRect(model.index(row)))
-                    << "row " << row;
+            if (row < 0 || row >= rows)
+                continue;
+            EXPECT_EQ(reference.visualRect(model.index(row)), view.visualRect(model.index(row)))
+                << "row " << row;
         }
         const QRect area = reference.viewport()->rect();
-        for (int y = -1; y <= area.bottom() + 1; y += 5)
+        for (int y = -1; y <= area.bottom() + 1; y += 5) {
             for (int x : {0, area.width() / 2, area.right()})
                 EXPECT_EQ(reference.indexAt({x, y}).row(), view.indexAt({x, y}).row())
                     << "at " << x << "," << y;
+        }
         EXPECT_EQ(reference.currentIndex().row(), view.currentIndex().row());
         EXPECT_EQ(reference.selectionModel()->selectedIndexes(),
                   view.selectionModel()->selectedIndexes());
