@@ -137,12 +137,9 @@ void ClipList::insertAt(qsizetype index, const QStringList& paths)
         addAll(paths);
         return;
     }
-    QStringList items;
-    items.reserve(m_items.size() + paths.size());
-    items.append(m_items.mid(0, index));
-    items.append(paths);
-    items.append(m_items.mid(index));
-    m_items = std::move(items);
+    // Room made once, then filled: no copy of the entries.
+    m_items.insert(index, paths.size(), QString());
+    std::copy(paths.begin(), paths.end(), m_items.begin() + index);
 }
 
 void ClipList::move(qsizetype from, qsizetype to)

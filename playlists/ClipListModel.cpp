@@ -16,12 +16,44 @@ constexpr qsizetype kRowByRowAdditions = 64;
 
 ClipListModel::ClipListModel(QObject* parent) : QAbstractListModel(parent) {}
 
-void ClipListModel::setItems(QStringList paths, QSet<QString> missing)
+ClipListModel::EntryCounts ClipListModel::countEntries(const QStringList& paths)
+{
+    EntryCounts counts;
+    counts.reserve(paths.size());
+    for (const QString& path : paths)
+        ++counts[path];
+    return counts;
+}
+
+void ClipListModel::setItems(QStringList paths, QSet<QString> missing,
+                             std::optional<EntryCounts> counts)
 {
     beginResetModel();
     m_list.setItems(std::move(paths));
     m_missing = std::move(missing);
+    m_counts = std::move(counts);
     endResetModel();
+}
+
+bool ClipListModel::contains(const QString& path) const
+{
+    if (!m_counts)
+        m_counts = countEntries(m_list.items());
+    return m_counts->contains(path);
+}
+
+void ClipListModel::count(const QStringList& paths, int delta)
+{
+    if (!m_counts)
+        return;
+    for (const QString& path : paths) {
+        auto it = m_counts->find(path);
+        if (it == m_counts->end())
+            it = m_counts->insert(path, 0);
+        *it += delta;
+        if (*it <= 0)
+            m_counts->erase(it);
+    }
 }
 
 bool ClipListModel::isMissing(int row) const
@@ -62,6 +94,7 @@ int ClipListModel::add(const QString& path)
     const int row = int(m_list.placeFor(path));
     beginInsertRows(QModelIndex(), row, row);
     m_list.add(path);
+    count({path}, 1);
     endInsertRows();
     return row;
 }
@@ -74,6 +107,7 @@ void ClipListModel::addAll(const QStringList& paths)
         const int first = int(m_list.count());
         beginInsertRows(QModelIndex(), first, first + int(paths.size()) - 1);
         m_list.addAll(paths);
+        count(paths, 1);
         endInsertRows();
         return;
     }
@@ -84,6 +118,7 @@ void ClipListModel::addAll(const QStringList& paths)
     }
     beginResetModel();
     m_list.addAll(paths);
+    count(paths, 1);
     endResetModel();
 }
 
@@ -97,12 +132,14 @@ void ClipListModel::insertAt(int row, const QStringList& paths)
     }
     beginInsertRows(QModelIndex(), row, row + int(paths.size()) - 1);
     m_list.insertAt(row, paths);
+    count(paths, 1);
     endInsertRows();
 }
 
 void ClipListModel::removeAt(int row)
 {
     beginRemoveRows(QModelIndex(), row, row);
+    count({m_list.at(row)}, -1);
     m_list.removeAt(row);
     endRemoveRows();
 }

@@ -3,8 +3,11 @@
 #include "playlists/ClipList.h"
 
 #include <QAbstractListModel>
+#include <QHash>
 #include <QSet>
 #include <QSize>
+
+#include <optional>
 
 namespace vantoro {
 
@@ -26,11 +29,20 @@ class ClipListModel final : public QAbstractListModel
 public:
     explicit ClipListModel(QObject* parent = nullptr);
 
+    // How many entries each path has.
+    using EntryCounts = QHash<QString, int>;
+    static EntryCounts countEntries(const QStringList& paths);
+
     const ClipList& list() const { return m_list; }
 
     // Replaces every entry; the sorted switch goes off. The rows whose text is one of `missing`
-    // are shown as entries whose files could not be found.
-    void setItems(QStringList paths, QSet<QString> missing = {});
+    // are shown as entries whose files could not be found. `counts`, if given, are the paths'
+    // countEntries (made beforehand, say off the user-interface thread).
+    void setItems(QStringList paths, QSet<QString> missing = {},
+                  std::optional<EntryCounts> counts = {});
+    // Whether some entry is `path` (compared exactly). The first question after setItems
+    // without counts counts every entry; later changes keep the counts as they go.
+    bool contains(const QString& path) const;
     bool isMissing(int row) const;
     // The rows shown as missing (counted through the whole list).
     int missingCount() const;
@@ -60,7 +72,11 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
 
 private:
+    // Counts the paths as entries (+1) or no longer (-1), once the counts exist.
+    void count(const QStringList& paths, int delta);
+
     ClipList m_list;
+    mutable std::optional<EntryCounts> m_counts;
     QSet<QString> m_missing;
     QSize m_itemSize;
 };

@@ -1,5 +1,6 @@
 #include "playlists/PlaylistLoader.h"
 
+#include "playlists/ClipListModel.h"
 #include "playlists/PlaylistFiles.h"
 #include "playlists/ReadOnlyFileDevice.h"
 
@@ -51,6 +52,9 @@ void PlaylistLoader::read(const QString& path)
             m_bytesRead = done;
             return !m_cancel;
         });
+    // Counted here rather than when the editor first checks an addition against the list.
+    if (!read.cancelled && read.error == 0)
+        result.counts = ClipListModel::countEntries(result.entries);
     result.missingCount = read.missing;
     result.error = read.error;
     result.cancelled = read.cancelled;

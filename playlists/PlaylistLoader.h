@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QObject>
 #include <QSet>
 #include <QString>
@@ -26,12 +27,13 @@ class PlaylistLoader final : public QObject
 public:
     struct Result
     {
-        QStringList entries;    // every entry that names something, in file order
-        QStringList clips;      // the entries whose files were found, in file order
-        QSet<QString> missing;  // the entries whose files were not found
-        int missingCount = 0;   // entries that named no file, empty ones included
-        int error = 0;          // errno of a read that failed part-way, else 0
-        bool cancelled = false; // cancel() stopped the read
+        QStringList entries;        // every entry that names something, in file order
+        QStringList clips;          // the entries whose files were found, in file order
+        QSet<QString> missing;      // the entries whose files were not found
+        QHash<QString, int> counts; // ClipListModel::countEntries of `entries`
+        int missingCount = 0;       // entries that named no file, empty ones included
+        int error = 0;              // errno of a read that failed part-way, else 0
+        bool cancelled = false;     // cancel() stopped the read
     };
 
     explicit PlaylistLoader(QObject* parent = nullptr);

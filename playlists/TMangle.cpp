@@ -309,7 +309,7 @@ void TMangle::readEnded()
         missing = ClipListModel::shownText(missing, true);
     fitRowSize(read.entries);
     fitRowSize(shown);
-    m_model->setItems(std::move(read.entries), std::move(read.missing));
+    m_model->setItems(std::move(read.entries), std::move(read.missing), std::move(read.counts));
     // The list takes the focus once filled, so that it frames its first row.
     setReading(false);
     if (read.missingCount > 0)
@@ -398,24 +398,25 @@ void TMangle::addClips(const QStringList& paths, int beforeRow)
     if (reading())
         return; // the list is filled when the read ends
     // Paths are compared exactly: file names here tell letter cases apart.
-    const QStringList& listed = m_model->list().items();
-    QSet<QString> known(listed.begin(), listed.end());
+    QSet<QString> added;
     QStringList fresh;
     for (const QString& path : paths) {
-        if (!known.contains(path)) {
-            known.insert(path);
+        if (!m_model->contains(path) && !added.contains(path)) {
+            added.insert(path);
             fresh.append(path);
         }
     }
     if (fresh.isEmpty())
         return;
-    const QStringList before = listed;
+    // One addition is told to the view as one row inserted, which keeps the selection; only
+    // many can reset the view. (Kept only then: changing the list would copy it.)
+    const QStringList before = fresh.size() > 1 ? m_model->list().items() : QStringList();
     const int selected = selectedIndex();
     fitRowSize(fresh);
     m_model->insertAt(beforeRow, fresh);
     // The selected clip stays selected wherever the additions moved it (many additions reset
     // the view, which forgets its selection).
-    if (selected >= 0 && selectedIndex() < 0)
+    if (selected >= 0 && selectedIndex() < 0 && !before.isEmpty())
         selectRow(rowAfterInsertions(before, m_model->list().items(), selected));
 }
 

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace vantoro {
 namespace {
 
@@ -89,6 +91,46 @@ TEST(ClipListModel, EveryRowHasTheSizeItWasGiven)
     EXPECT_EQ(model.index(1).data(Qt::SizeHintRole).toSize(), QSize(400, 18));
     ASSERT_EQ(changes.size(), 1);
     EXPECT_EQ(changes[0][1].toModelIndex().row(), 1) << "all rows are told";
+}
+
+// contains() answers from counts kept beside the list: after every kind of change, with the
+// counts made by the model or given to it, it agrees with the entries themselves (a path
+// removed once of two entries is still listed; removed for good, it can be added again).
+TEST(ClipListModel, KnowsWhichPathsAreListedThroughEveryChange)
+{
+    const QStringList a = {"/m/a.mp3"}, b = {"/m/b.mp3"}, c = {"/m/c.mp3"};
+    const QStringList many = [] {
+        QStringList paths;
+        for (int i = 0; i < 70; ++i)
+            paths.append(QStringLiteral("/m/many %1.mp3").arg(i));
+        return paths;
+    }();
+    const std::function<void(ClipListModel&)> steps[] = {
+        [&](ClipListModel& m) { m.insertAt(1, b + c); },
+        [&](ClipListModel& m) { m.removeAt(0); },
+        [&](ClipListModel& m) { m.add(a.first()); },
+        [&](ClipListModel& m) { m.move(0, 2); },
+        [&](ClipListModel& m) { m.removeAt(int(m.list().items().indexOf(b.first()))); },
+        [&](ClipListModel& m) { m.setSorted(true); },
+        [&](ClipListModel& m) { m.addAll(many); }, // sorted and many: one reset
+        [&](ClipListModel& m) { m.insertAt(0, b); },
+        [&](ClipListModel& m) { m.removeAt(m.rowCount() - 1); },
+    };
+    const QStringList initial = {"/m/a.mp3", "/m/b.mp3", "/m/a.mp3"};
+    for (const bool given : {false, true}) {
+        SCOPED_TRACE(given ? "counts given" : "counts made by the model");
+        ClipListModel model;
+        model.setItems(initial, {},
+                       given ? std::optional(ClipListModel::countEntries(initial)) : std::nullopt);
+        int step = 0;
+        for (const auto& change : steps) {
+            change(model);
+            for (const QString& path : a + b + c + many)
+                EXPECT_EQ(model.contains(path), model.list().items().contains(path))
+                    << path.toStdString() << " after step " << step;
+            ++step;
+        }
+    }
 }
 
 } // namespace
