@@ -3,6 +3,8 @@
 #include <QListView>
 #include <QPersistentModelIndex>
 
+#include <utility>
+
 namespace vantoro {
 
 // The editor's list: a QListView in its list mode (one column, top to bottom, no wrapping, no
