@@ -124,7 +124,7 @@ TEST(ClipListView, PlacesScrollsAndSelectsAsAListViewAfterEveryChange)
             QTest::mouseMove(v.viewport(), {5, 120});
             QTest::mouseRelease(v.viewport(), Qt::LeftButton, {}, {5, 120});
         });
-        both("wheel", [](QListView& v) {
+        both("scroll bar paged", [](QListView& v) {
             v.verticalScrollBar()->triggerAction(QScrollBar::SliderPageStepAdd);
         });
         for (int row : {0, lists.model.rowCount() / 2, lists.model.rowCount() - 1}) {
