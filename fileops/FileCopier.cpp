@@ -37,6 +37,8 @@ void countBytes(const CopyControl& control, qint64 n)
 {
     if (control.bytesDone)
         control.bytesDone->fetch_add(n, std::memory_order_relaxed);
+    if (control.ownBytes)
+        control.ownBytes->fetch_add(n, std::memory_order_relaxed);
 }
 
 QByteArray randomSuffix()
@@ -390,6 +392,13 @@ void StagedFile::discard()
 void LeftoverTemporaries::add(SharedFd folder, QByteArray name)
 {
     m_items.emplace_back(std::move(folder), std::move(name));
+}
+
+void LeftoverTemporaries::takeFrom(LeftoverTemporaries& other)
+{
+    for (auto& item : other.m_items)
+        m_items.push_back(std::move(item));
+    other.m_items.clear();
 }
 
 int LeftoverTemporaries::removeReachable()
