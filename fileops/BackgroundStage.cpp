@@ -36,8 +36,10 @@ int BackgroundStage::run(Work& work)
     int error = work.file.stage(work.source.get(), work.sourceStat, work.folder, control);
     if (!error)
         error = work.file.sync();
-    if (error)
+    if (error) {
+        work.file.giveBackRoom(error);
         work.file.discard();
+    }
     work.source.reset();
     return error;
 }

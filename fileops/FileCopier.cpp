@@ -311,10 +311,20 @@ int StagedFile::stage(int source, const struct stat& sourceStat, const SharedFd&
             error = errno;
     }
     if (error) {
+        giveBackRoom(error);
         discard();
         return error;
     }
     return 0;
+}
+
+void StagedFile::giveBackRoom(int error)
+{
+    // On a FUSE drive a removed file's room comes back only once the driver hears that it was
+    // closed, which the kernel tells it later: the next file's commit would find the drive still
+    // full.
+    if (m_file.isValid() && (error == ENOSPC || error == EDQUOT))
+        ::ftruncate(m_file.get(), 0);
 }
 
 int StagedFile::sync() const

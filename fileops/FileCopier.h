@@ -102,6 +102,8 @@ public:
     int commit(const QByteArray& finalName, bool replace);
     // Removes the copy when it was not committed.
     void discard();
+    // Empties a copy that failed for `error` before it is discarded, where the drive was full.
+    void giveBackRoom(int error);
 
 private:
     int linkUnnamed(const QByteArray& name);

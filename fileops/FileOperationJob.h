@@ -164,7 +164,8 @@ private:
         SharedFd folder;
         int syncError = 0;
         bool committed = false;
-        TrashEntry replaced; // the file it replaced, in the Trash
+        bool stagedAlongside = false; // staged on a thread of its own, with others at once
+        TrashEntry replaced;          // the file it replaced, in the Trash
     };
     // Flushes the batch to the disk, gives each copy its final name, flushes their folders and
     // only then removes a move's sources; each step in one of the functions below.

@@ -15,6 +15,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace vantoro {
@@ -25,6 +26,13 @@ namespace {
 // to overlap the round trips of a network drive, few enough to keep its link and the machine
 // free.
 constexpr size_t kStagingInFlight = 4;
+
+// Whether `size` bytes fit in what the drive of `folder` has free now.
+bool fitsOnDrive(int folder, qint64 size)
+{
+    struct statvfs fs;
+    return ::fstatvfs(folder, &fs) == 0 && qint64(fs.f_bavail) * qint64(fs.f_frsize) >= size;
+}
 
 } // namespace
 
@@ -185,6 +193,7 @@ std::vector<FileOperationJob::Placement> FileOperationJob::syncBatch(std::vector
             continue;
         }
         placements[i].syncError = batch[i].staging->finish(batch[i].file, m_leftovers);
+        placements[i].stagedAlongside = true;
         batch[i].staging.reset();
     }
     if (rest.size() == 1) {
@@ -238,6 +247,15 @@ void FileOperationJob::placeBatch(std::vector<Pending>& batch, std::vector<Place
         placement.folder = p.file.folder() ? p.file.folder() : p.folder;
         if (!placement.folder)
             placement.folder = m_destinationFolder;
+        const bool full = placement.syncError == ENOSPC || placement.syncError == EDQUOT;
+        if (full && placement.stagedAlongside &&
+            fitsOnDrive(placement.folder->get(), p.copiedStat.st_size)) {
+            // The copies in flight with it took the room it needed, and gave it back as they
+            // failed: it goes again, alone, before anything is asked.
+            placement.syncError = stageAgain(p, placement.folder);
+            if (placement.syncError)
+                p.file.discard();
+        }
         if (placement.syncError == ECANCELED) {
             // Stopped by a cancel while it was staged on its own thread: dropped, not asked.
             m_result.anyOperationsAborted = true;
