@@ -739,8 +739,12 @@ FileOperationJob::Step FileOperationJob::copyTree(const QByteArray& source, cons
                                     O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
             if (fd >= 0) {
                 sub = std::make_shared<const UniqueFd>(fd);
-                if (merged)
+                if (merged) {
+                    // A copy of this very operation may be in flight into it: its temporary is
+                    // locked only once created.
+                    waitForStaging();
                     removeStaleCopyTemporaries(fd);
+                }
             } else {
                 error = errno;
             }

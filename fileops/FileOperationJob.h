@@ -173,8 +173,9 @@ private:
     std::vector<Placement> syncBatch(std::vector<Pending>& batch);
     // Whether a copy of the batch is still being staged on a thread of its own.
     bool stagingInFlight() const;
-    // Waits until fewer than the allowed number of copies are staged at once.
+    // Waits until fewer than the allowed number of copies are staged at once, or none.
     void waitForStagingSlot();
+    void waitForStaging();
     // Before a question is asked: the copies in flight are finished and committed first, so
     // that no file fails unseen while the box waits, and earlier files are asked about first.
     // False when the operation was cancelled meanwhile.

@@ -166,6 +166,14 @@ void FileOperationJob::waitForStagingSlot()
     }
 }
 
+void FileOperationJob::waitForStaging()
+{
+    for (const Pending& p : m_batch) {
+        if (p.staging)
+            p.staging->wait();
+    }
+}
+
 bool FileOperationJob::settleBeforeAsking()
 {
     if (!stagingInFlight())
