@@ -58,6 +58,7 @@ DriveLimits driveLimitsOf(int folder)
         if (isFatType(type))
             limits.largestFile = kFatLargestFile;
         limits.renamesFolders = !type.endsWith(".fusefat");
+        limits.syncfsReaches = false;
     }
     return limits;
 }

@@ -14,6 +14,7 @@ struct DriveLimits
 {
     qint64 largestFile = 0;     // in bytes; 0 where no limit is known
     bool renamesFolders = true; // false where a renamed folder loses its contents (fusefat)
+    bool syncfsReaches = true;  // false where each file must be flushed by itself (FUSE)
 };
 
 // The limits of the drive the open folder `folder` lies on. Costs one statfs, and for a FUSE

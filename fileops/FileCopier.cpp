@@ -37,6 +37,8 @@ void countBytes(const CopyControl& control, qint64 n)
 {
     if (control.bytesDone)
         control.bytesDone->fetch_add(n, std::memory_order_relaxed);
+    if (control.ownBytes)
+        control.ownBytes->fetch_add(n, std::memory_order_relaxed);
 }
 
 QByteArray randomSuffix()
@@ -309,10 +311,20 @@ int StagedFile::stage(int source, const struct stat& sourceStat, const SharedFd&
             error = errno;
     }
     if (error) {
+        giveBackRoom(error);
         discard();
         return error;
     }
     return 0;
+}
+
+void StagedFile::giveBackRoom(int error)
+{
+    // On a FUSE drive a removed file's room comes back only once the driver hears that it was
+    // closed, which the kernel tells it later: the next file's commit would find the drive still
+    // full.
+    if (m_file.isValid() && (error == ENOSPC || error == EDQUOT))
+        ::ftruncate(m_file.get(), 0);
 }
 
 int StagedFile::sync() const
@@ -390,6 +402,13 @@ void StagedFile::discard()
 void LeftoverTemporaries::add(SharedFd folder, QByteArray name)
 {
     m_items.emplace_back(std::move(folder), std::move(name));
+}
+
+void LeftoverTemporaries::takeFrom(LeftoverTemporaries& other)
+{
+    for (auto& item : other.m_items)
+        m_items.push_back(std::move(item));
+    other.m_items.clear();
 }
 
 int LeftoverTemporaries::removeReachable()

@@ -45,6 +45,8 @@ public:
     // Tries each again; keeps those still refused. Answers how many are left.
     int removeReachable();
     bool isEmpty() const { return m_items.empty(); }
+    // Takes over what `other` (filled on another thread, now done) could not remove.
+    void takeFrom(LeftoverTemporaries& other);
 
 private:
     std::vector<std::pair<SharedFd, QByteArray>> m_items;
@@ -57,6 +59,7 @@ struct CopyControl
     const std::atomic<bool>* cancel = nullptr;
     std::atomic<qint64>* bytesDone = nullptr;
     LeftoverTemporaries* leftovers = nullptr;
+    std::atomic<qint64>* ownBytes = nullptr; // counted here too, to be taken back on failure
 };
 
 // The copy of one file, written completely into its destination folder but not yet visible
@@ -88,6 +91,9 @@ public:
     bool isUnnamed() const { return m_tempName.isEmpty(); }
     dev_t device() const { return m_device; }
     const SharedFd& folder() const { return m_folder; }
+    // Where a temporary that cannot be removed is noted from now on (a copy staged on another
+    // thread noted them there).
+    void noteLeftoversIn(LeftoverTemporaries* leftovers) { m_leftovers = leftovers; }
 
     // Gives the copy its final name in the folder. Without `replace` an existing file of that
     // name is never touched (EEXIST); with it the old file is swapped for the new one in one
@@ -96,6 +102,8 @@ public:
     int commit(const QByteArray& finalName, bool replace);
     // Removes the copy when it was not committed.
     void discard();
+    // Empties a copy that failed for `error` before it is discarded, where the drive was full.
+    void giveBackRoom(int error);
 
 private:
     int linkUnnamed(const QByteArray& name);

@@ -224,6 +224,7 @@ bool FileOperationJob::prepareDestination()
                     }
                     removeStaleCopyTemporaries(fd);
                     m_destinationLimits = driveLimitsOf(fd);
+                    m_stageInBackground = !m_destinationLimits.syncfsReaches;
                     return true;
                 }
                 error = errno;
@@ -311,6 +312,8 @@ FileOperationJob::Step FileOperationJob::resolveCollision(int folder, QByteArray
     } else if (m_collisionForAll) {
         choice = *m_collisionForAll;
     } else if (!flag(FileOperationFlag::kNoConfirmation)) {
+        if (!settleBeforeAsking())
+            return Step::Cancelled;
         const CollisionAnswer answer = m_questions.askCollision(
             display(nameHeldInFolder(folder, name)), display(m_destination));
         choice = answer.choice;
@@ -526,6 +529,8 @@ FileOperationJob::Step FileOperationJob::setReplacedAside(const QByteArray& targ
     // without confirmations.
     bool yes = m_replacePermanentlyForAll.value_or(false);
     if (!m_replacePermanentlyForAll) {
+        if (!settleBeforeAsking())
+            return Step::Cancelled;
         const PermanentDeleteAnswer answer =
             m_questions.confirmReplacePermanently(display(target), refusal);
         yes = answer.yes;
@@ -574,6 +579,8 @@ FileOperationJob::Step FileOperationJob::copyFile(const QByteArray& source, cons
             return Step::Skipped; // swapped since it was looked at: what is open is not ours
         else if (largest > 0 && st.st_size > largest)
             error = EFBIG; // known before a byte is written
+        else if (m_stageInBackground)
+            waitForStagingSlot(); // its errors are asked about as the batch is committed
         else
             error = pending.file.stage(in.get(), st, place.folder, control);
         if (error == ECANCELED) {
@@ -584,7 +591,8 @@ FileOperationJob::Step FileOperationJob::copyFile(const QByteArray& source, cons
             return Step::Cancelled;
         }
         if (error) {
-            m_status.bytesDone = before;
+            if (!m_stageInBackground) // copies staged meanwhile count their own bytes
+                m_status.bytesDone = before;
             const bool tooLarge = error == EFBIG && largest > 0;
             const Step step = tooLarge
                                   ? askAboutError(source, error, tooLargeForDriveReason(), true)
@@ -606,6 +614,10 @@ FileOperationJob::Step FileOperationJob::copyFile(const QByteArray& source, cons
         if (removeSource)
             pending.sourceToRemove = source;
         pending.treeIncomplete = treeIncomplete;
+        pending.folder = place.folder;
+        if (m_stageInBackground)
+            pending.staging = std::make_unique<BackgroundStage>(
+                std::move(in), st, place.folder, &m_status.cancel, &m_status.bytesDone);
         m_batchBytes += st.st_size;
         m_batch.push_back(std::move(pending));
         if (m_batch.size() >= kBatchFiles || m_batchBytes >= kBatchBytes)
@@ -727,8 +739,12 @@ FileOperationJob::Step FileOperationJob::copyTree(const QByteArray& source, cons
                                     O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
             if (fd >= 0) {
                 sub = std::make_shared<const UniqueFd>(fd);
-                if (merged)
+                if (merged) {
+                    // A copy of this very operation may be in flight into it: its temporary is
+                    // locked only once created.
+                    waitForStaging();
                     removeStaleCopyTemporaries(fd);
+                }
             } else {
                 error = errno;
             }

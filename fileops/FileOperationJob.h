@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fileops/BackgroundStage.h"
 #include "fileops/DriveLimits.h"
 #include "fileops/FileCopier.h"
 #include "fileops/FileOperationEngine.h"
@@ -12,6 +13,7 @@
 #include <sys/stat.h>
 
 #include <atomic>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -46,7 +48,9 @@ private:
 // worker thread). Every question goes to `questions`, which must be safe to call from that
 // thread. Copies are staged in unnamed temporary files and committed in batches: one flush to
 // the disk for many small files, after which they are linked under their final names, and only
-// then are the sources of a move removed.
+// then are the sources of a move removed. On a drive where each file is flushed by itself
+// (FUSE: sticks, a NAS) a few copies are staged and flushed at once on threads of their own
+// (BackgroundStage); the commits, the questions and the journal stay on the calling thread.
 class FileOperationJob
 {
 public:
@@ -72,6 +76,8 @@ private:
         struct stat copiedStat = {};    // the source as it was when copied
         bool* treeIncomplete = nullptr; // set when this file of a folder move is not committed
         bool journalled = false;        // listed in the journal on its own
+        SharedFd folder;                // the folder it goes into
+        std::unique_ptr<BackgroundStage> staging; // while staged on a thread of its own
     };
     enum class Step { Done, Retry, Skipped, Cancelled };
 
@@ -158,12 +164,22 @@ private:
         SharedFd folder;
         int syncError = 0;
         bool committed = false;
-        TrashEntry replaced; // the file it replaced, in the Trash
+        bool stagedAlongside = false; // staged on a thread of its own, with others at once
+        TrashEntry replaced;          // the file it replaced, in the Trash
     };
     // Flushes the batch to the disk, gives each copy its final name, flushes their folders and
     // only then removes a move's sources; each step in one of the functions below.
     int flushBatch();
-    std::vector<Placement> syncBatch(const std::vector<Pending>& batch);
+    std::vector<Placement> syncBatch(std::vector<Pending>& batch);
+    // Whether a copy of the batch is still being staged on a thread of its own.
+    bool stagingInFlight() const;
+    // Waits until fewer than the allowed number of copies are staged at once, or none.
+    void waitForStagingSlot();
+    void waitForStaging();
+    // Before a question is asked: the copies in flight are finished and committed first, so
+    // that no file fails unseen while the box waits, and earlier files are asked about first.
+    // False when the operation was cancelled meanwhile.
+    bool settleBeforeAsking();
     Step copyAgainAfterSyncError(Pending& pending, Placement& placement);
     void placeBatch(std::vector<Pending>& batch, std::vector<Placement>& placements);
     void finishBatch(std::vector<Pending>& batch, const std::vector<Placement>& placements);
@@ -181,6 +197,7 @@ private:
     QByteArray m_resolvedDestination; // m_destination with every link resolved
     SharedFd m_destinationFolder;
     DriveLimits m_destinationLimits;
+    bool m_stageInBackground = false; // each file is flushed by itself: several at once
     bool m_skipWhatDriveCannotHold = false;
     struct stat m_destinationStat = {};
     QByteArray m_parentPath; // the folder of the last source, and its identity

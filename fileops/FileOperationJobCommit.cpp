@@ -8,15 +8,33 @@
 #include "fileops/IoError.h"
 #include "fileops/TrashRestore.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <map>
 #include <set>
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace vantoro {
+
+namespace {
+
+// On a drive where each file is flushed by itself, this many copies are staged at once: enough
+// to overlap the round trips of a network drive, few enough to keep its link and the machine
+// free.
+constexpr size_t kStagingInFlight = 4;
+
+// Whether `size` bytes fit in what the drive of `folder` has free now.
+bool fitsOnDrive(int folder, qint64 size)
+{
+    struct statvfs fs;
+    return ::fstatvfs(folder, &fs) == 0 && qint64(fs.f_bavail) * qint64(fs.f_frsize) >= size;
+}
+
+} // namespace
 
 FileOperationJob::Step FileOperationJob::commitPending(Pending& pending)
 {
@@ -124,26 +142,81 @@ int FileOperationJob::flushBatch()
     return 0;
 }
 
-std::vector<FileOperationJob::Placement>
-FileOperationJob::syncBatch(const std::vector<Pending>& batch)
+bool FileOperationJob::stagingInFlight() const
 {
-    // One flush for the whole batch: syncfs per file system when there are several files
-    // (a single journal commit instead of one per file). syncfs reports a write-back error on
-    // its file system without saying which file; then each file is flushed to find it. On a
-    // drive that syncfs does not reach (FUSE) each file is flushed by itself.
+    return std::any_of(m_batch.begin(), m_batch.end(),
+                       [](const Pending& p) { return p.staging != nullptr; });
+}
+
+void FileOperationJob::waitForStagingSlot()
+{
+    for (;;) {
+        const Pending* oldest = nullptr;
+        size_t running = 0;
+        for (const Pending& p : m_batch) {
+            if (p.staging && !p.staging->isDone()) {
+                ++running;
+                if (!oldest)
+                    oldest = &p;
+            }
+        }
+        if (running < kStagingInFlight)
+            return;
+        oldest->staging->wait();
+    }
+}
+
+void FileOperationJob::waitForStaging()
+{
+    for (const Pending& p : m_batch) {
+        if (p.staging)
+            p.staging->wait();
+    }
+}
+
+bool FileOperationJob::settleBeforeAsking()
+{
+    if (!stagingInFlight())
+        return true;
+    flushBatch();
+    if (!m_stop)
+        return true;
+    m_result.anyOperationsAborted = true;
+    return false;
+}
+
+std::vector<FileOperationJob::Placement> FileOperationJob::syncBatch(std::vector<Pending>& batch)
+{
+    // The copies staged on threads of their own were flushed there, each by itself; they are
+    // taken back in file order. The others share one flush: syncfs per file system when there
+    // are several files (a single journal commit instead of one per file). syncfs reports a
+    // write-back error on its file system without saying which file; then each file is
+    // flushed to find it. On a drive that syncfs does not reach (FUSE) each file is flushed by
+    // itself.
     std::vector<Placement> placements(batch.size());
-    if (batch.size() == 1) {
-        placements[0].syncError = batch[0].file.sync();
+    std::vector<size_t> rest;
+    for (size_t i = 0; i < batch.size(); ++i) {
+        if (!batch[i].staging) {
+            rest.push_back(i);
+            continue;
+        }
+        placements[i].syncError = batch[i].staging->finish(batch[i].file, m_leftovers);
+        placements[i].stagedAlongside = true;
+        batch[i].staging.reset();
+    }
+    if (rest.size() == 1) {
+        placements[rest[0]].syncError = batch[rest[0]].file.sync();
         return placements;
     }
     std::set<dev_t> failedDevices;
     std::set<dev_t> doneDevices;
-    for (const Pending& p : batch) {
+    for (const size_t i : rest) {
+        const Pending& p = batch[i];
         if (doneDevices.insert(p.file.device()).second &&
             (!syncfsReachesDrive(p.file.fd()) || ::syncfs(p.file.fd()) != 0))
             failedDevices.insert(p.file.device());
     }
-    for (size_t i = 0; i < batch.size(); ++i) {
+    for (const size_t i : rest) {
         if (failedDevices.count(batch[i].file.device()))
             placements[i].syncError = batch[i].file.sync();
     }
@@ -179,7 +252,23 @@ void FileOperationJob::placeBatch(std::vector<Pending>& batch, std::vector<Place
             p.file.discard();
             continue;
         }
-        placement.folder = p.file.folder() ? p.file.folder() : m_destinationFolder;
+        placement.folder = p.file.folder() ? p.file.folder() : p.folder;
+        if (!placement.folder)
+            placement.folder = m_destinationFolder;
+        const bool full = placement.syncError == ENOSPC || placement.syncError == EDQUOT;
+        if (full && placement.stagedAlongside &&
+            fitsOnDrive(placement.folder->get(), p.copiedStat.st_size)) {
+            // The copies in flight with it took the room it needed, and gave it back as they
+            // failed: it goes again, alone, before anything is asked.
+            placement.syncError = stageAgain(p, placement.folder);
+            if (placement.syncError)
+                p.file.discard();
+        }
+        if (placement.syncError == ECANCELED) {
+            // Stopped by a cancel while it was staged on its own thread: dropped, not asked.
+            m_result.anyOperationsAborted = true;
+            continue;
+        }
         if (placement.syncError && copyAgainAfterSyncError(p, placement) != Step::Done)
             continue;
         // A file that replaces another sends that one to the Trash first, so that an undo can

@@ -230,9 +230,9 @@ int placeWithoutReplacing(int fromFolder, const QByteArray& from, int toFolder,
         refusing.insert(device);
     }
     // A folder there is moved file by file by the caller, as between two drives, where its
-    // rename would lose what is in it.
+    // rename would lose what is in it. A caller that names the drive places a file.
     struct stat entry;
-    if (::fstatat(fromFolder, from.constData(), &entry, AT_SYMLINK_NOFOLLOW) == 0 &&
+    if (device == 0 && ::fstatat(fromFolder, from.constData(), &entry, AT_SYMLINK_NOFOLLOW) == 0 &&
         S_ISDIR(entry.st_mode) && !keepsRenamedFolders(entry.st_dev))
         return EXDEV;
     // A hard link refuses a taken name as the kernel does, with no window; a folder has none.

@@ -65,8 +65,9 @@ void removeEmptyFolders(const QByteArray& path);
 // free and a plain rename: between the look and the rename another program can take the name,
 // which that rename then replaces (see docs/architecture.md). Answers 0 or an errno value;
 // EXDEV when the two lie on different file systems. A caller that knows the drive both names
-// lie on passes its `device`: once that drive has refused the no-replace rename it is not
-// asked again (on a network drive each refusal costs a round trip).
+// lie on passes its `device`, and then must be placing a file, never a folder: once that drive
+// has refused the no-replace rename it is not asked again, and the entry is not looked at to
+// tell a folder (on a network drive each costs a round trip).
 int placeWithoutReplacing(int fromFolder, const QByteArray& from, int toFolder,
                           const QByteArray& to, dev_t device = 0);
 

@@ -19,7 +19,9 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace {
@@ -104,18 +106,29 @@ void copyClipsToNasEngineVsCpSync(benchmark::State& state)
             }
         }
         ratios.push_back(engineMs / cpMs);
+        std::fprintf(stderr, "iteration %zu: engine %.0f ms, cp + sync %.0f ms, %.2fx\n",
+                     ratios.size(), engineMs, cpMs, engineMs / cpMs);
         state.SetIterationTime(engineMs / 1e3);
         state.counters["cp_ms"] = cpMs;
     }
+    // Each iteration's ratio as well as their median: the spread shows how steady the link was.
+    for (size_t i = 0; i < ratios.size(); ++i)
+        state.counters["vs_cp_" + std::to_string(i)] = ratios[i];
     std::sort(ratios.begin(), ratios.end());
     const size_t mid = ratios.size() / 2;
     state.counters["vs_cp"] =
         ratios.size() % 2 != 0 ? ratios[mid] : (ratios[mid - 1] + ratios[mid]) / 2.0;
 }
+// Each iteration takes a minute or more: VANTORO_NAS_ITERATIONS sets fewer (or more) of them.
+int iterations()
+{
+    const int asked = qEnvironmentVariableIntValue("VANTORO_NAS_ITERATIONS");
+    return asked > 0 ? asked : 3;
+}
 BENCHMARK(copyClipsToNasEngineVsCpSync)
     ->Unit(benchmark::kMillisecond)
     ->UseManualTime()
-    ->Iterations(3);
+    ->Iterations(iterations());
 
 } // namespace
 

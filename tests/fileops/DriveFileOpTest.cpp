@@ -287,6 +287,71 @@ TEST_P(DriveFileOpTest, AFailedCopyLeavesNoTemporaryOnceTheDriveAnswersAgain)
     EXPECT_EQ(folderEntries(onDrive("clips")), QList<QByteArray>()) << output.data();
 }
 
+TEST_P(DriveFileOpTest, AFailureOrCancelAmongCopiesInFlightLeavesEachFileWholeOrAbsent)
+{
+    // Several copies are staged at once on these drives (each file is flushed by itself): one
+    // that fails among them, or a cancel with several in flight, leaves each other file whole
+    // and committed or not there at all, no hidden copy, and a journal of exactly what is there.
+    struct Case
+    {
+        const char* what;
+        int tooLarge;    // the file that finds the drive full, or -1
+        double cancelAt; // the share of the bytes after which Cancel is pressed, or 0
+    };
+    const Case cases[] = {
+        {"one file finds the drive full while others are in flight", 2, 0.0},
+        {"a cancel with several files in flight", -1, 0.3},
+    };
+    constexpr int kFiles = 6;
+    constexpr qint64 kClip = 3 * 1024 * 1024;
+    int row = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.tooLarge >= 0 && GetParam() == TestDrive::Kind::Sshfs)
+            continue; // the NAS lies on this machine's disk, which a test does not fill
+        const QByteArray folder = "inflight" + QByteArray::number(++row);
+        mkdirOnDrive(folder);
+        QList<QByteArray> sources;
+        for (int i = 0; i < kFiles; ++i) {
+            const qint64 size = i == c.tooLarge ? 80 * 1024 * 1024 : kClip;
+            sources.append(atHome(folder + "-" + QByteArray::number(i) + ".avi"));
+            makeFile(sources.last(), test::patternBytes(size, i));
+        }
+        m_questions.errors.clear();
+        m_progress.cancelled = false;
+        m_progress.cancelWhen = nullptr;
+        if (c.cancelAt > 0)
+            m_progress.cancelWhen = [&c](qint64 done, qint64 total) {
+                return done >= qint64(double(total) * c.cancelAt);
+            };
+
+        const FileOperationResult result = run(FileOperationCode::Copy, sources, onDrive(folder));
+        expectNoTemporaries(onDrive(folder));
+        int present = 0;
+        for (int i = 0; i < kFiles; ++i) {
+            const QByteArray copy =
+                onDrive(folder + '/' + folder + '-' + QByteArray::number(i) + ".avi");
+            if (!pathExists(copy))
+                continue;
+            ++present;
+            EXPECT_EQ(fileContents(copy), fileContents(sources[i])) << copy.data();
+        }
+        EXPECT_EQ(result.journal.count(Kind::Copied), present);
+        if (c.tooLarge >= 0) {
+            EXPECT_EQ(present, kFiles - 1);
+            ASSERT_EQ(m_questions.errors.size(), 1);
+            EXPECT_EQ(m_questions.errors[0].path, q(sources[c.tooLarge]));
+            EXPECT_TRUE(result.anyOperationsAborted);
+        }
+        if (m_progress.cancelled) {
+            EXPECT_TRUE(result.anyOperationsAborted);
+            EXPECT_TRUE(m_questions.errors.isEmpty()); // a cancel is no error to ask about
+        }
+        for (const QByteArray& source : sources)
+            QFile::remove(q(source));
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Drives, DriveFileOpTest, ::testing::ValuesIn(TestDrive::allKinds()),
                          [](const auto& drive) {
                              return TestDrive::nameOf(drive.param).toStdString();
