@@ -110,6 +110,18 @@ TForm1::TForm1(const Services& services, QWidget* parent)
 
 TForm1::~TForm1() = default;
 
+QPlainTextEdit* TForm1::Memo1()
+{
+    if (!m_memo1) {
+        m_memo1 = new QPlainTextEdit(this);
+        m_memo1->setObjectName(QStringLiteral("Memo1"));
+        m_memo1->setReadOnly(true);
+        m_memo1->setPlainText(guideHtml().replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        m_memo1->hide();
+    }
+    return m_memo1;
+}
+
 void TForm1::placeShopButtons(const QList<QPushButton*>& buttons)
 {
     // One row across the box, each button at least as wide as its caption needs in the font it
@@ -179,13 +191,6 @@ void TForm1::buildControls()
     MemoGuide->setAccessibleName(QStringLiteral("Guide"));
     MemoGuide->setImageCacheCount(0);
     MemoGuide->setGeometry(8, 8, kClientWidth - 16, 88);
-
-    // The guide's HTML source, one line of source per line.
-    Memo1 = new QPlainTextEdit(this);
-    Memo1->setObjectName(QStringLiteral("Memo1"));
-    Memo1->setReadOnly(true);
-    Memo1->setPlainText(guideHtml().replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-    Memo1->hide();
 
     Bevel1 = new QFrame(this);
     Bevel1->setObjectName(QStringLiteral("Bevel1"));
@@ -287,11 +292,15 @@ void TForm1::buildControls()
 
 void TForm1::FormCreate()
 {
-    // 1. The guide text of Memo1 into the guide panel.
-    MemoGuide->ShowHtml(Memo1->toPlainText().replace(u'\n', QStringLiteral("\r\n")));
+    // 1. The guide text (Memo1's) into the guide panel.
+    const QString guide = guideHtml();
+    MemoGuide->ShowHtml(guide);
     // What a screen reader reads of the panel, which draws its text itself.
     MemoGuide->setAccessibleDescription(
-        QTextDocumentFragment::fromHtml(Memo1->toPlainText()).toPlainText().simplified());
+        QTextDocumentFragment::fromHtml(
+            QString(guide).replace(QStringLiteral("\r\n"), QStringLiteral("\n")))
+            .toPlainText()
+            .simplified());
     // 2 - 5.
     m_state.SleepChoice = 0;
     m_state.ProgramFolder = m_services.programFolder;

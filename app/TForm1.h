@@ -63,13 +63,15 @@ public:
     QString OpenDialog2InitialDir() const { return m_openDialog2Folder; }
 
     static QString guideHtml();
+    // The guide's HTML source, one line of source per line, in a hidden text box. Nothing on the
+    // screen needs it: it is made when first asked for.
+    QPlainTextEdit* Memo1();
 
     void showMainWindow() override;
     void closeMainWindow() override;
 
     // Controls, by their design names (for the commands and for tests).
     THtmlTextView* MemoGuide = nullptr;
-    QPlainTextEdit* Memo1 = nullptr;
     QFrame* Bevel1 = nullptr;
     QGroupBox* PlayListBox = nullptr;
     QPushButton* PlaylistNew = nullptr;
@@ -127,6 +129,7 @@ private:
 
     Services m_services;
     ProgramState m_state;
+    QPlainTextEdit* m_memo1 = nullptr;
     PlaylistCommandHandler* m_commands = nullptr;
     std::function<void()> m_editPlaylist;
     QStringList m_draggedPaths; // of the drag over the window, read as it came in

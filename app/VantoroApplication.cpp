@@ -2,6 +2,7 @@
 
 #include "app/BackgroundEngineCheck.h"
 #include "app/CommandLine.h"
+#include "app/FontConfigWarmUp.h"
 #include "app/TForm1.h"
 #include "app/TXJustOne.h"
 #include "app/TerminationSignals.h"
@@ -316,6 +317,7 @@ bool VantoroProgram::start(const QString& playlist)
 
 int runVantoro(int argc, char** argv)
 {
+    const std::jthread fontConfiguration = warmUpFontConfiguration();
     disableInputMethodsWithoutWaylandSeat();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vantoro"));

@@ -285,8 +285,8 @@ TEST_F(MainWindow, CaptionControlsAndGuideSource)
     EXPECT_EQ(form->BitBtn6->text(), "Toys && Games");
     EXPECT_EQ(form->BitBtn10->focusPolicy() & Qt::TabFocus, 0) << "skipped by the Tab key";
     EXPECT_EQ(form->GroupBox1->title(), "  Click below to check out today's top 100:  ");
-    EXPECT_FALSE(form->Memo1->isVisibleTo(form.get()));
-    EXPECT_EQ(form->Memo1->document()->blockCount(), 13);
+    EXPECT_FALSE(form->Memo1()->isVisibleTo(form.get()));
+    EXPECT_EQ(form->Memo1()->document()->blockCount(), 13);
     EXPECT_EQ(TForm1::guideHtml().count(QStringLiteral("\r\n")), 12);
     EXPECT_TRUE(TForm1::guideHtml().startsWith(QStringLiteral("<b>")));
 }
