@@ -34,6 +34,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <utility>
 
 namespace vantoro {
 
@@ -70,18 +71,6 @@ QGroupBox* makeColouredBox(QWidget* parent, const char* name, const QString& tit
     }
     box->setPalette(palette);
     return box;
-}
-
-// Removes, off the GUI thread, the temporaries that a save killed mid-way left in the folders
-// the program writes to. Empty and repeated folders are skipped.
-void sweepStaleTemporaries(QStringList folders)
-{
-    folders.removeAll(QString());
-    folders.removeDuplicates();
-    QThreadPool::globalInstance()->start([folders] {
-        for (const QString& folder : folders)
-            removeStaleWriterTemporaries(folder);
-    });
 }
 
 } // namespace
@@ -313,11 +302,15 @@ void TForm1::FormCreate()
     // 6. Settings. A write that fails ends start-up here: both bars off, empty folders.
     Settings settings(m_state, *m_services.messages);
     if (!settings.createIfMissing()) {
-        sweepStaleTemporaries({m_state.ProgramFolder});
+        m_sweepFolders = {m_state.ProgramFolder};
+        if (!m_sweepDeferred)
+            sweepStaleTemporaries();
         return;
     }
     settings.read();
-    sweepStaleTemporaries({m_state.ProgramFolder, m_state.ClipFolder, m_state.ListFolder});
+    m_sweepFolders = {m_state.ProgramFolder, m_state.ClipFolder, m_state.ListFolder};
+    if (!m_sweepDeferred)
+        sweepStaleTemporaries();
     m_openDialog1Folder = m_state.ClipFolder;
     m_openDialog2Folder = m_state.ListFolder;
     // 7. The playback engine (possibly once its background load has finished).
@@ -327,6 +320,19 @@ void TForm1::FormCreate()
     // 8.
     m_state.Random.seed(static_cast<std::mt19937::result_type>(QDateTime::currentMSecsSinceEpoch() ^
                                                                QCoreApplication::applicationPid()));
+}
+
+void TForm1::sweepStaleTemporaries()
+{
+    QStringList folders = std::exchange(m_sweepFolders, {});
+    folders.removeAll(QString());
+    folders.removeDuplicates();
+    if (folders.isEmpty())
+        return;
+    QThreadPool::globalInstance()->start([folders] {
+        for (const QString& folder : folders)
+            removeStaleWriterTemporaries(folder);
+    });
 }
 
 void TForm1::checkMediaPlayer()

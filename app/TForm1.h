@@ -51,6 +51,12 @@ public:
     // background, so the window can show meanwhile). It does nothing when start-up ended early.
     void setMediaCheckDeferred(bool deferred) { m_mediaCheckDeferred = deferred; }
     void checkMediaPlayer();
+    // Removes, off the GUI thread, the temporaries that a save killed mid-way left in the folders
+    // the program writes to (empty and repeated folders skipped), once per start. FormCreate
+    // starts it unless it is deferred, in which case the owner calls it when the window is on the
+    // screen: the sweep reads whole folders, and the first paint need not share the disk with it.
+    void setSweepDeferred(bool deferred) { m_sweepDeferred = deferred; }
+    void sweepStaleTemporaries();
     // Writes the settings; runs whenever the window closes.
     void FormClose();
     // Closes the window on a termination request (logout, shutdown, kill). The settings are
@@ -134,6 +140,8 @@ private:
     std::function<void()> m_editPlaylist;
     QStringList m_draggedPaths; // of the drag over the window, read as it came in
     bool m_mediaCheckDeferred = false;
+    bool m_sweepDeferred = false;
+    QStringList m_sweepFolders; // of the sweep that FormCreate left to do
     bool m_terminating = false;
     bool m_mediaCheckDue = false;
     QString m_openDialog1Folder;

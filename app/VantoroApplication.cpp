@@ -148,6 +148,7 @@ struct VantoroProgram::Parts
     BackgroundEngineCheck mediaCheck;
     // What the first paint of the main window does not need comes after it.
     AfterFirstPaint firstPaint{[this] {
+        form->sweepStaleTemporaries();
         mediaCheck.start();
         playerOpener->prepare();
     }};
@@ -302,6 +303,7 @@ bool VantoroProgram::start(const QString& playlist)
     if (!p.form->XJustOne1->Loaded(QApplication::applicationName()))
         return false;
     p.form->setMediaCheckDeferred(true);
+    p.form->setSweepDeferred(true);
     p.form->FormCreate();
     p.commands->setDialogFolders(p.form->OpenDialog1InitialDir(), p.form->OpenDialog2InitialDir());
     p.form->show();
