@@ -319,9 +319,11 @@ bool VantoroProgram::start(const QString& playlist)
 
 int runVantoro(int argc, char** argv)
 {
-    const std::jthread fontConfiguration = warmUpFontConfiguration();
     disableInputMethodsWithoutWaylandSeat();
     QApplication app(argc, argv);
+    // Started here, not earlier: the connection to the display wants the second core for the X
+    // server, while what follows waits on the session bus.
+    const std::jthread fontConfiguration = warmUpFontConfiguration();
     QApplication::setApplicationName(QStringLiteral("Vantoro"));
     // Every focused button shows it: Return and Space press that one.
     QApplication::setStyle(new FocusFrameStyle);
