@@ -34,6 +34,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <utility>
 
 namespace vantoro {
 
@@ -72,18 +73,6 @@ QGroupBox* makeColouredBox(QWidget* parent, const char* name, const QString& tit
     return box;
 }
 
-// Removes, off the GUI thread, the temporaries that a save killed mid-way left in the folders
-// the program writes to. Empty and repeated folders are skipped.
-void sweepStaleTemporaries(QStringList folders)
-{
-    folders.removeAll(QString());
-    folders.removeDuplicates();
-    QThreadPool::globalInstance()->start([folders] {
-        for (const QString& folder : folders)
-            removeStaleWriterTemporaries(folder);
-    });
-}
-
 } // namespace
 
 QString TForm1::guideHtml()
@@ -109,6 +98,18 @@ TForm1::TForm1(const Services& services, QWidget* parent)
 }
 
 TForm1::~TForm1() = default;
+
+QPlainTextEdit* TForm1::Memo1()
+{
+    if (!m_memo1) {
+        m_memo1 = new QPlainTextEdit(this);
+        m_memo1->setObjectName(QStringLiteral("Memo1"));
+        m_memo1->setReadOnly(true);
+        m_memo1->setPlainText(guideHtml().replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        m_memo1->hide();
+    }
+    return m_memo1;
+}
 
 void TForm1::placeShopButtons(const QList<QPushButton*>& buttons)
 {
@@ -179,13 +180,6 @@ void TForm1::buildControls()
     MemoGuide->setAccessibleName(QStringLiteral("Guide"));
     MemoGuide->setImageCacheCount(0);
     MemoGuide->setGeometry(8, 8, kClientWidth - 16, 88);
-
-    // The guide's HTML source, one line of source per line.
-    Memo1 = new QPlainTextEdit(this);
-    Memo1->setObjectName(QStringLiteral("Memo1"));
-    Memo1->setReadOnly(true);
-    Memo1->setPlainText(guideHtml().replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-    Memo1->hide();
 
     Bevel1 = new QFrame(this);
     Bevel1->setObjectName(QStringLiteral("Bevel1"));
@@ -287,11 +281,15 @@ void TForm1::buildControls()
 
 void TForm1::FormCreate()
 {
-    // 1. The guide text of Memo1 into the guide panel.
-    MemoGuide->ShowHtml(Memo1->toPlainText().replace(u'\n', QStringLiteral("\r\n")));
+    // 1. The guide text (Memo1's) into the guide panel.
+    const QString guide = guideHtml();
+    MemoGuide->ShowHtml(guide);
     // What a screen reader reads of the panel, which draws its text itself.
     MemoGuide->setAccessibleDescription(
-        QTextDocumentFragment::fromHtml(Memo1->toPlainText()).toPlainText().simplified());
+        QTextDocumentFragment::fromHtml(
+            QString(guide).replace(QStringLiteral("\r\n"), QStringLiteral("\n")))
+            .toPlainText()
+            .simplified());
     // 2 - 5.
     m_state.SleepChoice = 0;
     m_state.ProgramFolder = m_services.programFolder;
@@ -304,11 +302,15 @@ void TForm1::FormCreate()
     // 6. Settings. A write that fails ends start-up here: both bars off, empty folders.
     Settings settings(m_state, *m_services.messages);
     if (!settings.createIfMissing()) {
-        sweepStaleTemporaries({m_state.ProgramFolder});
+        m_sweepFolders = {m_state.ProgramFolder};
+        if (!m_sweepDeferred)
+            sweepStaleTemporaries();
         return;
     }
     settings.read();
-    sweepStaleTemporaries({m_state.ProgramFolder, m_state.ClipFolder, m_state.ListFolder});
+    m_sweepFolders = {m_state.ProgramFolder, m_state.ClipFolder, m_state.ListFolder};
+    if (!m_sweepDeferred)
+        sweepStaleTemporaries();
     m_openDialog1Folder = m_state.ClipFolder;
     m_openDialog2Folder = m_state.ListFolder;
     // 7. The playback engine (possibly once its background load has finished).
@@ -318,6 +320,19 @@ void TForm1::FormCreate()
     // 8.
     m_state.Random.seed(static_cast<std::mt19937::result_type>(QDateTime::currentMSecsSinceEpoch() ^
                                                                QCoreApplication::applicationPid()));
+}
+
+void TForm1::sweepStaleTemporaries()
+{
+    QStringList folders = std::exchange(m_sweepFolders, {});
+    folders.removeAll(QString());
+    folders.removeDuplicates();
+    if (folders.isEmpty())
+        return;
+    QThreadPool::globalInstance()->start([folders] {
+        for (const QString& folder : folders)
+            removeStaleWriterTemporaries(folder);
+    });
 }
 
 void TForm1::checkMediaPlayer()

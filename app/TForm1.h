@@ -51,6 +51,12 @@ public:
     // background, so the window can show meanwhile). It does nothing when start-up ended early.
     void setMediaCheckDeferred(bool deferred) { m_mediaCheckDeferred = deferred; }
     void checkMediaPlayer();
+    // Removes, off the GUI thread, the temporaries that a save killed mid-way left in the folders
+    // the program writes to (empty and repeated folders skipped), once per start. FormCreate
+    // starts it unless it is deferred, in which case the owner calls it when the window is on the
+    // screen: the sweep reads whole folders, and the first paint need not share the disk with it.
+    void setSweepDeferred(bool deferred) { m_sweepDeferred = deferred; }
+    void sweepStaleTemporaries();
     // Writes the settings; runs whenever the window closes.
     void FormClose();
     // Closes the window on a termination request (logout, shutdown, kill). The settings are
@@ -63,13 +69,15 @@ public:
     QString OpenDialog2InitialDir() const { return m_openDialog2Folder; }
 
     static QString guideHtml();
+    // The guide's HTML source, one line of source per line, in a hidden text box. Nothing on the
+    // screen needs it: it is made when first asked for.
+    QPlainTextEdit* Memo1();
 
     void showMainWindow() override;
     void closeMainWindow() override;
 
     // Controls, by their design names (for the commands and for tests).
     THtmlTextView* MemoGuide = nullptr;
-    QPlainTextEdit* Memo1 = nullptr;
     QFrame* Bevel1 = nullptr;
     QGroupBox* PlayListBox = nullptr;
     QPushButton* PlaylistNew = nullptr;
@@ -127,10 +135,13 @@ private:
 
     Services m_services;
     ProgramState m_state;
+    QPlainTextEdit* m_memo1 = nullptr;
     PlaylistCommandHandler* m_commands = nullptr;
     std::function<void()> m_editPlaylist;
     QStringList m_draggedPaths; // of the drag over the window, read as it came in
     bool m_mediaCheckDeferred = false;
+    bool m_sweepDeferred = false;
+    QStringList m_sweepFolders; // of the sweep that FormCreate left to do
     bool m_terminating = false;
     bool m_mediaCheckDue = false;
     QString m_openDialog1Folder;

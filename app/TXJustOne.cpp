@@ -12,7 +12,11 @@ namespace vantoro {
 
 TXJustOne::TXJustOne(QObject* owner) : QObject(owner) {}
 
-TXJustOne::~TXJustOne() = default;
+TXJustOne::~TXJustOne()
+{
+    // The socket file goes while the lock is still held, never after a next copy has made its own.
+    delete m_channel;
+}
 
 bool TXJustOne::Loaded(const QString& name)
 {

@@ -2,6 +2,7 @@
 
 #include "app/BackgroundEngineCheck.h"
 #include "app/CommandLine.h"
+#include "app/FontConfigWarmUp.h"
 #include "app/TForm1.h"
 #include "app/TXJustOne.h"
 #include "app/TerminationSignals.h"
@@ -147,6 +148,7 @@ struct VantoroProgram::Parts
     BackgroundEngineCheck mediaCheck;
     // What the first paint of the main window does not need comes after it.
     AfterFirstPaint firstPaint{[this] {
+        form->sweepStaleTemporaries();
         mediaCheck.start();
         playerOpener->prepare();
     }};
@@ -301,6 +303,7 @@ bool VantoroProgram::start(const QString& playlist)
     if (!p.form->XJustOne1->Loaded(QApplication::applicationName()))
         return false;
     p.form->setMediaCheckDeferred(true);
+    p.form->setSweepDeferred(true);
     p.form->FormCreate();
     p.commands->setDialogFolders(p.form->OpenDialog1InitialDir(), p.form->OpenDialog2InitialDir());
     p.form->show();
@@ -318,6 +321,9 @@ int runVantoro(int argc, char** argv)
 {
     disableInputMethodsWithoutWaylandSeat();
     QApplication app(argc, argv);
+    // Started here, not earlier: the connection to the display wants the second core for the X
+    // server, while what follows waits on the session bus.
+    const std::jthread fontConfiguration = warmUpFontConfiguration();
     QApplication::setApplicationName(QStringLiteral("Vantoro"));
     // Every focused button shows it: Return and Space press that one.
     QApplication::setStyle(new FocusFrameStyle);

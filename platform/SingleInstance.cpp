@@ -3,19 +3,21 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QRegularExpression>
+#include <QSocketNotifier>
 #include <QThread>
-#include <QVariant>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
+#include <utility>
 
 namespace vantoro {
 
@@ -39,13 +41,25 @@ QString safeName(const QString& name)
     return safe;
 }
 
-// A folder of this user's that nobody else may enter.
 bool isActivationToken(const QByteArray& token)
 {
     return !token.isEmpty() && token.size() <= InstanceChannel::kMaxActivationToken &&
            std::all_of(token.begin(), token.end(), [](char c) { return c > 0x20 && c < 0x7f; });
 }
 
+// The address of the socket file at `path`; false when the path does not fit in one.
+bool socketAddress(const QString& path, sockaddr_un& address)
+{
+    const QByteArray encoded = QFile::encodeName(path);
+    address = sockaddr_un{};
+    address.sun_family = AF_UNIX;
+    if (encoded.isEmpty() || static_cast<size_t>(encoded.size()) >= sizeof address.sun_path)
+        return false;
+    std::memcpy(address.sun_path, encoded.constData(), static_cast<size_t>(encoded.size()));
+    return true;
+}
+
+// A folder of this user's that nobody else may enter.
 bool isPrivateFolder(const QByteArray& path)
 {
     struct stat st
@@ -136,9 +150,76 @@ NamedInstanceLock::Outcome NamedInstanceLock::acquire()
     return failed(describe(errno));
 }
 
+// One accepted connection of a second copy: the bytes read so far and the activation token that
+// came ahead of its next request.
+class InstanceChannel::Connection final : public QObject
+{
+public:
+    Connection(int fd, InstanceChannel* channel)
+        : QObject(channel), m_fd(fd), m_notifier(fd, QSocketNotifier::Read)
+    {
+        connect(&m_notifier, &QSocketNotifier::activated, this,
+                [this, channel] { read(*channel); });
+    }
+    ~Connection() override
+    {
+        m_notifier.setEnabled(false);
+        ::close(m_fd);
+    }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    QByteArray takeActivationToken() { return std::exchange(m_activationToken, QByteArray()); }
+    void setActivationToken(const QByteArray& token) { m_activationToken = token; }
+
+private:
+    void read(InstanceChannel& channel)
+    {
+        bool ended = false;
+        for (;;) {
+            char chunk[4096];
+            const ssize_t n = ::read(m_fd, chunk, sizeof chunk);
+            if (n > 0) {
+                m_pending.append(chunk, n);
+                continue;
+            }
+            if (n < 0 && errno == EINTR)
+                continue;
+            ended = n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK);
+            break;
+        }
+        // Requests are single lines; anything else is ignored, and a line longer than any
+        // request ends the connection.
+        for (qsizetype end = m_pending.indexOf('\n'); end >= 0; end = m_pending.indexOf('\n')) {
+            const QByteArray line = m_pending.left(end + 1);
+            m_pending.remove(0, end + 1);
+            if (line.size() <= kMaxRequestLine)
+                channel.serve(*this, line);
+        }
+        if (ended || m_pending.size() > kMaxRequestLine) {
+            m_notifier.setEnabled(false);
+            deleteLater();
+        }
+    }
+
+    int m_fd;
+    QSocketNotifier m_notifier;
+    QByteArray m_pending;
+    QByteArray m_activationToken;
+};
+
 InstanceChannel::InstanceChannel(const QString& name, QObject* parent)
     : QObject(parent), m_name(socketName(name))
 {}
+
+InstanceChannel::~InstanceChannel()
+{
+    if (m_listener < 0)
+        return;
+    delete m_listenerNotifier;
+    ::close(m_listener);
+    ::unlink(QFile::encodeName(m_name).constData());
+}
 
 QString InstanceChannel::socketName(const QString& name)
 {
@@ -148,52 +229,75 @@ QString InstanceChannel::socketName(const QString& name)
 
 bool InstanceChannel::listen()
 {
-    QLocalServer::removeServer(m_name);
-    m_server = new QLocalServer(this);
-    m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    connect(m_server, &QLocalServer::newConnection, this, &InstanceChannel::acceptPending);
-    return m_server->listen(m_name);
+    if (m_listener >= 0)
+        return true;
+    sockaddr_un address{};
+    if (!socketAddress(m_name, address))
+        return false;
+    // Only the copy holding the lock listens: a socket file found now was left by a killed copy.
+    ::unlink(address.sun_path);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        ::close(fd);
+        return false;
+    }
+    if (::chmod(address.sun_path, 0600) != 0 || ::listen(fd, SOMAXCONN) != 0) {
+        ::close(fd);
+        ::unlink(address.sun_path);
+        return false;
+    }
+    m_listener = fd;
+    m_listenerNotifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    connect(m_listenerNotifier, &QSocketNotifier::activated, this, &InstanceChannel::acceptPending);
+    return true;
 }
 
 void InstanceChannel::acceptPending()
 {
-    while (QLocalSocket* socket = m_server->nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            // Requests are single lines; anything else is ignored.
-            while (socket->canReadLine()) {
-                const QByteArray line = socket->readLine(kMaxRequestLine + 1);
-                if (line.startsWith(kActivationTokenLine) && line.endsWith('\n')) {
-                    const QByteArray token = QByteArray::fromPercentEncoding(
-                        line.mid(sizeof kActivationTokenLine - 1).chopped(1));
-                    socket->setProperty("activationToken",
-                                        isActivationToken(token) ? token : QByteArray());
-                } else if (line == kForegroundRequest) {
-                    emitActivationToken(socket);
-                    Q_EMIT foregroundRequested();
-                } else if (line.startsWith(kPlayRequest) && line.endsWith('\n')) {
-                    const QByteArray encoded = line.mid(sizeof kPlayRequest - 1).chopped(1);
-                    const QString path =
-                        QFile::decodeName(QByteArray::fromPercentEncoding(encoded));
-                    if (path.startsWith(u'/')) {
-                        emitActivationToken(socket);
-                        Q_EMIT playRequested(path);
-                    }
-                }
-            }
-            if (socket->bytesAvailable() > kMaxRequestLine)
-                socket->abort();
-        });
+    for (;;) {
+        const int fd = ::accept4(m_listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0) {
+            if (errno == EINTR || errno == ECONNABORTED)
+                continue;
+            return; // EAGAIN: none left; anything else: try again at the next wake-up
+        }
+        // Only this user's own processes may ask anything of the running copy.
+        ucred peer{};
+        socklen_t size = sizeof peer;
+        if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0 ||
+            peer.uid != ::geteuid()) {
+            ::close(fd);
+            continue;
+        }
+        new Connection(fd, this);
     }
 }
 
-void InstanceChannel::emitActivationToken(QObject* socket)
+void InstanceChannel::serve(Connection& connection, const QByteArray& line)
 {
-    const QByteArray token = socket->property("activationToken").toByteArray();
-    if (token.isEmpty())
-        return;
-    socket->setProperty("activationToken", QVariant()); // a token is good for one activation
-    Q_EMIT activationTokenReceived(token);
+    const auto emitActivationToken = [&] {
+        // A token is good for one activation.
+        const QByteArray token = connection.takeActivationToken();
+        if (!token.isEmpty())
+            Q_EMIT activationTokenReceived(token);
+    };
+    if (line.startsWith(kActivationTokenLine) && line.endsWith('\n')) {
+        const QByteArray token =
+            QByteArray::fromPercentEncoding(line.mid(sizeof kActivationTokenLine - 1).chopped(1));
+        connection.setActivationToken(isActivationToken(token) ? token : QByteArray());
+    } else if (line == kForegroundRequest) {
+        emitActivationToken();
+        Q_EMIT foregroundRequested();
+    } else if (line.startsWith(kPlayRequest) && line.endsWith('\n')) {
+        const QByteArray encoded = line.mid(sizeof kPlayRequest - 1).chopped(1);
+        const QString path = QFile::decodeName(QByteArray::fromPercentEncoding(encoded));
+        if (path.startsWith(u'/')) {
+            emitActivationToken();
+            Q_EMIT playRequested(path);
+        }
+    }
 }
 
 bool InstanceChannel::requestForeground(int timeoutMs)
@@ -208,29 +312,48 @@ bool InstanceChannel::requestPlay(const QString& playlist, int timeoutMs)
 
 bool InstanceChannel::send(const QByteArray& request, int timeoutMs)
 {
-    // A copy started a moment earlier may hold the lock and not yet listen: try until the
-    // deadline.
-    QLocalSocket socket;
-    QDeadlineTimer deadline(timeoutMs);
+    sockaddr_un address{};
+    if (!socketAddress(m_name, address))
+        return false;
     const QByteArray message =
         isActivationToken(m_activationToken)
             ? kActivationTokenLine + m_activationToken.toPercentEncoding() + '\n' + request
             : request;
+    // A copy started a moment earlier may hold the lock and not yet listen: try until the
+    // deadline.
+    QDeadlineTimer deadline(timeoutMs);
+    int fd = -1;
     for (;;) {
-        socket.connectToServer(m_name);
-        if (socket.waitForConnected(100))
+        fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        if (fd < 0)
+            return false;
+        if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0)
             break;
-        socket.abort();
+        ::close(fd);
         if (deadline.hasExpired())
             return false;
         QThread::msleep(50);
     }
-    socket.write(message);
-    const bool sent = socket.waitForBytesWritten(timeoutMs);
-    socket.disconnectFromServer();
-    if (socket.state() != QLocalSocket::UnconnectedState)
-        socket.waitForDisconnected(timeoutMs);
-    return sent;
+    const QDeadlineTimer writing(timeoutMs);
+    qsizetype written = 0;
+    while (written < message.size()) {
+        const ssize_t n = ::send(fd, message.constData() + written,
+                                 static_cast<size_t>(message.size() - written), MSG_NOSIGNAL);
+        if (n > 0) {
+            written += n;
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            pollfd ready{fd, POLLOUT, 0};
+            const auto left = static_cast<int>(writing.remainingTime());
+            if (left == 0 || ::poll(&ready, 1, left) <= 0)
+                break;
+        } else {
+            break;
+        }
+    }
+    ::close(fd);
+    return written == message.size();
 }
 
 } // namespace vantoro

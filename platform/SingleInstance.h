@@ -3,7 +3,7 @@
 #include <QObject>
 #include <QString>
 
-class QLocalServer;
+class QSocketNotifier;
 
 namespace vantoro {
 
@@ -46,17 +46,20 @@ private:
 };
 
 // The per-user local socket of a running copy. The first copy listens; a second copy sends one
-// request ("come forward") and ends.
+// request ("come forward") and ends. The socket file lives in instanceFolder() with mode 0600, and
+// the first copy answers only connections from processes of its own user.
 class InstanceChannel final : public QObject
 {
     Q_OBJECT
 
 public:
     explicit InstanceChannel(const QString& name, QObject* parent = nullptr);
+    ~InstanceChannel() override;
 
     // First copy, while holding the lock: any socket file left by a killed copy is stale and is
     // removed before listening.
     bool listen();
+    bool isListening() const { return m_listener >= 0; }
     // Second copy: the activation token its launcher gave it (Wayland's xdg-activation, the
     // XDG_ACTIVATION_TOKEN variable), sent ahead of the next request so that the running copy
     // may use it to come forward. Empty: none is sent.
@@ -77,13 +80,16 @@ Q_SIGNALS:
     void playRequested(const QString& playlist);
 
 private:
+    class Connection;
+
     void acceptPending();
-    void emitActivationToken(QObject* socket);
+    void serve(Connection& connection, const QByteArray& line);
     bool send(const QByteArray& request, int timeoutMs);
 
     QString m_name;
     QByteArray m_activationToken;
-    QLocalServer* m_server = nullptr;
+    int m_listener = -1;
+    QSocketNotifier* m_listenerNotifier = nullptr;
 };
 
 } // namespace vantoro

@@ -249,7 +249,10 @@ public:
         fs::create_directories(m_root / "home/.cache", error);
         fs::create_directories(m_root / "run", error);
         fs::permissions(m_root / "run", fs::perms::owner_all, error);
-        const fs::path built = VANTORO_EXE;
+        // VANTORO_STARTUP_PROGRAM measures another build of the program (say, a copy kept from
+        // before a change) against the same bare window.
+        const char* other = std::getenv("VANTORO_STARTUP_PROGRAM");
+        const fs::path built = other && *other ? fs::path(other) : fs::path(VANTORO_EXE);
         fs::copy_file(built, m_root / "vantoro", error);
         if (error)
             return;

@@ -16,7 +16,10 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 using namespace vantoro;
@@ -317,6 +320,39 @@ TEST(InstanceChannel, APlaylistHandedOverArrivesWithItsPathIntact)
 } // namespace
 
 namespace {
+
+// A killed copy leaves a socket file nobody listens on: the next first copy replaces it with its
+// own, open to its user only, and takes it away when it ends.
+TEST(InstanceChannel, AStaleSocketFileIsReplacedAndRemovedAtTheEnd)
+{
+    const QString name = uniqueName();
+    const QByteArray path = QFile::encodeName(InstanceChannel::socketName(name));
+    {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        ASSERT_LT(static_cast<size_t>(path.size()), sizeof address.sun_path);
+        std::memcpy(address.sun_path, path.constData(), static_cast<size_t>(path.size()));
+        const int stale = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        ASSERT_EQ(::bind(stale, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+        ::close(stale);
+    }
+    EXPECT_FALSE(InstanceChannel(name).requestForeground(200)) << "nobody listens yet";
+
+    {
+        InstanceChannel first(name);
+        ASSERT_TRUE(first.listen());
+        struct stat st
+        {
+        };
+        ASSERT_EQ(::stat(path.constData(), &st), 0);
+        EXPECT_TRUE(S_ISSOCK(st.st_mode));
+        EXPECT_EQ(st.st_mode & 0777, 0600u);
+        QSignalSpy forward(&first, &InstanceChannel::foregroundRequested);
+        ASSERT_TRUE(InstanceChannel(name).requestForeground());
+        ASSERT_TRUE(forward.wait(3000));
+    }
+    EXPECT_NE(::access(path.constData(), F_OK), 0) << "the socket file outlives its copy";
+}
 
 TEST(InstanceChannel, AnActivationTokenGoesAheadOfItsRequestAndServesItOnly)
 {
