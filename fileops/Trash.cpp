@@ -2,6 +2,7 @@
 
 #include "fileops/DriveLimits.h"
 #include "fileops/FileOperationSupport.h"
+#include "fileops/GioLibrary.h"
 #include "fileops/IoError.h"
 
 #include <QFile>
@@ -12,7 +13,6 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <gio/gio.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -21,9 +21,9 @@ namespace vantoro {
 
 namespace {
 
-int errnoOf(const GError* error)
+int errnoOf(const GError* error, GQuark ioErrors)
 {
-    if (error->domain != G_IO_ERROR)
+    if (error->domain != ioErrors)
         return 0;
     switch (error->code) {
     case G_IO_ERROR_NOT_FOUND:
@@ -199,6 +199,17 @@ std::vector<QByteArray> trashFoldersFor(const QByteArray& path)
 
 TrashOutcome moveToTrash(const QByteArray& path)
 {
+    return moveToTrash(path, GioLibrary::shared());
+}
+
+TrashOutcome moveToTrash(const QByteArray& path, const GioLibrary& gio)
+{
+    if (!gio.isUsable()) {
+        TrashOutcome outcome;
+        outcome.reason = gio.error();
+        return outcome;
+    }
+    const GioLibrary::Functions& api = gio.api();
     // The local VFS directly: no desktop daemon or session bus is needed or started for a file
     // on a local disk.
     struct stat item;
@@ -210,10 +221,10 @@ TrashOutcome moveToTrash(const QByteArray& path)
         outcome.reason = QStringLiteral("This drive cannot move a folder into its Trash");
         return outcome;
     }
-    GFile* file = g_vfs_get_file_for_path(g_vfs_get_local(), path.constData());
+    GFile* file = api.vfs_get_file_for_path(api.vfs_get_local(), path.constData());
     GError* error = nullptr;
-    const gboolean ok = g_file_trash(file, nullptr, &error);
-    g_object_unref(file);
+    const gboolean ok = api.file_trash(file, nullptr, &error);
+    api.object_unref(file);
     TrashOutcome outcome;
     if (ok) {
         outcome.status = TrashOutcome::Status::Trashed;
@@ -222,10 +233,11 @@ TrashOutcome moveToTrash(const QByteArray& path)
         return outcome;
     }
     outcome.reason = QString::fromUtf8(error->message);
-    outcome.errorCode = errnoOf(error);
+    const GQuark ioErrors = api.io_error_quark();
+    outcome.errorCode = errnoOf(error, ioErrors);
     // GIO answers "not supported" when the volume has no usable Trash (a system-internal mount,
     // no trash folder that can be found or made at the volume's top); the file itself is fine.
-    outcome.status = g_error_matches(error, G_IO_ERROR, G_IO_ERROR_NOT_SUPPORTED)
+    outcome.status = g_error_matches(error, ioErrors, G_IO_ERROR_NOT_SUPPORTED)
                          ? TrashOutcome::Status::NoTrash
                          : TrashOutcome::Status::Failed;
     g_error_free(error);

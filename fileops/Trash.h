@@ -7,6 +7,8 @@
 
 namespace vantoro {
 
+class GioLibrary;
+
 struct TrashOutcome
 {
     enum class Status {
@@ -34,7 +36,11 @@ struct TrashOutcome
 // it (a full disk leaves an empty record, from which nothing can be put back). Then the item is
 // moved back to its place and the outcome is Failed; if it cannot be moved back it stays in the
 // Trash (never deleted) and the reason says where it is.
+// GIO is opened at the first call (GioLibrary::shared()); where it cannot be, every call fails
+// with the reason and nothing is moved.
 TrashOutcome moveToTrash(const QByteArray& path);
+// The same through a given GIO library.
+TrashOutcome moveToTrash(const QByteArray& path, const GioLibrary& gio);
 
 // Where the Trash rules put an item, by its path (which may be gone already: only its folder is
 // looked at). Links are resolved as the desktop's Trash resolves them.

@@ -1,4 +1,6 @@
+#include "fileops/GioLibrary.h"
 #include "fileops/ShellFileOperation.h"
+#include "fileops/Trash.h"
 
 #include "common/EngineFixture.h"
 #include "common/FileOpFakes.h"
@@ -155,6 +157,26 @@ TEST_F(TrashTest, DeclinedConfirmationAndMissingFileTrashNothing)
     EXPECT_EQ(m_questions.errors.at(0).errorCode, ENOENT);
     EXPECT_FALSE(pathExists(path("keep.avi")));
     EXPECT_EQ(fileContents(m_trash + "/files/keep.avi"), "keep");
+}
+
+// GIO is opened at the first trash; where it cannot be used, the Trash says why and moves nothing.
+TEST_F(TrashTest, AnUnusableGioLibraryFailsAndMovesNothing)
+{
+    makeFile(path("keep.avi"), "keep");
+    // A library that is not there, and one that loads but lacks the Trash's calls.
+    for (const char* library : {"libvantoro-no-such-gio.so.0", "libglib-2.0.so.0"}) {
+        SCOPED_TRACE(library);
+        const GioLibrary gio(library);
+        EXPECT_FALSE(gio.isUsable());
+        const TrashOutcome outcome = moveToTrash(path("keep.avi"), gio);
+        EXPECT_EQ(outcome.status, TrashOutcome::Status::Failed);
+        EXPECT_TRUE(outcome.reason.startsWith(QStringLiteral("The Trash cannot be used: ")) &&
+                    outcome.reason.contains(QLatin1String(library)))
+            << outcome.reason.toStdString();
+        EXPECT_EQ(fileContents(path("keep.avi")), "keep");
+        EXPECT_FALSE(pathExists(m_trash + "/files"));
+    }
+    EXPECT_TRUE(GioLibrary::shared().isUsable()) << GioLibrary::shared().error().toStdString();
 }
 
 } // namespace
