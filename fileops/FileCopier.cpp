@@ -323,8 +323,10 @@ void StagedFile::giveBackRoom(int error)
     // On a FUSE drive a removed file's room comes back only once the driver hears that it was
     // closed, which the kernel tells it later: the next file's commit would find the drive still
     // full.
-    if (m_file.isValid() && (error == ENOSPC || error == EDQUOT))
-        ::ftruncate(m_file.get(), 0);
+    if (m_file.isValid() && (error == ENOSPC || error == EDQUOT)) {
+        // Best effort: the copy is removed whether or not the drive takes the truncation.
+        [[maybe_unused]] const int emptied = ::ftruncate(m_file.get(), 0);
+    }
 }
 
 int StagedFile::sync() const
